@@ -1,0 +1,20 @@
+# quorvel_add_test(NAME SOURCES files... LIBRARIES libs... [SANDBOX mdns|dbus] [LABELS labels...])
+# Every test runs with a private HOME and XDG folders (scripts/test-home.sh); tests that need the
+# mDNS or D-Bus sandbox run inside it and carry its name as a label.
+function(quorvel_add_test name)
+    cmake_parse_arguments(T "" "SANDBOX;TIMEOUT" "SOURCES;LIBRARIES;LABELS" ${ARGN})
+    add_executable(${name} ${T_SOURCES})
+    target_link_libraries(${name} PRIVATE Qt6::Test ${T_LIBRARIES})
+    set(command ${PROJECT_SOURCE_DIR}/scripts/test-home.sh)
+    if(T_SANDBOX)
+        list(APPEND command ${PROJECT_SOURCE_DIR}/scripts/sandbox-${T_SANDBOX}.sh)
+    endif()
+    add_test(NAME ${name} COMMAND ${command} $<TARGET_FILE:${name}>)
+    if(NOT T_TIMEOUT)
+        set(T_TIMEOUT 300)
+    endif()
+    set_tests_properties(${name} PROPERTIES
+        LABELS "${T_LABELS};${T_SANDBOX}"
+        TIMEOUT ${T_TIMEOUT}
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QUORVEL_SOURCE_DIR=${PROJECT_SOURCE_DIR};QUORVEL_BUILD_DIR=${PROJECT_BINARY_DIR}")
+endfunction()

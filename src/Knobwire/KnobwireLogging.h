@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QLoggingCategory>
+
+Q_DECLARE_LOGGING_CATEGORY(lcKnobwireConsumer)
+Q_DECLARE_LOGGING_CATEGORY(lcKnobwireProvider)

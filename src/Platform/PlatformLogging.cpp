@@ -1,0 +1,3 @@
+#include "Platform/PlatformLogging.h"
+
+Q_LOGGING_CATEGORY(lcAvahi, "Quorvel.Avahi")
