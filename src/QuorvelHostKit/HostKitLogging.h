@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QLoggingCategory>
+
+Q_DECLARE_LOGGING_CATEGORY(lcSystemExecutor)
+Q_DECLARE_LOGGING_CATEGORY(lcStateMonitor)
+Q_DECLARE_LOGGING_CATEGORY(lcAppControls)
+Q_DECLARE_LOGGING_CATEGORY(lcHostCoordinator)
+Q_DECLARE_LOGGING_CATEGORY(lcDeckStore)
+Q_DECLARE_LOGGING_CATEGORY(lcDeckWatcher)
