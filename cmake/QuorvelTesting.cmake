@@ -1,4 +1,4 @@
-# quorvel_add_test(NAME SOURCES files... LIBRARIES libs... [SANDBOX mdns|dbus] [LABELS labels...])
+# quorvel_add_test(NAME SOURCES files... LIBRARIES libs... [SANDBOX mdns|dbus|logind] [LABELS labels...])
 # Every test runs with a private HOME and XDG folders (scripts/test-home.sh); tests that need the
 # mDNS or D-Bus sandbox run inside it and carry its name as a label.
 function(quorvel_add_test name)
