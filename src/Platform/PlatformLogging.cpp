@@ -1,3 +1,4 @@
 #include "Platform/PlatformLogging.h"
 
 Q_LOGGING_CATEGORY(lcAvahi, "Quorvel.Avahi")
+Q_LOGGING_CATEGORY(lcPower, "Quorvel.Power")

@@ -3,3 +3,4 @@
 #include <QLoggingCategory>
 
 Q_DECLARE_LOGGING_CATEGORY(lcAvahi)
+Q_DECLARE_LOGGING_CATEGORY(lcPower)

@@ -1,0 +1,123 @@
+#include "QuorvelCore/Discovery/HostBrowser.h"
+
+#include "Platform/Avahi/AvahiBrowser.h"
+#include "QuorvelCore/Discovery/HostListing.h"
+#include "QuorvelCore/Discovery/RetryDelay.h"
+#include "QuorvelCore/Logging.h"
+#include "QuorvelCore/Model/ServiceType.h"
+
+namespace Quorvel {
+
+HostBrowser::HostBrowser(QObject *parent) : HostBrowser(RetryDelays{}, parent) {}
+
+HostBrowser::HostBrowser(RetryDelays delays, QObject *parent)
+    : QObject(parent), m_delays(delays), m_nextDelay(delays.first)
+{
+    m_startTimer.setSingleShot(true);
+    connect(&m_startTimer, &QTimer::timeout, this, &HostBrowser::startBrowsing);
+}
+
+HostBrowser::~HostBrowser()
+{
+    stop();
+}
+
+void HostBrowser::start()
+{
+    dropBrowser();
+    m_services.clear();
+    m_hosts.clear();
+    m_nextDelay = m_delays.first;
+    m_startTimer.start(0);
+}
+
+void HostBrowser::stop()
+{
+    m_startTimer.stop();
+    dropBrowser();
+    m_services.clear();
+    m_hosts.clear();
+}
+
+void HostBrowser::startBrowsing()
+{
+    dropBrowser();
+    m_browser = new AvahiBrowser(serviceType, this);
+    connect(m_browser, &AvahiBrowser::ready, this, &HostBrowser::handleReady);
+    connect(m_browser, &AvahiBrowser::unreachable, this, &HostBrowser::handleUnreachable);
+    connect(m_browser, &AvahiBrowser::failed, this, &HostBrowser::handleFailed);
+    connect(m_browser, &AvahiBrowser::serviceFound, this, &HostBrowser::handleFound);
+    connect(m_browser, &AvahiBrowser::serviceRemoved, this, &HostBrowser::handleRemoved);
+    m_browser->start();
+}
+
+void HostBrowser::dropBrowser()
+{
+    if (!m_browser) {
+        return;
+    }
+    // It may be reporting right now, from inside Avahi, and this object may be going away in
+    // that report: it is let go and deleted once control is back in the event loop.
+    m_browser->disconnect(this);
+    m_browser->setParent(nullptr);
+    m_browser->deleteLater();
+    m_browser = nullptr;
+}
+
+void HostBrowser::handleReady()
+{
+    m_nextDelay = m_delays.first;
+    reportBlocked(false);
+}
+
+void HostBrowser::handleUnreachable(const QString &reason)
+{
+    qCCritical(lcHostBrowser, "Browser waiting: %s", qUtf8Printable(reason));
+    reportBlocked(true);
+    // Nothing can be seen while the daemon is away; the list comes back with it.
+    m_services.clear();
+    publish();
+}
+
+void HostBrowser::handleFailed(const QString &reason)
+{
+    qCCritical(lcHostBrowser, "Browser failed: %s", qUtf8Printable(reason));
+    dropBrowser();
+    m_services.clear();
+    publish(true);
+    qCInfo(lcHostBrowser, "Browsing again in %lld ms", qlonglong(m_nextDelay.count()));
+    m_startTimer.start(m_nextDelay);
+    m_nextDelay = nextRetryDelay(m_nextDelay, m_delays.maximum);
+}
+
+void HostBrowser::handleFound(const BrowsedService &service)
+{
+    m_services.insert(service.instance, service);
+    publish();
+}
+
+void HostBrowser::handleRemoved(const ServiceInstance &instance)
+{
+    if (m_services.remove(instance)) {
+        publish();
+    }
+}
+
+void HostBrowser::publish(bool evenIfUnchanged)
+{
+    QList<DiscoveredHost> hosts = hostList(m_services.values());
+    if (hosts == m_hosts && !evenIfUnchanged) {
+        return;
+    }
+    m_hosts = std::move(hosts);
+    emit hostsChanged(m_hosts);
+}
+
+void HostBrowser::reportBlocked(bool blocked)
+{
+    if (onLocalNetworkBlocked) {
+        onLocalNetworkBlocked(blocked);
+    }
+}
+
+} // namespace Quorvel

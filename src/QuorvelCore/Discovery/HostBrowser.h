@@ -1,0 +1,65 @@
+#pragma once
+
+#include "Platform/Avahi/BrowsedService.h"
+#include "QuorvelCore/Discovery/DiscoveredHost.h"
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QTimer>
+
+#include <chrono>
+#include <functional>
+
+namespace Quorvel {
+
+class AvahiBrowser;
+
+// Lists the hosts on the network. Its owner makes one each time it starts browsing, calls
+// start() and receives the whole current list, sorted by name, through hostsChanged() each time
+// it changes (an empty list when the last host goes). Destroying it stops browsing.
+class HostBrowser : public QObject {
+    Q_OBJECT
+public:
+    // After a failed browse, browsing starts again after `first`, doubling up to `maximum`.
+    struct RetryDelays {
+        std::chrono::milliseconds first{1000};
+        std::chrono::milliseconds maximum{30000};
+    };
+
+    explicit HostBrowser(QObject *parent = nullptr);
+    explicit HostBrowser(RetryDelays delays, QObject *parent = nullptr);
+    ~HostBrowser() override;
+
+    // Starts browsing on the next turn of the event loop; calling it again starts afresh.
+    void start();
+    // Stops browsing; no list follows. Calling it again, or before start(), does nothing more.
+    void stop();
+
+    // True when the mDNS daemon cannot be reached (no host can be seen), false once browsing
+    // works again.
+    std::function<void(bool)> onLocalNetworkBlocked;
+
+signals:
+    void hostsChanged(const QList<Quorvel::DiscoveredHost> &hosts);
+
+private:
+    void startBrowsing();
+    void dropBrowser();
+    void handleReady();
+    void handleUnreachable(const QString &reason);
+    void handleFailed(const QString &reason);
+    void handleFound(const BrowsedService &service);
+    void handleRemoved(const ServiceInstance &instance);
+    void publish(bool evenIfUnchanged = false);
+    void reportBlocked(bool blocked);
+
+    RetryDelays m_delays;
+    std::chrono::milliseconds m_nextDelay;
+    QTimer m_startTimer;
+    AvahiBrowser *m_browser = nullptr;
+    QHash<ServiceInstance, BrowsedService> m_services;
+    QList<DiscoveredHost> m_hosts;
+};
+
+} // namespace Quorvel

@@ -1,0 +1,211 @@
+#include "MdnsSandbox.h"
+#include "Platform/Avahi/AvahiPublisher.h"
+#include "QuorvelCore/Discovery/LocalNetworkMonitor.h"
+#include "QuorvelCore/Model/ServiceType.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <QUuid>
+
+#include <memory>
+
+using namespace std::chrono_literals;
+using Quorvel::AvahiPublisher;
+using Quorvel::LocalNetworkMonitor;
+using Quorvel::ServiceDescription;
+using Status = Quorvel::LocalNetworkMonitor::Status;
+
+namespace {
+
+// Long enough for the daemon's probing (about a second) and a daemon restart.
+constexpr int waitMilliseconds = 15000;
+
+// A fresh host id for each test, so that no test sees what an earlier one advertised (the
+// daemon's cache keeps a withdrawn record for a moment).
+QString ownID;
+
+// A deadline that leaves the daemon time to report this host before it counts as not visible.
+const LocalNetworkMonitor::Timings patient{5s, 100ms, 100ms};
+// Short cycles for monitors that are meant not to see their host.
+const LocalNetworkMonitor::Timings brisk{200ms, 100ms, 100ms};
+
+// A monitor with its callbacks recorded.
+struct Watched {
+    explicit Watched(LocalNetworkMonitor::Timings timings)
+        : monitor(Quorvel::serviceType, ownID, timings)
+    {
+        monitor.onStatusChange = [this](Status status) { statuses.append(status); };
+        monitor.onRecheck = [this](qint64 attempt) { rechecks.append(attempt); };
+    }
+
+    LocalNetworkMonitor monitor;
+    QList<Status> statuses;
+    QList<qint64> rechecks;
+};
+
+// Advertises this host the way its host server does and waits until the daemon announced it.
+std::unique_ptr<AvahiPublisher> advertise(const QString &id)
+{
+    auto publisher = std::make_unique<AvahiPublisher>();
+    QSignalSpy established(publisher.get(), &AvahiPublisher::established);
+    publisher->publish(
+        ServiceDescription{"This Host", Quorvel::serviceType, {}, 4711, {{"v", "2"}, {"id", id}}});
+    return established.wait(waitMilliseconds) ? std::move(publisher) : nullptr;
+}
+
+} // namespace
+
+class LocalNetworkMonitorTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        QUORVEL_REQUIRE_MDNS_SANDBOX();
+        ownID = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+    }
+
+    // A test that stops a daemon and fails half-way must not take the later ones down with it.
+    void cleanup()
+    {
+        if (Quorvel::Testing::inMdnsSandbox()) {
+            QVERIFY(Quorvel::Testing::ensureDaemonsRunning());
+        }
+    }
+
+    void ownAdvertisementMakesTheHostDiscoverable()
+    {
+        const auto publisher = advertise(ownID);
+        QVERIFY(publisher);
+        Watched watched(patient);
+        QCOMPARE(watched.monitor.status(), Status::checking);
+        watched.monitor.start();
+        QTRY_COMPARE_WITH_TIMEOUT(watched.monitor.status(), Status::discoverable, waitMilliseconds);
+        QCOMPARE(watched.statuses, QList<Status>{Status::discoverable});
+        QVERIFY(watched.rechecks.isEmpty());
+    }
+
+    void unseenHostIsRecheckedAgainAndAgain()
+    {
+        Watched watched(brisk);
+        watched.monitor.start();
+        QTRY_VERIFY_WITH_TIMEOUT(watched.rechecks.size() >= 2, waitMilliseconds);
+        QCOMPARE(watched.rechecks.mid(0, 2), (QList<qint64>{1, 2}));
+        // Not visible again after each rebuild, but reported only once.
+        QCOMPARE(watched.statuses, QList<Status>{Status::notVisible});
+    }
+
+    void idInAnotherLetterCaseDoesNotCount()
+    {
+        const auto publisher = advertise(ownID.toLower());
+        QVERIFY(publisher);
+        Watched watched(brisk);
+        watched.monitor.start();
+        QTRY_VERIFY_WITH_TIMEOUT(!watched.rechecks.isEmpty(), waitMilliseconds);
+        QCOMPARE(watched.statuses, QList<Status>{Status::notVisible});
+    }
+
+    void withdrawnAdvertisementIsNotVisibleAtOnceAndAttemptsStartAfresh()
+    {
+        auto publisher = advertise(ownID);
+        QVERIFY(publisher);
+        LocalNetworkMonitor::Timings timings = patient;
+        // Long enough that a rebuild's deadline cannot be what turns the status.
+        timings.recheckInterval = 300ms;
+        Watched watched(timings);
+        watched.monitor.start();
+        QTRY_COMPARE_WITH_TIMEOUT(watched.monitor.status(), Status::discoverable, waitMilliseconds);
+
+        publisher->stop();
+        QTRY_COMPARE_WITH_TIMEOUT(watched.monitor.status(), Status::notVisible, waitMilliseconds);
+        QTRY_COMPARE_WITH_TIMEOUT(watched.rechecks, QList<qint64>{1}, waitMilliseconds);
+
+        publisher->publish(ServiceDescription{
+            "This Host", Quorvel::serviceType, {}, 4711, {{"v", "2"}, {"id", ownID}}});
+        QTRY_COMPARE_WITH_TIMEOUT(watched.monitor.status(), Status::discoverable, waitMilliseconds);
+        const qsizetype rechecksBefore = watched.rechecks.size();
+        publisher->stop();
+        QTRY_VERIFY_WITH_TIMEOUT(watched.rechecks.size() > rechecksBefore, waitMilliseconds);
+        QCOMPARE(watched.rechecks.at(rechecksBefore), qint64(1));
+        QCOMPARE(watched.statuses.mid(0, 4),
+                 (QList<Status>{Status::discoverable, Status::notVisible, Status::discoverable,
+                                Status::notVisible}));
+    }
+
+    void lostDaemonBlocksUntilItReturns()
+    {
+        const auto publisher = advertise(ownID);
+        QVERIFY(publisher);
+        Watched watched(patient);
+        watched.monitor.start();
+        QTRY_COMPARE_WITH_TIMEOUT(watched.monitor.status(), Status::discoverable, waitMilliseconds);
+
+        QVERIFY(Quorvel::Testing::stopAvahiDaemon());
+        QTRY_COMPARE_WITH_TIMEOUT(watched.monitor.status(), Status::blocked, waitMilliseconds);
+        QVERIFY(Quorvel::Testing::startAvahiDaemon());
+        QTRY_COMPARE_WITH_TIMEOUT(watched.monitor.status(), Status::discoverable, waitMilliseconds);
+        QCOMPARE(watched.statuses,
+                 (QList<Status>{Status::discoverable, Status::blocked, Status::discoverable}));
+    }
+
+    void failedBrowserCountsAsNotVisibleAndIsRebuilt()
+    {
+        // Without a system bus no client can be made: the first browser fails before it is ready.
+        QVERIFY(Quorvel::Testing::stopSystemBus());
+        Watched watched(patient);
+        watched.monitor.start();
+        QTRY_COMPARE_WITH_TIMEOUT(watched.monitor.status(), Status::notVisible, waitMilliseconds);
+        QTRY_VERIFY_WITH_TIMEOUT(!watched.rechecks.isEmpty(), waitMilliseconds);
+
+        QVERIFY(Quorvel::Testing::startSystemBus());
+        const auto publisher = advertise(ownID);
+        QVERIFY(publisher);
+        QTRY_COMPARE_WITH_TIMEOUT(watched.monitor.status(), Status::discoverable, waitMilliseconds);
+        QCOMPARE(watched.statuses, (QList<Status>{Status::notVisible, Status::discoverable}));
+    }
+
+    void monitorStoppedDuringItsRebuildDoesNotBrowseAgain()
+    {
+        LocalNetworkMonitor::Timings timings = brisk;
+        timings.rebuildDelay = 300ms;
+        Watched stopped(timings);
+        stopped.monitor.onRecheck = [&](qint64 attempt) {
+            stopped.rechecks.append(attempt);
+            stopped.monitor.stop();
+        };
+        Watched witness(timings);
+        stopped.monitor.start();
+        witness.monitor.start();
+        QTRY_COMPARE_WITH_TIMEOUT(stopped.rechecks, QList<qint64>{1}, waitMilliseconds);
+
+        // A browsing monitor now finds its host; the stopped one must not.
+        const auto publisher = advertise(ownID);
+        QVERIFY(publisher);
+        QTRY_COMPARE_WITH_TIMEOUT(witness.monitor.status(), Status::discoverable, waitMilliseconds);
+        QCOMPARE(stopped.monitor.status(), Status::notVisible);
+        QCOMPARE(stopped.statuses, QList<Status>{Status::notVisible});
+        QCOMPARE(stopped.rechecks, QList<qint64>{1});
+    }
+
+    void stopLeavesTheStatusAndCallsNothing()
+    {
+        auto publisher = advertise(ownID);
+        QVERIFY(publisher);
+        Watched stopped(patient);
+        Watched witness(patient);
+        stopped.monitor.start();
+        witness.monitor.start();
+        QTRY_COMPARE_WITH_TIMEOUT(stopped.monitor.status(), Status::discoverable, waitMilliseconds);
+        QTRY_COMPARE_WITH_TIMEOUT(witness.monitor.status(), Status::discoverable, waitMilliseconds);
+        stopped.monitor.stop();
+
+        publisher.reset();
+        QTRY_COMPARE_WITH_TIMEOUT(witness.monitor.status(), Status::notVisible, waitMilliseconds);
+        QCOMPARE(stopped.monitor.status(), Status::discoverable);
+        QCOMPARE(stopped.statuses, QList<Status>{Status::discoverable});
+        QVERIFY(stopped.rechecks.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(LocalNetworkMonitorTest)
+#include "tst_LocalNetworkMonitor.moc"
