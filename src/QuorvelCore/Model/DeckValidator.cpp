@@ -46,13 +46,14 @@ void checkStatusCheck(const StatusCheck &check, const QString &label, QStringLis
         problems.append(label + QStringLiteral(": status_check needs the app's control"));
     if (!check.interval)
         return;
-    // A non-finite interval could never be saved or sent, so it is refused here.
-    if (!std::isfinite(*check.interval))
-        problems.append(
-            label + QStringLiteral(": status_check interval must be a finite number of seconds"));
-    else if (*check.interval < shortestInterval)
+    // NaN and positive infinity slip past the comparison but could never be saved or sent, so they
+    // get a problem of their own in the same place.
+    if (*check.interval < shortestInterval)
         problems.append(label +
                         QStringLiteral(": status_check interval must be at least 1 second"));
+    else if (!std::isfinite(*check.interval))
+        problems.append(
+            label + QStringLiteral(": status_check interval must be a finite number of seconds"));
 }
 
 } // namespace
@@ -67,12 +68,13 @@ void checkAction(const std::optional<Action> &action, const QString &slot, const
     }
     if (isBlankText(action->target))
         problems.append(head + QStringLiteral(" target is empty"));
+    // NaN and positive infinity slip past the comparison but could never be saved or sent, so they
+    // get a problem of their own in the same place.
     if (action->timeout) {
-        // A non-finite time-out could never be saved or sent, so it is refused here.
-        if (!std::isfinite(*action->timeout))
-            problems.append(head + QStringLiteral(" timeout must be a finite number of seconds"));
-        else if (*action->timeout <= 0)
+        if (*action->timeout <= 0)
             problems.append(head + QStringLiteral(" timeout must be positive"));
+        else if (!std::isfinite(*action->timeout))
+            problems.append(head + QStringLiteral(" timeout must be a finite number of seconds"));
     }
     if (action->type != Action::Kind::appControl)
         return;

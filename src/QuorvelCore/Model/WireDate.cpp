@@ -14,7 +14,12 @@ QDateTime wholeSeconds(const QDateTime &date)
 {
     if (!date.isValid())
         return date;
-    return QDateTime::fromSecsSinceEpoch(date.toSecsSinceEpoch(), Qt::UTC);
+    constexpr qint64 msecsPerSecond = 1000;
+    const qint64 msecs = date.toMSecsSinceEpoch();
+    // The second the date lies in: before 1970 the remainder is negative, and dividing would
+    // move the date forward into the next second.
+    const qint64 fraction = (msecs % msecsPerSecond + msecsPerSecond) % msecsPerSecond;
+    return QDateTime::fromMSecsSinceEpoch(msecs - fraction, Qt::UTC);
 }
 
 std::optional<QString> formatWireDate(const QDateTime &date)

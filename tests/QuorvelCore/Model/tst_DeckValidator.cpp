@@ -190,17 +190,24 @@ private slots:
         QTest::newRow("infinite timeout")
             << deckOf({button("x", shell("true", infinity))})
             << QStringList{"\"x\": action timeout must be a finite number of seconds"};
-        QTest::newRow("negative infinite timeout between target and app control")
-            << deckOf({button("x", Action{Action::Kind::appControl, "", -infinity, "", "on"})})
+        QTest::newRow("infinite timeout between target and app control")
+            << deckOf({button("x", Action{Action::Kind::appControl, "", infinity, "", "on"})})
             << QStringList{"\"x\": action target is empty",
                            "\"x\": action timeout must be a finite number of seconds",
                            "\"x\": action needs the app's control"};
+        // Negative infinity already fails the ordinary rule and keeps its text.
+        QTest::newRow("negative infinite timeout")
+            << deckOf({button("x", shell("true", -infinity))})
+            << QStringList{"\"x\": action timeout must be positive"};
         QTest::newRow("NaN off_action timeout")
             << deckOf({toggle("t", shell("a"), shell("b", notANumber), check("c"))})
             << QStringList{"\"t\": off_action timeout must be a finite number of seconds"};
         QTest::newRow("NaN interval")
             << deckOf({metric("m", check("true", notANumber))})
             << QStringList{"\"m\": status_check interval must be a finite number of seconds"};
+        QTest::newRow("negative infinite interval")
+            << deckOf({metric("m", check("true", -infinity))})
+            << QStringList{"\"m\": status_check interval must be at least 1 second"};
         StatusCheck appCheck{StatusCheck::Kind::appControl, QString(), infinity, std::nullopt};
         QTest::newRow("infinite interval after the other status check problems")
             << deckOf({metric("m", appCheck)})

@@ -63,13 +63,29 @@ private slots:
         }
     }
 
+    void writesWholeSecondsInUtc_data()
+    {
+        QTest::addColumn<QDateTime>("date");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("offset with a fraction")
+            << QDateTime(QDate(2026, 12, 9), QTime(10, 2, 50, 999), Qt::OffsetFromUTC, 2 * 3600)
+            << "2026-12-09T08:02:50Z";
+        // Half a second before 1970 lies in the last second of 1969.
+        QTest::newRow("fraction before 1970")
+            << QDateTime::fromMSecsSinceEpoch(-500, Qt::UTC) << "1969-12-31T23:59:59Z";
+        QTest::newRow("whole second before 1970")
+            << QDateTime::fromMSecsSinceEpoch(-1000, Qt::UTC) << "1969-12-31T23:59:59Z";
+    }
+
     void writesWholeSecondsInUtc()
     {
-        const QDateTime local(QDate(2026, 12, 9), QTime(10, 2, 50, 999), Qt::OffsetFromUTC,
-                              2 * 3600);
-        QCOMPARE(formatWireDate(local), std::optional<QString>("2026-12-09T08:02:50Z"));
-        QVERIFY(!formatWireDate(QDateTime()));
+        QFETCH(QDateTime, date);
+        QFETCH(QString, text);
+        QCOMPARE(formatWireDate(date), std::optional(text));
+        QCOMPARE(wholeSeconds(date), *parseWireDate(text));
     }
+
+    void writesNoTextForAnInvalidDate() { QVERIFY(!formatWireDate(QDateTime())); }
 
     void escapesSlashes()
     {
