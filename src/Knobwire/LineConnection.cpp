@@ -77,11 +77,19 @@ void LineConnection::begin()
     QObject::connect(m_connection, &QTcpSocket::errorOccurred, this, &LineConnection::handleEnd);
     if (m_port) {
         m_connection->connectToHost(QHostAddress(QHostAddress::LocalHost), *m_port);
-    } else if (m_connection->state() == QAbstractSocket::ConnectedState) {
-        handleConnected();
-    } else {
-        handleEnd();
+        return;
     }
+    // A peer may send its lines and hang up before this start: its connection was ready all the
+    // same, and what it sent is still read before the end.
+    const bool connected = m_connection->state() == QAbstractSocket::ConnectedState;
+    if (connected || m_connection->bytesAvailable() > 0) {
+        const QPointer<LineConnection> self(this);
+        handleConnected();
+        if (!self || connected) {
+            return;
+        }
+    }
+    handleEnd();
 }
 
 void LineConnection::handleConnected()

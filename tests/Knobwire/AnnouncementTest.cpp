@@ -104,6 +104,10 @@ void AnnouncementTest::readsAnnouncement_data()
                                 << none << example;
     QTest::newRow("protocol 7") << announcementText(u"\"protocol\":7"_s) << true << 5000 << 7
                                 << none << example;
+    QTest::newRow("protocol 3.9 cut toward zero")
+        << announcementText(u"\"protocol\":3.9"_s) << true << 5000 << 3 << none << example;
+    QTest::newRow("pid 12.7 cut toward zero") << announcementText(u"\"pid\":12.7"_s) << true << 5000
+                                              << 3 << std::optional<qint32>(12) << example;
     QTest::newRow("protocol as text")
         << announcementText(u"\"protocol\":\"3\""_s) << false << 0 << 0 << none << example;
     QTest::newRow("protocol true")

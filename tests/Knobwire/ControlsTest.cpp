@@ -50,6 +50,9 @@ void ControlsTest::clipsText_data()
     QTest::newRow("direction marks only")
         << u"\u200e\u200f\u061c\u202a\u202b\u202c\u202d\u202e\u2066\u2067\u2068\u2069"_s << 256
         << QString();
+    QTest::newRow("neighbours of the dropped ranges stay")
+        << u"\u009f\u00a0\u061b\u061d\u200d\u2010\u2029\u202f\u2065\u206a"_s << 256
+        << u"\u00a0\u061b\u061d\u200d\u2010\u2029\u202f\u2065\u206a"_s;
     QTest::newRow("spaces stay") << u"  a b  "_s << 256 << u"  a b  "_s;
     QTest::newRow("empty") << QString() << 256 << QString();
     QTest::newRow("300 letters to 256") << QString(300, u'x') << 256 << QString(256, u'x');

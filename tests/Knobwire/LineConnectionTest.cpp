@@ -99,6 +99,7 @@ private slots:
     void connectsAndExchangesLines();
     void refusedConnectionClosesWithoutReady();
     void endOfStreamCloses();
+    void deliversLinesOfPeerGoneBeforeStart();
     // Last: it leaves one connection in a grace that outlasts the other tests.
     void peerSeesEndOfStreamBeforeGraceEnds();
 };
@@ -508,6 +509,33 @@ void LineConnectionTest::endOfStreamCloses()
     pair.peer.disconnectFromHost();
     QTRY_COMPARE_WITH_TIMEOUT(pair.closes, 1, waitMs);
     QCOMPARE(pair.messages, QList<Message>{Message::press(u"last"_s, true)});
+}
+
+void LineConnectionTest::deliversLinesOfPeerGoneBeforeStart()
+{
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    QTcpSocket peer;
+    peer.connectToHost(QHostAddress::LocalHost, server.serverPort());
+    QTRY_VERIFY_WITH_TIMEOUT(server.hasPendingConnections(), waitMs);
+    QTcpSocket *accepted = server.nextPendingConnection();
+    QVERIFY(peer.waitForConnected(waitMs));
+    peer.write(Message::press(u"a"_s, true).encodeLine());
+    peer.disconnectFromHost();
+    // The accepted socket sees the data and the end of stream before anybody starts reading it.
+    QTRY_COMPARE_WITH_TIMEOUT(accepted->state(), QAbstractSocket::UnconnectedState, waitMs);
+
+    LineConnection connection(accepted);
+    int readies = 0;
+    int closes = 0;
+    QList<Message> messages;
+    connection.onReady = [&] { ++readies; };
+    connection.onMessage = [&](const Message &message) { messages.append(message); };
+    connection.onClose = [&] { ++closes; };
+    connection.start();
+    QTRY_COMPARE_WITH_TIMEOUT(closes, 1, waitMs);
+    QCOMPARE(readies, 1);
+    QCOMPARE(messages, QList<Message>{Message::press(u"a"_s, true)});
 }
 
 QTEST_GUILESS_MAIN(LineConnectionTest)

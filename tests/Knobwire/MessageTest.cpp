@@ -118,6 +118,9 @@ void MessageTest::decodesLine_data()
     QTest::newRow("meter reads two levels")
         << R"({"type":"meter","id":"m","levels":[1.26,-200,5]})"_ba
         << Message::meter(u"m"_s, {1.3, -160.0});
+    QTest::newRow("meter rounds halves away from zero")
+        << R"({"type":"meter","id":"m","levels":[-1.25,0.05]})"_ba
+        << Message::meter(u"m"_s, {-1.3, 0.1});
     QTest::newRow("meter clamps high levels")
         << R"({"type":"meter","id":"m","levels":["x",1e308]})"_ba << Message::meter(u"m"_s, {24.0});
     QTest::newRow("turn clamps steps") << R"({"type":"turn","id":"a","steps":20000})"_ba
