@@ -1,0 +1,240 @@
+#include "QuorvelCore/Link/HostConnection.h"
+
+#include "Platform/Avahi/AvahiResolver.h"
+#include "QuorvelCore/Link/LinkTransport.h"
+#include "QuorvelCore/Logging.h"
+#include "QuorvelCore/Model/PairingToken.h"
+
+#include <QTimer>
+#include <QUrl>
+#include <QWebSocket>
+
+#include <utility>
+
+namespace Quorvel {
+
+namespace {
+
+// While the host refuses or cannot be found the attempt goes on, trying this often until the
+// connect time-out ends it.
+constexpr std::chrono::seconds waitingRetryDelay{1};
+
+bool isTlsFailure(QAbstractSocket::SocketError error)
+{
+    return error == QAbstractSocket::SslHandshakeFailedError ||
+           error == QAbstractSocket::SslInternalError ||
+           error == QAbstractSocket::SslInvalidUserDataError;
+}
+
+} // namespace
+
+HostConnection::HostConnection(HostEndpoint endpoint, QString clientName, const PairingToken &code,
+                               QObject *parent)
+    : QObject(parent), m_endpoint(std::move(endpoint)), m_clientName(std::move(clientName)),
+      m_parameters(makeParameters(code))
+{}
+
+HostConnection::HostConnection(const QString &host, quint16 port, QString clientName,
+                               const PairingToken &code, QObject *parent)
+    : HostConnection(HostPortEndpoint{host, port}, std::move(clientName), code, parent)
+{}
+
+HostConnection::~HostConnection()
+{
+    // The owner is letting go: end the link, but tell nobody.
+    m_streaming = false;
+    dropSocket();
+}
+
+void HostConnection::start()
+{
+    if (m_started)
+        return;
+    m_started = true;
+    m_streaming = true;
+    report(Status::connecting());
+    QTimer::singleShot(connectTimeout, this, &HostConnection::checkConnectTimeout);
+    if (const auto *hostPort = std::get_if<HostPortEndpoint>(&m_endpoint))
+        connectTo(hostPort->host, hostPort->port);
+    else
+        resolve(resolveTimeout, true);
+}
+
+bool HostConnection::send(const Message &message)
+{
+    if (!m_socket || !m_ready)
+        return false;
+    QString error;
+    const std::optional<QString> text = encodeForLink(message, &error);
+    if (!text) {
+        qCCritical(lcHostConnection, "send failed: %s", qUtf8Printable(error));
+        return false;
+    }
+    m_socket->sendTextMessage(*text);
+    return true;
+}
+
+void HostConnection::disconnect()
+{
+    dropSocket();
+    // Later: this may run inside the resolver's own report.
+    if (m_resolver)
+        m_resolver->deleteLater();
+    if (m_streaming) {
+        m_streaming = false;
+        emit finished();
+    }
+}
+
+void HostConnection::report(const Event &event)
+{
+    if (m_streaming)
+        emit eventOccurred(event);
+}
+
+void HostConnection::resolve(std::chrono::milliseconds timeout, bool firstTry)
+{
+    const auto &service = std::get<ServiceEndpoint>(m_endpoint);
+    auto *resolver = new AvahiResolver(this);
+    m_resolver = resolver;
+    connect(resolver, &AvahiResolver::finished, this,
+            [this, resolver, firstTry](const std::optional<ResolvedService> &result) {
+                resolver->deleteLater();
+                handleResolution(result, firstTry);
+            });
+    resolver->start(service.name, service.type, service.domain, timeout);
+}
+
+void HostConnection::handleResolution(const std::optional<ResolvedService> &result, bool firstTry)
+{
+    if (!m_streaming)
+        return;
+    const auto &service = std::get<ServiceEndpoint>(m_endpoint);
+    if (result && result->port != 0 && !(result->address.isEmpty() && result->hostName.isEmpty())) {
+        // The address needs no further lookup; the name may need mDNS in the system resolver.
+        const QString host = result->address.isEmpty() ? result->hostName : result->address;
+        if (firstTry) {
+            qCDebug(lcHostConnection, "resolved %s to %s:%hu", qUtf8Printable(service.name),
+                    qUtf8Printable(result->hostName), result->port);
+            report(
+                Status::resolved(QStringLiteral("%1:%2").arg(result->hostName).arg(result->port)));
+        }
+        connectTo(host, result->port);
+        return;
+    }
+    if (firstTry) {
+        qCWarning(lcHostConnection, "could not resolve %s; using the service endpoint",
+                  qUtf8Printable(service.name));
+        // Going to the service itself means resolving it with no limit of its own: the connect
+        // time-out ends the attempt.
+        resolve(connectTimeout, false);
+    }
+}
+
+void HostConnection::connectTo(const QString &host, quint16 port)
+{
+    m_host = host;
+    m_port = port;
+    auto *socket = new QWebSocket(QString(), QWebSocketProtocol::Version13, this);
+    m_socket = socket;
+    m_parameters.configureClientSocket(*socket);
+    connect(socket, &QWebSocket::connected, this, &HostConnection::handleReady);
+    connect(socket, qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), this,
+            &HostConnection::handleSocketError);
+    // QWebSocket may tell of the end before the error that caused it; look once both are in.
+    connect(socket, &QWebSocket::disconnected, this, [this, socket] {
+        QMetaObject::invokeMethod(
+            this,
+            [this, socket] {
+                if (m_socket == socket)
+                    handleSocketError();
+            },
+            Qt::QueuedConnection);
+    });
+    QUrl url;
+    url.setScheme(QStringLiteral("wss"));
+    url.setHost(host);
+    url.setPort(port);
+    url.setPath(QStringLiteral("/"));
+    socket->open(url);
+}
+
+void HostConnection::handleSocketError()
+{
+    QWebSocket *socket = m_socket;
+    if (!socket)
+        return;
+    const QAbstractSocket::SocketError error = socket->error();
+    const QString reason = socket->errorString();
+    // A refusal after TLS came from the WebSocket upgrade, not from the route to the host.
+    const bool reachedHost = socket->sslConfiguration().sessionProtocol() != QSsl::UnknownProtocol;
+    dropSocket();
+    if (isTlsFailure(error)) {
+        report(Status::rejected(reason));
+        disconnect();
+    } else if (error == QAbstractSocket::NetworkError) {
+        qCCritical(lcHostConnection, "network down: %s", qUtf8Printable(reason));
+        report(Status::networkDown(reason));
+        disconnect();
+    } else if (!reachedHost && (error == QAbstractSocket::ConnectionRefusedError ||
+                                error == QAbstractSocket::HostNotFoundError ||
+                                error == QAbstractSocket::SocketTimeoutError)) {
+        qCCritical(lcHostConnection, "waiting: %s", qUtf8Printable(reason));
+        report(Status::waiting(reason));
+        QTimer::singleShot(waitingRetryDelay, this, [this] {
+            if (m_streaming && !m_socket)
+                connectTo(m_host, m_port);
+        });
+    } else if (error == QAbstractSocket::UnknownSocketError) {
+        report(Status::disconnected(std::nullopt));
+        disconnect();
+    } else {
+        report(Status::disconnected(reason));
+        disconnect();
+    }
+}
+
+void HostConnection::handleReady()
+{
+    QWebSocket *socket = m_socket;
+    QObject::disconnect(socket, nullptr, this, nullptr);
+    m_ready = true;
+    receiveMessages(
+        socket, this, [this](const Message &message) { report(message); },
+        [this](const std::optional<QString> &error) {
+            report(Status::disconnected(error));
+            disconnect();
+        });
+    const std::optional<QString> summary = tlsSummary(socket->sslConfiguration());
+    qCInfo(lcHostConnection, "connected over %s",
+           summary ? qUtf8Printable(*summary) : "unknown TLS");
+    report(Status::connected(summary));
+}
+
+void HostConnection::checkConnectTimeout()
+{
+    if (!m_streaming || m_ready)
+        return;
+    qCCritical(lcHostConnection, "connect timed out");
+    report(Status::disconnected(QStringLiteral("timed out connecting")));
+    disconnect();
+}
+
+void HostConnection::dropSocket()
+{
+    QWebSocket *socket = m_socket;
+    if (!socket)
+        return;
+    m_socket = nullptr;
+    QObject::disconnect(socket, nullptr, this, nullptr);
+    if (socket->state() == QAbstractSocket::ConnectedState) {
+        // The close goes out behind everything sent before it.
+        connect(socket, &QWebSocket::disconnected, socket, &QObject::deleteLater);
+        socket->close();
+    } else {
+        socket->abort();
+        socket->deleteLater();
+    }
+}
+
+} // namespace Quorvel

@@ -1,0 +1,409 @@
+#include "QuorvelCore/Link/HostServer.h"
+
+#include "QuorvelCore/Link/LinkListener.h"
+#include "QuorvelCore/Link/LinkTransport.h"
+#include "QuorvelCore/Logging.h"
+#include "QuorvelCore/Model/PairingToken.h"
+#include "QuorvelCore/Model/ServiceType.h"
+
+#include <QHostAddress>
+#include <QMetaObject>
+#include <QSslSocket>
+#include <QTimer>
+#include <QWebSocket>
+
+#include <unistd.h>
+
+#include <utility>
+
+namespace Quorvel {
+
+namespace {
+
+// The peer as "address:port", with IPv4 peers of the dual-stack listener in their plain form.
+QString endpointText(const QAbstractSocket &socket)
+{
+    QHostAddress address = socket.peerAddress();
+    bool isIPv4 = false;
+    const quint32 ipv4 = address.toIPv4Address(&isIPv4);
+    if (isIPv4)
+        address = QHostAddress(ipv4);
+    const QString host = address.protocol() == QAbstractSocket::IPv6Protocol
+                             ? QStringLiteral("[%1]").arg(address.toString())
+                             : address.toString();
+    return QStringLiteral("%1:%2").arg(host).arg(socket.peerPort());
+}
+
+} // namespace
+
+HostServer::HostServer(QString serviceName, QString hostID, quint16 port, QObject *parent)
+    : QObject(parent), m_serviceName(std::move(serviceName)), m_hostID(std::move(hostID)),
+      m_port(port), m_upgrader(QStringLiteral("Quorvel"), QWebSocketServer::NonSecureMode)
+{
+    connect(&m_upgrader, &QWebSocketServer::newConnection, this, &HostServer::handleUpgraded);
+}
+
+HostServer::~HostServer()
+{
+    stop();
+}
+
+std::optional<QString> HostServer::start(const PairingToken &pairingCode)
+{
+    m_stopped = false;
+    return makeListener(pairingCode, 0, m_generation);
+}
+
+void HostServer::readvertise()
+{
+    if (!m_stopped && m_listener)
+        m_publisher.republish();
+}
+
+void HostServer::restart(const PairingToken &pairingCode)
+{
+    if (m_stopped)
+        return;
+    ++m_generation;
+    const QHash<QUuid, Connection> dropped = std::exchange(m_connections, {});
+    m_authenticated.clear();
+    // Closing frees the port at once, so the new listener can take it without waiting.
+    dropListener();
+    for (auto it = dropped.cbegin(); it != dropped.cend(); ++it) {
+        cancel(it.value());
+        if (onClientDisconnected)
+            onClientDisconnected(it.key());
+    }
+    const qint64 generation = m_generation;
+    if (const std::optional<QString> error =
+            makeListener(pairingCode, restartRetries, generation)) {
+        qCCritical(lcHostServer, "Listener failed: %s", qUtf8Printable(*error));
+        reportListenerState(generation, ListenerState::failed(*error));
+    }
+}
+
+void HostServer::stop()
+{
+    m_stopped = true;
+    ++m_generation;
+    dropListener();
+    const QHash<QUuid, Connection> dropped = std::exchange(m_connections, {});
+    m_authenticated.clear();
+    for (const Connection &connection : dropped)
+        cancel(connection);
+}
+
+void HostServer::markAuthenticated(const QUuid &id)
+{
+    if (m_connections.contains(id))
+        m_authenticated.insert(id);
+}
+
+bool HostServer::send(const Message &message, const QUuid &to)
+{
+    const auto it = m_connections.constFind(to);
+    if (it == m_connections.cend())
+        return false;
+    QString error;
+    const std::optional<QString> text = encodeForLink(message, &error);
+    if (!text) {
+        qCWarning(lcHostServer, "Not sending a message: %s", qUtf8Printable(error));
+        return false;
+    }
+    return write(it.value(), *text);
+}
+
+bool HostServer::broadcast(const Message &message)
+{
+    QString error;
+    const std::optional<QString> text = encodeForLink(message, &error);
+    if (!text) {
+        qCWarning(lcHostServer, "Not broadcasting a message: %s", qUtf8Printable(error));
+        return false;
+    }
+    for (const QUuid &id : std::as_const(m_authenticated)) {
+        const auto it = m_connections.constFind(id);
+        if (it != m_connections.cend())
+            write(it.value(), *text);
+    }
+    return true;
+}
+
+bool HostServer::sendAndClose(const std::optional<Message> &message, const QUuid &to)
+{
+    const auto it = m_connections.constFind(to);
+    if (it == m_connections.cend())
+        return false;
+    bool sent = true;
+    if (message) {
+        QString error;
+        const std::optional<QString> text = encodeForLink(*message, &error);
+        if (text) {
+            sent = write(it.value(), *text);
+        } else {
+            qCWarning(lcHostServer, "Not sending a last message: %s", qUtf8Printable(error));
+            sent = false;
+        }
+    }
+    // The WebSocket close goes out behind the bytes just written, so the peer reads them first.
+    closeLater(to);
+    return sent;
+}
+
+void HostServer::sendAndCloseAll(const Message &message)
+{
+    for (const QUuid &id : m_connections.keys()) {
+        QMetaObject::invokeMethod(
+            this, [this, message, id] { sendAndClose(message, id); }, Qt::QueuedConnection);
+    }
+}
+
+std::optional<quint16> HostServer::listeningPort() const
+{
+    if (!m_listener || !m_listener->isListening())
+        return std::nullopt;
+    return m_listener->serverPort();
+}
+
+std::optional<HostServer::Client> HostServer::client(const QUuid &id) const
+{
+    const auto it = m_connections.constFind(id);
+    if (it == m_connections.cend())
+        return std::nullopt;
+    return it->record;
+}
+
+std::optional<QString> HostServer::makeListener(const PairingToken &code, int retries,
+                                                qint64 generation)
+{
+    if (generation != m_generation)
+        return std::nullopt;
+    if (!QSslSocket::isFeatureSupported(QSsl::SupportedFeature::Psk))
+        return QStringLiteral("this system's TLS library offers no pre-shared keys");
+
+    auto *listener = new LinkListener(makeParameters(code), this);
+    connect(listener, &LinkListener::accepted, this,
+            [this, listener](qintptr descriptor) { accept(listener, descriptor); });
+    if (!listener->listen(QHostAddress::Any, m_port)) {
+        const bool portHeld = listener->serverError() == QAbstractSocket::AddressInUseError;
+        const QString error = listener->errorString();
+        delete listener;
+        if (portHeld && retries > 0) {
+            QTimer::singleShot(retryDelay, this, [this, code, retries, generation] {
+                makeListener(code, retries - 1, generation);
+            });
+            return std::nullopt;
+        }
+        qCCritical(lcHostServer, "Listener failed: %s", qUtf8Printable(error));
+        reportListenerState(generation, ListenerState::failed(error));
+        return std::nullopt;
+    }
+
+    if (m_listener)
+        dropListener();
+    m_listener = listener;
+    m_port = listener->serverPort();
+    m_publisher.publish(ServiceDescription{
+        m_serviceName,
+        serviceType,
+        {},
+        m_port,
+        {{QStringLiteral("v"), QString::number(Message::protocolVersion)},
+         {QStringLiteral("id"), m_hostID}},
+    });
+    reportListenerState(generation, ListenerState::ready());
+    return std::nullopt;
+}
+
+void HostServer::reportListenerState(qint64 generation, const ListenerState &state)
+{
+    // Told from the event loop, as a listener's own state changes would be; a listener that was
+    // replaced or stopped meanwhile tells nobody.
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation, state] {
+            if (generation != m_generation)
+                return;
+            if (state.kind == ListenerState::Kind::ready) {
+                qCInfo(lcHostServer, "Listening on port %hu (TLS-PSK), advertising %s", m_port,
+                       qUtf8Printable(m_serviceName));
+            }
+            if (onStateChanged)
+                onStateChanged(state);
+        },
+        Qt::QueuedConnection);
+}
+
+void HostServer::accept(LinkListener *listener, qintptr descriptor)
+{
+    const qsizetype waiting = waitingToPair();
+    if (waiting >= maxWaitingToPair) {
+        qCWarning(lcHostServer, "Refusing a connection: %lld are already waiting to pair",
+                  static_cast<long long>(waiting));
+        ::close(int(descriptor));
+        return;
+    }
+    auto *socket = new QSslSocket(this);
+    if (!socket->setSocketDescriptor(descriptor)) {
+        delete socket;
+        ::close(int(descriptor));
+        return;
+    }
+    listener->parameters().configureServerSocket(*socket);
+
+    const QUuid id = QUuid::createUuid();
+    m_connections.insert(id,
+                         Connection{Client{id, endpointText(*socket), std::nullopt}, socket, {}});
+    QTimer::singleShot(handshakeTimeout, this, [this, id] { checkHandshake(id); });
+
+    // These hold until the WebSocket upgrade is done; from then on the receive loop watches.
+    connect(socket, &QSslSocket::encrypted, this,
+            [this, socket] { m_upgrader.handleConnection(socket); });
+    connect(socket, &QAbstractSocket::errorOccurred, this,
+            [this, id, socket] { handleHandshakeEnd(id, socket->errorString()); });
+    connect(socket, &QAbstractSocket::disconnected, this, [this, id] { closeLater(id); });
+    socket->startServerEncryption();
+}
+
+void HostServer::handleHandshakeEnd(const QUuid &id, const QString &error)
+{
+    const auto it = m_connections.constFind(id);
+    if (it == m_connections.cend())
+        return;
+    qCWarning(lcHostServer, "Client %s failed handshake: %s", qUtf8Printable(it->record.endpoint),
+              qUtf8Printable(error));
+    closeLater(id);
+}
+
+void HostServer::handleUpgraded()
+{
+    while (m_upgrader.hasPendingConnections()) {
+        QWebSocket *webSocket = m_upgrader.nextPendingConnection();
+        webSocket->setParent(this);
+        // QWebSocket does not say which socket it wraps; the peer's address and port do.
+        auto it = m_connections.begin();
+        for (; it != m_connections.end(); ++it) {
+            const QSslSocket *tls = it->tls;
+            if (tls && !it->webSocket && tls->peerAddress() == webSocket->peerAddress() &&
+                tls->peerPort() == webSocket->peerPort()) {
+                break;
+            }
+        }
+        if (it == m_connections.end()) {
+            webSocket->abort();
+            webSocket->deleteLater();
+            continue;
+        }
+        QObject::disconnect(it->tls, nullptr, this, nullptr);
+        LinkParameters::applyMessageLimits(*webSocket);
+        it->webSocket = webSocket;
+        const QUuid id = it.key();
+        const Client record = it->record;
+        qCInfo(lcHostServer, "Client connected: %s", qUtf8Printable(record.endpoint));
+        receiveMessages(
+            webSocket, this, [this, id](const Message &message) { handleMessage(id, message); },
+            [this, id](const std::optional<QString> &) { closeLater(id); });
+        if (onClientConnected)
+            onClientConnected(record);
+    }
+}
+
+void HostServer::handleMessage(const QUuid &id, const Message &message)
+{
+    if (const auto *hello = message.as<Message::Hello>()) {
+        // After this delivery, so the owner sees the hello before the record changes.
+        QMetaObject::invokeMethod(
+            this,
+            [this, id, name = hello->clientName] {
+                const auto it = m_connections.find(id);
+                if (it != m_connections.end())
+                    it->record.name = name;
+            },
+            Qt::QueuedConnection);
+    }
+    if (onMessage)
+        onMessage(id, message);
+}
+
+void HostServer::checkHandshake(const QUuid &id)
+{
+    const auto it = m_connections.constFind(id);
+    if (it == m_connections.cend() || m_authenticated.contains(id))
+        return;
+    qCWarning(lcHostServer, "Closing client that never authenticated: %s",
+              qUtf8Printable(it->record.endpoint));
+    sendAndClose(Message(Message::Error{Message::ErrorCode::unauthorized,
+                                        QStringLiteral("handshake timed out")}),
+                 id);
+}
+
+bool HostServer::write(const Connection &connection, const QString &text)
+{
+    // A connection still in its handshakes has nowhere to put a message yet.
+    if (!connection.webSocket)
+        return false;
+    connection.webSocket->sendTextMessage(text);
+    return true;
+}
+
+void HostServer::close(const QUuid &id)
+{
+    const auto it = m_connections.find(id);
+    if (it == m_connections.end())
+        return;
+    const Connection connection = it.value();
+    m_connections.erase(it);
+    m_authenticated.remove(id);
+    cancel(connection);
+    qCInfo(lcHostServer, "Client disconnected");
+    if (onClientDisconnected)
+        onClientDisconnected(id);
+}
+
+void HostServer::closeLater(const QUuid &id)
+{
+    QMetaObject::invokeMethod(
+        this, [this, id] { close(id); }, Qt::QueuedConnection);
+}
+
+void HostServer::cancel(const Connection &connection)
+{
+    if (connection.tls)
+        QObject::disconnect(connection.tls, nullptr, this, nullptr);
+    if (QWebSocket *webSocket = connection.webSocket) {
+        QObject::disconnect(webSocket, nullptr, this, nullptr);
+        if (webSocket->state() == QAbstractSocket::UnconnectedState) {
+            webSocket->deleteLater();
+        } else {
+            // The socket goes once its close, queued behind everything sent, is out.
+            connect(webSocket, &QWebSocket::disconnected, webSocket, &QObject::deleteLater);
+            webSocket->close();
+        }
+    } else if (QSslSocket *tls = connection.tls) {
+        // Still in its handshakes: nothing of ours is on its way to the peer.
+        tls->abort();
+        tls->deleteLater();
+    }
+}
+
+void HostServer::dropListener()
+{
+    if (m_listener) {
+        m_listener->close();
+        m_listener->deleteLater();
+        m_listener = nullptr;
+    }
+    m_publisher.stop();
+}
+
+qsizetype HostServer::waitingToPair() const
+{
+    qsizetype waiting = 0;
+    for (auto it = m_connections.cbegin(); it != m_connections.cend(); ++it) {
+        if (!m_authenticated.contains(it.key()))
+            ++waiting;
+    }
+    return waiting;
+}
+
+} // namespace Quorvel
