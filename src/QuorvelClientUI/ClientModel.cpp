@@ -247,8 +247,8 @@ void ClientModel::handleStatus(const HostConnection::Status &status, const Disco
         dropConnection();
         setPendingControls({});
         setStatus(ConnectionStatus::failed(
-            QStringLiteral("Can't reach the local network. Turn on Local Network access for "
-                           "Quorvel in Settings → Privacy & Security.")));
+            QStringLiteral("Can't reach the local network. Check that this computer is "
+                           "connected to the network.")));
         return;
     case Kind::disconnected:
         dropConnection();
