@@ -74,7 +74,7 @@ void AvahiBrowser::handleSessionState(AvahiSession::State state)
     case AvahiSession::State::Failed:
         release();
         m_active = false;
-        emit failed(m_session.errorString());
+        emit clientFailed(m_session.errorString());
         break;
     case AvahiSession::State::Stopped:
         break;
@@ -91,10 +91,11 @@ void AvahiBrowser::startBrowsing()
     m_browser = avahi_service_browser_new(client, AVAHI_IF_UNSPEC, AVAHI_PROTO_UNSPEC,
                                           m_type.toUtf8().constData(), nullptr, AvahiLookupFlags(0),
                                           &AvahiBrowser::browserCallback, this);
+    // This may run inside the client's own callback (even inside avahi_client_new), where the
+    // client must not be freed: the session stays, and start() or the destructor deals with it.
     if (!m_browser) {
         const QString reason = clientError(client);
         m_active = false;
-        m_session.stop();
         emit failed(reason);
     }
 }

@@ -16,7 +16,8 @@ namespace Quorvel {
 // without TXT), again whenever its TXT record changes, and as removed when it goes.
 //
 // Signals may come from inside Avahi's callbacks: a receiver that wants to drop the browser uses
-// deleteLater(). After unreachable() or failed(), every service reported before is gone.
+// deleteLater(). After unreachable(), clientFailed() or failed(), every service reported before
+// is gone.
 class AvahiBrowser : public QObject {
     Q_OBJECT
 public:
@@ -31,7 +32,10 @@ signals:
     void ready();
     // The daemon cannot be reached; browsing resumes by itself when it is back (ready() again).
     void unreachable(const QString &reason);
-    // Browsing stopped for good; start() tries again.
+    // The client cannot reach the daemon at all (no system bus, or the client broke): nothing can
+    // be seen, and browsing stopped for good; start() tries again.
+    void clientFailed(const QString &reason);
+    // The daemon refused or ended this browse; start() tries again.
     void failed(const QString &reason);
     void serviceFound(const Quorvel::BrowsedService &service);
     void serviceRemoved(const Quorvel::ServiceInstance &instance);

@@ -39,6 +39,8 @@ void AvahiSession::makeClient()
     ::AvahiClient *client = avahi_client_new(m_poll.poll(), AVAHI_CLIENT_NO_FAIL,
                                              &AvahiSession::clientCallback, this, &error);
     if (!client) {
+        // A client that reported a state before failing was freed by avahi_client_new itself.
+        m_client = nullptr;
         qCWarning(lcAvahi, "Avahi client could not be made: %s", qUtf8Printable(errorText(error)));
         setState(State::Failed, errorText(error));
         return;

@@ -24,6 +24,7 @@ HostBrowser::~HostBrowser()
 
 void HostBrowser::start()
 {
+    m_browsing = true;
     dropBrowser();
     m_services.clear();
     m_hosts.clear();
@@ -33,6 +34,7 @@ void HostBrowser::start()
 
 void HostBrowser::stop()
 {
+    m_browsing = false;
     m_startTimer.stop();
     dropBrowser();
     m_services.clear();
@@ -45,6 +47,7 @@ void HostBrowser::startBrowsing()
     m_browser = new AvahiBrowser(serviceType, this);
     connect(m_browser, &AvahiBrowser::ready, this, &HostBrowser::handleReady);
     connect(m_browser, &AvahiBrowser::unreachable, this, &HostBrowser::handleUnreachable);
+    connect(m_browser, &AvahiBrowser::clientFailed, this, &HostBrowser::handleClientFailed);
     connect(m_browser, &AvahiBrowser::failed, this, &HostBrowser::handleFailed);
     connect(m_browser, &AvahiBrowser::serviceFound, this, &HostBrowser::handleFound);
     connect(m_browser, &AvahiBrowser::serviceRemoved, this, &HostBrowser::handleRemoved);
@@ -79,15 +82,32 @@ void HostBrowser::handleUnreachable(const QString &reason)
     publish();
 }
 
+// A client that cannot reach the daemon is this platform's refusal of local-network access; unlike
+// a daemon that is away, it does not come back by itself.
+void HostBrowser::handleClientFailed(const QString &reason)
+{
+    qCCritical(lcHostBrowser, "Browser waiting: %s", qUtf8Printable(reason));
+    reportBlocked(true);
+    if (m_browsing) {
+        browseAgainLater();
+    }
+}
+
 void HostBrowser::handleFailed(const QString &reason)
 {
     qCCritical(lcHostBrowser, "Browser failed: %s", qUtf8Printable(reason));
+    browseAgainLater();
+}
+
+void HostBrowser::browseAgainLater()
+{
     dropBrowser();
     m_services.clear();
-    publish(true);
     qCInfo(lcHostBrowser, "Browsing again in %lld ms", qlonglong(m_nextDelay.count()));
     m_startTimer.start(m_nextDelay);
     m_nextDelay = nextRetryDelay(m_nextDelay, m_delays.maximum);
+    // Last, so that a stop() in the owner's slot also cancels the attempt armed above.
+    publish(true);
 }
 
 void HostBrowser::handleFound(const BrowsedService &service)

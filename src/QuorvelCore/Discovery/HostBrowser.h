@@ -36,8 +36,8 @@ public:
     // Stops browsing; no list follows. Calling it again, or before start(), does nothing more.
     void stop();
 
-    // True when the mDNS daemon cannot be reached (no host can be seen), false once browsing
-    // works again.
+    // True when the mDNS daemon cannot be reached (no daemon, or the client failed: no host can
+    // be seen), false once browsing works again.
     std::function<void(bool)> onLocalNetworkBlocked;
 
 signals:
@@ -48,7 +48,9 @@ private:
     void dropBrowser();
     void handleReady();
     void handleUnreachable(const QString &reason);
+    void handleClientFailed(const QString &reason);
     void handleFailed(const QString &reason);
+    void browseAgainLater();
     void handleFound(const BrowsedService &service);
     void handleRemoved(const ServiceInstance &instance);
     void publish(bool evenIfUnchanged = false);
@@ -56,6 +58,8 @@ private:
 
     RetryDelays m_delays;
     std::chrono::milliseconds m_nextDelay;
+    // Between start() and stop(): the owner may stop from inside a callback.
+    bool m_browsing = false;
     QTimer m_startTimer;
     AvahiBrowser *m_browser = nullptr;
     QHash<ServiceInstance, BrowsedService> m_services;

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <limits>
+#include <numeric>
+#include <vector>
 
 namespace Quorvel {
 namespace {
@@ -119,12 +121,23 @@ QList<DiscoveredHost> hostList(const QList<BrowsedService> &services)
             chosen.insert(id, service);
         }
     }
-    QList<DiscoveredHost> hosts;
-    hosts.reserve(chosen.size());
+    QList<DiscoveredHost> unordered;
+    unordered.reserve(chosen.size());
     for (const BrowsedService &service : std::as_const(chosen)) {
-        hosts.append(hostFromService(service));
+        unordered.append(hostFromService(service));
     }
-    std::sort(hosts.begin(), hosts.end(), nameBefore);
+    // Sorting positions rather than the hosts themselves: swapping a host moves its endpoint
+    // variant through a temporary, which GCC's optimiser wrongly flags as read uninitialised.
+    std::vector<qsizetype> order(unordered.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(), [&unordered](qsizetype a, qsizetype b) {
+        return nameBefore(unordered.at(a), unordered.at(b));
+    });
+    QList<DiscoveredHost> hosts;
+    hosts.reserve(unordered.size());
+    for (const qsizetype position : order) {
+        hosts.append(std::move(unordered[position]));
+    }
     return hosts;
 }
 

@@ -65,6 +65,7 @@ void LocalNetworkMonitor::startBrowsing()
     m_browser = new AvahiBrowser(m_serviceType, this);
     connect(m_browser, &AvahiBrowser::ready, this, &LocalNetworkMonitor::handleReady);
     connect(m_browser, &AvahiBrowser::unreachable, this, &LocalNetworkMonitor::handleUnreachable);
+    connect(m_browser, &AvahiBrowser::clientFailed, this, &LocalNetworkMonitor::handleClientFailed);
     connect(m_browser, &AvahiBrowser::failed, this, &LocalNetworkMonitor::handleFailed);
     connect(m_browser, &AvahiBrowser::serviceFound, this, &LocalNetworkMonitor::handleFound);
     connect(m_browser, &AvahiBrowser::serviceRemoved, this, &LocalNetworkMonitor::handleRemoved);
@@ -95,6 +96,13 @@ void LocalNetworkMonitor::handleUnreachable()
     m_results.clear();
     m_visibilityDeadline.stop();
     setStatus(Status::blocked);
+}
+
+// The client is gone for good; the recheck that blocked arms rebuilds it.
+void LocalNetworkMonitor::handleClientFailed()
+{
+    dropBrowser();
+    handleUnreachable();
 }
 
 void LocalNetworkMonitor::handleFailed(const QString &reason)

@@ -27,7 +27,8 @@ public:
     enum class Status {
         checking,
         discoverable,
-        // The mDNS daemon cannot be reached: nothing on the network can see this host.
+        // The mDNS daemon cannot be reached (no daemon, or the client failed): nothing on the
+        // network can see this host.
         blocked,
         notVisible,
     };
@@ -70,6 +71,7 @@ private:
     void dropBrowser();
     void handleReady();
     void handleUnreachable();
+    void handleClientFailed();
     void handleFailed(const QString &reason);
     void handleFound(const BrowsedService &service);
     void handleRemoved(const ServiceInstance &instance);

@@ -188,28 +188,61 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(lastNames(lists), QStringList{"Steady"}, waitMilliseconds);
     }
 
-    void failedBrowserYieldsAnEmptyListAndBrowsesAgain()
+    void failedClientBlocksYieldsAnEmptyListAndBrowsesAgain()
     {
         const auto host = advertise("Survivor", {{"v", "2"}});
         QVERIFY(host);
 
         HostBrowser browser(fastRetries);
+        QList<bool> blocked;
+        browser.onLocalNetworkBlocked = [&](bool value) { blocked.append(value); };
         QSignalSpy lists(&browser, &HostBrowser::hostsChanged);
         browser.start();
         QTRY_COMPARE_WITH_TIMEOUT(lastNames(lists), QStringList{"Survivor"}, waitMilliseconds);
+        QTRY_COMPARE_WITH_TIMEOUT(blocked, QList<bool>{false}, waitMilliseconds);
 
-        // Without a system bus the client cannot even be made again: the browser fails.
+        // Without a system bus the client cannot even be made again: nothing can be seen.
         QVERIFY(Quorvel::Testing::stopSystemBus());
         QTRY_VERIFY_WITH_TIMEOUT(lastList(lists).isEmpty(), waitMilliseconds);
-        // Each failed attempt yields an empty list again.
+        // Each failed attempt yields an empty list again and is reported as blocked.
         const qsizetype emptied = lists.count();
         QTRY_VERIFY_WITH_TIMEOUT(lists.count() >= emptied + 2, waitMilliseconds);
         QVERIFY(sawEmptyList(lists));
+        QVERIFY(blocked.size() >= 3);
+        QVERIFY(!blocked.mid(1).contains(false));
 
         QVERIFY(Quorvel::Testing::startSystemBus());
         // The advertisement went down with the bus; the host advertises again.
         host->republish();
         QTRY_COMPARE_WITH_TIMEOUT(lastNames(lists), QStringList{"Survivor"}, waitMilliseconds);
+        QTRY_COMPARE_WITH_TIMEOUT(blocked.last(), false, waitMilliseconds);
+    }
+
+    // The owner may stop the browser in its slot for the list that a failure yields.
+    void browserStoppedInItsSlotAfterAFailureStaysStopped()
+    {
+        QVERIFY(Quorvel::Testing::stopSystemBus());
+        HostBrowser stopped(fastRetries);
+        QList<bool> blocked;
+        stopped.onLocalNetworkBlocked = [&](bool value) { blocked.append(value); };
+        QSignalSpy lists(&stopped, &HostBrowser::hostsChanged);
+        connect(&stopped, &HostBrowser::hostsChanged, &stopped, &HostBrowser::stop);
+        stopped.start();
+        QTRY_COMPARE_WITH_TIMEOUT(lists.count(), 1, waitMilliseconds);
+        QCOMPARE(blocked, QList<bool>{true});
+
+        QVERIFY(Quorvel::Testing::startSystemBus());
+        const auto host = advertise("Afterwards", {{"v", "2"}});
+        QVERIFY(host);
+        // A browsing witness sees the host well within this time; the stopped browser must not
+        // have browsed again.
+        HostBrowser witness;
+        QSignalSpy witnessLists(&witness, &HostBrowser::hostsChanged);
+        witness.start();
+        QTRY_COMPARE_WITH_TIMEOUT(lastNames(witnessLists), QStringList{"Afterwards"},
+                                  waitMilliseconds);
+        QCOMPARE(lists.count(), 1);
+        QCOMPARE(blocked, QList<bool>{true});
     }
 };
 

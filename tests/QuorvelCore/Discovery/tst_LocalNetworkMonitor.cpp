@@ -31,8 +31,9 @@ const LocalNetworkMonitor::Timings brisk{200ms, 100ms, 100ms};
 
 // A monitor with its callbacks recorded.
 struct Watched {
-    explicit Watched(LocalNetworkMonitor::Timings timings)
-        : monitor(Quorvel::serviceType, ownID, timings)
+    explicit Watched(LocalNetworkMonitor::Timings timings,
+                     const QString &serviceType = Quorvel::serviceType)
+        : monitor(serviceType, ownID, timings)
     {
         monitor.onStatusChange = [this](Status status) { statuses.append(status); };
         monitor.onRecheck = [this](qint64 attempt) { rechecks.append(attempt); };
@@ -150,18 +151,30 @@ private slots:
 
     void failedBrowserCountsAsNotVisibleAndIsRebuilt()
     {
-        // Without a system bus no client can be made: the first browser fails before it is ready.
+        // The daemon refuses to browse this type: the first browser fails before it is ready.
+        Watched watched(patient, QStringLiteral("not a type"));
+        watched.monitor.start();
+        QTRY_COMPARE_WITH_TIMEOUT(watched.monitor.status(), Status::notVisible, waitMilliseconds);
+        // A second recheck follows only when the rebuilt browser failed again.
+        QTRY_VERIFY_WITH_TIMEOUT(watched.rechecks.size() >= 2, waitMilliseconds);
+        QCOMPARE(watched.rechecks.mid(0, 2), (QList<qint64>{1, 2}));
+        QCOMPARE(watched.statuses, QList<Status>{Status::notVisible});
+    }
+
+    void clientThatCannotReachTheDaemonIsBlockedUntilItCan()
+    {
+        // Without a system bus no client can be made at all.
         QVERIFY(Quorvel::Testing::stopSystemBus());
         Watched watched(patient);
         watched.monitor.start();
-        QTRY_COMPARE_WITH_TIMEOUT(watched.monitor.status(), Status::notVisible, waitMilliseconds);
+        QTRY_COMPARE_WITH_TIMEOUT(watched.monitor.status(), Status::blocked, waitMilliseconds);
         QTRY_VERIFY_WITH_TIMEOUT(!watched.rechecks.isEmpty(), waitMilliseconds);
 
         QVERIFY(Quorvel::Testing::startSystemBus());
         const auto publisher = advertise(ownID);
         QVERIFY(publisher);
         QTRY_COMPARE_WITH_TIMEOUT(watched.monitor.status(), Status::discoverable, waitMilliseconds);
-        QCOMPARE(watched.statuses, (QList<Status>{Status::notVisible, Status::discoverable}));
+        QCOMPARE(watched.statuses, (QList<Status>{Status::blocked, Status::discoverable}));
     }
 
     void monitorStoppedDuringItsRebuildDoesNotBrowseAgain()
