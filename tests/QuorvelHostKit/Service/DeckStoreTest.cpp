@@ -1,0 +1,436 @@
+#include "QuorvelHostKit/Service/DeckStore.h"
+
+#include "QuorvelCore/Model/WireCodec.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <unistd.h>
+
+using namespace Quorvel;
+
+namespace {
+
+QString dataFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/Quorvel";
+}
+
+QString defaultDeckPath()
+{
+    return dataFolder() + "/deck.json";
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void write(const QString &path, const QByteArray &bytes)
+{
+    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+QByteArray prettySample()
+{
+    return *WireCodec::prettyEncoder(true).encode(Deck::sample());
+}
+
+Deck shellDeck(const QString &name, const QString &target)
+{
+    Control control;
+    control.id = "lights";
+    control.title = "Lights";
+    control.type = ControlType::button;
+    control.action = Action{Action::Kind::shell, target, std::nullopt, std::nullopt, std::nullopt};
+    return Deck{name, {control}};
+}
+
+QStringList historyNames()
+{
+    return QDir(DeckStore::historyFolderPath()).entryList(QDir::Files, QDir::Name);
+}
+
+} // namespace
+
+class DeckStoreTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void firstStartWritesSample();
+    void sampleThatCannotBeWrittenIsStillUsed();
+    void undecodableFileIsKeptAndShown();
+    void unreadableFileIsKeptAndShown_data();
+    void unreadableFileIsKeptAndShown();
+    void ruleBreakingFileIsUsedAtLoad();
+    void parse_data();
+    void parse();
+    void notJsonHasNoPlace();
+    void describe_data();
+    void describe();
+    void tooLargeForOneMessageIsAProblem();
+    void deckFileUnderHomeKeepsHistoryInDataFolder();
+    void saveWithoutFileMakesNoCopy();
+    void saveNeverReplacesUnreadableFile_data();
+    void saveNeverReplacesUnreadableFile();
+    void saveCopiesPreviousBytesFirst();
+    void pruningKeepsTwentyGreatestNames();
+    void historyCopyName_data();
+    void historyCopyName();
+    void copiesInOneSecondAreAllKept();
+
+private:
+    QTemporaryDir home;
+};
+
+void DeckStoreTest::initTestCase()
+{
+    // Every test wipes the data folder: it must be this test's own, also when the test runs
+    // outside the test harness that gives it a private home.
+    QVERIFY(home.isValid());
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(".local/share")));
+    QVERIFY(dataFolder().startsWith(home.path()));
+}
+
+void DeckStoreTest::init()
+{
+    QDir(dataFolder()).removeRecursively();
+    qunsetenv("QUORVEL_DECK");
+}
+
+void DeckStoreTest::cleanup()
+{
+    qunsetenv("QUORVEL_DECK");
+}
+
+void DeckStoreTest::firstStartWritesSample()
+{
+    QTest::ignoreMessage(QtInfoMsg, qPrintable("Wrote sample deck to " + defaultDeckPath()));
+    QString problem;
+    QCOMPARE(DeckStore::load(&problem), Deck::sample());
+    QVERIFY(problem.isEmpty());
+    QCOMPARE(readAll(defaultDeckPath()), prettySample());
+    QVERIFY(readAll(defaultDeckPath()).contains("\n    \"controls\": ["));
+}
+
+void DeckStoreTest::sampleThatCannotBeWrittenIsStillUsed()
+{
+    // No folder can be made under /proc, whoever runs the test.
+    qputenv("QUORVEL_DECK", "/proc/no-such-folder/deck.json");
+    QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("^Could not write sample deck: .+"));
+    QString problem;
+    QCOMPARE(DeckStore::load(&problem), Deck::sample());
+    QVERIFY(problem.isEmpty());
+    QVERIFY(!QFile::exists("/proc/no-such-folder"));
+}
+
+void DeckStoreTest::undecodableFileIsKeptAndShown()
+{
+    write(defaultDeckPath(), "{}");
+    // The decoder's words alone: the log line already says the file is invalid.
+    QTest::ignoreMessage(QtCriticalMsg,
+                         "deck.json is invalid (missing \"deck_name\"); using sample deck");
+    QString problem;
+    QCOMPARE(DeckStore::load(&problem), Deck::sample());
+    QCOMPARE(readAll(defaultDeckPath()), QByteArray("{}"));
+    // The user is told why the sample deck is in force, not only the log.
+    QCOMPARE(problem, QStringLiteral("deck.json isn't valid: missing \"deck_name\""));
+}
+
+void DeckStoreTest::unreadableFileIsKeptAndShown_data()
+{
+    QTest::addColumn<bool>("folderInPlace");
+    QTest::newRow("a folder where the file should be") << true;
+    QTest::newRow("a file without read permission") << false;
+}
+
+void DeckStoreTest::unreadableFileIsKeptAndShown()
+{
+    QFETCH(bool, folderInPlace);
+    const QByteArray userDeck = *WireCodec::prettyEncoder(true).encode(shellDeck("Mine", "true"));
+    if (folderInPlace) {
+        QVERIFY(QDir().mkpath(defaultDeckPath()));
+    } else {
+        if (::geteuid() == 0) {
+            QSKIP("permissions do not stop root");
+        }
+        write(defaultDeckPath(), userDeck);
+        QVERIFY(QFile::setPermissions(defaultDeckPath(), QFileDevice::WriteOwner));
+    }
+    QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("can't read deck.json: .*sample deck"));
+    QString problem;
+    QCOMPARE(DeckStore::load(&problem), Deck::sample());
+    QVERIFY2(problem.startsWith("can't read deck.json: "), qPrintable(problem));
+    if (folderInPlace) {
+        QVERIFY(QFileInfo(defaultDeckPath()).isDir());
+    } else {
+        QVERIFY(QFile::setPermissions(defaultDeckPath(),
+                                      QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        QCOMPARE(readAll(defaultDeckPath()), userDeck);
+    }
+}
+
+void DeckStoreTest::ruleBreakingFileIsUsedAtLoad()
+{
+    const Deck broken = shellDeck("Mine", "");
+    const QByteArray bytes = *WireCodec::prettyEncoder(true).encode(broken);
+    write(defaultDeckPath(), bytes);
+    QTest::ignoreMessage(
+        QtInfoMsg, qPrintable("Loaded deck 'Mine' with 1 controls from " + defaultDeckPath()));
+    QString problem;
+    QCOMPARE(DeckStore::load(&problem), broken);
+    QVERIFY(problem.isEmpty());
+
+    DeckStore::LoadError error = DeckStore::LoadError::invalidJSON({});
+    QVERIFY(!DeckStore::parse(bytes, &error));
+    QCOMPARE(error.kind(), DeckStore::LoadError::Kind::invalidDeck);
+    QVERIFY(!error.problems().isEmpty());
+    QCOMPARE(error.errorDescription(), error.problems().join("; "));
+}
+
+void DeckStoreTest::parse_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("description");
+
+    QTest::newRow("missing title at the third control")
+        << QByteArray(R"({"deck_name":"D","controls":[
+               {"id":"a","title":"A","type":"button","action":{"type":"shell","target":"true"}},
+               {"id":"b","title":"B","type":"button","action":{"type":"shell","target":"true"}},
+               {"id":"c","type":"button","action":{"type":"shell","target":"true"}}]})")
+        << "deck.json isn't valid: missing \"title\" at controls.[2]";
+    QTest::newRow("wrong type in a nested action")
+        << QByteArray(R"({"deck_name":"D","controls":[
+               {"id":"a","title":"A","type":"button","action":{"type":"shell","target":7}}]})")
+        << "deck.json isn't valid: expected a string at controls.[0].action.target";
+    QTest::newRow("missing name") << QByteArray(R"({"controls":[]})")
+                                  << "deck.json isn't valid: missing \"deck_name\"";
+}
+
+void DeckStoreTest::parse()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, description);
+    DeckStore::LoadError error = DeckStore::LoadError::invalidDeck({});
+    QVERIFY(!DeckStore::parse(bytes, &error));
+    QCOMPARE(error.kind(), DeckStore::LoadError::Kind::invalidJSON);
+    QCOMPARE(error.errorDescription(), description);
+}
+
+void DeckStoreTest::notJsonHasNoPlace()
+{
+    DeckStore::LoadError error = DeckStore::LoadError::invalidDeck({});
+    QVERIFY(!DeckStore::parse("this is not json", &error));
+    QCOMPARE(error.kind(), DeckStore::LoadError::Kind::invalidJSON);
+    // The decoder's own words, with no place in the deck added.
+    QString decoderText;
+    QVERIFY(!WireCodec::decoder().decodeJson("this is not json", &decoderText));
+    QCOMPARE(error.errorDescription(), "deck.json isn't valid: " + decoderText);
+}
+
+void DeckStoreTest::describe_data()
+{
+    QTest::addColumn<QString>("decoderError");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("missing nested key") << "controls[2]: title: missing"
+                                        << "missing \"title\" at controls.[2]";
+    QTest::newRow("missing top-level key") << "deck_name: missing"
+                                           << "missing \"deck_name\"";
+    QTest::newRow("wrong type") << "controls[1]: action: type: expected a string"
+                                << "expected a string at controls.[1].action.type";
+    QTest::newRow("not JSON at all") << "illegal value"
+                                     << "illegal value";
+    QTest::newRow("message with a colon") << "controls[0]: type: \"x: y\" is not a known value"
+                                          << "\"x: y\" is not a known value at controls.[0].type";
+}
+
+void DeckStoreTest::describe()
+{
+    QFETCH(QString, decoderError);
+    QFETCH(QString, expected);
+    QCOMPARE(DeckStore::describe(decoderError), expected);
+}
+
+void DeckStoreTest::tooLargeForOneMessageIsAProblem()
+{
+    Deck big = shellDeck("Big", "true");
+    const Control model = big.controls.front();
+    // Enough controls with long commands to pass the host link's 1 MiB message limit.
+    const QString longCommand(4000, 'x');
+    for (int i = 0; i < 300; ++i) {
+        Control control = model;
+        control.id = QStringLiteral("c%1").arg(i);
+        control.action->target = "echo " + longCommand;
+        big.controls.push_back(control);
+    }
+    QVERIFY(DeckStore::deckMessageProblem(big).has_value());
+    QVERIFY(!DeckStore::deckMessageProblem(Deck::sample()).has_value());
+
+    const QByteArray bytes = *WireCodec::prettyEncoder(true).encode(big);
+    DeckStore::LoadError error = DeckStore::LoadError::invalidJSON({});
+    QVERIFY(!DeckStore::parse(bytes, &error));
+    QCOMPARE(error.kind(), DeckStore::LoadError::Kind::invalidDeck);
+    QVERIFY(error.problems().contains(*DeckStore::deckMessageProblem(big)));
+
+    write(defaultDeckPath(), bytes);
+    QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("deck.json is invalid .*bytes"));
+    QString problem;
+    QCOMPARE(DeckStore::load(&problem), Deck::sample());
+    QCOMPARE(problem, *DeckStore::deckMessageProblem(big));
+    QCOMPARE(readAll(defaultDeckPath()), bytes);
+}
+
+void DeckStoreTest::deckFileUnderHomeKeepsHistoryInDataFolder()
+{
+    qputenv("QUORVEL_DECK", "~/decks/mine.json");
+    const QString path = QDir::homePath() + "/decks/mine.json";
+    QCOMPARE(DeckStore::deckFileURL(), QUrl::fromLocalFile(path));
+    write(path, "old bytes");
+    const auto bytes = DeckStore::save(shellDeck("Mine", "true"), "Phone");
+    QVERIFY(bytes);
+    QCOMPARE(readAll(path), *bytes);
+    QVERIFY(!QFile::exists(defaultDeckPath()));
+    const QStringList copies = historyNames();
+    QCOMPARE(copies.size(), 1);
+    QCOMPARE(readAll(DeckStore::historyFolderPath() + "/" + copies.first()),
+             QByteArray("old bytes"));
+}
+
+void DeckStoreTest::saveWithoutFileMakesNoCopy()
+{
+    const Deck deck = shellDeck("Mine", "true");
+    QString error;
+    const auto bytes = DeckStore::save(deck, "Phone", &error);
+    QVERIFY2(bytes, qPrintable(error));
+    QCOMPARE(readAll(defaultDeckPath()), *bytes);
+    QCOMPARE(*DeckStore::parse(*bytes), deck);
+    QVERIFY(historyNames().isEmpty());
+}
+
+void DeckStoreTest::saveNeverReplacesUnreadableFile_data()
+{
+    QTest::addColumn<bool>("folderInPlace");
+    QTest::newRow("a folder where the file should be") << true;
+    QTest::newRow("a file without read permission") << false;
+}
+
+void DeckStoreTest::saveNeverReplacesUnreadableFile()
+{
+    QFETCH(bool, folderInPlace);
+    const QByteArray userDeck = *WireCodec::prettyEncoder(true).encode(shellDeck("Mine", "true"));
+    if (folderInPlace) {
+        QVERIFY(QDir().mkpath(defaultDeckPath()));
+    } else {
+        if (::geteuid() == 0) {
+            QSKIP("permissions do not stop root");
+        }
+        write(defaultDeckPath(), userDeck);
+        QVERIFY(QFile::setPermissions(defaultDeckPath(), QFileDevice::WriteOwner));
+    }
+    QString error;
+    QVERIFY(!DeckStore::save(shellDeck("Theirs", "true"), "Phone", &error));
+    QVERIFY2(error.startsWith("can't read deck.json: "), qPrintable(error));
+    QVERIFY(historyNames().isEmpty());
+    if (folderInPlace) {
+        QVERIFY(QFileInfo(defaultDeckPath()).isDir());
+    } else {
+        QVERIFY(QFile::setPermissions(defaultDeckPath(),
+                                      QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        QCOMPARE(readAll(defaultDeckPath()), userDeck);
+    }
+}
+
+void DeckStoreTest::saveCopiesPreviousBytesFirst()
+{
+    write(defaultDeckPath(), "hand edited\n");
+    QTest::ignoreMessage(QtInfoMsg, "Saved deck 'Mine' (1 controls) from Studio iPhone (2)");
+    QVERIFY(DeckStore::save(shellDeck("Mine", "true"), "Studio iPhone (2)"));
+    const QStringList copies = historyNames();
+    QCOMPARE(copies.size(), 1);
+    QVERIFY2(QRegularExpression("^deck-\\d{4}-\\d\\d-\\d\\dT\\d{6}-before-StudioiPhone2\\.json$")
+                 .match(copies.first())
+                 .hasMatch(),
+             qPrintable(copies.first()));
+    QCOMPARE(readAll(DeckStore::historyFolderPath() + "/" + copies.first()),
+             QByteArray("hand edited\n"));
+}
+
+void DeckStoreTest::pruningKeepsTwentyGreatestNames()
+{
+    const QString folder = DeckStore::historyFolderPath();
+    QStringList old;
+    for (int i = 0; i < 25; ++i) {
+        old.append(
+            QStringLiteral("deck-2000-01-01T0000%1-before-x.json").arg(i, 2, 10, QChar('0')));
+        write(folder + "/" + old.last(), "old");
+    }
+    write(folder + "/notes.txt", "keep me");
+    write(defaultDeckPath(), "previous");
+    QVERIFY(DeckStore::save(shellDeck("Mine", "true"), "Phone"));
+
+    const QStringList names = historyNames();
+    QCOMPARE(names.size(), 21);
+    QVERIFY(names.contains("notes.txt"));
+    QStringList copies = names.filter(QRegularExpression("\\.json$"));
+    QCOMPARE(copies.size(), DeckStore::historyCopiesKept);
+    QVERIFY(copies.last().endsWith("-before-Phone.json"));
+    // The new copy and the 19 greatest of the old ones.
+    QCOMPARE(copies.mid(0, 19), old.mid(6));
+}
+
+void DeckStoreTest::historyCopyName_data()
+{
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<QString>("part");
+    QTest::newRow("spaces and punctuation") << "Studio iPhone (2)"
+                                            << "StudioiPhone2";
+    QTest::newRow("only symbols") << "???"
+                                  << "";
+    QTest::newRow("sixty letters") << QString(60, 'a') << QString(40, 'a');
+    QTest::newRow("dash kept, emoji dropped")
+        << QString::fromUtf8("Mac-mini \xF0\x9F\x98\x80") << "Mac-mini";
+    QTest::newRow("accented letters kept")
+        << QString::fromUtf8("Jos\xC3\xA9's Mac") << QString::fromUtf8("Jos\xC3\xA9sMac");
+}
+
+void DeckStoreTest::historyCopyName()
+{
+    QFETCH(QString, device);
+    QFETCH(QString, part);
+    const QDateTime at(QDate(2026, 12, 9), QTime(9, 15, 30), Qt::LocalTime);
+    QCOMPARE(DeckStore::historyCopyName(at, device),
+             "deck-2026-12-09T091530-before-" + part + ".json");
+}
+
+void DeckStoreTest::copiesInOneSecondAreAllKept()
+{
+    const QDateTime at(QDate(2026, 12, 9), QTime(9, 15, 30), Qt::LocalTime);
+    DeckStore::saveHistoryCopy("first", "Phone", at);
+    DeckStore::saveHistoryCopy("second", "Phone", at);
+    DeckStore::saveHistoryCopy("third", "Phone", at);
+    const QString folder = DeckStore::historyFolderPath() + "/";
+    const QString base = "deck-2026-12-09T091530-before-Phone";
+    QCOMPARE(readAll(folder + base + ".json"), QByteArray("first"));
+    QCOMPARE(readAll(folder + base + "_2.json"), QByteArray("second"));
+    QCOMPARE(readAll(folder + base + "_3.json"), QByteArray("third"));
+    // The later copies rank as newer, so pruning removes the first one before them.
+    QStringList names = historyNames();
+    std::sort(names.begin(), names.end(), std::greater<>());
+    QCOMPARE(names, QStringList({base + "_3.json", base + "_2.json", base + ".json"}));
+}
+
+QTEST_GUILESS_MAIN(DeckStoreTest)
+#include "DeckStoreTest.moc"
