@@ -1,0 +1,114 @@
+#include "Platform/Desktop/DesktopEntries.h"
+
+// GLib's headers use "signals" as a name, which Qt defines as a keyword.
+#pragma push_macro("signals")
+#undef signals
+#include <gio/gdesktopappinfo.h>
+#pragma pop_macro("signals")
+
+#include <QStringList>
+
+#include <algorithm>
+#include <memory>
+
+namespace Quorvel::DesktopEntries {
+
+namespace {
+
+const QString desktopSuffix = QStringLiteral(".desktop");
+
+struct ObjectUnref {
+    void operator()(gpointer object) const { g_object_unref(object); }
+};
+using AppInfoPtr = std::unique_ptr<GAppInfo, ObjectUnref>;
+using LaunchContextPtr = std::unique_ptr<GAppLaunchContext, ObjectUnref>;
+
+struct ErrorFree {
+    void operator()(GError *error) const { g_error_free(error); }
+};
+
+QString fromUtf8(const char *text)
+{
+    return text ? QString::fromUtf8(text) : QString();
+}
+
+std::optional<DesktopEntry> entryOf(GAppInfo *info)
+{
+    if (!G_IS_DESKTOP_APP_INFO(info))
+        return std::nullopt;
+    auto *desktop = G_DESKTOP_APP_INFO(info);
+    if (g_desktop_app_info_get_is_hidden(desktop) || g_desktop_app_info_get_nodisplay(desktop))
+        return std::nullopt;
+
+    DesktopEntry entry;
+    entry.id = fromUtf8(g_app_info_get_id(info));
+    entry.name = fromUtf8(g_app_info_get_name(info));
+    entry.filePath = fromUtf8(g_desktop_app_info_get_filename(desktop));
+    entry.executable = fromUtf8(g_app_info_get_executable(info));
+    if (GIcon *icon = g_app_info_get_icon(info)) {
+        gchar *text = g_icon_to_string(icon);
+        entry.icon = fromUtf8(text);
+        g_free(text);
+    }
+    if (entry.id.isEmpty())
+        return std::nullopt;
+    return entry;
+}
+
+} // namespace
+
+QList<DesktopEntry> installed()
+{
+    QList<DesktopEntry> entries;
+    GList *all = g_app_info_get_all();
+    for (GList *item = all; item; item = item->next) {
+        if (auto entry = entryOf(G_APP_INFO(item->data)))
+            entries.append(*entry);
+    }
+    g_list_free_full(all, g_object_unref);
+    std::sort(entries.begin(), entries.end(),
+              [](const DesktopEntry &a, const DesktopEntry &b) { return a.id < b.id; });
+    return entries;
+}
+
+std::optional<DesktopEntry> find(const QString &name)
+{
+    const QList<DesktopEntry> entries = installed();
+    const auto firstWhere = [&entries](auto predicate) -> std::optional<DesktopEntry> {
+        const auto found = std::find_if(entries.cbegin(), entries.cend(), predicate);
+        if (found == entries.cend())
+            return std::nullopt;
+        return *found;
+    };
+    if (auto entry = firstWhere([&name](const DesktopEntry &e) {
+            return e.id == name || e.id == name + desktopSuffix;
+        }))
+        return entry;
+    if (auto entry = firstWhere([&name](const DesktopEntry &e) { return e.name == name; }))
+        return entry;
+    return firstWhere(
+        [&name](const DesktopEntry &e) { return e.name.compare(name, Qt::CaseInsensitive) == 0; });
+}
+
+bool launch(const QString &id, const QStringList &withoutVariables, QString *error)
+{
+    AppInfoPtr info(G_APP_INFO(g_desktop_app_info_new(id.toUtf8().constData())));
+    if (!info) {
+        if (error)
+            *error = QStringLiteral("No application with the id %1").arg(id);
+        return false;
+    }
+    LaunchContextPtr context(g_app_launch_context_new());
+    for (const QString &variable : withoutVariables)
+        g_app_launch_context_unsetenv(context.get(), variable.toUtf8().constData());
+
+    GError *failure = nullptr;
+    if (g_app_info_launch(info.get(), nullptr, context.get(), &failure))
+        return true;
+    std::unique_ptr<GError, ErrorFree> owned(failure);
+    if (error)
+        *error = owned ? fromUtf8(owned->message) : QString();
+    return false;
+}
+
+} // namespace Quorvel::DesktopEntries

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+namespace Quorvel {
+
+// One running process of this user that runs an installed application.
+struct RunningApplication {
+    // The application's desktop-entry Name.
+    QString name;
+    // The file name of the process's executable.
+    QString executableName;
+    // The application's desktop-entry id.
+    QString bundle;
+    qint64 pid = 0;
+
+    friend bool operator==(const RunningApplication &, const RunningApplication &) = default;
+};
+
+} // namespace Quorvel

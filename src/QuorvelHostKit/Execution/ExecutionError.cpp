@@ -1,0 +1,34 @@
+#include "QuorvelHostKit/Execution/ExecutionError.h"
+
+#include <cmath>
+
+namespace Quorvel {
+
+ExecutionError::ExecutionError(Kind kind, double seconds, const QString &reason)
+    : m_kind(kind), m_seconds(seconds), m_reason(reason)
+{}
+
+ExecutionError ExecutionError::timedOut(double seconds)
+{
+    return ExecutionError(Kind::timedOut, seconds, QString());
+}
+
+ExecutionError ExecutionError::launchFailed(const QString &reason)
+{
+    return ExecutionError(Kind::launchFailed, 0, reason);
+}
+
+QString ExecutionError::description() const
+{
+    switch (m_kind) {
+    case Kind::timedOut:
+        // Printed as a decimal without a conversion to an integer, so no value can overflow.
+        return QStringLiteral("timed out after %1s")
+            .arg(QString::number(std::trunc(m_seconds), 'f', 0));
+    case Kind::launchFailed:
+        return QStringLiteral("launch failed: ") + m_reason;
+    }
+    return QString();
+}
+
+} // namespace Quorvel

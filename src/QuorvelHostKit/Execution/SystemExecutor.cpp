@@ -1,0 +1,164 @@
+#include "QuorvelHostKit/Execution/SystemExecutor.h"
+
+#include "QuorvelHostKit/Execution/AppControls.h"
+#include "QuorvelHostKit/Execution/ChildEnvironment.h"
+#include "QuorvelHostKit/Execution/ProcessCommand.h"
+#include "QuorvelHostKit/Execution/ProcessRun.h"
+#include "QuorvelHostKit/Execution/ShortcutList.h"
+#include "QuorvelHostKit/HostKitLogging.h"
+
+#include "Platform/Desktop/DesktopEntries.h"
+#include "Platform/Desktop/RunningApplications.h"
+
+#include <QFileInfo>
+
+#include <coroutine>
+#include <optional>
+
+namespace Quorvel {
+
+namespace {
+
+const QString appleScriptMissing = QStringLiteral("AppleScript isn't available on this computer");
+const QString appControlsMissing = QStringLiteral("Controlling apps isn't available here");
+
+// Suspends a coroutine until a process run delivers its outcome, which it always does later,
+// from the event loop.
+class ProcessRunAwaiter {
+public:
+    explicit ProcessRunAwaiter(ProcessRun *run) : m_run(run) {}
+
+    bool await_ready() const noexcept { return false; }
+    void await_suspend(std::coroutine_handle<> waiter)
+    {
+        m_run->start([this, waiter](ExecutionOutcome outcome) {
+            m_outcome = std::move(outcome);
+            waiter.resume();
+        });
+    }
+    ExecutionOutcome await_resume() { return std::move(*m_outcome); }
+
+private:
+    ProcessRun *m_run;
+    std::optional<ExecutionOutcome> m_outcome;
+};
+
+ExecutionResult failure(const QString &text)
+{
+    return ExecutionResult{1, QString(), text};
+}
+
+QString withoutDesktopSuffix(const QString &id)
+{
+    static const QString suffix = QStringLiteral(".desktop");
+    return id.endsWith(suffix) ? id.chopped(suffix.size()) : id;
+}
+
+} // namespace
+
+SystemExecutor::SystemExecutor(AppControls *appControls, QObject *parent)
+    : QObject(parent), m_appControls(appControls)
+{}
+
+QCoro::Task<ExecutionOutcome> SystemExecutor::run(Action action)
+{
+    switch (action.type) {
+    case Action::Kind::app:
+        co_return launchApplication(action.target);
+    case Action::Kind::appControl:
+        if (!m_appControls)
+            co_return failure(appControlsMissing);
+        co_return co_await m_appControls->run(action);
+    case Action::Kind::applescript:
+        if (!QFileInfo(m_tools.osascript).isExecutable())
+            co_return ExecutionError::launchFailed(appleScriptMissing);
+        break;
+    case Action::Kind::shortcut:
+    case Action::Kind::shell:
+    case Action::Kind::script:
+        break;
+    }
+    const ProcessCommand command = *ProcessCommand::forAction(action, m_tools);
+    co_return co_await runProcess(command.program, command.arguments, command.timeout);
+}
+
+QCoro::Task<QStringList> SystemExecutor::listShortcuts()
+{
+    const ProcessCommand command = ProcessCommand::forShortcutList(m_tools);
+    const ExecutionOutcome outcome =
+        co_await runProcess(command.program, command.arguments, command.timeout);
+    const auto *result = std::get_if<ExecutionResult>(&outcome);
+    if (!result || !result->ok())
+        co_return QStringList();
+    co_return parseShortcutList(result->standardOutput);
+}
+
+QCoro::Task<StatusOutcome> SystemExecutor::status(StatusCheck check)
+{
+    switch (check.type) {
+    case StatusCheck::Kind::processRunning: {
+        const bool running = co_await isRunning(check.target);
+        co_return StatusOutcome{running,
+                                running ? QStringLiteral("running") : QStringLiteral("stopped")};
+    }
+    case StatusCheck::Kind::shellExitCode:
+    case StatusCheck::Kind::shellOutput: {
+        const bool readsExitCode = check.type == StatusCheck::Kind::shellExitCode;
+        const ProcessCommand command = ProcessCommand::forShellCheck(check.target, m_tools);
+        const ExecutionOutcome outcome =
+            co_await runProcess(command.program, command.arguments, command.timeout);
+        if (const auto *error = std::get_if<ExecutionError>(&outcome))
+            co_return StatusOutcome{std::nullopt, error->description()};
+        const auto &result = std::get<ExecutionResult>(outcome);
+        if (!readsExitCode)
+            co_return StatusOutcome{std::nullopt, result.summary()};
+        const QString output = result.standardOutput.trimmed();
+        co_return StatusOutcome{result.ok(),
+                                output.isEmpty() ? std::nullopt : std::optional(output)};
+    }
+    case StatusCheck::Kind::appControl:
+        if (!m_appControls)
+            co_return StatusOutcome{std::nullopt, appControlsMissing};
+        co_return m_appControls->status(check.target, check.control);
+    }
+    co_return StatusOutcome{};
+}
+
+QCoro::Task<bool> SystemExecutor::isRunning(QString name)
+{
+    const QString wanted = name.toLower();
+    const auto applications = RunningApplications::list(DesktopEntries::installed());
+    for (const RunningApplication &application : applications) {
+        if (application.name.toLower() == wanted ||
+            application.executableName.toLower() == wanted ||
+            withoutDesktopSuffix(application.bundle).toLower() == wanted)
+            co_return true;
+    }
+    const ProcessCommand command = ProcessCommand::forProcessLookup(name, m_tools);
+    const ExecutionOutcome outcome =
+        co_await runProcess(command.program, command.arguments, command.timeout);
+    const auto *result = std::get_if<ExecutionResult>(&outcome);
+    co_return result && result->ok();
+}
+
+QCoro::Task<ExecutionOutcome> SystemExecutor::runProcess(QString program, QStringList arguments,
+                                                         double timeout)
+{
+    qCDebug(lcSystemExecutor, "run %s %s", qUtf8Printable(program),
+            qUtf8Printable(arguments.join(u' ')));
+    co_return co_await ProcessRunAwaiter(new ProcessRun(program, arguments, timeout, m_timings));
+}
+
+ExecutionResult SystemExecutor::launchApplication(const QString &name) const
+{
+    qCDebug(lcSystemExecutor, "open %s", qUtf8Printable(name));
+    const auto entry = DesktopEntries::find(name);
+    if (!entry)
+        return failure(QStringLiteral("Unable to find application named '%1'\n").arg(name));
+    QString error;
+    if (!DesktopEntries::launch(entry->id, {secretEnvironmentVariable}, &error))
+        return failure(QStringLiteral("Couldn't open %1: %2\n").arg(entry->name, error));
+    return ExecutionResult{};
+}
+
+} // namespace Quorvel

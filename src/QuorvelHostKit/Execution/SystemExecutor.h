@@ -1,0 +1,62 @@
+#pragma once
+
+#include "QuorvelHostKit/Execution/ExecutionOutcome.h"
+#include "QuorvelHostKit/Execution/ExecutorTools.h"
+#include "QuorvelHostKit/Execution/ProcessTimings.h"
+#include "QuorvelHostKit/Execution/StatusOutcome.h"
+
+#include "QuorvelCore/Model/Action.h"
+#include "QuorvelCore/Model/StatusCheck.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+
+#include <qcoro/qcorotask.h>
+
+namespace Quorvel {
+
+class AppControls;
+
+// Turns a deck's actions and status checks into work on this computer: for each kind it fixes
+// the program, its arguments and its time-out, runs it and shapes the outcome; app_control actions
+// and checks go to the app-control bridge. Used from the main thread; every operation is
+// asynchronous and any number may be in flight at once.
+class SystemExecutor : public QObject {
+    Q_OBJECT
+
+public:
+    // Without a bridge, app_control actions and checks are not available.
+    explicit SystemExecutor(AppControls *appControls = nullptr, QObject *parent = nullptr);
+
+    void setTools(const ExecutorTools &tools) { m_tools = tools; }
+    const ExecutorTools &tools() const { return m_tools; }
+    void setTimings(const ProcessTimings &timings) { m_timings = timings; }
+
+    // Runs an action: its result whatever the exit code, or why it produced none.
+    QCoro::Task<ExecutionOutcome> run(Action action);
+
+    // The names of the user's shortcuts, sorted; empty when they cannot be listed.
+    QCoro::Task<QStringList> listShortcuts();
+
+    // What a status check finds; never fails (a failure becomes the detail text).
+    QCoro::Task<StatusOutcome> status(StatusCheck check);
+
+    // Whether a process or application of that name runs: an installed application by its
+    // name, executable or id, ignoring case, else a process by its exact name.
+    QCoro::Task<bool> isRunning(QString name);
+
+    // Runs a program (absolute path) with its arguments, collecting at most 64 KiB of each
+    // output stream, and stops it with everything it started when it overruns its time-out.
+    QCoro::Task<ExecutionOutcome> runProcess(QString program, QStringList arguments,
+                                             double timeout);
+
+private:
+    ExecutionResult launchApplication(const QString &name) const;
+
+    QPointer<AppControls> m_appControls;
+    ExecutorTools m_tools = ExecutorTools::defaults();
+    ProcessTimings m_timings;
+};
+
+} // namespace Quorvel
