@@ -19,8 +19,10 @@ namespace {
 // This application has no bundle identifier here; it speaks to providers under this one.
 const QString consumerApp = QStringLiteral("com.vantrel.quorvel.host");
 const QString consumerName = QStringLiteral("Quorvel");
-// Every identifier of this application's own parts begins so; they never list themselves.
-const QString ownAppPrefix = QStringLiteral("com.vantrel.quorvel.");
+// This application offers its remote's actions as "com.vantrel.quorvel" and names every other
+// part of itself below it; none of them is listed, or an action could be bound to its own mirror.
+const QString ownApp = QStringLiteral("com.vantrel.quorvel");
+const QString ownAppPrefix = ownApp + QLatin1Char('.');
 const QString providersKey = QStringLiteral("knobwireProviders");
 
 using Provider = Knobwire::KnobwireConsumer::Provider;
@@ -186,7 +188,7 @@ std::vector<HostCatalog::AppControls> AppControls::catalogEntries() const
 {
     std::vector<HostCatalog::AppControls> entries;
     for (const Provider &provider : m_consumer->providers()) {
-        if (provider.app.startsWith(ownAppPrefix))
+        if (provider.app == ownApp || provider.app.startsWith(ownAppPrefix))
             continue;
         HostCatalog::AppControls entry;
         entry.app = provider.app;

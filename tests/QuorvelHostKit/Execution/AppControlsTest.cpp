@@ -110,6 +110,7 @@ private slots:
     void remembersProvidersWithoutLiveState();
     void restoresRememberedProviders();
     void ignoresUndecodableStoredData();
+    void ownProvidersAreRunnableButNotListed_data();
     void ownProvidersAreRunnableButNotListed();
     void executorHandsAppControlToBridge();
 
@@ -386,10 +387,17 @@ void AppControlsTest::ignoresUndecodableStoredData()
     QCOMPARE(settings().value("knobwireProviders").toByteArray(), QByteArray("[{\"app\": 3}]"));
 }
 
+void AppControlsTest::ownProvidersAreRunnableButNotListed_data()
+{
+    QTest::addColumn<QString>("own");
+    QTest::newRow("a part of this application") << QStringLiteral("com.vantrel.quorvel.remote");
+    QTest::newRow("the remote's shared actions") << QStringLiteral("com.vantrel.quorvel");
+}
+
 void AppControlsTest::ownProvidersAreRunnableButNotListed()
 {
+    QFETCH(QString, own);
     connectMixer();
-    const QString own = QStringLiteral("com.vantrel.quorvel.remote");
     ProviderApp shared(m_prefix, own, "Quorvel",
                        {KnobControl("record", "Record", KnobControl::Kind::button)});
     QTRY_VERIFY_WITH_TIMEOUT(m_bridge->consumer().provider(own) &&
