@@ -29,7 +29,7 @@ LinkParameters::LinkParameters(const PairingToken &code)
 
 void LinkParameters::configureServerSocket(QSslSocket &socket) const
 {
-    enableKeepAlive(socket);
+    applyTcpOptions(socket);
     socket.setSslConfiguration(m_tls);
     QObject::connect(&socket, &QSslSocket::preSharedKeyAuthenticationRequired, &socket,
                      [key = m_preSharedKey](QSslPreSharedKeyAuthenticator *authenticator) {
@@ -56,7 +56,7 @@ void LinkParameters::configureClientSocket(QWebSocket &socket) const
             auto *tcp = socket.findChild<QAbstractSocket *>(QString(), Qt::FindDirectChildrenOnly);
             if (tcp)
                 QObject::connect(tcp, &QAbstractSocket::connected, tcp,
-                                 [tcp] { enableKeepAlive(*tcp); });
+                                 [tcp] { applyTcpOptions(*tcp); });
         });
 }
 
@@ -68,9 +68,12 @@ void LinkParameters::applyMessageLimits(QWebSocket &socket)
     socket.setOutgoingFrameSize(maxMessageSize);
 }
 
-bool LinkParameters::enableKeepAlive(QAbstractSocket &socket)
+bool LinkParameters::applyTcpOptions(QAbstractSocket &socket)
 {
     socket.setSocketOption(QAbstractSocket::KeepAliveOption, 1);
+    // Messages are small and often follow each other (a busy state, then the result): with
+    // Nagle's algorithm the second waits for the peer's delayed acknowledgement, about 40 ms.
+    socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
     const qintptr descriptor = socket.socketDescriptor();
     if (descriptor < 0)
         return false;

@@ -37,13 +37,14 @@ public:
     // that presents our identity. Encryption is started by the caller.
     void configureServerSocket(QSslSocket &socket) const;
     // A remote's socket before it opens: the TLS settings, the key, the WebSocket limits, and
-    // keep-alive on its TCP connection as soon as that exists.
+    // keep-alive and no Nagle delay on its TCP connection as soon as that exists.
     void configureClientSocket(QWebSocket &socket) const;
 
     // The message limits of the link; both ends set them on every socket.
     static void applyMessageLimits(QWebSocket &socket);
-    // Turns TCP keep-alive on with keepAliveIdle; false when the socket refuses.
-    static bool enableKeepAlive(QAbstractSocket &socket);
+    // Turns TCP keep-alive on with keepAliveIdle and Nagle's algorithm off; false when the
+    // socket refuses the keep-alive time.
+    static bool applyTcpOptions(QAbstractSocket &socket);
 
 private:
     QSslConfiguration m_tls;

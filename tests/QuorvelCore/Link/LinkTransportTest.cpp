@@ -86,7 +86,7 @@ private slots:
         socket.connectToHost(loopback, listener.serverPort());
         QVERIFY(socket.waitForConnected(5000));
 
-        QVERIFY(LinkParameters::enableKeepAlive(socket));
+        QVERIFY(LinkParameters::applyTcpOptions(socket));
         const int descriptor = int(socket.socketDescriptor());
         int value = 0;
         socklen_t size = sizeof value;
@@ -94,6 +94,9 @@ private slots:
         QCOMPARE(value, 1);
         QCOMPARE(::getsockopt(descriptor, IPPROTO_TCP, TCP_KEEPIDLE, &value, &size), 0);
         QCOMPARE(value, 10);
+        // A reply written right after a state message must not wait for a delayed ACK.
+        QCOMPARE(::getsockopt(descriptor, IPPROTO_TCP, TCP_NODELAY, &value, &size), 0);
+        QCOMPARE(value, 1);
     }
 };
 
