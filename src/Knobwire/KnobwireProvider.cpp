@@ -231,7 +231,7 @@ void KnobwireProvider::handleHello(const Hello &hello, Session *session)
     session->handshakeTimeout.stop();
     session->connection->maxLine = Limits::maxLine;
     session->connection->send(Message::hello(m_identity));
-    session->connection->send(Message::controls(m_controls));
+    session->connection->send(controlsMessage());
     // A consumer that cannot even take the first two lines is gone already, and its close has
     // told the owner.
     if (!session->connection->closed() && onConsumersChange) {

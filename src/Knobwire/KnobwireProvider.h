@@ -90,7 +90,8 @@ public:
     // The hellos of the consumers that are ready, in order of arrival.
     QList<Hello> consumers() const;
 
-    // Replaces the offered list and sends it to every ready consumer.
+    // Replaces the offered list and sends it to every ready consumer. Consumers receive the
+    // longest leading part of the list that fits in one line they read; the rest is logged.
     void setControls(const QList<Control> &controls);
     // Changes a control; absent arguments change nothing. Consumers hear what changed.
     void update(const QString &id, std::optional<double> value = {},
@@ -125,6 +126,7 @@ private:
     void sessionClosed(Session *session);
     void refreshWatchedMeters();
     void push(const Update &update);
+    Message controlsMessage() const;
     void sendToReady(const Message &message);
     Control *control(const QString &id);
 

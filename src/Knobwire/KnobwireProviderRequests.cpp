@@ -3,6 +3,7 @@
 #include "Knobwire/KnobwireProvider.h"
 
 #include "Knobwire/Clip.h"
+#include "Knobwire/KnobwireLogging.h"
 #include "Knobwire/KnobwireProviderSession.h"
 #include "Knobwire/Limits.h"
 #include "Knobwire/ProviderRules.h"
@@ -118,15 +119,28 @@ void KnobwireProvider::setControls(const QList<Control> &controls)
         }
     }
     m_echoDue.intersect(ids);
+    const Message list = controlsMessage();
     const QList<QPointer<Session>> sessions(m_sessions.cbegin(), m_sessions.cend());
     for (const QPointer<Session> &session : sessions) {
         if (!session || !session->ready || session->connection->closed()) {
             continue;
         }
-        session->connection->send(Message::controls(m_controls));
+        session->connection->send(list);
         session->subscriptions.intersect(meterIds);
     }
     refreshWatchedMeters();
+}
+
+Message KnobwireProvider::controlsMessage() const
+{
+    const qsizetype fitting = controlsThatFit(m_controls);
+    if (fitting < m_controls.size()) {
+        qCCritical(lcKnobwireProvider,
+                   "Offering %lld of %lld controls: with the rest, their line would be longer than "
+                   "consumers read",
+                   static_cast<long long>(fitting), static_cast<long long>(m_controls.size()));
+    }
+    return Message::controls(m_controls.first(fitting));
 }
 
 void KnobwireProvider::update(const QString &id, std::optional<double> value,

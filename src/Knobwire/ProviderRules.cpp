@@ -1,8 +1,10 @@
 #include "Knobwire/ProviderRules.h"
 
 #include "Knobwire/Limits.h"
+#include "Knobwire/Message.h"
 
 #include <QByteArray>
+#include <QJsonDocument>
 
 #include <algorithm>
 #include <cmath>
@@ -15,6 +17,10 @@ namespace {
 constexpr double meterSteps = 10.0;
 // A stereo meter has two channels; more levels than that mean nothing.
 constexpr qsizetype maxMeterChannels = 2;
+// The comma between two controls of the list.
+constexpr qsizetype separatorBytes = 1;
+// The line feed that ends every line and that the line limit does not count.
+constexpr qsizetype lineFeedBytes = 1;
 
 } // namespace
 
@@ -78,6 +84,24 @@ Update outgoingUpdate(const Control &before, const Control &after, bool echo)
         }
     }
     return update;
+}
+
+qsizetype controlsThatFit(const QList<Control> &controls)
+{
+    // A compact line is the frame of an empty list with every control's own compact object
+    // inside, separated by commas, so it can be measured control by control.
+    qsizetype size = Message::controls({}).encodeLine().size() - lineFeedBytes;
+    for (qsizetype index = 0; index < controls.size(); ++index) {
+        size +=
+            QJsonDocument(controls.at(index).jsonObject()).toJson(QJsonDocument::Compact).size();
+        if (index > 0) {
+            size += separatorBytes;
+        }
+        if (size > Limits::maxLine) {
+            return index;
+        }
+    }
+    return controls.size();
 }
 
 } // namespace Knobwire

@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QString>
+#include <QtGlobal>
 
 namespace Knobwire {
 
@@ -25,5 +26,10 @@ QList<double> meterLevels(const QList<double> &levels);
 // asked learns the outcome even when nothing changed. Carries only the id when there is
 // nothing to say.
 Update outgoingUpdate(const Control &before, const Control &after, bool echo);
+
+// How many controls, from the front of `controls`, fit in one controls line that a consumer
+// reads (at most Limits::maxLine bytes before its line feed). A longer line would only make
+// every consumer hang up, so the rest of the list cannot be offered.
+qsizetype controlsThatFit(const QList<Control> &controls);
 
 } // namespace Knobwire

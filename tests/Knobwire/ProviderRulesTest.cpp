@@ -1,5 +1,8 @@
 #include "Knobwire/ProviderRules.h"
 
+#include "Knobwire/Limits.h"
+#include "Knobwire/Message.h"
+
 #include <QTest>
 
 #include <limits>
@@ -11,6 +14,8 @@ namespace {
 
 constexpr double infinity = std::numeric_limits<double>::infinity();
 constexpr double notANumber = std::numeric_limits<double>::quiet_NaN();
+// Every line ends in one line feed, which the line limit does not count.
+constexpr qsizetype lineFeed = 1;
 
 Control level(std::optional<double> value, std::optional<QString> text = {},
               std::optional<bool> on = {})
@@ -32,6 +37,30 @@ Update::TextChange clearedText()
     return change;
 }
 
+// `count` controls whose texts are as long as sanitising lets them be, made of `character`.
+QList<Control> widestControls(qsizetype count, const QString &character)
+{
+    const auto filled = [&character](const QString &start, qsizetype scalars) {
+        return start + character.repeated(scalars - start.size());
+    };
+    QList<Control> controls;
+    for (qsizetype index = 0; index < count; ++index) {
+        controls.append(Control(filled(QString::number(index), Limits::maxName),
+                                filled({}, Limits::maxName), Control::Kind::button, 0.5,
+                                filled({}, Limits::maxText), true, filled({}, Limits::maxName)));
+    }
+    return controls;
+}
+
+// One control whose line is exactly `size` bytes long without its line feed.
+QList<Control> lineOfSize(qsizetype size)
+{
+    Control control(u"a"_s, std::nullopt, Control::Kind::button, {}, QString());
+    const qsizetype frame = Message::controls({control}).encodeLine().size() - lineFeed;
+    control.text = QString(size - frame, u'x');
+    return {control};
+}
+
 } // namespace
 
 class ProviderRulesTest : public QObject {
@@ -46,6 +75,8 @@ private slots:
     void meterLevels();
     void outgoingUpdate_data();
     void outgoingUpdate();
+    void controlsThatFit_data();
+    void controlsThatFit();
 };
 
 void ProviderRulesTest::keysMatch_data()
@@ -153,6 +184,36 @@ void ProviderRulesTest::outgoingUpdate()
     QFETCH(bool, echo);
     QFETCH(Update, expected);
     QCOMPARE(Knobwire::outgoingUpdate(before, after, echo), expected);
+}
+
+void ProviderRulesTest::controlsThatFit_data()
+{
+    QTest::addColumn<QList<Control>>("controls");
+    QTest::addColumn<bool>("allFit");
+    QTest::newRow("empty") << QList<Control>{} << true;
+    QTest::newRow("a few") << widestControls(3, u"a"_s) << true;
+    QTest::newRow("widest of plain letters") << widestControls(Limits::maxControls, u"a"_s) << true;
+    // Escaped quotes take two bytes each, four-byte characters four.
+    QTest::newRow("widest of quotes") << widestControls(Limits::maxControls, u"\""_s) << false;
+    QTest::newRow("widest of four-byte characters")
+        << widestControls(Limits::maxControls, u"\U0001F39A"_s) << false;
+    QTest::newRow("exactly the line limit") << lineOfSize(Limits::maxLine) << true;
+    QTest::newRow("one byte over the line limit") << lineOfSize(Limits::maxLine + 1) << false;
+}
+
+void ProviderRulesTest::controlsThatFit()
+{
+    QFETCH(QList<Control>, controls);
+    QFETCH(bool, allFit);
+    const auto lineSize = [&controls](qsizetype count) {
+        return Message::controls(controls.first(count)).encodeLine().size() - lineFeed;
+    };
+    const qsizetype fitting = Knobwire::controlsThatFit(controls);
+    QCOMPARE(fitting == controls.size(), allFit);
+    QVERIFY(lineSize(fitting) <= Limits::maxLine);
+    if (!allFit) {
+        QVERIFY(lineSize(fitting + 1) > Limits::maxLine);
+    }
 }
 
 QTEST_GUILESS_MAIN(ProviderRulesTest)
