@@ -1,0 +1,61 @@
+#pragma once
+
+#include "QuorvelCore/Model/Deck.h"
+#include "QuorvelHostKit/Service/DeckStoreLoadError.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+#include <optional>
+
+// The host's deck in one JSON file, with copies of earlier versions in a history folder. No
+// state of its own: every call works out the locations again and touches the files directly.
+namespace Quorvel::DeckStore {
+
+// Copies kept in the history folder; older ones are removed after each save.
+inline constexpr int historyCopiesKept = 20;
+// Characters of the device name kept in a history copy's name.
+inline constexpr int historyDeviceCharacters = 40;
+
+// The deck file: QUORVEL_DECK when it is set ("~" expanded, relative paths against the working
+// folder), else "Quorvel/deck.json" in the user's data folder.
+QUrl deckFileURL();
+// Where earlier versions go; always in the data folder, wherever QUORVEL_DECK points.
+QString historyFolderPath();
+
+// The deck to put in force at start. Falls back to the sample deck whenever the file cannot be
+// used; only a file that does not exist is replaced by the sample on disk. When the file exists
+// but cannot be read, or decodes but is too large to reach a device, problem (if given) receives
+// the reason the user should see; a file that does not decode is only logged.
+Deck load(QString *problem = nullptr);
+
+// Decodes and checks deck bytes that changed on disk; touches no file.
+std::optional<Deck> parse(const QByteArray &bytes, LoadError *error = nullptr);
+
+// Writes the deck for a device, after copying the file as it was into the history. Returns the
+// bytes written, which the deck watcher must be told about; on failure error holds the reason and
+// the previous file is untouched. A file that exists but cannot be read (so cannot be copied) is
+// never replaced: the save fails with "can't read deck.json: " and the reason.
+std::optional<QByteArray> save(const Deck &deck, const QString &device, QString *error = nullptr);
+
+// Copies previous into the history folder under a name made from now and the device, then keeps
+// only the newest copies. Never fails outwardly: a save never fails because of its history.
+void saveHistoryCopy(const QByteArray &previous, const QString &device,
+                     const QDateTime &now = QDateTime::currentDateTime());
+
+// "deck-" + local time stamp + "-before-" + device part + ".json", the base name of a copy.
+QString historyCopyName(const QDateTime &now, const QString &device);
+
+// The text of a decoding failure as the decoder reported it ("controls[2]: title: missing"),
+// reworded to name the key and where it sits (missing "title" at controls.[2]).
+QString describe(const QString &decoderError);
+// " at " + the path's pieces joined by "." (indices as "[n]"), or nothing for an empty path.
+QString codingPathText(const QStringList &codingPath);
+
+// The problem of a deck too large to travel to devices in one message, or none.
+std::optional<QString> deckMessageProblem(const Deck &deck);
+
+} // namespace Quorvel::DeckStore

@@ -1,0 +1,545 @@
+#include "QuorvelHostKit/Service/HostCoordinator.h"
+
+#include "QuorvelCore/Model/Message.h"
+#include "QuorvelCore/Model/ServiceType.h"
+#include "QuorvelHostKit/Execution/AppControls.h"
+#include "QuorvelHostKit/Execution/StateMonitor.h"
+#include "QuorvelHostKit/Execution/SystemExecutor.h"
+#include "QuorvelHostKit/HostKitLogging.h"
+#include "QuorvelHostKit/Service/DeckStore.h"
+#include "QuorvelHostKit/Service/HostDiagnostics.h"
+#include "QuorvelHostKit/Service/HostDisplayName.h"
+#include "QuorvelHostKit/Service/HostSettings.h"
+#include "QuorvelHostKit/Service/HostStatusFile.h"
+#include "QuorvelHostKit/Service/HostTokenStore.h"
+#include "QuorvelHostKit/Service/RecheckStep.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QPointer>
+
+#include <algorithm>
+
+namespace Quorvel {
+
+namespace {
+
+// The system picks the listener's port; it is advertised, so devices need not know it.
+constexpr quint16 anyPort = 0;
+
+// Who acts in the log for the host's own events.
+const QString thisMac = QStringLiteral("This Mac");
+
+Deck loadDeck(std::optional<QString> &problem)
+{
+    QString text;
+    Deck deck = DeckStore::load(&text);
+    if (!text.isEmpty()) {
+        problem = text;
+    }
+    return deck;
+}
+
+QString applicationVersion()
+{
+    const QString version = QCoreApplication::applicationVersion();
+    return version.isEmpty() ? QStringLiteral("dev") : version;
+}
+
+// The status as the diagnostics name it: the case's own name, not its raw value.
+QString caseName(LocalNetworkMonitor::Status status)
+{
+    switch (status) {
+    case LocalNetworkMonitor::Status::checking:
+        return QStringLiteral("checking");
+    case LocalNetworkMonitor::Status::discoverable:
+        return QStringLiteral("discoverable");
+    case LocalNetworkMonitor::Status::blocked:
+        return QStringLiteral("blocked");
+    case LocalNetworkMonitor::Status::notVisible:
+        return QStringLiteral("notVisible");
+    }
+    return {};
+}
+
+std::optional<QByteArray> readDeckFile()
+{
+    QFile file(DeckStore::deckFileURL().toLocalFile());
+    if (!file.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+} // namespace
+
+HostCoordinator::HostCoordinator(QObject *parent) : HostCoordinator(Options{}, parent) {}
+
+HostCoordinator::HostCoordinator(Options options, QObject *parent)
+    : QObject(parent), m_options(options), m_deck(loadDeck(m_deckProblem)),
+      m_listenerStatus(QStringLiteral("starting")), m_pairingToken(HostTokenStore::loadOrCreate()),
+      m_allowDeckEditing(HostSettings::stored(allowDeckEditingKey)),
+      m_keepsAwake(HostSettings::stored(keepsAwakeKey)), m_hostID(HostTokenStore::hostID()),
+      m_hostName(hostDisplayName()), m_editorKey(PairingToken::generate())
+{
+    m_server = std::make_unique<HostServer>(m_hostName, m_hostID, anyPort);
+    m_appControls = std::make_unique<AppControls>();
+    m_executor = std::make_unique<SystemExecutor>(m_appControls.get());
+    m_monitor = std::make_unique<StateMonitor>(m_executor.get(), m_deck, defaultPollInterval);
+    installServerCallbacks();
+}
+
+HostCoordinator::~HostCoordinator()
+{
+    // The parts that report to the coordinator go first, so that none reports into a coordinator
+    // that is being taken apart.
+    m_deckWatcher.reset();
+    m_localNetworkMonitor.reset();
+    m_monitor.reset();
+    m_server.reset();
+}
+
+template<typename Work> void HostCoordinator::later(Work work)
+{
+    QMetaObject::invokeMethod(this, std::move(work), Qt::QueuedConnection);
+}
+
+void HostCoordinator::installServerCallbacks()
+{
+    const QPointer<HostCoordinator> self(this);
+    m_server->onStateChanged = [self](const ListenerState &state) {
+        if (self) {
+            self->later([self, state] { self->handleListenerState(state); });
+        }
+    };
+    m_server->onClientConnected = [self](const HostServer::Client &client) {
+        if (self) {
+            self->later([self, client] { self->handleClientConnected(client); });
+        }
+    };
+    m_server->onClientDisconnected = [self](const QUuid &client) {
+        if (self) {
+            self->later([self, client] { self->handleClientDisconnected(client); });
+        }
+    };
+    m_server->onMessage = [self](const QUuid &client, const Message &message) {
+        if (self) {
+            self->later([self, client, message] { self->handle(message, client); });
+        }
+    };
+}
+
+void HostCoordinator::start()
+{
+    setRunning(true);
+    m_sleepPreventer.setActive(m_keepsAwake);
+    setPairingSyncedToICloud(HostTokenStore::publish(m_pairingToken, m_hostID, m_hostName));
+
+    m_localNetworkMonitor =
+        std::make_unique<LocalNetworkMonitor>(serviceType, m_hostID, m_options.localNetwork);
+    const QPointer<HostCoordinator> self(this);
+    m_localNetworkMonitor->onStatusChange = [self](LocalNetworkMonitor::Status status) {
+        if (self) {
+            self->later([self, status] { self->handleLocalNetworkStatus(status); });
+        }
+    };
+    m_localNetworkMonitor->onRecheck = [self](qint64 attempt) {
+        if (self) {
+            self->later([self, attempt] { self->handleLocalNetworkRecheck(attempt); });
+        }
+    };
+    m_localNetworkMonitor->start();
+    emit localNetworkMonitorChanged();
+
+    if (const std::optional<QString> error = m_server->start(m_pairingToken)) {
+        setListenerStatus(QStringLiteral("failed: ") + *error);
+        qCCritical(lcHostCoordinator, "Could not start listener: %s", qUtf8Printable(*error));
+        return;
+    }
+
+    StateMonitor *monitor = m_monitor.get();
+    m_appControls->onChange = [self, monitor](const QString &app) {
+        if (self) {
+            self->later([monitor, app] { monitor->recheck(app); });
+        }
+    };
+    m_appControls->start();
+    m_monitor->startPolling([self](const QList<ControlState> &states) {
+        if (self) {
+            self->handleStateChanges(states);
+        }
+    });
+    startDeckWatcher();
+}
+
+void HostCoordinator::startDeckWatcher()
+{
+    const QPointer<HostCoordinator> self(this);
+    m_deckWatcher = std::make_unique<DeckWatcher>(
+        DeckStore::deckFileURL(), readDeckFile(),
+        [self](const QByteArray &bytes) {
+            if (self) {
+                self->later([self, bytes] { self->handleDeckFileChanged(bytes); });
+            }
+        },
+        m_options.deckWatcher);
+    m_deckWatcher->start();
+    emit deckWatcherChanged();
+}
+
+void HostCoordinator::stop()
+{
+    setRunning(false);
+    m_sleepPreventer.setActive(false);
+    if (m_localNetworkMonitor) {
+        m_localNetworkMonitor->stop();
+        m_localNetworkMonitor.reset();
+        emit localNetworkMonitorChanged();
+    }
+    if (m_deckWatcher) {
+        m_deckWatcher->stop();
+        m_deckWatcher.reset();
+        emit deckWatcherChanged();
+    }
+    m_server->stop();
+    m_appControls->consumer().stop();
+    m_monitor->stop();
+    // The server reports no state once stopped; the listener's end is shown and recorded here.
+    setListenerStatus(QStringLiteral("stopped"));
+    writeStatusFile();
+}
+
+void HostCoordinator::rotatePairingCode()
+{
+    setPairingToken(HostTokenStore::createAndSave());
+    addActivity(HostActivity::make(thisMac,
+                                   QStringLiteral("Made a new pairing code; devices pair again"),
+                                   HostActivity::Outcome::info));
+    setAuthenticatedClients({});
+    setLocalEditors({});
+    setPendingNonces({});
+    setConnectedClients({});
+    setPairingSyncedToICloud(HostTokenStore::publish(m_pairingToken, m_hostID, m_hostName));
+    m_server->restart(m_pairingToken);
+}
+
+void HostCoordinator::setAllowDeckEditing(bool allowed)
+{
+    if (m_allowDeckEditing != allowed) {
+        m_allowDeckEditing = allowed;
+        emit allowDeckEditingChanged();
+    }
+    HostSettings::store(allowDeckEditingKey, allowed);
+    qCInfo(lcHostCoordinator, "Deck editing from other devices: %s", allowed ? "allowed" : "off");
+    for (const QUuid &client : std::as_const(m_authenticatedClients)) {
+        m_server->send(Message(hostInfo(client)), client);
+    }
+    writeStatusFile();
+}
+
+void HostCoordinator::setKeepsAwake(bool keepAwake)
+{
+    if (m_keepsAwake != keepAwake) {
+        m_keepsAwake = keepAwake;
+        emit keepsAwakeChanged();
+    }
+    HostSettings::store(keepsAwakeKey, keepAwake);
+    if (m_running) {
+        m_sleepPreventer.setActive(keepAwake);
+    }
+}
+
+void HostCoordinator::reloadDeckEditingSetting()
+{
+    const bool stored = HostSettings::stored(allowDeckEditingKey);
+    if (stored != m_allowDeckEditing) {
+        setAllowDeckEditing(stored);
+    }
+}
+
+std::optional<quint16> HostCoordinator::port() const
+{
+    return m_server->listeningPort();
+}
+
+QStringList HostCoordinator::connectedClientNames() const
+{
+    QStringList names = m_connectedClients.values();
+    names.sort();
+    return names;
+}
+
+QUrl HostCoordinator::deckURL() const
+{
+    return DeckStore::deckFileURL();
+}
+
+QStringList HostCoordinator::diagnosticsText() const
+{
+    HostDiagnostics diagnostics;
+    diagnostics.hostName = m_hostName;
+    diagnostics.listenerStatus = m_listenerStatus;
+    diagnostics.localNetwork = caseName(m_localNetwork);
+    diagnostics.connectedClientNames = connectedClientNames();
+    diagnostics.pairingSetByEnvironment = HostTokenStore::isSetByEnvironment();
+    diagnostics.pairingSyncedToICloud = m_pairingSyncedToICloud;
+    diagnostics.iCloudSignedIn = iCloudSignedIn();
+    diagnostics.allowDeckEditing = m_allowDeckEditing;
+    diagnostics.keepsAwake = m_keepsAwake;
+    diagnostics.deck = m_deck;
+    diagnostics.deckProblem = m_deckProblem;
+    diagnostics.activity = m_activity;
+    return diagnostics.lines();
+}
+
+void HostCoordinator::addActivity(const HostActivity &entry)
+{
+    m_activity.prepend(entry);
+    if (m_activity.size() > maxActivityEntries) {
+        m_activity.resize(maxActivityEntries);
+    }
+    emit activityChanged();
+}
+
+HostInfo HostCoordinator::hostInfo(const QUuid &client) const
+{
+    return HostInfo{m_hostName, applicationVersion(),
+                    m_allowDeckEditing || m_localEditors.contains(client)};
+}
+
+void HostCoordinator::applyDeck(const Deck &deck)
+{
+    setDeck(deck);
+    setDeckProblem(std::nullopt);
+    QHash<QString, ControlState> kept;
+    for (auto it = m_latestStates.cbegin(); it != m_latestStates.cend(); ++it) {
+        if (deck.control(it.key())) {
+            kept.insert(it.key(), it.value());
+        }
+    }
+    setLatestStates(kept);
+    m_monitor->update(deck);
+    m_server->broadcast(Message(deck));
+    const QList<ControlState> states = m_monitor->allStates();
+    m_server->broadcast(Message(Message::StateUpdate{{states.cbegin(), states.cend()}}));
+    writeStatusFile();
+}
+
+std::optional<QByteArray> HostCoordinator::saveDeck(const Deck &deck, const QString &device,
+                                                    QString *error)
+{
+    std::optional<QByteArray> bytes = DeckStore::save(deck, device, error);
+    if (bytes && m_deckWatcher) {
+        m_deckWatcher->noteSaved(*bytes);
+    }
+    return bytes;
+}
+
+void HostCoordinator::writeStatusFile()
+{
+    HostStatusFile status;
+    status.version = applicationVersion();
+    status.hostName = m_hostName;
+    status.port = m_server->listeningPort();
+    status.listener = m_listenerStatus;
+    status.localNetwork = rawValue(m_localNetwork);
+    status.clients = int(m_authenticatedClients.size());
+    status.pairingInKeychainGroup = m_pairingSyncedToICloud;
+    status.iCloudSignedIn = iCloudSignedIn();
+    status.deckEditingAllowed = HostSettings::stored(allowDeckEditingKey);
+    status.deckProblem = m_deckProblem;
+    status.updatedAt = QDateTime::currentDateTimeUtc();
+    status.write(HostTokenStore::folderPath() + QLatin1Char('/') +
+                 QLatin1String(HostStatusFile::fileName));
+}
+
+void HostCoordinator::handleListenerState(const ListenerState &state)
+{
+    switch (state.kind) {
+    case ListenerState::Kind::ready:
+        setListenerStatus(QStringLiteral("listening on :") +
+                          QString::number(m_server->listeningPort().value_or(0)));
+        break;
+    case ListenerState::Kind::failed:
+        setListenerStatus(QStringLiteral("failed: ") + state.error);
+        break;
+    }
+    writeStatusFile();
+}
+
+void HostCoordinator::handleLocalNetworkStatus(LocalNetworkMonitor::Status status)
+{
+    setLocalNetwork(status);
+    if (status == LocalNetworkMonitor::Status::blocked) {
+        qCInfo(lcHostCoordinator,
+               "Local Network access is blocked; clients can't discover this host");
+    }
+    writeStatusFile();
+}
+
+void HostCoordinator::handleLocalNetworkRecheck(qint64 attempt)
+{
+    const bool restartDue = attempt % listenerRestartEvery == 0;
+    if (recheckStep(attempt, m_authenticatedClients.size()) == RecheckStep::restartListener) {
+        qCInfo(lcHostCoordinator, "Still not discoverable; restarting listener (attempt %lld)",
+               attempt);
+        m_server->restart(m_pairingToken);
+        return;
+    }
+    if (restartDue) {
+        qCInfo(lcHostCoordinator,
+               "Still not discoverable; advertising again instead of restarting the listener, "
+               "since paired devices are connected (attempt %lld)",
+               attempt);
+    }
+    m_server->readvertise();
+}
+
+void HostCoordinator::handleStateChanges(const QList<ControlState> &states)
+{
+    m_server->broadcast(Message(Message::StateUpdate{{states.cbegin(), states.cend()}}));
+    QHash<QString, ControlState> merged = m_latestStates;
+    for (const ControlState &state : states) {
+        merged.insert(state.id, state);
+    }
+    setLatestStates(merged);
+}
+
+void HostCoordinator::handleDeckFileChanged(const QByteArray &bytes)
+{
+    DeckStore::LoadError error = DeckStore::LoadError::invalidDeck({});
+    const std::optional<Deck> deck = DeckStore::parse(bytes, &error);
+    if (!deck) {
+        const QString description = error.errorDescription();
+        setDeckProblem(description);
+        addActivity(HostActivity::make(
+            thisMac, QStringLiteral("The actions file was edited, but not applied"),
+            HostActivity::Outcome::failed, description));
+        qCCritical(lcHostCoordinator, "Ignoring invalid deck.json: %s",
+                   qUtf8Printable(description));
+        writeStatusFile();
+        return;
+    }
+    applyDeck(*deck);
+    qCInfo(lcHostCoordinator, "Reloaded deck from disk");
+    addActivity(HostActivity::make(thisMac, QStringLiteral("The actions file was edited"),
+                                   HostActivity::Outcome::ok));
+}
+
+void HostCoordinator::setDeck(const Deck &deck)
+{
+    if (!(m_deck == deck)) {
+        m_deck = deck;
+        emit deckChanged();
+    }
+}
+
+void HostCoordinator::setListenerStatus(const QString &status)
+{
+    if (m_listenerStatus != status) {
+        m_listenerStatus = status;
+        emit listenerStatusChanged();
+    }
+}
+
+void HostCoordinator::setConnectedClients(const QHash<QUuid, QString> &clients)
+{
+    if (m_connectedClients != clients) {
+        m_connectedClients = clients;
+        emit connectedClientsChanged();
+    }
+}
+
+void HostCoordinator::setLatestStates(const QHash<QString, ControlState> &states)
+{
+    if (m_latestStates != states) {
+        m_latestStates = states;
+        emit latestStatesChanged();
+    }
+}
+
+void HostCoordinator::setLastLog(const QString &log)
+{
+    if (m_lastLog != log) {
+        m_lastLog = log;
+        emit lastLogChanged();
+    }
+}
+
+void HostCoordinator::setPairingToken(const PairingToken &token)
+{
+    if (!(m_pairingToken == token)) {
+        m_pairingToken = token;
+        emit pairingTokenChanged();
+    }
+}
+
+void HostCoordinator::setPairingSyncedToICloud(bool synced)
+{
+    if (m_pairingSyncedToICloud != synced) {
+        m_pairingSyncedToICloud = synced;
+        emit pairingSyncedToICloudChanged();
+    }
+}
+
+void HostCoordinator::setLocalNetwork(LocalNetworkMonitor::Status status)
+{
+    if (m_localNetwork != status) {
+        m_localNetwork = status;
+        emit localNetworkChanged();
+    }
+}
+
+void HostCoordinator::setDeckProblem(const std::optional<QString> &problem)
+{
+    if (m_deckProblem != problem) {
+        m_deckProblem = problem;
+        emit deckProblemChanged();
+    }
+}
+
+void HostCoordinator::setRunning(bool running)
+{
+    if (m_running != running) {
+        m_running = running;
+        emit runningChanged();
+    }
+}
+
+void HostCoordinator::setPendingNonces(const QHash<QUuid, QString> &nonces)
+{
+    if (m_pendingNonces != nonces) {
+        m_pendingNonces = nonces;
+        emit pendingNoncesChanged();
+    }
+}
+
+void HostCoordinator::setAuthenticatedClients(const QSet<QUuid> &clients)
+{
+    if (m_authenticatedClients != clients) {
+        m_authenticatedClients = clients;
+        emit authenticatedClientsChanged();
+    }
+}
+
+void HostCoordinator::setLocalEditors(const QSet<QUuid> &clients)
+{
+    if (m_localEditors != clients) {
+        m_localEditors = clients;
+        emit localEditorsChanged();
+    }
+}
+
+void HostCoordinator::setRunningControls(const QSet<QString> &controls)
+{
+    if (m_runningControls != controls) {
+        m_runningControls = controls;
+        emit runningControlsChanged();
+    }
+}
+
+} // namespace Quorvel

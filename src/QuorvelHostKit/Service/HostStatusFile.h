@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QJsonObject>
+#include <QString>
+
+#include <optional>
+
+namespace Quorvel {
+
+// The host's state as a small JSON file that scripts and support people can read without the
+// application's window. Made afresh for every write and never read back.
+struct HostStatusFile {
+    static constexpr char fileName[] = "status.json";
+
+    QString version;
+    QString hostName;
+    // Left out when the listener has no port.
+    std::optional<quint16> port;
+    QString listener;
+    // The local-network status by its raw value ("checking", "discoverable", ...).
+    QString localNetwork;
+    // Authenticated connections only; one still answering its challenge does not count.
+    int clients = 0;
+    bool pairingInKeychainGroup = false;
+    bool iCloudSignedIn = false;
+    bool deckEditingAllowed = false;
+    // Left out when the deck file has no problem.
+    std::optional<QString> deckProblem;
+    QDateTime updatedAt;
+
+    QJsonObject toJson() const;
+
+    // Pretty, key-sorted JSON that replaces the file at path in one step. The folder is not
+    // created here: a missing folder makes the write fail, and the next write after it exists
+    // succeeds. Returns whether the file was written; callers are free to ignore it.
+    bool write(const QString &path) const;
+};
+
+} // namespace Quorvel

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "QuorvelCore/Model/PairingToken.h"
+
+#include <QString>
+
+// The host's durable facts about itself: its pairing code and its host id, kept in the user's
+// data folder, and whether the code is fixed by the environment. Operations run on the caller's
+// thread and block it only for short file work; the folder is looked up again on every call.
+namespace Quorvel::HostTokenStore {
+
+// Fixes the host's code for the life of the process when it holds a valid code.
+inline constexpr char environmentKey[] = "QUORVEL_TOKEN";
+inline constexpr char tokenFileName[] = "pairing-token";
+inline constexpr char hostIDFileName[] = "host-id";
+
+// The folder that holds the code file and the host id file ("Quorvel" in the data folder).
+QString folderPath();
+QString tokenFilePath();
+
+// The code this run uses: from the environment, else the code file, else a new one. A missing
+// file gets a new code; a file that exists but cannot be read or holds no valid code is renamed
+// aside (kept for the user) before a new code takes its place, so nothing is lost silently.
+PairingToken loadOrCreate();
+// A new random code, written to the code file with owner-only permissions through a temporary
+// file that replaces it in one step. Returned even when storing failed (that is logged).
+PairingToken createAndSave();
+// The host id as an upper-case UUID; made and stored when the file is missing or unusable.
+QString hostID();
+// Whether the environment fixes the code: true only when its value is a valid code.
+bool isSetByEnvironment();
+// Publishes the code for the user's other machines under account. The keyring here does not
+// synchronise between machines, so there is nowhere to publish to: always false.
+bool publish(const PairingToken &code, const QString &account, const QString &hostName);
+
+} // namespace Quorvel::HostTokenStore
