@@ -28,6 +28,11 @@ ClientModel::ClientModel(QString clientName, KeychainTokenStore tokens, bool per
         m_rememberedHostName.reset();
     }
 
+    // Qt lets a timer of 2 s or more fire up to 5 % early to batch wake-ups; every wait here is a
+    // promise to the user ("no answer after 90 s", "reconnects after 2 s") and must not be cut.
+    for (QTimer *timer : {&m_searchTimer, &m_reconnectTimer, &m_pairingWatch})
+        timer->setTimerType(Qt::PreciseTimer);
+
     m_searchTimer.setSingleShot(true);
     m_searchTimer.setInterval(m_timings.searchTakingLong);
     QObject::connect(&m_searchTimer, &QTimer::timeout, this, &ClientModel::checkSearchTakingLong);
@@ -86,8 +91,9 @@ void ClientModel::stop()
         m_browser->onLocalNetworkBlocked = nullptr;
         m_browser->deleteLater();
         m_browser = nullptr;
-        emit browsingChanged();
     }
+    // Like the connection, the browser tells its observers of every assignment, even of none.
+    emit browsingChanged();
     if (m_pathMonitor) {
         m_pathMonitor->stop();
         m_pathMonitor->deleteLater();
@@ -151,8 +157,11 @@ void ClientModel::applyAutomaticConnection()
 
 // Connecting.
 
-void ClientModel::connectTo(const DiscoveredHost &host)
+void ClientModel::connectTo(const DiscoveredHost &chosen)
 {
+    // A copy first: the caller may hand in a host from this model's own status or list, which
+    // disconnecting replaces.
+    const DiscoveredHost host = chosen;
     disconnect();
     setRefusedForVersion(false);
     setPreferredHostKey(host.stableKey());

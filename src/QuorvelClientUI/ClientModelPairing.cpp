@@ -50,7 +50,12 @@ bool ClientModel::submitPairingCode(const QString &text, const DiscoveredHost &h
             host, QStringLiteral("That doesn't look like a pairing code.")));
         return false;
     }
-    m_tokens.save(*code, host.stableKey(), this, [this, host](bool saved) {
+    // The save answers later; a link chosen or dropped meanwhile (another host picked, a
+    // disconnect) is the user's newer wish, which the typed code must not override.
+    const quint64 epoch = m_linkEpoch;
+    m_tokens.save(*code, host.stableKey(), this, [this, epoch, host](bool saved) {
+        if (epoch != m_linkEpoch)
+            return;
         if (!saved) {
             setStatus(ConnectionStatus::needsPairing(
                 host, QStringLiteral("Couldn't save the code to the Keychain.")));

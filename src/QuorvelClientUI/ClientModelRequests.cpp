@@ -49,7 +49,9 @@ void ClientModel::request(const std::function<Message(const QString &requestID)>
     }
     m_pendingReplies.emplace(requestID, PendingReply{std::move(onReply), runControlID});
     emit pendingRepliesChanged();
-    QTimer::singleShot(timeout, this, [this, requestID] { resumeReply(requestID, std::nullopt); });
+    // Precise: a coarse timer of this length may fire a few seconds before the promised time.
+    QTimer::singleShot(timeout, Qt::PreciseTimer, this,
+                       [this, requestID] { resumeReply(requestID, std::nullopt); });
 }
 
 void ClientModel::resumeReply(const QString &requestID, const std::optional<Message> &reply)

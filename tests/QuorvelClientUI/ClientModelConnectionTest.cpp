@@ -93,6 +93,56 @@ private slots:
         QCOMPARE(hello.editorAuth, std::nullopt);
     }
 
+    // The Keychain answers a save later; a host picked meanwhile is the user's newer choice and
+    // must not be replaced by a connection to the host whose code was typed.
+    void hostPickedWhileTheTypedCodeIsSavedStaysChosen()
+    {
+        TestHost typedFor(firstCode(), sampleDeck(), uniqueHostName());
+        QVERIFY(typedFor.start());
+        ClientModel model("Remote", KeychainTokenStore(), true, fastTimings());
+        const DiscoveredHost picked = fakeHost(uniqueHostName() + " picked", newID());
+
+        QVERIFY(model.submitPairingCode(firstCode().displayText(), typedFor.listing()));
+        model.connectTo(picked);
+        QTRY_COMPARE(model.status(), Status::needsPairing(picked, std::nullopt));
+        QTRY_COMPARE(Keyring().read(typedFor.hostID()), std::optional<PairingToken>(firstCode()));
+        QVERIFY(!QTest::qWaitFor(
+            [&] {
+                return typedFor.connectionCount > 0 ||
+                       model.status() != Status::needsPairing(picked, std::nullopt);
+            },
+            300));
+    }
+
+    // A view that retries the host its status names hands in a reference into the status, which
+    // connecting replaces at once.
+    void connectingToTheHostTheStatusNames()
+    {
+        ClientModel model("Remote", KeychainTokenStore(), true, fastTimings());
+        const DiscoveredHost waiting = fakeHost(uniqueHostName(), newID());
+        model.connectTo(waiting);
+        QTRY_COMPARE(model.status(), Status::needsPairing(waiting, std::nullopt));
+
+        model.connectTo(*model.status().host());
+        QCOMPARE(model.preferredHostKey(), waiting.hostID);
+        QTRY_COMPARE(model.status(), Status::needsPairing(waiting, std::nullopt));
+    }
+
+    // The browser and the connection notify every assignment, also of none; the status only a
+    // real change.
+    void browserAndConnectionAlwaysNotify()
+    {
+        ClientModel model("Remote", KeychainTokenStore(), false, fastTimings());
+        QSignalSpy browsing(&model, &ClientModel::browsingChanged);
+        QSignalSpy connection(&model, &ClientModel::connectionChanged);
+        QSignalSpy status(&model, &ClientModel::statusChanged);
+        model.stop();
+        model.disconnect();
+        QCOMPARE(browsing.size(), 1);
+        QCOMPARE(connection.size(), 1);
+        QCOMPARE(status.size(), 0);
+    }
+
     void helloCarriesTheEditorProofWhenAnEditorKeyIsSet()
     {
         TestHost host(firstCode(), sampleDeck(), uniqueHostName());

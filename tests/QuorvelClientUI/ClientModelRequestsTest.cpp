@@ -200,6 +200,40 @@ private slots:
         QVERIFY2(clock.elapsed() >= expectedMs, qPrintable(QString::number(clock.elapsed())));
     }
 
+    // Qt may fire a timer of 2 s or more up to 5 % early; a time-out is a promise and must never
+    // end a wait before its time. Time-outs spread over a whole second catch any rounding.
+    void timeOutsNeverEndEarly()
+    {
+        // Qt rounds timers from 2 s on; twenty of them 50 ms apart cover every fraction of a
+        // second.
+        constexpr auto margin = 2000ms;
+        constexpr int spreadStepMs = 50;
+        constexpr int requests = 20;
+        ClientTimings timings = fastTimings();
+        timings.testMargin = margin;
+        Session session(timings);
+        session.host.silent = true;
+        QVERIFY(session.connect());
+
+        QElapsedTimer clock;
+        clock.start();
+        auto ended = std::make_shared<QList<std::pair<qint64, qint64>>>();
+        QObject context;
+        for (int i = 0; i < requests; ++i) {
+            const int extraMs = i * spreadStepMs;
+            const qint64 timeoutMs = margin.count() + extraMs;
+            session.model.test(shellAction(extraMs / 1000.0), &context,
+                               [ended, &clock, timeoutMs](const Outcome &) {
+                                   ended->append({timeoutMs, clock.elapsed()});
+                               });
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(ended->size(), requests, answerLimitMs);
+        for (const auto &[timeoutMs, elapsedMs] : std::as_const(*ended))
+            QVERIFY2(elapsedMs >= timeoutMs,
+                     qPrintable(
+                         QStringLiteral("%1 ms ended after %2 ms").arg(timeoutMs).arg(elapsedMs)));
+    }
+
     void droppedConnectionFailsEveryWaitingRequestAtOnce()
     {
         Session session;
