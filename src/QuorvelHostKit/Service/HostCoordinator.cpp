@@ -128,7 +128,13 @@ void HostCoordinator::installServerCallbacks()
     };
     m_server->onMessage = [self](const QUuid &client, const Message &message) {
         if (self) {
-            self->later([self, client, message] { self->handle(message, client); });
+            self->later([self, client, message] {
+                // A request still on its way when hosting was turned off is not served: its
+                // connection is gone, and nothing may run or change on a host that is off.
+                if (self->m_running) {
+                    self->handle(message, client);
+                }
+            });
         }
     };
 }
@@ -359,6 +365,11 @@ void HostCoordinator::writeStatusFile()
 
 void HostCoordinator::handleListenerState(const ListenerState &state)
 {
+    // A report still on its way when the host stopped tells of a listener that is gone; the
+    // "stopped" that stop() recorded stands.
+    if (!m_running) {
+        return;
+    }
     switch (state.kind) {
     case ListenerState::Kind::ready:
         setListenerStatus(QStringLiteral("listening on :") +
@@ -411,6 +422,11 @@ void HostCoordinator::handleStateChanges(const QList<ControlState> &states)
 
 void HostCoordinator::handleDeckFileChanged(const QByteArray &bytes)
 {
+    // An edit that the watcher saw just before the host stopped waits for the next start, which
+    // loads the file anyway: applying it now would restart the state monitor's polling.
+    if (!m_running) {
+        return;
+    }
     DeckStore::LoadError error = DeckStore::LoadError::invalidDeck({});
     const std::optional<Deck> deck = DeckStore::parse(bytes, &error);
     if (!deck) {

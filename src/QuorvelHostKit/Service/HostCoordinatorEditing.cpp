@@ -105,17 +105,17 @@ QCoro::Task<> HostCoordinator::runTest(QString requestID, Action action, QUuid c
     }
     --m_runningTests;
 
+    // The entry names the device that asked, also when it has gone while the action ran.
     const QString summary = QStringLiteral("Tried an action in the editor");
     if (const auto *result = std::get_if<ExecutionResult>(&outcome)) {
         const QString text = result->summary();
         addActivity(HostActivity::make(
-            deviceName(client), summary,
+            device, summary,
             result->ok() ? HostActivity::Outcome::ok : HostActivity::Outcome::failed, text));
         m_server->send(testResult(requestID, result->ok(), text), client);
     } else {
         const QString text = std::get<ExecutionError>(outcome).description();
-        addActivity(
-            HostActivity::make(deviceName(client), summary, HostActivity::Outcome::failed, text));
+        addActivity(HostActivity::make(device, summary, HostActivity::Outcome::failed, text));
         m_server->send(testResult(requestID, false, text), client);
     }
 }

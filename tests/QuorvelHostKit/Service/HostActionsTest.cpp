@@ -1,8 +1,11 @@
 #include "HostTestSupport.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTest>
+
+#include <memory>
 
 using namespace Quorvel;
 using namespace Quorvel::HostTest;
@@ -62,6 +65,10 @@ private slots:
     void ninthRunIsRefusedWhileEightRun();
     void controlIsRunningUntilItsRecheckEnds();
     void answerOfDepartedDeviceIsDropped();
+    void runOutlivesStop();
+    void runOutlivesTheCoordinator();
+    void requestOnItsWayAtStopIsNotServed();
+    void deckReplacedDuringRun();
     void unknownControlIsAnError();
     void nothingToRun_data();
     void nothingToRun();
@@ -277,6 +284,103 @@ void HostActionsTest::answerOfDepartedDeviceIsDropped()
     const HostActivity entry = host.coordinator().activity().first();
     QCOMPARE(entry.device, QStringLiteral("a paired device"));
     QCOMPARE(entry.outcome, HostActivity::Outcome::ok);
+}
+
+void HostActionsTest::runOutlivesStop()
+{
+    RunGate gate;
+    QVERIFY(gate.isValid());
+    TestHost host(Deck{hostedControls, {shellButton("wait", gate.command("wait"))}});
+    auto device = host.pairedDevice();
+    QVERIFY(device);
+    device->send(trigger("r1", "wait"));
+    QVERIFY(gate.waitForStarted(1));
+
+    HostCoordinator &coordinator = host.coordinator();
+    coordinator.stop();
+    QVERIFY(waitFor([&] { return device->disconnected(); }));
+    gate.release();
+    // The run ends as it would have, recorded and released; its answer has nowhere to go.
+    QVERIFY(waitFor([&] { return coordinator.runningControls().isEmpty(); }));
+    QCOMPARE(coordinator.activity().first().summary, QStringLiteral("Ran Button wait"));
+    QCOMPARE(coordinator.activity().first().outcome, HostActivity::Outcome::ok);
+    QVERIFY(!coordinator.latestStates().value("wait").isBusy);
+    QVERIFY(device->received<Message::ActionResult>().isEmpty());
+}
+
+void HostActionsTest::runOutlivesTheCoordinator()
+{
+    RunGate gate;
+    QVERIFY(gate.isValid());
+    auto host = std::make_unique<TestHost>(
+        Deck{hostedControls, {shellToggle("lamp", gate.command("lamp"), "true", "true")}});
+    auto device = host->pairedDevice();
+    QVERIFY(device);
+    const QUuid client = *host->coordinator().authenticatedClients().cbegin();
+
+    // The dispatcher's task for a run, kept so that the test can wait for its very end.
+    QCoro::Task<> handling = host->coordinator().handle(trigger("r1", "lamp", true), client);
+    QVERIFY(gate.waitForStarted(1));
+    // Hosting is dropped while the program runs; the run's end must touch nothing of it.
+    host.reset();
+    gate.release();
+    QCoro::waitFor(std::move(handling));
+    QVERIFY(device->received<Message::ActionResult>().isEmpty());
+}
+
+void HostActionsTest::requestOnItsWayAtStopIsNotServed()
+{
+    QTemporaryDir dir;
+    const QString ran = dir.filePath("ran");
+    TestHost host(
+        Deck{hostedControls, {shellButton("mark", QStringLiteral("touch '%1'").arg(ran))}});
+    auto device = host.pairedDevice();
+    QVERIFY(device);
+    HostCoordinator &coordinator = host.coordinator();
+    const QUuid client = *coordinator.authenticatedClients().cbegin();
+    const qsizetype entries = coordinator.activity().size();
+
+    // The server hands the request over just before hosting is turned off; the coordinator
+    // hears of it only afterwards.
+    coordinator.server().onMessage(client, trigger("r1", "mark"));
+    coordinator.stop();
+    QCoreApplication::sendPostedEvents(&coordinator, QEvent::MetaCall);
+    QVERIFY(coordinator.runningControls().isEmpty());
+    QVERIFY(coordinator.lastLog().isEmpty());
+    QCOMPARE(coordinator.activity().size(), entries);
+}
+
+void HostActionsTest::deckReplacedDuringRun()
+{
+    RunGate gate;
+    QVERIFY(gate.isValid());
+    const Control waiting = shellButton("wait", gate.command("wait"));
+    TestHost host(Deck{hostedControls, {waiting, shellButton("hello", "echo hi")}});
+    auto device = host.pairedDevice("Phone");
+    auto editor = host.pairedDevice("This computer", true);
+    QVERIFY(device && editor);
+    device->send(trigger("r1", "wait"));
+    QVERIFY(gate.waitForStarted(1));
+    QVERIFY(waitFor([&] { return hasState(*device, "wait", std::nullopt, true); }));
+
+    const Deck without{hostedControls, {shellButton("hello", "echo hi")}};
+    editor->send(Message(Message::UpdateDeck{QStringLiteral("u1"), without}));
+    QVERIFY(editor->waitForMessage<Message::DeckUpdateResult>());
+    QVERIFY(waitFor([&] { return device->received<Deck>().size() == 2; }));
+    const qsizetype updatesBefore = device->received<Message::StateUpdate>().size();
+
+    gate.release();
+    const auto result = device->waitForResult("r1");
+    QVERIFY(result && result->ok);
+    QVERIFY(waitFor([&] { return host.coordinator().runningControls().isEmpty(); }));
+    // The action that left the deck gets no state back, neither here nor on the devices.
+    QVERIFY(!host.coordinator().latestStates().contains("wait"));
+    const QList<Message::StateUpdate> updates = device->received<Message::StateUpdate>();
+    for (qsizetype i = updatesBefore; i < updates.size(); ++i) {
+        for (const ControlState &state : updates[i].states) {
+            QVERIFY(state.id != QStringLiteral("wait"));
+        }
+    }
 }
 
 void HostActionsTest::unknownControlIsAnError()

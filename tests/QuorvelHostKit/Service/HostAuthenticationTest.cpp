@@ -76,6 +76,7 @@ private slots:
     void requestStateAnswersOnlyTheAsker();
     void hostMessagesFromDeviceAreIgnored();
     void catalogNeedsEditingRights();
+    void editingSettingTellsEachDeviceItsRights();
     void recheckKeepsPairedDevicesConnected();
 };
 
@@ -321,6 +322,31 @@ void HostAuthenticationTest::catalogNeedsEditingRights()
     QVERIFY(device->waitForMessage<HostCatalog>());
     QVERIFY(host.coordinator().allowDeckEditing());
     QCOMPARE(device->received<Message::Error>().size(), 1);
+}
+
+void HostAuthenticationTest::editingSettingTellsEachDeviceItsRights()
+{
+    TestHost host(testDeck());
+    auto device = host.pairedDevice();
+    auto editor = host.pairedDevice(QStringLiteral("This computer"), true);
+    auto waiting = host.connect(QStringLiteral("Waiting"));
+    QVERIFY(device && editor && waiting && waiting->waitForChallenge());
+    HostCoordinator &coordinator = host.coordinator();
+
+    // The same value again still tells every paired device.
+    coordinator.setAllowDeckEditing(false);
+    QVERIFY(waitFor([&] { return device->received<HostInfo>().size() == 2; }));
+    QVERIFY(!device->received<HostInfo>().last().deckEditingAllowed);
+    QVERIFY(waitFor([&] { return editor->received<HostInfo>().size() == 2; }));
+    QVERIFY(editor->received<HostInfo>().last().deckEditingAllowed);
+
+    coordinator.setAllowDeckEditing(true);
+    QVERIFY(waitFor([&] { return device->received<HostInfo>().size() == 3; }));
+    QVERIFY(device->received<HostInfo>().last().deckEditingAllowed);
+    // A device that has not paired hears nothing; its next message is its refusal.
+    waiting->send(Message(Message::RequestState{}));
+    QVERIFY(waitFor([&] { return waiting->disconnected(); }));
+    QVERIFY(waiting->received<HostInfo>().isEmpty());
 }
 
 void HostAuthenticationTest::recheckKeepsPairedDevicesConnected()

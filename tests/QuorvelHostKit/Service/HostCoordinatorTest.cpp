@@ -114,6 +114,10 @@ private slots:
     void editThatRemovesAnActionDropsItsState();
     void ownSaveIsNotAnOutsideEdit();
     void stopEndsListenerAndKeepsActivity();
+    void listenerReportOnItsWayAtStopLeavesStopped();
+    void listenerReportsShowInStatus_data();
+    void listenerReportsShowInStatus();
+    void editSeenAsTheHostStopsIsNotApplied();
     void unreadableDeckFileIsShownAtCreation();
     void deckEditingSettingFollowsOutsideChanges();
     void keepAwakeWhileStoppedOnlyStores();
@@ -285,6 +289,69 @@ void HostCoordinatorTest::stopEndsListenerAndKeepsActivity()
     QCOMPARE(coordinator->activity().size(), 1);
     QTRY_VERIFY(device->disconnected);
     QVERIFY(QFile::exists(deckPath));
+}
+
+void HostCoordinatorTest::listenerReportOnItsWayAtStopLeavesStopped()
+{
+    auto coordinator = startedCoordinator();
+    QTRY_VERIFY(coordinator->listenerStatus().startsWith("listening on :"));
+
+    // The listener tells its state just before hosting is turned off; the coordinator hears of
+    // it only afterwards.
+    coordinator->server().onStateChanged(ListenerState::ready());
+    coordinator->stop();
+    QCoreApplication::sendPostedEvents(coordinator.get(), QEvent::MetaCall);
+    QCOMPARE(coordinator->listenerStatus(), QStringLiteral("stopped"));
+    QCOMPARE(statusFile().value("listener").toString(), QStringLiteral("stopped"));
+}
+
+void HostCoordinatorTest::listenerReportsShowInStatus_data()
+{
+    QTest::addColumn<bool>("ready");
+    QTest::addColumn<QString>("error");
+    QTest::addColumn<QString>("status");
+    // "%1" stands for the listener's port.
+    QTest::newRow("ready") << true << QString() << "listening on :%1";
+    QTest::newRow("failed") << false << "Address in use"
+                            << "failed: Address in use";
+}
+
+void HostCoordinatorTest::listenerReportsShowInStatus()
+{
+    QFETCH(bool, ready);
+    QFETCH(QString, error);
+    QFETCH(QString, status);
+    auto coordinator = startedCoordinator();
+    QTRY_VERIFY(coordinator->listenerStatus().startsWith("listening on :"));
+    QFile::remove(HostTokenStore::folderPath() + "/status.json");
+
+    coordinator->server().onStateChanged(ready ? ListenerState::ready()
+                                               : ListenerState::failed(error));
+    const QString expected = status.contains("%1") ? status.arg(*coordinator->port()) : status;
+    // Written even when the text stays as it was.
+    QTRY_COMPARE(statusFile().value("listener").toString(), expected);
+    QCOMPARE(coordinator->listenerStatus(), expected);
+}
+
+void HostCoordinatorTest::editSeenAsTheHostStopsIsNotApplied()
+{
+    const Deck first = buttonDeck("First", "one");
+    writeByRename(deckPath, encoded(first));
+    auto coordinator = startedCoordinator();
+    HostCoordinator *host = coordinator.get();
+    // Nothing checks the file between this edit and the connection below, so the first check
+    // that ends after it is the one that reports the edit; hosting is turned off right then.
+    writeByRename(deckPath, encoded(buttonDeck("Second", "two")));
+    QObject::connect(coordinator->deckWatcher(), &DeckWatcher::checked, host, [host] {
+        if (host->running()) {
+            host->stop();
+        }
+    });
+    QTRY_VERIFY(!coordinator->running());
+    QCoreApplication::sendPostedEvents(host, QEvent::MetaCall);
+
+    QCOMPARE(coordinator->deck(), first);
+    QVERIFY(coordinator->activity().isEmpty());
 }
 
 void HostCoordinatorTest::unreadableDeckFileIsShownAtCreation()

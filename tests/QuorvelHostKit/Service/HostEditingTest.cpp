@@ -69,6 +69,7 @@ private slots:
     void invalidTestActionIsRefusedWithItsProblems_data();
     void invalidTestActionIsRefusedWithItsProblems();
     void testRunsCountAgainstTheLimit();
+    void testOfDepartedEditorNamesIt();
     void updateWithoutEditingRightsLeavesTheFile();
     void invalidUpdateAnswersEveryProblem();
     void validUpdateIsSavedAndSentToEveryDevice();
@@ -278,6 +279,29 @@ void HostEditingTest::testRunsCountAgainstTheLimit()
     const auto again = waitForTestResult(*editor, "t3");
     QVERIFY(again);
     QCOMPARE(again->output, QStringLiteral("again"));
+}
+
+void HostEditingTest::testOfDepartedEditorNamesIt()
+{
+    RunGate gate;
+    QVERIFY(gate.isValid());
+    TestHost host(firstDeck());
+    auto editor = host.pairedDevice("This computer", true);
+    QVERIFY(editor);
+    editor->send(test("t1", shellAction(gate.command("test"))));
+    QVERIFY(gate.waitForStarted(1));
+
+    editor.reset();
+    QVERIFY(waitFor([&] { return host.coordinator().connectedClients().isEmpty(); }));
+    gate.release();
+    // The entry names the device that asked, as it was known when the test began.
+    QVERIFY(waitFor([&] {
+        return host.coordinator().activity().first().summary ==
+               QStringLiteral("Tried an action in the editor");
+    }));
+    const HostActivity entry = host.coordinator().activity().first();
+    QCOMPARE(entry.device, QStringLiteral("This computer"));
+    QCOMPARE(entry.outcome, HostActivity::Outcome::ok);
 }
 
 void HostEditingTest::updateWithoutEditingRightsLeavesTheFile()
