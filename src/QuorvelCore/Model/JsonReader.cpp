@@ -37,7 +37,8 @@ QJsonValue JsonReader::present(const QString &key) const
 {
     if (m_failed)
         return QJsonValue(QJsonValue::Undefined);
-    const QJsonValue value = m_object.value(key);
+    // Not const, so that the value is returned without another copy.
+    QJsonValue value = m_object.value(key);
     if (value.isNull())
         return QJsonValue(QJsonValue::Undefined);
     return value;
@@ -47,7 +48,7 @@ QJsonValue JsonReader::required(const QString &key)
 {
     if (m_failed)
         return QJsonValue(QJsonValue::Undefined);
-    const QJsonValue value = present(key);
+    QJsonValue value = present(key);
     if (value.isUndefined())
         failAt(key, QStringLiteral("missing"));
     return value;
@@ -55,9 +56,15 @@ QJsonValue JsonReader::required(const QString &key)
 
 QString JsonReader::requiredString(const QString &key)
 {
-    if (required(key).isUndefined())
+    // One lookup: the member found is the one optionalString would read.
+    const QJsonValue value = required(key);
+    if (value.isUndefined())
         return {};
-    return optionalString(key).value_or(QString());
+    if (!value.isString()) {
+        failType(key, QStringLiteral("a string"));
+        return {};
+    }
+    return value.toString();
 }
 
 std::optional<QString> JsonReader::optionalString(const QString &key)
@@ -74,9 +81,14 @@ std::optional<QString> JsonReader::optionalString(const QString &key)
 
 bool JsonReader::requiredBool(const QString &key)
 {
-    if (required(key).isUndefined())
+    const QJsonValue value = required(key);
+    if (value.isUndefined())
         return false;
-    return optionalBool(key).value_or(false);
+    if (!value.isBool()) {
+        failType(key, QStringLiteral("true or false"));
+        return false;
+    }
+    return value.toBool();
 }
 
 std::optional<bool> JsonReader::optionalBool(const QString &key)
@@ -93,9 +105,14 @@ std::optional<bool> JsonReader::optionalBool(const QString &key)
 
 double JsonReader::requiredDouble(const QString &key)
 {
-    if (required(key).isUndefined())
+    const QJsonValue value = required(key);
+    if (value.isUndefined())
         return 0;
-    return optionalDouble(key).value_or(0);
+    if (!value.isDouble()) {
+        failType(key, QStringLiteral("a number"));
+        return 0;
+    }
+    return value.toDouble();
 }
 
 std::optional<double> JsonReader::optionalDouble(const QString &key)

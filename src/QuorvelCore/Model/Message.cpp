@@ -2,6 +2,7 @@
 
 #include "QuorvelCore/Model/CanonicalText.h"
 #include "QuorvelCore/Model/JsonReader.h"
+#include "QuorvelCore/Model/WireCodec.h"
 
 #include <QJsonArray>
 #include <QUuid>
@@ -35,15 +36,17 @@ const QString statusCheckKey = QStringLiteral("status_check");
 const QString isOnKey = QStringLiteral("is_on");
 const QString infoKey = QStringLiteral("info");
 
-template<typename T>
-void insertOptional(QJsonObject &json, const QString &key, const std::optional<T> &value)
+// The members are written through `json`: a QJsonObject for toJson(), or a
+// WireCodec::CompactObject that writes the same object's text without building it.
+template<typename Object, typename T>
+void insertOptional(Object &json, const QString &key, const std::optional<T> &value)
 {
     if (value)
         json.insert(key, *value);
 }
 
-template<typename T>
-void insertOptionalRecord(QJsonObject &json, const QString &key, const std::optional<T> &value)
+template<typename Object, typename T>
+void insertOptionalRecord(Object &json, const QString &key, const std::optional<T> &value)
 {
     if (value)
         json.insert(key, value->toJson());
@@ -110,7 +113,7 @@ Message::Kind kindOf(const Message::RequestCatalog &)
     return Message::Kind::requestCatalog;
 }
 
-void writeMembers(QJsonObject &json, const Message::Hello &hello)
+template<typename Object> void writeMembers(Object &json, const Message::Hello &hello)
 {
     json.insert(clientNameKey, hello.clientName);
     json.insert(protocolVersionKey, hello.protocolVersion);
@@ -118,42 +121,42 @@ void writeMembers(QJsonObject &json, const Message::Hello &hello)
     insertOptional(json, editorAuthKey, hello.editorAuth);
 }
 
-void writeMembers(QJsonObject &json, const Message::TriggerAction &trigger)
+template<typename Object> void writeMembers(Object &json, const Message::TriggerAction &trigger)
 {
     json.insert(requestIDKey, trigger.requestID);
     json.insert(controlIDKey, trigger.controlID);
     insertOptional(json, desiredStateKey, trigger.desiredState);
 }
 
-void writeMembers(QJsonObject &json, const Message::UpdateDeck &update)
+template<typename Object> void writeMembers(Object &json, const Message::UpdateDeck &update)
 {
     json.insert(requestIDKey, update.requestID);
     json.insert(deckKey, update.deck.toJson());
 }
 
-void writeMembers(QJsonObject &json, const Message::Test &test)
+template<typename Object> void writeMembers(Object &json, const Message::Test &test)
 {
     json.insert(requestIDKey, test.requestID);
     insertOptionalRecord(json, actionKey, test.action);
     insertOptionalRecord(json, statusCheckKey, test.statusCheck);
 }
 
-void writeMembers(QJsonObject &json, const Message::Challenge &challenge)
+template<typename Object> void writeMembers(Object &json, const Message::Challenge &challenge)
 {
     json.insert(nonceKey, challenge.nonce);
 }
 
-void writeMembers(QJsonObject &json, const HostInfo &info)
+template<typename Object> void writeMembers(Object &json, const HostInfo &info)
 {
     json.insert(infoKey, info.toJson());
 }
 
-void writeMembers(QJsonObject &json, const Deck &deck)
+template<typename Object> void writeMembers(Object &json, const Deck &deck)
 {
     json.insert(deckKey, deck.toJson());
 }
 
-void writeMembers(QJsonObject &json, const Message::StateUpdate &update)
+template<typename Object> void writeMembers(Object &json, const Message::StateUpdate &update)
 {
     QJsonArray states;
     for (const ControlState &state : update.states)
@@ -161,7 +164,7 @@ void writeMembers(QJsonObject &json, const Message::StateUpdate &update)
     json.insert(statesKey, states);
 }
 
-void writeMembers(QJsonObject &json, const Message::ActionResult &result)
+template<typename Object> void writeMembers(Object &json, const Message::ActionResult &result)
 {
     json.insert(requestIDKey, result.requestID);
     json.insert(controlIDKey, result.controlID);
@@ -169,19 +172,19 @@ void writeMembers(QJsonObject &json, const Message::ActionResult &result)
     insertOptional(json, outputKey, result.output);
 }
 
-void writeMembers(QJsonObject &json, const Message::DeckUpdateResult &result)
+template<typename Object> void writeMembers(Object &json, const Message::DeckUpdateResult &result)
 {
     json.insert(requestIDKey, result.requestID);
     json.insert(okKey, result.ok);
     json.insert(problemsKey, QJsonArray::fromStringList(result.problems));
 }
 
-void writeMembers(QJsonObject &json, const HostCatalog &catalog)
+template<typename Object> void writeMembers(Object &json, const HostCatalog &catalog)
 {
     json.insert(catalogKey, catalog.toJson());
 }
 
-void writeMembers(QJsonObject &json, const Message::TestResult &result)
+template<typename Object> void writeMembers(Object &json, const Message::TestResult &result)
 {
     json.insert(requestIDKey, result.requestID);
     json.insert(okKey, result.ok);
@@ -189,14 +192,14 @@ void writeMembers(QJsonObject &json, const Message::TestResult &result)
     insertOptional(json, isOnKey, result.isOn);
 }
 
-void writeMembers(QJsonObject &json, const Message::Error &error)
+template<typename Object> void writeMembers(Object &json, const Message::Error &error)
 {
     json.insert(codeKey, error.code);
     json.insert(messageKey, error.message);
 }
 
-void writeMembers(QJsonObject &, const Message::RequestState &) {}
-void writeMembers(QJsonObject &, const Message::RequestCatalog &) {}
+template<typename Object> void writeMembers(Object &, const Message::RequestState &) {}
+template<typename Object> void writeMembers(Object &, const Message::RequestCatalog &) {}
 
 // The standard 36-character form with upper-case digits, as request ids travel.
 QString newRequestID()
@@ -298,6 +301,22 @@ QJsonObject Message::toJson() const
     std::visit([&](const auto &payload) { writeMembers(json, payload); }, m_payload);
     return json;
 }
+
+namespace WireCodec {
+
+std::optional<QByteArray> encode(const Message &message, QString *error)
+{
+    // A message is written on every send; skipping the QJsonObject keeps that cheap.
+    CompactObject json;
+    json.insert(typeKey, rawValue(message.kind()));
+    std::visit([&](const auto &payload) { writeMembers(json, payload); }, message.payload());
+    if (std::optional<QByteArray> bytes = json.text())
+        return bytes;
+    // Only the object tells where the number that is not finite sits.
+    return prettyEncoder(false).encode(message, error);
+}
+
+} // namespace WireCodec
 
 std::optional<Message> Message::fromJson(const QJsonValue &json, QString *error)
 {

@@ -8,6 +8,9 @@
 #include <QString>
 
 #include <optional>
+#include <utility>
+#include <variant>
+#include <vector>
 
 namespace Quorvel::WireCodec {
 
@@ -34,6 +37,27 @@ private:
     bool m_pretty;
 };
 
+// The compact text of one object given member by member, for a record that writes itself
+// without building a QJsonObject first: the same bytes Encoder(false) writes for the object
+// those inserts would make (keys in QJsonObject's order, a later insert replacing an earlier).
+class CompactObject {
+public:
+    void insert(const QString &key, const QString &value) { set(key, value); }
+    void insert(const QString &key, bool value) { set(key, value); }
+    void insert(const QString &key, qint64 value) { set(key, value); }
+    // An object, an array or a number; undefined removes the key, as in a QJsonObject.
+    void insert(const QString &key, const QJsonValue &value);
+
+    // The text; nothing when a number inside is not finite.
+    std::optional<QByteArray> text() const;
+
+private:
+    using Value = std::variant<QString, bool, qint64, QJsonValue>;
+    void set(const QString &key, Value value);
+
+    std::vector<std::pair<QString, Value>> m_members;
+};
+
 // Reads JSON text into the records of the host link and the host's files.
 class Decoder {
 public:
@@ -51,7 +75,8 @@ public:
     }
 };
 
-// One message as compact JSON bytes.
+// One message as compact JSON bytes, the same as encoding message.toJson() but written straight
+// from its members (defined beside them, in Message.cpp).
 std::optional<QByteArray> encode(const Message &message, QString *error = nullptr);
 // One message from JSON bytes; fails as a whole.
 std::optional<Message> decode(const QByteArray &bytes, QString *error = nullptr);

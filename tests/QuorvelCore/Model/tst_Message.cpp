@@ -7,6 +7,8 @@
 #include <QSet>
 #include <QtTest>
 
+#include <limits>
+
 using namespace Quorvel;
 
 namespace {
@@ -20,6 +22,20 @@ std::optional<Message> decode(const QByteArray &text)
 {
     return WireCodec::decode(text);
 }
+
+// What the codec wrote when it went through the message's QJsonObject: Qt's compact text with
+// every "/" escaped.
+QByteArray objectText(const Message &message)
+{
+    QByteArray bytes = QJsonDocument(message.toJson()).toJson(QJsonDocument::Compact);
+    bytes.replace("/", "\\/");
+    return bytes;
+}
+
+// Text that every writer has to escape or encode with care.
+const QString awkward = QStringLiteral("/a\"\\b\n\t\u0001\u007f/\u00e9\u20ac/") +
+                        QString(QChar(0xd83d)) + QChar(0xde00) + QChar(0xd800) + u'x' +
+                        QChar(0xdc00) + QChar(0xd800);
 
 // A nonce with a "/" in it, which the codec writes escaped.
 const QString nonce = QStringLiteral("q83vEjRWeJqrze8SNFZ4mqvN7xI0Vnia/rvN7xI0Vng=");
@@ -101,6 +117,35 @@ private slots:
         const std::optional<Message> back = WireCodec::decode(*bytes, &error);
         QVERIFY2(back, qPrintable(error));
         QCOMPARE(*back, message);
+    }
+
+    // encode() writes a message from its members without building its QJsonObject; the bytes
+    // must be the very ones the object would give.
+    void writesTheBytesOfItsObject_data()
+    {
+        roundTripsEveryType_data();
+        QTest::newRow("awkward hello")
+            << Message(Message::Hello{awkward, -1, awkward, QString()}) << Message::Kind::hello;
+        QTest::newRow("hello with the largest version")
+            << Message(Message::Hello{"a", std::numeric_limits<qint64>::max(), {}, {}})
+            << Message::Kind::hello;
+        QTest::newRow("awkward error")
+            << Message(Message::Error{awkward, awkward}) << Message::Kind::error;
+        QTest::newRow("awkward deck_update_result")
+            << Message(Message::DeckUpdateResult{awkward, true, {awkward, QString()}})
+            << Message::Kind::deckUpdateResult;
+        QTest::newRow("awkward test_result")
+            << Message(Message::TestResult{awkward, false, awkward, true})
+            << Message::Kind::testResult;
+        QTest::newRow("empty strings")
+            << Message(Message::ActionResult{QString(), QString(), true, QString()})
+            << Message::Kind::actionResult;
+    }
+
+    void writesTheBytesOfItsObject()
+    {
+        QFETCH(Message, message);
+        QCOMPARE(WireCodec::encode(message), std::optional(objectText(message)));
     }
 
     void decodesEveryFixture()

@@ -20,6 +20,26 @@ Deck deckWithTarget(const QString &target)
                  std::nullopt, std::nullopt, std::nullopt}}};
 }
 
+// What the codec wrote when it left the text to QJsonDocument: Qt's own text with every "/"
+// escaped.
+QByteArray qtText(const QJsonValue &json, QJsonDocument::JsonFormat format)
+{
+    QByteArray bytes = json.isObject() ? QJsonDocument(json.toObject()).toJson(format)
+                                       : QJsonDocument(json.toArray()).toJson(format);
+    bytes.replace("/", "\\/");
+    return bytes;
+}
+
+QJsonValue nested(const QJsonValue &inner, int depth)
+{
+    QJsonValue json = inner;
+    for (int level = 0; level < depth; ++level) {
+        json = level % 2 == 0 ? QJsonValue(QJsonArray{1, json})
+                              : QJsonValue(QJsonObject{{QStringLiteral("k"), json}});
+    }
+    return json;
+}
+
 } // namespace
 
 class WireCodecTest : public QObject {
@@ -140,6 +160,135 @@ private slots:
     {
         const Message message(Message::StateUpdate{{ControlState{}}});
         QVERIFY(!WireCodec::encode(message));
+    }
+
+    // The compact writer escapes and encodes strings itself, eight units at a time where they
+    // are plain ASCII: special characters anywhere in or across such a block must come out as
+    // QJsonDocument writes them.
+    void writesStringsAsQtDoes_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("only a slash") << QStringLiteral("/");
+        const QString plain = QStringLiteral("abcdefghijklmnopqrstuvwxyz0123456789");
+        for (const QChar special :
+             {QChar(u'/'),   QChar(u'"'),   QChar(u'\\'),  QChar(u'\n'),  QChar(u'\b'),
+              QChar(u'\f'),  QChar(u'\r'),  QChar(u'\t'),  QChar(0x01),   QChar(0x1f),
+              QChar(0x7f),   QChar(0xe9),   QChar(0x7ff),  QChar(0x800),  QChar(0xfffd),
+              QChar(0xffff), QChar(0xd800), QChar(0xdbff), QChar(0xdc00), QChar(0xdfff)}) {
+            for (const qsizetype at : {0, 1, 7, 8, 9, 15, 16, 17, 35}) {
+                QString text = plain;
+                text[at] = special;
+                QTest::addRow("U+%04X at %lld", special.unicode(), static_cast<long long>(at))
+                    << text;
+            }
+            QTest::addRow("U+%04X last", special.unicode()) << plain + special;
+        }
+        QTest::newRow("a pair") << QString(plain + QChar(0xd83d) + QChar(0xde00) + plain);
+        QTest::newRow("a pair across a block")
+            << QString(plain.left(7) + QChar(0xd83d) + QChar(0xde00) + plain);
+        QTest::newRow("a high surrogate before a high one")
+            << QString(QString(QChar(0xd83d)) + QChar(0xd83d) + QChar(0xde00));
+        QTest::newRow("a low surrogate first") << QString(QString(QChar(0xde00)) + QChar(0xd83d));
+        QTest::newRow("every slash") << QString(40, u'/');
+        QTest::newRow("non-ASCII text") << QStringLiteral("gr\u00fc\u00dfe \u65e5\u672c/\u8a9e");
+    }
+
+    void writesStringsAsQtDoes()
+    {
+        QFETCH(QString, text);
+        const QJsonObject object{{text, text}, {QStringLiteral("list"), QJsonArray{text, text}}};
+        const std::optional<QByteArray> compact =
+            WireCodec::prettyEncoder(false).encodeJson(object);
+        QCOMPARE(compact, std::optional(qtText(object, QJsonDocument::Compact)));
+        QVERIFY(!compact->contains("\"/"));
+        QCOMPARE(WireCodec::decoder().decodeJson(*compact), std::optional(QJsonValue(object)));
+        QCOMPARE(WireCodec::prettyEncoder(true).encodeJson(object),
+                 std::optional(qtText(object, QJsonDocument::Indented)));
+    }
+
+    void writesEscapesExactly()
+    {
+        const QJsonArray array{QStringLiteral("a/b"), QString(QChar(0xd800)),
+                               QStringLiteral("\u0001\"")};
+        QCOMPARE(*WireCodec::prettyEncoder(false).encodeJson(array),
+                 QByteArray("[\"a\\/b\",\"\\ud800\",\"\\u0001\\\"\"]"));
+    }
+
+    void writesNumbersAsQtDoes()
+    {
+        const QJsonArray array{0,
+                               -1,
+                               qint64(1) << 60,
+                               std::numeric_limits<qint64>::max(),
+                               std::numeric_limits<qint64>::min(),
+                               0.1,
+                               -0.0,
+                               1.5,
+                               3.0,
+                               double(qint64(1) << 60),
+                               1e21,
+                               1e-7,
+                               5e-324,
+                               std::numeric_limits<double>::max(),
+                               true,
+                               false,
+                               QJsonValue(),
+                               QJsonArray{},
+                               QJsonObject{}};
+        QCOMPARE(WireCodec::prettyEncoder(false).encodeJson(array),
+                 std::optional(qtText(array, QJsonDocument::Compact)));
+        QCOMPARE(WireCodec::prettyEncoder(false).encodeJson(QJsonObject{}),
+                 std::optional(QByteArray("{}")));
+    }
+
+    // The compact writer finds a non-finite number while it writes; it must still find one at
+    // any depth and say where it is.
+    void refusesNonFiniteNumbersDeepInside()
+    {
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        for (const bool pretty : {false, true}) {
+            const QJsonObject object{
+                {QStringLiteral("a"), QStringLiteral("/")},
+                {QStringLiteral("z"),
+                 nested(QJsonArray{1, QJsonObject{{QStringLiteral("n"), nan}}}, 6)}};
+            QString error;
+            QVERIFY(!WireCodec::prettyEncoder(pretty).encodeJson(object, &error));
+            QCOMPARE(error, QStringLiteral("z.k[1].k[1].k[1][1].n: a number that is not finite "
+                                           "cannot be encoded"));
+            QVERIFY(!WireCodec::prettyEncoder(pretty).encodeJson(
+                QJsonArray{1, std::numeric_limits<double>::infinity()}, &error));
+            QCOMPARE(error, QStringLiteral("[1]: a number that is not finite cannot be encoded"));
+        }
+        Deck deck = Deck::sample();
+        deck.controls[2].statusCheck->interval = nan;
+        QString error;
+        QVERIFY(
+            !WireCodec::encode(Message(Message::UpdateDeck{QStringLiteral("R"), deck}), &error));
+        QVERIFY2(error.startsWith(QStringLiteral("deck.controls[2].status_check.interval: ")),
+                 qPrintable(error));
+    }
+
+    // Members given one by one make the object those inserts would make.
+    void writesMembersAsTheirObject()
+    {
+        WireCodec::CompactObject members;
+        QJsonObject object;
+        const auto both = [&](const QString &key, const auto &value) {
+            members.insert(key, value);
+            object.insert(key, value);
+        };
+        both(QStringLiteral("zeta"), QStringLiteral("a/b"));
+        both(QStringLiteral("alpha"), true);
+        both(QStringLiteral("mid"), qint64(7));
+        both(QStringLiteral("list"), QJsonValue(QJsonArray{1.5, QStringLiteral("/")}));
+        both(QStringLiteral("alpha"), qint64(2));
+        both(QStringLiteral("gone"), QJsonValue(QJsonObject{}));
+        both(QStringLiteral("gone"), QJsonValue(QJsonValue::Undefined));
+        both(QStringLiteral("\u00e9"), QJsonValue());
+        QCOMPARE(members.text(), std::optional(qtText(object, QJsonDocument::Compact)));
+        members.insert(QStringLiteral("bad"), QJsonValue(std::numeric_limits<double>::infinity()));
+        QVERIFY(!members.text());
     }
 
     void decodesArraysAndObjects()
