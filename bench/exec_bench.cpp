@@ -7,6 +7,7 @@
 //     time and on the same schedule, a helper process starts and reaps the same programs with a
 //     bare posix_spawn and wait: the least any parent pays for them, under the same load.
 // Usage: exec_bench [runs] [monitor seconds]
+
 #include "QuorvelHostKit/Execution/StateMonitor.h"
 #include "QuorvelHostKit/Execution/SystemExecutor.h"
 

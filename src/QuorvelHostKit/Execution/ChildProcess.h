@@ -11,8 +11,9 @@ namespace Quorvel {
 // One program started as the leader of its own session and process group (so that a stop can
 // reach everything it starts), with its standard input on the null device and its output on
 // descriptors the caller gives. Its exit is watched through a process descriptor on the event
-// loop. Started with posix_spawn rather than QProcess: a status check costs its poller little
-// more than the program itself. Main thread only.
+// loop. Started the way posix_spawn starts a program, but without its stack mapped and unmapped
+// per program or a separate call for the process descriptor, and not with QProcess: a status
+// check costs its poller little more than the program itself. Main thread only.
 class ChildProcess {
 public:
     // onExited gets the exit status, or the number of the signal that ended the program.

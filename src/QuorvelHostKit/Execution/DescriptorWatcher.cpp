@@ -38,14 +38,18 @@ bool DescriptorWatcher::watch(int fd, Handler handler)
     event.data.fd = fd;
     if (::epoll_ctl(m_epoll, EPOLL_CTL_ADD, fd, &event) != 0)
         return false;
-    m_handlers[fd] = std::make_shared<Handler>(std::move(handler));
+    if (size_t(fd) >= m_handlers.size())
+        m_handlers.resize(size_t(fd) + 1);
+    m_handlers[size_t(fd)] = std::make_shared<Handler>(std::move(handler));
     return true;
 }
 
 void DescriptorWatcher::unwatch(int fd)
 {
-    if (m_handlers.erase(fd) > 0)
-        ::epoll_ctl(m_epoll, EPOLL_CTL_DEL, fd, nullptr);
+    if (fd < 0 || size_t(fd) >= m_handlers.size() || !m_handlers[size_t(fd)])
+        return;
+    m_handlers[size_t(fd)].reset();
+    ::epoll_ctl(m_epoll, EPOLL_CTL_DEL, fd, nullptr);
 }
 
 void DescriptorWatcher::dispatch()
@@ -58,10 +62,10 @@ void DescriptorWatcher::dispatch()
     for (int i = 0; i < count; ++i) {
         // A handler may unwatch, close and even reuse descriptors that come later in this round;
         // each is looked up afresh, and kept alive while it runs.
-        const auto found = m_handlers.find(events[i].data.fd);
-        if (found == m_handlers.end())
+        const auto fd = size_t(events[i].data.fd);
+        if (fd >= m_handlers.size() || !m_handlers[fd])
             continue;
-        const std::shared_ptr<Handler> handler = found->second;
+        const std::shared_ptr<Handler> handler = m_handlers[fd];
         (*handler)();
     }
 }

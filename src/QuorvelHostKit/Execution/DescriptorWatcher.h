@@ -5,7 +5,7 @@
 
 #include <functional>
 #include <memory>
-#include <unordered_map>
+#include <vector>
 
 namespace Quorvel {
 
@@ -32,7 +32,9 @@ private:
 
     int m_epoll;
     QPointer<QSocketNotifier> m_notifier;
-    std::unordered_map<int, std::shared_ptr<Handler>> m_handlers;
+    // By descriptor number: descriptors are small numbers, and a watched one is looked up on
+    // every event.
+    std::vector<std::shared_ptr<Handler>> m_handlers;
 };
 
 } // namespace Quorvel

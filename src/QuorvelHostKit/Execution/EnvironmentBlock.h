@@ -18,6 +18,9 @@ public:
     char *const *current();
 
 private:
+    // Whether the block was built from exactly these entries of an environ-style list.
+    bool isBuiltFrom(const char *const *own) const;
+
     QMutex m_mutex;
     std::vector<const char *> m_source;
     QByteArrayList m_entries;

@@ -46,10 +46,16 @@ void StateMonitor::indexDeck()
     // Walked backwards so that the first control of an id is the one that stays.
     for (qsizetype i = qsizetype(m_deck.controls.size()) - 1; i >= 0; --i)
         m_index.insert(canonicalText(m_deck.controls[size_t(i)].id), i);
+    m_exactIndex.clear();
+    for (const Control &control : m_deck.controls)
+        m_exactIndex.insert(control.id, m_index.value(canonicalText(control.id)));
 }
 
 const Control *StateMonitor::control(const QString &id) const
 {
+    const auto exact = m_exactIndex.constFind(id);
+    if (exact != m_exactIndex.cend())
+        return &m_deck.controls[size_t(*exact)];
     const auto found = m_index.constFind(canonicalText(id));
     return found == m_index.cend() ? nullptr : &m_deck.controls[size_t(*found)];
 }

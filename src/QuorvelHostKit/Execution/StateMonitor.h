@@ -73,6 +73,9 @@ private:
     double m_defaultInterval;
     Deck m_deck;
     QHash<QString, qsizetype> m_index;
+    // The same by an id exactly as the deck spells it, which is how pollers ask: no
+    // normalisation per poll.
+    QHash<QString, qsizetype> m_exactIndex;
     QHash<QString, ControlState> m_states;
     QHash<QString, StatePoller *> m_pollers;
     ChangeHandler m_onChange;

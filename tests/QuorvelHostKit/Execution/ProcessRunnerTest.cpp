@@ -94,6 +94,7 @@ private slots:
     void unlaunchableProgramFails_data();
     void unlaunchableProgramFails();
     void standardInputIsAtEnd();
+    void programLeadsItsOwnSessionWithDefaultSignals();
     void secretIsNotHandedOn();
     void pathHasNoEmptyElement_data();
     void pathHasNoEmptyElement();
@@ -245,6 +246,48 @@ void ProcessRunnerTest::standardInputIsAtEnd()
     const auto result = resultOf(run(m_executor, QStringLiteral("/bin/cat"), {}, 5));
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(result.standardOutput, QString());
+}
+
+void ProcessRunnerTest::programLeadsItsOwnSessionWithDefaultSignals()
+{
+    // What this process ignores, handles or blocks must not reach the program.
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    struct sigaction handle {};
+    handle.sa_handler = [](int) {};
+    struct sigaction previousInterrupt {};
+    struct sigaction previousUser1 {};
+    sigaction(SIGINT, &ignore, &previousInterrupt);
+    sigaction(SIGUSR1, &handle, &previousUser1);
+    sigset_t blocked;
+    sigset_t previousMask;
+    sigemptyset(&blocked);
+    sigaddset(&blocked, SIGUSR2);
+    pthread_sigmask(SIG_BLOCK, &blocked, &previousMask);
+
+    const auto result =
+        resultOf(run(m_executor, QStringLiteral("/bin/cat"),
+                     {QStringLiteral("/proc/self/stat"), QStringLiteral("/proc/self/status")}));
+
+    pthread_sigmask(SIG_SETMASK, &previousMask, nullptr);
+    sigaction(SIGUSR1, &previousUser1, nullptr);
+    sigaction(SIGINT, &previousInterrupt, nullptr);
+
+    const QStringList lines = result.standardOutput.split(u'\n');
+    // The stat line: pid (name) state parent group session ...
+    const QString stat = lines.value(0);
+    const QString pid = stat.section(u' ', 0, 0);
+    const QStringList afterName = stat.mid(stat.lastIndexOf(u')') + 2).split(u' ');
+    QCOMPARE(afterName.value(2), pid);
+    QCOMPARE(afterName.value(3), pid);
+    QVERIFY(lines.contains(QStringLiteral("SigBlk:\t0000000000000000")));
+    QVERIFY(lines.contains(QStringLiteral("SigIgn:\t0000000000000000")));
+    QVERIFY(lines.contains(QStringLiteral("SigCgt:\t0000000000000000")));
+    // This process's own handling is as it was.
+    sigset_t now;
+    pthread_sigmask(SIG_SETMASK, nullptr, &now);
+    QVERIFY(!sigismember(&now, SIGUSR2));
+    QVERIFY(!sigismember(&now, SIGINT));
 }
 
 void ProcessRunnerTest::secretIsNotHandedOn()

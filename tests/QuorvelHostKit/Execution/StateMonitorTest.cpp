@@ -61,6 +61,7 @@ private slots:
     void recheckReadsOnlyThatApplication();
     void uncheckableActionsGiveNothing();
     void allStatesFollowDeckOrder();
+    void equivalentSpellingsCheckTheFirstControl();
 
 private:
     QString file(const QString &name) const { return m_dir->filePath(name); }
@@ -288,6 +289,24 @@ void StateMonitorTest::allStatesFollowDeckOrder()
     for (const ControlState &state : monitor->allStates())
         ids.append(state.id);
     QCOMPARE(ids, (QStringList{"first", "second", "third"}));
+}
+
+void StateMonitorTest::equivalentSpellingsCheckTheFirstControl()
+{
+    // "ậ" composed, decomposed, and decomposed with its marks in the other order: one id,
+    // whichever way it is spelled, also in a spelling no control uses.
+    const QString composed = QStringLiteral("\u1ead");
+    const QString decomposed = QStringLiteral("a\u0323\u0302");
+    const QString reordered = QStringLiteral("a\u0302\u0323");
+    auto monitor = makeMonitor(deckOf({
+        checked(composed, StatusCheck::Kind::shellOutput, "print first"),
+        checked(decomposed, StatusCheck::Kind::shellOutput, "print second"),
+    }));
+    for (const QString &id : {decomposed, composed, reordered}) {
+        const auto state = QCoro::waitFor(monitor->check(id));
+        QVERIFY(state);
+        QCOMPARE(state->detail, QStringLiteral("first"));
+    }
 }
 
 QTEST_GUILESS_MAIN(StateMonitorTest)
