@@ -1,4 +1,6 @@
 #include "Knobwire/KnobwireLogging.h"
 
-Q_LOGGING_CATEGORY(lcKnobwireConsumer, "dev.knobwire.consumer")
-Q_LOGGING_CATEGORY(lcKnobwireProvider, "dev.knobwire.provider")
+// Debug lines stay off unless QT_LOGGING_RULES asks for them: the host polls checks every few
+// seconds and would otherwise print for each one.
+Q_LOGGING_CATEGORY(lcKnobwireConsumer, "dev.knobwire.consumer", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcKnobwireProvider, "dev.knobwire.provider", QtInfoMsg)

@@ -1,4 +1,6 @@
 #include "Platform/PlatformLogging.h"
 
-Q_LOGGING_CATEGORY(lcAvahi, "Quorvel.Avahi")
-Q_LOGGING_CATEGORY(lcPower, "Quorvel.Power")
+// Debug lines stay off unless QT_LOGGING_RULES asks for them: the host polls checks every few
+// seconds and would otherwise print for each one.
+Q_LOGGING_CATEGORY(lcAvahi, "Quorvel.Avahi", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcPower, "Quorvel.Power", QtInfoMsg)

@@ -1,8 +1,10 @@
 #include "QuorvelCore/Logging.h"
 
-Q_LOGGING_CATEGORY(lcHostBrowser, "Quorvel.HostBrowser")
-Q_LOGGING_CATEGORY(lcHostConnection, "Quorvel.HostConnection")
-Q_LOGGING_CATEGORY(lcHostServer, "Quorvel.HostServer")
-Q_LOGGING_CATEGORY(lcBonjourResolver, "Quorvel.BonjourResolver")
-Q_LOGGING_CATEGORY(lcLocalNetwork, "Quorvel.LocalNetwork")
-Q_LOGGING_CATEGORY(lcKeychain, "Quorvel.Keychain")
+// Debug lines stay off unless QT_LOGGING_RULES asks for them: the host polls checks every few
+// seconds and would otherwise print for each one.
+Q_LOGGING_CATEGORY(lcHostBrowser, "Quorvel.HostBrowser", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcHostConnection, "Quorvel.HostConnection", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcHostServer, "Quorvel.HostServer", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcBonjourResolver, "Quorvel.BonjourResolver", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcLocalNetwork, "Quorvel.LocalNetwork", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcKeychain, "Quorvel.Keychain", QtInfoMsg)
