@@ -17,8 +17,12 @@ QStringList names(const QString &folder)
     QStringList found;
     const QFileInfoList entries =
         QDir(folder).entryInfoList(QDir::Files | QDir::Executable, QDir::Name);
-    for (const QFileInfo &entry : entries)
-        found.append(entry.fileName());
+    for (const QFileInfo &entry : entries) {
+        // The list has one name a line: a name with a line feed would come out as names of
+        // shortcuts that do not exist.
+        if (!entry.fileName().contains(u'\n'))
+            found.append(entry.fileName());
+    }
     return found;
 }
 

@@ -11,7 +11,8 @@ namespace Quorvel::ShortcutFolder {
 // file.
 QString path();
 
-// The names of the shortcuts in folder, in file-name order; hidden files are left out.
+// The names of the shortcuts in folder, in file-name order; hidden files, and names that do not
+// fit on one line, are left out.
 QStringList names(const QString &folder);
 
 // The executable of the shortcut called name in folder, or none when there is no such shortcut.

@@ -22,9 +22,10 @@ QString ExecutionError::description() const
 {
     switch (m_kind) {
     case Kind::timedOut:
-        // Printed as a decimal without a conversion to an integer, so no value can overflow.
+        // Printed as a decimal without a conversion to an integer, so no value can overflow;
+        // adding zero turns the negative zero of a time-out just below zero into "0".
         return QStringLiteral("timed out after %1s")
-            .arg(QString::number(std::trunc(m_seconds), 'f', 0));
+            .arg(QString::number(std::trunc(m_seconds) + 0.0, 'f', 0));
     case Kind::launchFailed:
         return QStringLiteral("launch failed: ") + m_reason;
     }

@@ -21,9 +21,9 @@ constexpr size_t passwordEntrySize = 16 * 1024;
 
 const QString extendedRegexSpecials = QStringLiteral("\\^$.|?*+()[]{}");
 
-// A pattern that finds name as the program of a command line: the first word, with or without
-// the folders before it, followed by the end or a blank.
-QString commandLinePattern(const QString &name)
+// pgrep reads its pattern as an extended regular expression; a name is looked for as it is
+// spelled, so that a process called "g++" or "x.y" is found as itself and only as itself.
+QString literalPattern(const QString &name)
 {
     QString escaped;
     for (const QChar c : name) {
@@ -31,7 +31,14 @@ QString commandLinePattern(const QString &name)
             escaped.append(u'\\');
         escaped.append(c);
     }
-    return QStringLiteral("^([^ ]*/)?") + escaped + QStringLiteral("( |$)");
+    return escaped;
+}
+
+// A pattern that finds name as the program of a command line: the first word, with or without
+// the folders before it, followed by the end or a blank.
+QString commandLinePattern(const QString &name)
+{
+    return QStringLiteral("^([^ ]*/)?") + literalPattern(name) + QStringLiteral("( |$)");
 }
 
 QString homeOf(const QString &user)
@@ -81,7 +88,7 @@ ProcessCommand ProcessCommand::forProcessLookup(const QString &name, const Execu
     // "--" ends the options, so a name that begins with "-" is looked for, not obeyed.
     if (name.toUtf8().size() <= processNameBytes)
         return {tools.pgrep,
-                {QStringLiteral("-x"), QStringLiteral("--"), name},
+                {QStringLiteral("-x"), QStringLiteral("--"), literalPattern(name)},
                 SystemExecutorDefaults::processLookupTimeout};
     return {tools.pgrep,
             {QStringLiteral("-f"), QStringLiteral("--"), commandLinePattern(name)},

@@ -30,6 +30,12 @@ bool hasChanged(const std::optional<ControlState> &previous, const ControlState 
     return previous->isOn != fresh.isOn || !sameText(previous->detail, fresh.detail);
 }
 
+// Whether two status checks ask the same question; how often they are asked does not matter.
+bool asksTheSame(const StatusCheck &a, const StatusCheck &b)
+{
+    return a.type == b.type && sameText(a.target, b.target) && sameText(a.control, b.control);
+}
+
 } // namespace
 
 StateMonitor::StateMonitor(SystemExecutor *executor, const Deck &deck, double defaultInterval,
@@ -126,8 +132,15 @@ QCoro::Task<std::optional<ControlState>> StateMonitor::check(QString id)
         co_return std::nullopt;
 
     QPointer<StateMonitor> self(this);
-    const StatusOutcome outcome = co_await m_executor->status(*control->statusCheck);
+    const StatusCheck statusCheck = *control->statusCheck;
+    const StatusOutcome outcome = co_await m_executor->status(statusCheck);
     if (!self)
+        co_return std::nullopt;
+    // The deck may have been replaced while the check ran. An answer for an action that has gone,
+    // or whose check now asks something else, describes nothing in force: it is neither stored
+    // nor reported.
+    const Control *current = this->control(id);
+    if (!current || !current->statusCheck || !asksTheSame(*current->statusCheck, statusCheck))
         co_return std::nullopt;
 
     // Read after the wait, so that a busy mark set while the check ran survives it.

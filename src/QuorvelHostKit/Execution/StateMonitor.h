@@ -53,7 +53,7 @@ public:
     void setBusy(bool busy, const QString &id);
 
     // Runs the action's status check and stores the result; none when the action is unknown or
-    // has no status check.
+    // has no status check, and when a new deck removed the action or changed its check meanwhile.
     QCoro::Task<std::optional<ControlState>> check(QString id);
     // Checks, one after another, the actions whose app_control check reads the application app.
     QCoro::Task<> recheck(QString app);

@@ -1,8 +1,7 @@
 #include "QuorvelHostKit/Execution/Utf8Repair.h"
 
+#include <QStringDecoder>
 #include <QUtf8StringView>
-
-#include <string>
 
 namespace Quorvel {
 
@@ -50,10 +49,15 @@ Lead leadOf(unsigned char byte)
 
 QString repairedUtf8(const QByteArray &bytes)
 {
-    if (QUtf8StringView(bytes).isValidUtf8())
-        return QString::fromUtf8(bytes);
+    if (QUtf8StringView(bytes).isValidUtf8()) {
+        // A byte order mark the program printed is part of its output; QString::fromUtf8 would
+        // drop a leading one.
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+        return decoder(bytes);
+    }
 
-    std::u32string text;
+    // Built character by character: QString::fromUcs4 would drop a leading byte order mark too.
+    QString text;
     text.reserve(bytes.size());
     const auto *data = reinterpret_cast<const unsigned char *>(bytes.constData());
     const qsizetype size = bytes.size();
@@ -61,7 +65,7 @@ QString repairedUtf8(const QByteArray &bytes)
     while (i < size) {
         const Lead lead = leadOf(data[i]);
         if (lead.length == 0) {
-            text.push_back(replacementCharacter);
+            text.append(QChar::fromUcs4(replacementCharacter));
             ++i;
             continue;
         }
@@ -76,10 +80,10 @@ QString repairedUtf8(const QByteArray &bytes)
             codePoint = (codePoint << continuationPayloadBits) | (byte & continuationPayloadMask);
             ++taken;
         }
-        text.push_back(taken == lead.length ? codePoint : replacementCharacter);
+        text.append(QChar::fromUcs4(taken == lead.length ? codePoint : replacementCharacter));
         i += taken;
     }
-    return QString::fromUcs4(text.data(), qsizetype(text.size()));
+    return text;
 }
 
 } // namespace Quorvel

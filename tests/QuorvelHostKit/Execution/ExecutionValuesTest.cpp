@@ -75,6 +75,7 @@ void ExecutionValuesTest::errorDescription_data()
     QTest::newRow("truncated, not rounded")
         << ExecutionError::timedOut(14.99) << "timed out after 14s";
     QTest::newRow("a day") << ExecutionError::timedOut(86400) << "timed out after 86400s";
+    QTest::newRow("just below zero") << ExecutionError::timedOut(-0.5) << "timed out after 0s";
     QTest::newRow("launch") << ExecutionError::launchFailed("No such file or directory")
                             << "launch failed: No such file or directory";
 }

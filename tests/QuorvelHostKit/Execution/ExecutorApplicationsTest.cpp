@@ -64,6 +64,8 @@ void ExecutorApplicationsTest::initTestCase()
     QVERIFY(QFile::copy("/bin/sleep", path("bin/fixture-editor")));
     QVERIFY(QFile::copy("/bin/sleep", path("bin/quorvel-short")));
     QVERIFY(QFile::copy("/bin/sleep", path("bin/quorvel-long-running-helper")));
+    QVERIFY(QFile::copy("/bin/sleep", path("bin/qv(1)+x.y")));
+    QVERIFY(QFile::copy("/bin/sleep", path("bin/quorvel+long(2).helper")));
     QVERIFY(writeStandIn(path("bin/launch-probe"),
                          "echo launched > " + QFile::encodeName(path("launched"))));
     QVERIFY(writeStandIn(path("pgrep-spy"),
@@ -76,6 +78,8 @@ void ExecutorApplicationsTest::initTestCase()
     startProcess(path("bin/fixture-editor"));
     startProcess(path("bin/quorvel-short"));
     startProcess(path("bin/quorvel-long-running-helper"));
+    startProcess(path("bin/qv(1)+x.y"));
+    startProcess(path("bin/quorvel+long(2).helper"));
 }
 
 void ExecutorApplicationsTest::cleanupTestCase()
@@ -165,6 +169,10 @@ void ExecutorApplicationsTest::processLookupDecidesForOtherNames_data()
     QTest::newRow("prefix of a long name") << "quorvel-long-running" << false;
     QTest::newRow("not running") << "quorvel-absent" << false;
     QTest::newRow("name like an option") << "-v" << false;
+    QTest::newRow("short name with pattern characters") << "qv(1)+x.y" << true;
+    QTest::newRow("a dot matches only a dot") << "qv(1)+xzy" << false;
+    QTest::newRow("long name with pattern characters") << "quorvel+long(2).helper" << true;
+    QTest::newRow("long name, a dot matches only a dot") << "quorvel+long(2)xhelper" << false;
 }
 
 void ExecutorApplicationsTest::processLookupDecidesForOtherNames()

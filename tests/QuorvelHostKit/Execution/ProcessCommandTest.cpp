@@ -97,6 +97,9 @@ void ProcessCommandTest::checkCommands_data()
                                         << ProcessCommand{"/test/pgrep", {"-x", "--", "Xorg"}, 5};
     QTest::newRow("name like an option") << ProcessCommand::forProcessLookup("-v", tools())
                                          << ProcessCommand{"/test/pgrep", {"-x", "--", "-v"}, 5};
+    QTest::newRow("short name with pattern characters")
+        << ProcessCommand::forProcessLookup("g++ (x.y)", tools())
+        << ProcessCommand{"/test/pgrep", {"-x", "--", "g\\+\\+ \\(x\\.y\\)"}, 5};
     QTest::newRow("fifteen bytes")
         << ProcessCommand::forProcessLookup("abcdefghijklmno", tools())
         << ProcessCommand{"/test/pgrep", {"-x", "--", "abcdefghijklmno"}, 5};

@@ -1,5 +1,7 @@
 #include "QuorvelHostKit/Execution/SystemExecutor.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -67,6 +69,29 @@ qint64 readPid(const QString &path)
     return file.readAll().trimmed().toLongLong();
 }
 
+// The children of this process that have ended but were not reaped.
+QList<qint64> zombieChildren()
+{
+    QList<qint64> zombies;
+    const QString self = QString::number(QCoreApplication::applicationPid());
+    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = stat.readAll();
+        // pid (name) state parent ...
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.value(0) == "Z" && fields.value(1) == self.toLatin1())
+            zombies.append(entry.toLongLong());
+    }
+    return zombies;
+}
+
+qsizetype openDescriptors()
+{
+    return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size();
+}
+
 QStringList environmentLines(SystemExecutor &executor)
 {
     return resultOf(run(executor, QStringLiteral("/usr/bin/env"), {}))
@@ -100,6 +125,9 @@ private slots:
     void pathHasNoEmptyElement();
     void outOfRangeTimeOutIsHonoured_data();
     void outOfRangeTimeOutIsHonoured();
+    void releasesChildrenAndDescriptors();
+    void runOutlivesItsExecutor_data();
+    void runOutlivesItsExecutor();
 
 private:
     SystemExecutor m_executor;
@@ -341,6 +369,54 @@ void ProcessRunnerTest::outOfRangeTimeOutIsHonoured()
 {
     QFETCH(double, timeout);
     QCOMPARE(resultOf(runShell(m_executor, QStringLiteral("sleep 0.1"), timeout)).exitCode, 0);
+}
+
+void ProcessRunnerTest::releasesChildrenAndDescriptors()
+{
+    m_executor.setTimings({.drainLimit = 100ms, .killGrace = 100ms});
+    // The first run sets up what every later one shares.
+    resultOf(runShell(m_executor, QStringLiteral("true")));
+    const qsizetype descriptors = openDescriptors();
+
+    QCOMPARE(resultOf(runShell(m_executor, QStringLiteral("exit 2"))).exitCode, 2);
+    QVERIFY(std::holds_alternative<ExecutionError>(
+        run(m_executor, QStringLiteral("/etc/hostname"), {})));
+    QVERIFY(std::holds_alternative<ExecutionError>(
+        runShell(m_executor, QStringLiteral("sleep 100"), 0.1)));
+    QVERIFY(std::holds_alternative<ExecutionError>(
+        runShell(m_executor, QStringLiteral("trap '' TERM; sleep 100; sleep 100"), 0.1)));
+    QCOMPARE(resultOf(runShell(m_executor, QStringLiteral("sleep 1 & print started"))).exitCode, 0);
+
+    QTRY_COMPARE(zombieChildren(), QList<qint64>());
+    QTRY_COMPARE(openDescriptors(), descriptors);
+}
+
+void ProcessRunnerTest::runOutlivesItsExecutor_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<double>("timeout");
+    QTest::addColumn<QString>("outcome");
+    QTest::newRow("finishes") << QStringLiteral("sleep 0.1; print done") << generousTimeout
+                              << QStringLiteral("done\n");
+    QTest::newRow("times out") << QStringLiteral("sleep 100") << 0.1
+                               << QStringLiteral("timed out after 0s");
+}
+
+void ProcessRunnerTest::runOutlivesItsExecutor()
+{
+    QFETCH(QString, command);
+    QFETCH(double, timeout);
+    QFETCH(QString, outcome);
+    auto executor = std::make_unique<SystemExecutor>();
+    executor->setTimings({.drainLimit = 2s, .killGrace = 100ms});
+    auto pending = executor->runProcess(zsh, {QStringLiteral("-c"), command}, timeout);
+    executor.reset();
+
+    const ExecutionOutcome finished = QCoro::waitFor(pending);
+    if (const auto *error = std::get_if<ExecutionError>(&finished))
+        QCOMPARE(error->description(), outcome);
+    else
+        QCOMPARE(std::get<ExecutionResult>(finished).standardOutput, outcome);
 }
 
 QTEST_GUILESS_MAIN(ProcessRunnerTest)

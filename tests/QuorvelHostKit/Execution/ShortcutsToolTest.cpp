@@ -43,6 +43,7 @@ void ShortcutsToolTest::initTestCase()
     QFile notes(m_folder + "/notes.txt");
     QVERIFY(notes.open(QIODevice::WriteOnly));
     QVERIFY(writeStandIn(m_folder + "/.hidden", "true"));
+    QVERIFY(writeStandIn(m_folder + "/Two\nLines", "true"));
     QVERIFY(QDir().mkpath(m_folder + "/folder"));
     QVERIFY(writeStandIn(QDir::homePath() + "/outside", "echo escaped"));
 }

@@ -58,6 +58,8 @@ private slots:
     void recheckAfterRunWithNoAttemptsChecksNothing();
     void updateDropsRemovedActions();
     void updateBeforePollingPollsNothing();
+    void checkOutlivedByItsActionIsDropped_data();
+    void checkOutlivedByItsActionIsDropped();
     void recheckReadsOnlyThatApplication();
     void uncheckableActionsGiveNothing();
     void allStatesFollowDeckOrder();
@@ -249,6 +251,62 @@ void StateMonitorTest::updateBeforePollingPollsNothing()
         deckOf({checked("a", StatusCheck::Kind::shellOutput, countingRead("a"), quickInterval)}));
     QCOMPARE(monitor->findChildren<StatePoller *>().size(), 0);
     QCOMPARE(monitor->allStates(), QList<ControlState>());
+}
+
+void StateMonitorTest::checkOutlivedByItsActionIsDropped_data()
+{
+    QTest::addColumn<std::optional<QString>>("newTarget");
+    QTest::addColumn<std::optional<double>>("newInterval");
+    QTest::addColumn<bool>("stands");
+    QTest::newRow("action removed") << std::optional<QString>() << std::optional<double>() << false;
+    QTest::newRow("check asks something else")
+        << std::optional<QString>("print new") << std::optional<double>() << false;
+    QTest::newRow("only the interval changed")
+        << std::optional<QString>() << std::optional<double>(neverAgain) << true;
+}
+
+void StateMonitorTest::checkOutlivedByItsActionIsDropped()
+{
+    QFETCH(std::optional<QString>, newTarget);
+    QFETCH(std::optional<double>, newInterval);
+    QFETCH(bool, stands);
+    const QString waitForGo =
+        QStringLiteral("while [[ ! -e '%1' ]]; do sleep 0.01; done; print old").arg(file("go"));
+    auto monitor = makeMonitor(deckOf(
+        {checked("readout", StatusCheck::Kind::shellOutput, waitForGo), unchecked("other")}));
+    monitor->startPolling([this](const QList<ControlState> &states) { m_reports += states; });
+    monitor->stop();
+
+    auto pending = monitor->check("readout");
+    std::vector<Control> controls{unchecked("other")};
+    if (newTarget || newInterval) {
+        controls.push_back(checked("readout", StatusCheck::Kind::shellOutput,
+                                   newTarget.value_or(waitForGo), newInterval));
+    }
+    monitor->update(deckOf(controls));
+    if (newTarget)
+        QTRY_COMPARE(m_reports.size(), 1);
+    write("go", "");
+    const auto state = QCoro::waitFor(pending);
+    monitor->stop();
+
+    QCOMPARE(state.has_value(), stands);
+    QStringList reported;
+    for (const ControlState &report : std::as_const(m_reports))
+        reported.append(report.detail.value_or(QString()));
+    const QStringList allStates = [&monitor] {
+        QStringList details;
+        for (const ControlState &state : monitor->allStates())
+            details.append(state.detail.value_or(QString()));
+        return details;
+    }();
+    if (stands) {
+        QVERIFY(reported.contains("old"));
+        QCOMPARE(allStates, QStringList{"old"});
+    } else {
+        QVERIFY2(!reported.contains("old"), qPrintable(reported.join(u',')));
+        QCOMPARE(allStates, newTarget ? QStringList{"new"} : QStringList());
+    }
 }
 
 void StateMonitorTest::recheckReadsOnlyThatApplication()

@@ -138,6 +138,9 @@ void SystemExecutorTest::shellChecks_data()
     QTest::newRow("output of a failing command")
         << check(StatusCheck::Kind::shellOutput, "print -u2 'no sensor'; exit 2")
         << StatusOutcome{std::nullopt, "no sensor"};
+    QTest::newRow("command of several lines")
+        << check(StatusCheck::Kind::shellOutput, "print one\n\nprint two")
+        << StatusOutcome{std::nullopt, "one\ntwo"};
     QTest::newRow("silent failure")
         << check(StatusCheck::Kind::shellOutput, "exit 3") << StatusOutcome{std::nullopt, "exit 3"};
 }

@@ -20,6 +20,10 @@ void Utf8RepairTest::replacesEachMaximalSubpart_data()
     QTest::newRow("valid with a line feed")
         << QByteArray("h\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x99\x82\n")
         << QStringLiteral("hé € \U0001F642\n");
+    QTest::newRow("leading byte order mark kept")
+        << QByteArray("\xEF\xBB\xBFhi") << QStringLiteral("\uFEFFhi");
+    QTest::newRow("leading byte order mark kept beside a repair")
+        << QByteArray("\xEF\xBB\xBFhi\xFF") << QStringLiteral("\uFEFFhi\uFFFD");
     QTest::newRow("stray continuation byte") << QByteArray("a\x80z") << QStringLiteral("a\uFFFDz");
     QTest::newRow("lone 0xFF") << QByteArray("\xFF") << QStringLiteral("\uFFFD");
     QTest::newRow("truncated three-byte character at the end")
