@@ -5,6 +5,7 @@
 #include "QuorvelCore/Logging.h"
 #include "QuorvelCore/Model/PairingToken.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 #include <QUrl>
 #include <QWebSocket>
@@ -24,6 +25,23 @@ bool isTlsFailure(QAbstractSocket::SocketError error)
     return error == QAbstractSocket::SslHandshakeFailedError ||
            error == QAbstractSocket::SslInternalError ||
            error == QAbstractSocket::SslInvalidUserDataError;
+}
+
+// No route to any network at all (ENETUNREACH): this machine is off the network. Qt gives a host
+// that does not answer on a network we do reach (EHOSTUNREACH, ETIMEDOUT) the same error code, and
+// only its text, made in Qt's own translation context, tells the two apart.
+bool isNetworkDown(QAbstractSocket::SocketError error, const QString &reason)
+{
+    return error == QAbstractSocket::NetworkError &&
+           reason == QCoreApplication::translate("QNativeSocketEngine", "Network unreachable");
+}
+
+// The route to the host is not usable yet: the attempt waits and tries again.
+bool isRouteProblem(QAbstractSocket::SocketError error)
+{
+    return error == QAbstractSocket::ConnectionRefusedError ||
+           error == QAbstractSocket::HostNotFoundError ||
+           error == QAbstractSocket::SocketTimeoutError || error == QAbstractSocket::NetworkError;
 }
 
 } // namespace
@@ -172,13 +190,11 @@ void HostConnection::handleSocketError()
     if (isTlsFailure(error)) {
         report(Status::rejected(reason));
         disconnect();
-    } else if (error == QAbstractSocket::NetworkError) {
+    } else if (!reachedHost && isNetworkDown(error, reason)) {
         qCCritical(lcHostConnection, "network down: %s", qUtf8Printable(reason));
         report(Status::networkDown(reason));
         disconnect();
-    } else if (!reachedHost && (error == QAbstractSocket::ConnectionRefusedError ||
-                                error == QAbstractSocket::HostNotFoundError ||
-                                error == QAbstractSocket::SocketTimeoutError)) {
+    } else if (!reachedHost && isRouteProblem(error)) {
         qCCritical(lcHostConnection, "waiting: %s", qUtf8Printable(reason));
         report(Status::waiting(reason));
         QTimer::singleShot(waitingRetryDelay, this, [this] {
@@ -227,6 +243,10 @@ void HostConnection::dropSocket()
         return;
     m_socket = nullptr;
     QObject::disconnect(socket, nullptr, this, nullptr);
+    // The link may end while the socket is still inside one of its own signals, and the owner may
+    // drop this object in reply: from here on the socket goes by its own deferred delete, not
+    // with this object.
+    socket->setParent(nullptr);
     if (socket->state() == QAbstractSocket::ConnectedState) {
         // The close goes out behind everything sent before it.
         connect(socket, &QWebSocket::disconnected, socket, &QObject::deleteLater);

@@ -131,8 +131,8 @@ bool HostServer::broadcast(const Message &message)
 
 bool HostServer::sendAndClose(const std::optional<Message> &message, const QUuid &to)
 {
-    const auto it = m_connections.constFind(to);
-    if (it == m_connections.cend())
+    const auto it = m_connections.find(to);
+    if (it == m_connections.end())
         return false;
     bool sent = true;
     if (message) {
@@ -145,6 +145,7 @@ bool HostServer::sendAndClose(const std::optional<Message> &message, const QUuid
             sent = false;
         }
     }
+    it->closing = true;
     // The WebSocket close goes out behind the bytes just written, so the peer reads them first.
     closeLater(to);
     return sent;
@@ -280,12 +281,16 @@ void HostServer::handleUpgraded()
     while (m_upgrader.hasPendingConnections()) {
         QWebSocket *webSocket = m_upgrader.nextPendingConnection();
         webSocket->setParent(this);
-        // QWebSocket does not say which socket it wraps; the peer's address and port do.
+        // QWebSocket does not say which socket it wraps. Both ends' addresses and ports name one
+        // TCP connection; the peer's alone do not, when a peer reaches two of our addresses from
+        // one port.
         auto it = m_connections.begin();
         for (; it != m_connections.end(); ++it) {
             const QSslSocket *tls = it->tls;
             if (tls && !it->webSocket && tls->peerAddress() == webSocket->peerAddress() &&
-                tls->peerPort() == webSocket->peerPort()) {
+                tls->peerPort() == webSocket->peerPort() &&
+                tls->localAddress() == webSocket->localAddress() &&
+                tls->localPort() == webSocket->localPort()) {
                 break;
             }
         }
@@ -303,8 +308,13 @@ void HostServer::handleUpgraded()
         receiveMessages(
             webSocket, this, [this, id](const Message &message) { handleMessage(id, message); },
             [this, id](const std::optional<QString> &) { closeLater(id); });
-        if (onClientConnected)
+        if (onClientConnected) {
+            // The owner may drop the server in its callback; then nothing more is done here.
+            const QPointer<HostServer> alive(this);
             onClientConnected(record);
+            if (!alive)
+                return;
+        }
     }
 }
 
@@ -339,8 +349,10 @@ void HostServer::checkHandshake(const QUuid &id)
 
 bool HostServer::write(const Connection &connection, const QString &text)
 {
-    // A connection still in its handshakes has nowhere to put a message yet.
-    if (!connection.webSocket)
+    // A connection still in its handshakes has nowhere to put a message yet; one that has had its
+    // last message, or whose link is already closing, takes no more.
+    if (!connection.webSocket || connection.closing ||
+        connection.webSocket->state() != QAbstractSocket::ConnectedState)
         return false;
     connection.webSocket->sendTextMessage(text);
     return true;
@@ -368,10 +380,18 @@ void HostServer::closeLater(const QUuid &id)
 
 void HostServer::cancel(const Connection &connection)
 {
+    // A connection may be cancelled while its socket is still inside one of its own signals (a
+    // stop from a callback), and the server may be dropped right after: from here on the sockets
+    // go by their own deferred deletes, not with the server.
     if (connection.tls)
         QObject::disconnect(connection.tls, nullptr, this, nullptr);
     if (QWebSocket *webSocket = connection.webSocket) {
         QObject::disconnect(webSocket, nullptr, this, nullptr);
+        webSocket->setParent(nullptr);
+        // The upgrader, which would otherwise delete the TLS socket once it closes, may go with
+        // the server; the WebSocket takes its transport along instead.
+        if (connection.tls)
+            connection.tls->setParent(webSocket);
         if (webSocket->state() == QAbstractSocket::UnconnectedState) {
             webSocket->deleteLater();
         } else {
@@ -381,6 +401,7 @@ void HostServer::cancel(const Connection &connection)
         }
     } else if (QSslSocket *tls = connection.tls) {
         // Still in its handshakes: nothing of ours is on its way to the peer.
+        tls->setParent(nullptr);
         tls->abort();
         tls->deleteLater();
     }

@@ -79,11 +79,13 @@ public:
 
     // From now on the client gets broadcasts and is no longer dropped for not pairing.
     void markAuthenticated(const QUuid &id);
-    // Each returns whether the message went out: false for a client that is gone and for a
-    // message that cannot be encoded or is over the link's limit (which is logged).
+    // Each returns whether the message went out: false for a client that is gone, has had its
+    // last message or whose link is closing, and for a message that cannot be encoded or is over
+    // the link's limit (which is logged).
     bool send(const Message &message, const QUuid &to);
     bool broadcast(const Message &message);
-    // Sends the message (if any) as the client's last and closes it after those bytes.
+    // Sends the message (if any) as the client's last and closes it after those bytes; nothing
+    // sent afterwards reaches the client.
     bool sendAndClose(const std::optional<Message> &message, const QUuid &to);
     void sendAndCloseAll(const Message &message);
 
@@ -98,6 +100,8 @@ private:
         QPointer<QSslSocket> tls;
         // Present once TLS and the WebSocket upgrade are done.
         QPointer<QWebSocket> webSocket;
+        // sendAndClose() has given the client its last message: nothing else goes out to it.
+        bool closing = false;
     };
 
     std::optional<QString> makeListener(const PairingToken &code, int retries, qint64 generation);

@@ -186,6 +186,36 @@ private slots:
         QTRY_COMPARE(serverLog.disconnected.size(), 1);
     }
 
+    void ownerMayDropTheConnectionWhenItEnds_data()
+    {
+        QTest::addColumn<bool>("sameCode");
+        QTest::newRow("rejected in the handshake") << false;
+        QTest::newRow("closed by the host") << true;
+    }
+
+    void ownerMayDropTheConnectionWhenItEnds()
+    {
+        QFETCH(bool, sameCode);
+        ServerLog serverLog;
+        auto server = startedServer(serverLog);
+        QVERIFY(server);
+        if (!sameCode)
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"failed handshake"_qs));
+        ConnectionLog log;
+        auto connection = connectionTo(*server, log, sameCode ? hostCode() : otherCode());
+        // The end may be told from inside the socket's own signals; dropping the object there
+        // must not take the socket away under Qt's feet.
+        connect(connection.get(), &HostConnection::finished, this, [&] { connection.reset(); });
+        if (sameCode) {
+            QTRY_COMPARE(serverLog.connected.size(), 1);
+            server->sendAndClose(std::nullopt, serverLog.connected.first().id);
+        }
+
+        QTRY_VERIFY(!connection);
+        QCOMPARE(log.finishedCount, 1);
+        QTRY_COMPARE(serverLog.disconnected.size(), 1);
+    }
+
     void startTwiceMakesOneAttempt()
     {
         ServerLog serverLog;

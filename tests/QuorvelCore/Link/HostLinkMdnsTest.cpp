@@ -4,13 +4,23 @@
 #include "Platform/Avahi/AvahiResolver.h"
 #include "QuorvelCore/Model/ServiceType.h"
 
+#include <QProcess>
 #include <QSignalSpy>
+#include <QSslPreSharedKeyAuthenticator>
+#include <QSslSocket>
 #include <QTest>
 
 #include <QSet>
 
 #include <algorithm>
+#include <array>
 #include <memory>
+#include <vector>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace Quorvel;
 using namespace Quorvel::LinkTest;
@@ -31,6 +41,40 @@ std::optional<ResolvedService> resolve(const QString &name)
     if (!finished.wait(int(advertiseWait.count()) + 1000))
         return std::nullopt;
     return finished.first().first().value<std::optional<ResolvedService>>();
+}
+
+// A TCP connection made by hand from 127.0.0.1:sourcePort (0: any free port) to address:port,
+// so that several connections can share one source port. Its descriptor, or -1.
+int connectFrom(quint16 sourcePort, const char *address, quint16 port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return -1;
+    const int on = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEPORT, &on, sizeof on);
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_port = htons(sourcePort);
+    ::inet_pton(AF_INET, "127.0.0.1", &local.sin_addr);
+    sockaddr_in remote{};
+    remote.sin_family = AF_INET;
+    remote.sin_port = htons(port);
+    ::inet_pton(AF_INET, address, &remote.sin_addr);
+    if (::bind(fd, reinterpret_cast<const sockaddr *>(&local), sizeof local) != 0 ||
+        ::connect(fd, reinterpret_cast<const sockaddr *>(&remote), sizeof remote) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+quint16 sourcePort(int fd)
+{
+    sockaddr_in local{};
+    socklen_t size = sizeof local;
+    ::getsockname(fd, reinterpret_cast<sockaddr *>(&local), &size);
+    return ntohs(local.sin_port);
 }
 
 } // namespace
@@ -142,6 +186,81 @@ private slots:
         QTRY_COMPARE(log.finishedCount, 1);
         QCOMPARE(log.statuses(), (QList<Status>{Status::connecting(),
                                                 Status::disconnected(u"timed out connecting"_qs)}));
+    }
+
+    void clientsFromOnePortToTwoOfOurAddressesAreToldApart()
+    {
+        // Every 127.x address is this sandbox's own loopback: silent connections reach the host
+        // at other addresses from the very port that the real client then uses.
+        ServerLog serverLog;
+        auto server = startedServer(serverLog);
+        QVERIFY(server);
+        const quint16 port = *server->listeningPort();
+        const std::array<const char *, 8> otherAddresses{"127.0.0.2", "127.0.0.3", "127.0.0.4",
+                                                         "127.0.0.5", "127.0.0.6", "127.0.0.7",
+                                                         "127.0.0.8", "127.0.0.9"};
+        std::vector<int> silent;
+        for (const char *address : otherAddresses) {
+            silent.push_back(
+                connectFrom(silent.empty() ? 0 : sourcePort(silent.front()), address, port));
+            QVERIFY(silent.back() >= 0);
+        }
+        QTRY_COMPARE(server->findChildren<QSslSocket *>().size(), qsizetype(silent.size()));
+
+        const int fd = connectFrom(sourcePort(silent.front()), "127.0.0.1", port);
+        QVERIFY(fd >= 0);
+        QSslSocket remote;
+        QVERIFY(remote.setSocketDescriptor(fd));
+        remote.setSslConfiguration(makeTLSOptions());
+        connect(&remote, &QSslSocket::preSharedKeyAuthenticationRequired, &remote,
+                [](QSslPreSharedKeyAuthenticator *authenticator) {
+                    authenticator->setIdentity(LinkParameters::pskIdentity);
+                    authenticator->setPreSharedKey(hostCode().pskData());
+                });
+        QByteArray received;
+        connect(&remote, &QSslSocket::readyRead, &remote, [&] { received += remote.readAll(); });
+        remote.startClientEncryption();
+        QTRY_VERIFY(remote.isEncrypted());
+        remote.write("GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nUpgrade: websocket\r\n"
+                     "Connection: Upgrade\r\nSec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n"
+                     "Sec-WebSocket-Version: 13\r\n\r\n");
+        QTRY_COMPARE(serverLog.connected.size(), 1);
+        QTRY_VERIFY(received.startsWith("HTTP/1.1 101"));
+        const QUuid id = serverLog.connected.first().id;
+
+        // The silent ones leave; each is its own client, and the real one stays.
+        for (const int descriptor : silent) {
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"failed handshake"_qs));
+            ::close(descriptor);
+        }
+        QTRY_COMPARE(serverLog.disconnected.size(), qsizetype(silent.size()));
+        QVERIFY(!serverLog.disconnected.contains(id));
+        received.clear();
+        QVERIFY(server->send(challenge(u"still you"_qs), id));
+        QTRY_VERIFY(received.contains("still you"));
+    }
+
+    void unreachableHostIsWaitedForUntilTheTimeOut()
+    {
+        // A network that answers "host unreachable", as one does for a host that is switched off;
+        // the route exists only in the sandbox's own namespace.
+        QCOMPARE(QProcess::execute(u"ip"_qs, {u"route"_qs, u"replace"_qs, u"unreachable"_qs,
+                                              u"198.51.100.0/24"_qs}),
+                 0);
+        QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(u"waiting: .+"_qs));
+        QTest::ignoreMessage(QtCriticalMsg, "connect timed out");
+        HostConnection connection(u"198.51.100.1"_qs, 9, u"Remote"_qs, hostCode());
+        // Shorter than the pause before the next try, so that exactly one try is made.
+        connection.connectTimeout = 500ms;
+        ConnectionLog log;
+        log.attach(connection);
+        connection.start();
+
+        QTRY_COMPARE(log.finishedCount, 1);
+        const QList<Status> statuses = log.statuses();
+        QCOMPARE(statuses.size(), 3);
+        QCOMPARE(statuses.at(1).kind, Kind::waiting);
+        QCOMPARE(statuses.last(), Status::disconnected(u"timed out connecting"_qs));
     }
 
     void unreachableNetworkEndsTheAttempt()

@@ -226,6 +226,52 @@ private slots:
         QCOMPARE(remote->log.messages().size(), size_t(1));
     }
 
+    void nothingFollowsTheLastMessage()
+    {
+        ServerLog serverLog;
+        auto server = startedServer(serverLog);
+        QVERIFY(server);
+        auto remote = connectRemote(*server, serverLog);
+        QVERIFY(remote);
+        server->markAuthenticated(remote->id);
+
+        QVERIFY(server->sendAndClose(challenge(u"last"_qs), remote->id));
+        // The client stays in the table until its close has run, but it takes nothing more.
+        QVERIFY(server->client(remote->id));
+        QVERIFY(!server->send(challenge(u"after"_qs), remote->id));
+        QVERIFY(server->broadcast(challenge(u"everyone"_qs)));
+        QVERIFY(!server->sendAndClose(challenge(u"another last"_qs), remote->id));
+        QTRY_COMPARE(remote->log.finishedCount, 1);
+        QCOMPARE(remote->log.messages().size(), size_t(1));
+        QCOMPARE(remote->log.messages().front(), challenge(u"last"_qs));
+        QTRY_COMPARE(serverLog.disconnected, QList<QUuid>{remote->id});
+    }
+
+    void aLinkThatIsClosingTakesNoMessage()
+    {
+        ServerLog serverLog;
+        auto server = startedServer(serverLog);
+        QVERIFY(server);
+        auto client = openRawClient(hostCode(), *server->listeningPort());
+        QTRY_COMPARE(serverLog.connected.size(), 1);
+        const QUuid id = serverLog.connected.first().id;
+        server->markAuthenticated(id);
+        auto *link = server->findChild<QWebSocket *>();
+        QVERIFY(link);
+        std::optional<bool> sentWhileClosing;
+        // Gone before the server, so the hook never runs while the server is being taken apart.
+        QObject hookContext;
+        connect(link, &QWebSocket::disconnected, &hookContext, [&] {
+            // The server has not yet taken the client out of its table.
+            if (server->client(id))
+                sentWhileClosing = server->send(challenge(u"too late"_qs), id);
+        });
+
+        client->close();
+        QTRY_COMPARE(serverLog.disconnected, QList<QUuid>{id});
+        QCOMPARE(sentWhileClosing, std::optional<bool>(false));
+    }
+
     void sendAndCloseAllEndsEveryClient()
     {
         ServerLog serverLog;
@@ -353,6 +399,37 @@ private slots:
         ConnectionLog log;
         auto connection = connectionTo(server, log, otherCode());
         QTRY_VERIFY(log.has(Kind::connected));
+    }
+
+    void ownerMayDropTheServerFromACallback_data()
+    {
+        QTest::addColumn<bool>("onConnect");
+        QTest::newRow("client connected") << true;
+        QTest::newRow("message") << false;
+    }
+
+    void ownerMayDropTheServerFromACallback()
+    {
+        QFETCH(bool, onConnect);
+        ServerLog serverLog;
+        auto server = startedServer(serverLog);
+        QVERIFY(server);
+        // Both are told from inside Qt's own signals; dropping the server there must not take
+        // the sockets away under Qt's feet.
+        const auto drop = [&] { server.reset(); };
+        if (onConnect)
+            server->onClientConnected = [&](const HostServer::Client &) { drop(); };
+        else
+            server->onMessage = [&](const QUuid &, const Message &) { drop(); };
+        ConnectionLog log;
+        auto connection = connectionTo(*server, log);
+        if (!onConnect) {
+            QTRY_VERIFY(log.has(Kind::connected));
+            QVERIFY(connection->send(hello(u"Last words"_qs)));
+        }
+
+        QTRY_VERIFY(!server);
+        QTRY_COMPARE(log.finishedCount, 1);
     }
 
     void destroyingTheServerEndsListenerAndClients()
