@@ -8,6 +8,7 @@
 //     bare posix_spawn and wait: the least any parent pays for them, under the same load.
 // Usage: exec_bench [runs] [monitor seconds]
 
+#include "BenchSupport.h"
 #include "QuorvelHostKit/Execution/StateMonitor.h"
 #include "QuorvelHostKit/Execution/SystemExecutor.h"
 
@@ -30,6 +31,7 @@
 #include <vector>
 
 using namespace Quorvel;
+using namespace Quorvel::Bench;
 
 namespace {
 
@@ -40,7 +42,6 @@ constexpr int defaultMonitorSeconds = 60;
 constexpr int monitoredChecks = 100;
 constexpr double pollInterval = 5.0;
 constexpr double secondsPerMinute = 60.0;
-constexpr double nanosecondsPerMillisecond = 1e6;
 constexpr double microsecondsPerSecond = 1e6;
 // The bare poller starts its rounds half an interval after the monitor's, so that the two bursts
 // of a hundred programs do not compete for the processors.
@@ -48,29 +49,7 @@ constexpr auto barePhase = std::chrono::milliseconds(2500);
 // How often the end of the window looks whether the monitor's last checks have been reaped.
 constexpr auto settleStep = std::chrono::milliseconds(10);
 
-const char *const zsh = "/bin/zsh";
 const char *const barePollerFlag = "--bare-poller";
-
-double median(std::vector<qint64> values)
-{
-    std::sort(values.begin(), values.end());
-    return double(values[values.size() / 2]) / nanosecondsPerMillisecond;
-}
-
-// The baseline: fork, exec and wait, with nothing collected.
-qint64 bareForkExec()
-{
-    QElapsedTimer timer;
-    timer.start();
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::execl(zsh, zsh, "-lc", "true", static_cast<char *>(nullptr));
-        ::_exit(127);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return timer.nsecsElapsed();
-}
 
 // User and system time of this process (RUSAGE_SELF, every thread of it) or of its children
 // reaped so far (RUSAGE_CHILDREN).

@@ -8,6 +8,7 @@
 // (host_bench --serve is the host itself: it serves QUORVEL_DECK, or the sample deck, with the
 // code in QUORVEL_TOKEN from a temporary data folder and prints "port N" once it listens.)
 
+#include "BenchSupport.h"
 #include "QuorvelCore/Link/HostConnection.h"
 #include "QuorvelCore/Model/WireCodec.h"
 #include "QuorvelHostKit/Service/HostCoordinator.h"
@@ -25,11 +26,10 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 using namespace Quorvel;
+using namespace Quorvel::Bench;
 using namespace std::chrono_literals;
 
 namespace {
@@ -46,18 +46,10 @@ constexpr int fanOutChanges = 50;
 constexpr auto settleTime = 3s;
 // Longest wait for any one step before the benchmark gives up.
 constexpr auto stepLimit = 30s;
-constexpr double nanosecondsPerMillisecond = 1e6;
 constexpr double kibPerMib = 1024.0;
 
-const char *const zsh = "/bin/zsh";
 const QString serveFlag = QStringLiteral("--serve");
 const QString buttonID = QStringLiteral("true");
-
-double median(std::vector<qint64> values)
-{
-    std::sort(values.begin(), values.end());
-    return double(values[values.size() / 2]) / nanosecondsPerMillisecond;
-}
 
 // Runs the event loop until the condition holds; false when the step limit passed first.
 bool spinUntil(const std::function<bool()> &condition)
@@ -70,20 +62,6 @@ bool spinUntil(const std::function<bool()> &condition)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
     }
     return true;
-}
-
-qint64 bareForkExec()
-{
-    QElapsedTimer timer;
-    timer.start();
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::execl(zsh, zsh, "-lc", "true", static_cast<char *>(nullptr));
-        ::_exit(127);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return timer.nsecsElapsed();
 }
 
 int serve()

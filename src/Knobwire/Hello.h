@@ -10,6 +10,11 @@ namespace Knobwire {
 struct Hello {
     friend bool operator==(const Hello &, const Hello &) = default;
 
+    // The hello this process states, at the protocol version it speaks and without a key. Its
+    // texts are clipped like those from any other process, since the peer shows and stores them.
+    static Hello own(const QString &app, const QString &name,
+                     const std::optional<QString> &version);
+
     // The sending application's identifier.
     QString app{};
     // The application's name for people.

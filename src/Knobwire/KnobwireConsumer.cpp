@@ -1,9 +1,9 @@
 #include "Knobwire/KnobwireConsumer.h"
 
-#include "Knobwire/Clip.h"
 #include "Knobwire/KnobwireConsumerLink.h"
 #include "Knobwire/KnobwireLogging.h"
 #include "Knobwire/Limits.h"
+#include "Knobwire/PeerWiring.h"
 #include "Knobwire/ProtocolVersion.h"
 
 #include <QPointer>
@@ -30,13 +30,7 @@ const QString helloFirstText = u"Send hello first"_s;
 KnobwireConsumer::KnobwireConsumer(const QString &app, const QString &name,
                                    const std::optional<QString> &version, Discovery discovery,
                                    Timings timings, QObject *parent)
-    : QObject(parent), m_identity{.app = clip(app, Limits::maxName),
-                                  .name = clip(name, Limits::maxName),
-                                  .version = version
-                                                 ? std::optional(clip(*version, Limits::maxName))
-                                                 : std::nullopt,
-                                  .protocolVersion = protocolVersion,
-                                  .key = std::nullopt},
+    : QObject(parent), m_identity(Hello::own(app, name, version)),
       m_discovery(std::move(discovery)), m_timings(timings), m_observers(m_discovery.center),
       m_senderCheck(m_discovery.center.bus()), m_requeryDelay(timings.firstRequery)
 {
@@ -164,22 +158,8 @@ KnobwireConsumer::Link *KnobwireConsumer::connectTo(const Announcement &announce
         hello.key = key;
         weakLink->connection->send(Message::hello(hello));
     };
-    connection.onMessage = [self, weakLink](const Message &message) {
-        if (self && weakLink) {
-            self->handle(message, weakLink);
-        }
-    };
-    connection.onClose = [self, weakLink] {
-        if (self && weakLink) {
-            self->linkClosed(weakLink);
-        }
-    };
-    connect(&link->handshakeTimeout, &QTimer::timeout, link, [link] {
-        if (!link->ready) {
-            link->connection->fail(noControlsText);
-        }
-    });
-    link->handshakeTimeout.start(m_timings.controlsLimit);
+    wirePeer(this, link, &KnobwireConsumer::handle, &KnobwireConsumer::linkClosed,
+             m_timings.controlsLimit, noControlsText);
     connection.start();
     return link;
 }

@@ -1,11 +1,11 @@
 #include "Knobwire/KnobwireProvider.h"
 
-#include "Knobwire/Clip.h"
 #include "Knobwire/KnobwireLogging.h"
 #include "Knobwire/KnobwireProviderSession.h"
 #include "Knobwire/Limits.h"
 #include "Knobwire/LineConnection.h"
 #include "Knobwire/MakeKey.h"
+#include "Knobwire/PeerWiring.h"
 #include "Knobwire/ProtocolVersion.h"
 #include "Knobwire/ProviderRules.h"
 #include "Knobwire/Sanitize.h"
@@ -39,15 +39,9 @@ KnobwireProvider::KnobwireProvider(const QString &app, const QString &name,
                                    const std::optional<QString> &version,
                                    const QList<Control> &controls, Discovery discovery,
                                    Timings timings, Listen listen, QObject *parent)
-    : QObject(parent), m_identity{.app = clip(app, Limits::maxName),
-                                  .name = clip(name, Limits::maxName),
-                                  .version = version
-                                                 ? std::optional(clip(*version, Limits::maxName))
-                                                 : std::nullopt,
-                                  .protocolVersion = protocolVersion,
-                                  .key = std::nullopt},
-      m_controls(sanitize(controls)), m_key(makeKey()), m_discovery(std::move(discovery)),
-      m_timings(timings), m_listen(listen ? std::move(listen) : Listen(listenOnLoopback)),
+    : QObject(parent), m_identity(Hello::own(app, name, version)), m_controls(sanitize(controls)),
+      m_key(makeKey()), m_discovery(std::move(discovery)), m_timings(timings),
+      m_listen(listen ? std::move(listen) : Listen(listenOnLoopback)),
       m_observers(m_discovery.center)
 {
     m_restartTask.setSingleShot(true);
@@ -175,24 +169,8 @@ void KnobwireProvider::addSession(QTcpSocket *socket)
     m_sessions.append(session);
     LineConnection &connection = *session->connection;
     connection.maxLine = Limits::maxHelloLine;
-    const QPointer<KnobwireProvider> self(this);
-    const QPointer<Session> weakSession(session);
-    connection.onMessage = [self, weakSession](const Message &message) {
-        if (self && weakSession) {
-            self->handle(message, weakSession);
-        }
-    };
-    connection.onClose = [self, weakSession] {
-        if (self && weakSession) {
-            self->sessionClosed(weakSession);
-        }
-    };
-    connect(&session->handshakeTimeout, &QTimer::timeout, session, [session] {
-        if (!session->ready) {
-            session->connection->fail(helloFirstText);
-        }
-    });
-    session->handshakeTimeout.start(m_timings.helloLimit);
+    wirePeer(this, session, &KnobwireProvider::handle, &KnobwireProvider::sessionClosed,
+             m_timings.helloLimit, helloFirstText);
     connection.start();
 }
 

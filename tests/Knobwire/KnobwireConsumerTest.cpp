@@ -116,6 +116,21 @@ public:
         testCenter.post(discovery.goodbyeName(), announcement.json());
     }
 
+    // Announces a fake provider of `app` and waits until the consumer's link to it is open but
+    // has said nothing yet: the test plays that provider.
+    bool announce(FakeProvider &fake, const QString &app = mixerApp)
+    {
+        forge(fake.announcement(app));
+        return QTest::qWaitFor([&] { return !fake.peers.empty() && fake.last().ready; }, waitMs);
+    }
+
+    // Starts the consumer and announces a fake provider of `app` as announce() does.
+    bool startAnnounced(FakeProvider &fake, const QString &app = mixerApp)
+    {
+        start();
+        return announce(fake, app);
+    }
+
     // Starts the consumer and links it to a fake provider of `app` that answers at once.
     bool startLinked(FakeProvider &fake, const QString &app = mixerApp)
     {
@@ -376,9 +391,7 @@ void KnobwireConsumerTest::helloMustNameAnnouncedApp()
 {
     ConsumerRig rig(m_consumerBus, m_testBus);
     FakeProvider fake;
-    rig.start();
-    rig.forge(fake.announcement(mixerApp));
-    QTRY_VERIFY_WITH_TIMEOUT(!fake.peers.empty() && fake.last().ready, waitMs);
+    QVERIFY(rig.startAnnounced(fake));
     QTRY_COMPARE_WITH_TIMEOUT(fake.last().received.size(), 1, waitMs);
     const Hello *hello = fake.last().received.at(0).as<Hello>();
     QVERIFY(hello);
@@ -397,9 +410,7 @@ void KnobwireConsumerTest::controlsBeforeHelloFail()
 {
     ConsumerRig rig(m_consumerBus, m_testBus);
     FakeProvider fake;
-    rig.start();
-    rig.forge(fake.announcement(mixerApp));
-    QTRY_VERIFY_WITH_TIMEOUT(!fake.peers.empty() && fake.last().ready, waitMs);
+    QVERIFY(rig.startAnnounced(fake));
     fake.last().send(Message::controls(mixerControls()));
     QTRY_VERIFY_WITH_TIMEOUT(fake.last().closed, waitMs);
     QCOMPARE(fake.last().errors(), QStringList{u"Send hello first"_s});
@@ -410,9 +421,7 @@ void KnobwireConsumerTest::secondHelloIsIgnored()
 {
     ConsumerRig rig(m_consumerBus, m_testBus);
     FakeProvider fake;
-    rig.start();
-    rig.forge(fake.announcement(mixerApp));
-    QTRY_VERIFY_WITH_TIMEOUT(!fake.peers.empty() && fake.last().ready, waitMs);
+    QVERIFY(rig.startAnnounced(fake));
     fake.last().send(Message::hello(providerHello(mixerApp, u"First"_s)));
     fake.last().send(Message::hello(providerHello(u"org.example.Other"_s, u"Second"_s)));
     fake.last().send(Message::controls(mixerControls()));
@@ -425,9 +434,7 @@ void KnobwireConsumerTest::noControlsInTimeFailsAndRequeries()
 {
     ConsumerRig rig(m_consumerBus, m_testBus);
     FakeProvider fake;
-    rig.start();
-    rig.forge(fake.announcement(mixerApp));
-    QTRY_VERIFY_WITH_TIMEOUT(!fake.peers.empty() && fake.last().ready, waitMs);
+    QVERIFY(rig.startAnnounced(fake));
     fake.last().send(Message::hello(providerHello(mixerApp)));
     QTRY_VERIFY_WITH_TIMEOUT(fake.last().closed, waitMs);
     QCOMPARE(fake.last().errors(), QStringList{u"No controls"_s});
@@ -502,8 +509,7 @@ void KnobwireConsumerTest::restartWhileReadyUsesCandidate()
     FakeProvider second;
     QVERIFY(rig.startLinked(first));
     LinePeer &old = first.last();
-    rig.forge(second.announcement(mixerApp));
-    QTRY_VERIFY_WITH_TIMEOUT(!second.peers.empty() && second.last().ready, waitMs);
+    QVERIFY(rig.announce(second));
 
     // The old link keeps serving until the new one has its controls.
     old.send(Message::update(Update{.id = u"vol"_s, .value = 0.9}));
@@ -528,8 +534,7 @@ void KnobwireConsumerTest::oldLinkClosingFirstPromotesCandidate()
     FakeProvider first;
     FakeProvider second;
     QVERIFY(rig.startLinked(first));
-    rig.forge(second.announcement(mixerApp));
-    QTRY_VERIFY_WITH_TIMEOUT(!second.peers.empty() && second.last().ready, waitMs);
+    QVERIFY(rig.announce(second));
 
     first.last().connection->cancel();
     QTRY_VERIFY_WITH_TIMEOUT(!rig.consumer.provider(mixerApp)->isConnected, waitMs);
@@ -545,8 +550,7 @@ void KnobwireConsumerTest::candidateWithoutControlsIsDropped()
     FakeProvider first;
     FakeProvider second;
     QVERIFY(rig.startLinked(first));
-    rig.forge(second.announcement(mixerApp));
-    QTRY_VERIFY_WITH_TIMEOUT(!second.peers.empty() && second.last().ready, waitMs);
+    QVERIFY(rig.announce(second));
     QTRY_VERIFY_WITH_TIMEOUT(second.last().closed, waitMs);
     QCOMPARE(second.last().errors(), QStringList{u"No controls"_s});
     QVERIFY(!first.last().closed);
@@ -562,8 +566,7 @@ void KnobwireConsumerTest::restartBeforeReadyReplacesLink()
     FakeProvider first;
     FakeProvider second;
     rig.start();
-    rig.forge(first.announcement(mixerApp));
-    QTRY_VERIFY_WITH_TIMEOUT(!first.peers.empty() && first.last().ready, waitMs);
+    QVERIFY(rig.announce(first));
     rig.forge(second.announcement(mixerApp));
     QTRY_VERIFY_WITH_TIMEOUT(first.last().closed, waitMs);
     QVERIFY(first.last().errors().isEmpty());
@@ -606,9 +609,7 @@ void KnobwireConsumerTest::fullListRefusesReadyNewcomer()
     }
     rig.consumer.restore(stored);
     FakeProvider fake;
-    rig.start();
-    rig.forge(fake.announcement(mixerApp));
-    QTRY_VERIFY_WITH_TIMEOUT(!fake.peers.empty() && fake.last().ready, waitMs);
+    QVERIFY(rig.startAnnounced(fake));
     rig.consumer.restore({storedEntry(u"org.example.Late"_s)});
     QCOMPARE(rig.consumer.providers().size(), 64);
 

@@ -32,3 +32,11 @@ bool ensureDaemonsRunning();
         if (!Quorvel::Testing::inMdnsSandbox())                                                    \
             QSKIP("needs scripts/sandbox-mdns.sh");                                                \
     } while (false)
+
+// Brings the sandbox's daemons back after each test function (use it as the body of cleanup()):
+// a test that stops a daemon and fails half-way must not take the later ones down with it.
+#define QUORVEL_RESTORE_MDNS_DAEMONS()                                                             \
+    do {                                                                                           \
+        if (Quorvel::Testing::inMdnsSandbox())                                                     \
+            QVERIFY(Quorvel::Testing::ensureDaemonsRunning());                                     \
+    } while (false)

@@ -29,6 +29,14 @@ ServiceDescription service(const QString &name, quint16 port)
     return ServiceDescription{name, testType, {}, port, {{"v", "2"}, {"id", "a=b"}}};
 }
 
+// Publishes `name` of the test type at `port`; false when the daemon never established it.
+bool publishAndWait(AvahiPublisher &publisher, const QString &name, quint16 port)
+{
+    QSignalSpy established(&publisher, &AvahiPublisher::established);
+    publisher.publish(service(name, port));
+    return established.wait(waitMilliseconds);
+}
+
 // One resolution; false when it never reported or reported more than once.
 bool resolveOnce(const QString &name, std::chrono::milliseconds timeout,
                  std::optional<ResolvedService> &result)
@@ -66,13 +74,7 @@ class AvahiServicesTest : public QObject {
 private slots:
     void init() { QUORVEL_REQUIRE_MDNS_SANDBOX(); }
 
-    // A test that stops a daemon and fails half-way must not take the later ones down with it.
-    void cleanup()
-    {
-        if (Quorvel::Testing::inMdnsSandbox()) {
-            QVERIFY(Quorvel::Testing::ensureDaemonsRunning());
-        }
-    }
+    void cleanup() { QUORVEL_RESTORE_MDNS_DAEMONS(); }
 
     void publishedServiceIsBrowsedWithItsTxtAndResolved()
     {
@@ -114,9 +116,7 @@ private slots:
     void resolverReportsExactlyOnce()
     {
         AvahiPublisher publisher;
-        QSignalSpy established(&publisher, &AvahiPublisher::established);
-        publisher.publish(service(QStringLiteral("Once"), 4712));
-        QVERIFY(established.wait(waitMilliseconds));
+        QVERIFY(publishAndWait(publisher, QStringLiteral("Once"), 4712));
 
         AvahiResolver resolver;
         QSignalSpy finished(&resolver, &AvahiResolver::finished);
@@ -131,9 +131,7 @@ private slots:
     void stoppedServiceIsRemovedFromTheBrowser()
     {
         AvahiPublisher publisher;
-        QSignalSpy established(&publisher, &AvahiPublisher::established);
-        publisher.publish(service(QStringLiteral("Leaving"), 4713));
-        QVERIFY(established.wait(waitMilliseconds));
+        QVERIFY(publishAndWait(publisher, QStringLiteral("Leaving"), 4713));
 
         AvahiBrowser browser(testType);
         QSignalSpy found(&browser, &AvahiBrowser::serviceFound);
@@ -154,9 +152,7 @@ private slots:
         browser.start();
         {
             AvahiPublisher publisher;
-            QSignalSpy established(&publisher, &AvahiPublisher::established);
-            publisher.publish(service(QStringLiteral("Brief"), 4714));
-            QVERIFY(established.wait(waitMilliseconds));
+            QVERIFY(publishAndWait(publisher, QStringLiteral("Brief"), 4714));
             QTRY_VERIFY_WITH_TIMEOUT(collect(found, &removed).contains(QStringLiteral("Brief")),
                                      waitMilliseconds);
         }
@@ -167,9 +163,7 @@ private slots:
     void takenNameIsAdvertisedUnderTheNextAlternative()
     {
         AvahiPublisher first;
-        QSignalSpy firstEstablished(&first, &AvahiPublisher::established);
-        first.publish(service(QStringLiteral("Twin"), 4715));
-        QVERIFY(firstEstablished.wait(waitMilliseconds));
+        QVERIFY(publishAndWait(first, QStringLiteral("Twin"), 4715));
 
         AvahiPublisher second;
         QSignalSpy secondEstablished(&second, &AvahiPublisher::established);

@@ -33,6 +33,17 @@ AvahiBrowser::~AvahiBrowser()
     release();
 }
 
+void AvahiBrowser::dispose(AvahiBrowser *&browser, QObject *receiver)
+{
+    if (!browser) {
+        return;
+    }
+    browser->disconnect(receiver);
+    browser->setParent(nullptr);
+    browser->deleteLater();
+    browser = nullptr;
+}
+
 void AvahiBrowser::start()
 {
     if (m_active) {

@@ -27,6 +27,11 @@ public:
     void start();
     void stop();
 
+    // Lets go of `browser` (null afterwards, a null one is left alone): it stops reporting to
+    // `receiver` at once and is deleted once control is back in the event loop, because it may
+    // be reporting right now, from inside Avahi, and the receiver may be going away in that report.
+    static void dispose(AvahiBrowser *&browser, QObject *receiver);
+
 signals:
     // Browsing works: the daemon has told everything it knew at the start. Once per browse.
     void ready();

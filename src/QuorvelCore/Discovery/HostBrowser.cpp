@@ -56,15 +56,7 @@ void HostBrowser::startBrowsing()
 
 void HostBrowser::dropBrowser()
 {
-    if (!m_browser) {
-        return;
-    }
-    // It may be reporting right now, from inside Avahi, and this object may be going away in
-    // that report: it is let go and deleted once control is back in the event loop.
-    m_browser->disconnect(this);
-    m_browser->setParent(nullptr);
-    m_browser->deleteLater();
-    m_browser = nullptr;
+    AvahiBrowser::dispose(m_browser, this);
 }
 
 void HostBrowser::handleReady()

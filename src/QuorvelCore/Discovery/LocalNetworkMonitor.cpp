@@ -75,15 +75,7 @@ void LocalNetworkMonitor::startBrowsing()
 void LocalNetworkMonitor::dropBrowser()
 {
     m_results.clear();
-    if (!m_browser) {
-        return;
-    }
-    // It may be reporting right now, from inside Avahi: it is let go and deleted once control is
-    // back in the event loop.
-    m_browser->disconnect(this);
-    m_browser->setParent(nullptr);
-    m_browser->deleteLater();
-    m_browser = nullptr;
+    AvahiBrowser::dispose(m_browser, this);
 }
 
 void LocalNetworkMonitor::handleReady()

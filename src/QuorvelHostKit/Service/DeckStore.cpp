@@ -5,6 +5,7 @@
 #include "QuorvelCore/Model/Message.h"
 #include "QuorvelCore/Model/WireCodec.h"
 #include "QuorvelHostKit/HostKitLogging.h"
+#include "QuorvelHostKit/Service/FileRead.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,16 +17,11 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
 #include <functional>
-#include <unistd.h>
 
 namespace Quorvel::DeckStore {
 
 namespace {
-
-// Read in pieces of this size; a deck file is small and usually fits in one.
-constexpr qsizetype readChunkBytes = 64 * 1024;
 
 QString dataFolderPath()
 {
@@ -36,40 +32,6 @@ QString dataFolderPath()
 QString deckFilePath()
 {
     return deckFileURL().toLocalFile();
-}
-
-// The whole file, or the errno of the failure, so that a missing file can be told apart from
-// one that exists but cannot be read.
-struct FileRead {
-    std::optional<QByteArray> bytes;
-    int error = 0;
-};
-
-FileRead readWholeFile(const QString &path)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return {std::nullopt, errno};
-    }
-    QByteArray bytes;
-    QByteArray chunk(readChunkBytes, Qt::Uninitialized);
-    for (;;) {
-        const ssize_t count = ::read(fd, chunk.data(), chunk.size());
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        if (count < 0) {
-            const int error = errno;
-            ::close(fd);
-            return {std::nullopt, error};
-        }
-        if (count == 0) {
-            break;
-        }
-        bytes.append(chunk.constData(), count);
-    }
-    ::close(fd);
-    return {bytes, 0};
 }
 
 std::optional<Deck> decode(const QByteArray &bytes, QString *error)
@@ -166,7 +128,7 @@ QString historyFolderPath()
 Deck load(QString *problem)
 {
     const QString path = deckFilePath();
-    const FileRead read = readWholeFile(path);
+    const FileRead read = FileRead::read(path);
     if (!read.bytes && read.error == ENOENT) {
         writeSampleDeck(path);
         return Deck::sample();
@@ -241,7 +203,7 @@ std::optional<QByteArray> save(const Deck &deck, const QString &device, QString 
         }
         return std::nullopt;
     };
-    if (const FileRead previous = readWholeFile(path); previous.bytes) {
+    if (const FileRead previous = FileRead::read(path); previous.bytes) {
         saveHistoryCopy(*previous.bytes, device);
     } else if (previous.error != ENOENT) {
         // A file that exists but cannot be read gets no history copy, so replacing it would

@@ -1,6 +1,7 @@
 #include "QuorvelHostKit/Service/HostTokenStore.h"
 
 #include "QuorvelHostKit/HostKitLogging.h"
+#include "QuorvelHostKit/Service/FileRead.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -39,44 +40,6 @@ QString canonicalUuid(const QUuid &uuid)
     return uuid.toString(QUuid::WithoutBraces).toUpper();
 }
 
-// The bytes of a small file, or the errno of the failure, so that a missing file can be told
-// apart from one that exists but cannot be read.
-struct SmallFile {
-    std::optional<QByteArray> bytes;
-    int error = 0;
-};
-
-SmallFile readSmallFile(const QString &path)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return {std::nullopt, errno};
-    }
-    QByteArray bytes(largestFileBytes + 1, Qt::Uninitialized);
-    qsizetype total = 0;
-    while (total < bytes.size()) {
-        const ssize_t count = ::read(fd, bytes.data() + total, bytes.size() - total);
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        if (count < 0) {
-            const int error = errno;
-            ::close(fd);
-            return {std::nullopt, error};
-        }
-        if (count == 0) {
-            break;
-        }
-        total += count;
-    }
-    ::close(fd);
-    if (total > largestFileBytes) {
-        return {std::nullopt, EFBIG};
-    }
-    bytes.truncate(total);
-    return {bytes, 0};
-}
-
 std::optional<QString> strictUtf8(const QByteArray &bytes)
 {
     QStringDecoder decoder(QStringDecoder::Utf8);
@@ -96,7 +59,7 @@ struct TokenFile {
 
 TokenFile readTokenFile(const QString &path)
 {
-    const SmallFile file = readSmallFile(path);
+    const FileRead file = FileRead::read(path, largestFileBytes);
     if (!file.bytes) {
         if (file.error == ENOENT) {
             return {true, std::nullopt, {}};
@@ -266,7 +229,7 @@ QString hostID()
     const QString folder = folderPath();
     const QString path = folder + QLatin1Char('/') + QLatin1String(hostIDFileName);
     if (!folder.isEmpty()) {
-        const SmallFile file = readSmallFile(path);
+        const FileRead file = FileRead::read(path, largestFileBytes);
         if (file.bytes) {
             if (const std::optional<QString> text = strictUtf8(*file.bytes)) {
                 const QString trimmed = text->trimmed();

@@ -66,13 +66,7 @@ private slots:
         ownID = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
     }
 
-    // A test that stops a daemon and fails half-way must not take the later ones down with it.
-    void cleanup()
-    {
-        if (Quorvel::Testing::inMdnsSandbox()) {
-            QVERIFY(Quorvel::Testing::ensureDaemonsRunning());
-        }
-    }
+    void cleanup() { QUORVEL_RESTORE_MDNS_DAEMONS(); }
 
     void ownAdvertisementMakesTheHostDiscoverable()
     {

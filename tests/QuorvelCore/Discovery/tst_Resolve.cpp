@@ -30,13 +30,7 @@ class ResolveTest : public QObject {
 private slots:
     void init() { QUORVEL_REQUIRE_MDNS_SANDBOX(); }
 
-    // A test that stops a daemon and fails half-way must not take the later ones down with it.
-    void cleanup()
-    {
-        if (Quorvel::Testing::inMdnsSandbox()) {
-            QVERIFY(Quorvel::Testing::ensureDaemonsRunning());
-        }
-    }
+    void cleanup() { QUORVEL_RESTORE_MDNS_DAEMONS(); }
 
     void publishedNameGivesItsHostAndPort()
     {

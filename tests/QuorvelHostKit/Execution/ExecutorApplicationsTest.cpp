@@ -1,5 +1,6 @@
 #include "QuorvelHostKit/Execution/SystemExecutor.h"
 
+#include "DesktopEntryFile.h"
 #include "StandIn.h"
 
 #include <QDir>
@@ -13,17 +14,6 @@ using namespace Quorvel;
 namespace {
 
 const QString editorId = QStringLiteral("org.quorvel.FixtureEditor.desktop");
-
-bool writeEntry(const QString &path, const QString &name, const QString &exec)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    file.write("[Desktop Entry]\nType=Application\nName=" + name.toUtf8() +
-               "\nExec=" + exec.toUtf8() + "\n");
-    return true;
-}
 
 } // namespace
 

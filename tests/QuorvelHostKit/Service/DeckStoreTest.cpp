@@ -59,6 +59,36 @@ QStringList historyNames()
     return QDir(DeckStore::historyFolderPath()).entryList(QDir::Files, QDir::Name);
 }
 
+// The two ways deck.json can exist and still not be readable, for the tests that make it so.
+void addUnreadableDeckRows()
+{
+    QTest::addColumn<bool>("folderInPlace");
+    QTest::newRow("a folder where the file should be") << true;
+    QTest::newRow("a file without read permission") << false;
+}
+
+// Puts a folder, or the user's deck without read permission, where deck.json belongs.
+bool placeUnreadableDeck(bool folderInPlace, const QByteArray &userDeck)
+{
+    if (folderInPlace) {
+        return QDir().mkpath(defaultDeckPath());
+    }
+    write(defaultDeckPath(), userDeck);
+    return QFile::setPermissions(defaultDeckPath(), QFileDevice::WriteOwner);
+}
+
+// Whatever stood in deck.json's place is still there, untouched.
+void verifyUnreadableDeckKept(bool folderInPlace, const QByteArray &userDeck)
+{
+    if (folderInPlace) {
+        QVERIFY(QFileInfo(defaultDeckPath()).isDir());
+    } else {
+        QVERIFY(QFile::setPermissions(defaultDeckPath(),
+                                      QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        QCOMPARE(readAll(defaultDeckPath()), userDeck);
+    }
+}
+
 } // namespace
 
 class DeckStoreTest : public QObject {
@@ -152,35 +182,22 @@ void DeckStoreTest::undecodableFileIsKeptAndShown()
 
 void DeckStoreTest::unreadableFileIsKeptAndShown_data()
 {
-    QTest::addColumn<bool>("folderInPlace");
-    QTest::newRow("a folder where the file should be") << true;
-    QTest::newRow("a file without read permission") << false;
+    addUnreadableDeckRows();
 }
 
 void DeckStoreTest::unreadableFileIsKeptAndShown()
 {
     QFETCH(bool, folderInPlace);
-    const QByteArray userDeck = *WireCodec::prettyEncoder(true).encode(shellDeck("Mine", "true"));
-    if (folderInPlace) {
-        QVERIFY(QDir().mkpath(defaultDeckPath()));
-    } else {
-        if (::geteuid() == 0) {
-            QSKIP("permissions do not stop root");
-        }
-        write(defaultDeckPath(), userDeck);
-        QVERIFY(QFile::setPermissions(defaultDeckPath(), QFileDevice::WriteOwner));
+    if (!folderInPlace && ::geteuid() == 0) {
+        QSKIP("permissions do not stop root");
     }
+    const QByteArray userDeck = *WireCodec::prettyEncoder(true).encode(shellDeck("Mine", "true"));
+    QVERIFY(placeUnreadableDeck(folderInPlace, userDeck));
     QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("can't read deck.json: .*sample deck"));
     QString problem;
     QCOMPARE(DeckStore::load(&problem), Deck::sample());
     QVERIFY2(problem.startsWith("can't read deck.json: "), qPrintable(problem));
-    if (folderInPlace) {
-        QVERIFY(QFileInfo(defaultDeckPath()).isDir());
-    } else {
-        QVERIFY(QFile::setPermissions(defaultDeckPath(),
-                                      QFileDevice::ReadOwner | QFileDevice::WriteOwner));
-        QCOMPARE(readAll(defaultDeckPath()), userDeck);
-    }
+    verifyUnreadableDeckKept(folderInPlace, userDeck);
 }
 
 void DeckStoreTest::ruleBreakingFileIsUsedAtLoad()
@@ -322,35 +339,22 @@ void DeckStoreTest::saveWithoutFileMakesNoCopy()
 
 void DeckStoreTest::saveNeverReplacesUnreadableFile_data()
 {
-    QTest::addColumn<bool>("folderInPlace");
-    QTest::newRow("a folder where the file should be") << true;
-    QTest::newRow("a file without read permission") << false;
+    addUnreadableDeckRows();
 }
 
 void DeckStoreTest::saveNeverReplacesUnreadableFile()
 {
     QFETCH(bool, folderInPlace);
-    const QByteArray userDeck = *WireCodec::prettyEncoder(true).encode(shellDeck("Mine", "true"));
-    if (folderInPlace) {
-        QVERIFY(QDir().mkpath(defaultDeckPath()));
-    } else {
-        if (::geteuid() == 0) {
-            QSKIP("permissions do not stop root");
-        }
-        write(defaultDeckPath(), userDeck);
-        QVERIFY(QFile::setPermissions(defaultDeckPath(), QFileDevice::WriteOwner));
+    if (!folderInPlace && ::geteuid() == 0) {
+        QSKIP("permissions do not stop root");
     }
+    const QByteArray userDeck = *WireCodec::prettyEncoder(true).encode(shellDeck("Mine", "true"));
+    QVERIFY(placeUnreadableDeck(folderInPlace, userDeck));
     QString error;
     QVERIFY(!DeckStore::save(shellDeck("Theirs", "true"), "Phone", &error));
     QVERIFY2(error.startsWith("can't read deck.json: "), qPrintable(error));
     QVERIFY(historyNames().isEmpty());
-    if (folderInPlace) {
-        QVERIFY(QFileInfo(defaultDeckPath()).isDir());
-    } else {
-        QVERIFY(QFile::setPermissions(defaultDeckPath(),
-                                      QFileDevice::ReadOwner | QFileDevice::WriteOwner));
-        QCOMPARE(readAll(defaultDeckPath()), userDeck);
-    }
+    verifyUnreadableDeckKept(folderInPlace, userDeck);
 }
 
 void DeckStoreTest::saveCopiesPreviousBytesFirst()
