@@ -56,8 +56,7 @@ private slots:
         HostConnection connection(loopback.toString(), port, u"Remote"_qs, hostCode());
         connection.connectTimeout = 300ms;
         ConnectionLog log;
-        log.attach(connection);
-        connection.start();
+        startRecorded(connection, log);
 
         QTRY_COMPARE(log.finishedCount, 1);
         const QList<Status> statuses = log.statuses();
@@ -75,8 +74,7 @@ private slots:
         HostConnection connection(loopback.toString(), mute.serverPort(), u"Remote"_qs, hostCode());
         connection.connectTimeout = 300ms;
         ConnectionLog log;
-        log.attach(connection);
-        connection.start();
+        startRecorded(connection, log);
 
         QTRY_COMPARE(log.finishedCount, 1);
         QCOMPARE(log.statuses(), (QList<Status>{Status::connecting(),
@@ -92,8 +90,7 @@ private slots:
                                   hostCode());
         connection.connectTimeout = 1s;
         ConnectionLog log;
-        log.attach(connection);
-        connection.start();
+        startRecorded(connection, log);
         QTRY_COMPARE(serverLog.connected.size(), 1);
         const QUuid id = serverLog.connected.first().id;
         QTimer::singleShot(1500ms, server.get(), [&] { server->send(challenge(u"later"_qs), id); });

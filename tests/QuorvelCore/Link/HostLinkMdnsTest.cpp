@@ -89,12 +89,11 @@ private slots:
     void startedServerIsFoundResolvedAndConnectedTo()
     {
         const QString hostID = u"6F1C3F0E-8B1A-4A44-9E0B-4C2D6B1F7A11"_qs;
-        HostServer server(u"Studio"_qs, hostID, 0);
         ServerLog serverLog;
-        serverLog.attach(server);
-        QVERIFY(!server.start(hostCode()));
+        auto server = startedServer(serverLog, hostCode(), u"Studio"_qs, hostID);
+        QVERIFY(server);
         QTRY_COMPARE(serverLog.states.size(), 1);
-        const quint16 port = *server.listeningPort();
+        const quint16 port = *server->listeningPort();
 
         const std::optional<ResolvedService> found = resolve(u"Studio"_qs);
         QVERIFY(found);
@@ -105,8 +104,7 @@ private slots:
         HostConnection connection(ServiceEndpoint{u"Studio"_qs, serviceType, {}, -1}, u"Remote"_qs,
                                   hostCode());
         ConnectionLog log;
-        log.attach(connection);
-        connection.start();
+        startRecorded(connection, log);
         QTRY_VERIFY_WITH_TIMEOUT(log.has(Kind::connected), int(advertiseWait.count()));
         const QList<Status> statuses = log.statuses();
         QCOMPARE(statuses.size(), 3);
@@ -118,20 +116,19 @@ private slots:
 
     void restartedAndReadvertisedServerStaysFound()
     {
-        HostServer server(u"Workshop"_qs, u"ID"_qs, 0);
         ServerLog serverLog;
-        serverLog.attach(server);
-        QVERIFY(!server.start(hostCode()));
+        auto server = startedServer(serverLog, hostCode(), u"Workshop"_qs, u"ID"_qs);
+        QVERIFY(server);
         QTRY_COMPARE(serverLog.states.size(), 1);
-        const quint16 port = *server.listeningPort();
+        const quint16 port = *server->listeningPort();
         QVERIFY(resolve(u"Workshop"_qs));
 
-        server.readvertise();
+        server->readvertise();
         std::optional<ResolvedService> found = resolve(u"Workshop"_qs);
         QVERIFY(found);
         QCOMPARE(found->port, port);
 
-        server.restart(otherCode());
+        server->restart(otherCode());
         QTRY_COMPARE(serverLog.states.size(), 2);
         found = resolve(u"Workshop"_qs);
         QVERIFY(found);
@@ -180,8 +177,7 @@ private slots:
         connection.resolveTimeout = 300ms;
         connection.connectTimeout = 1s;
         ConnectionLog log;
-        log.attach(connection);
-        connection.start();
+        startRecorded(connection, log);
 
         QTRY_COMPARE(log.finishedCount, 1);
         QCOMPARE(log.statuses(), (QList<Status>{Status::connecting(),
@@ -253,8 +249,7 @@ private slots:
         // Shorter than the pause before the next try, so that exactly one try is made.
         connection.connectTimeout = 500ms;
         ConnectionLog log;
-        log.attach(connection);
-        connection.start();
+        startRecorded(connection, log);
 
         QTRY_COMPARE(log.finishedCount, 1);
         const QList<Status> statuses = log.statuses();
@@ -269,8 +264,7 @@ private slots:
         QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(u"network down: .+"_qs));
         HostConnection connection(u"192.0.2.1"_qs, 9, u"Remote"_qs, hostCode());
         ConnectionLog log;
-        log.attach(connection);
-        connection.start();
+        startRecorded(connection, log);
 
         QTRY_COMPARE(log.finishedCount, 1);
         const QList<Status> statuses = log.statuses();

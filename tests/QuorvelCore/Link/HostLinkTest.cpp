@@ -213,8 +213,7 @@ private slots:
                 [&] { peer = bare.nextPendingConnection(); });
         HostConnection connection(loopback.toString(), bare.serverPort(), u"Remote"_qs, hostCode());
         ConnectionLog log;
-        log.attach(connection);
-        connection.start();
+        startRecorded(connection, log);
         QTRY_VERIFY(peer && log.has(Kind::connected));
 
         peer->sendTextMessage(QString::fromUtf8(

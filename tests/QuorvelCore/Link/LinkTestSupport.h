@@ -111,6 +111,14 @@ struct ConnectionLog {
     }
 };
 
+// Starts `connection` with `log` recording from its first event; tests that set time-outs or an
+// address of their own build the connection themselves and start it through here.
+inline void startRecorded(HostConnection &connection, ConnectionLog &log)
+{
+    log.attach(connection);
+    connection.start();
+}
+
 // A WebSocket client with the link's settings, for frames that HostConnection never sends.
 inline std::unique_ptr<QWebSocket> openRawClient(const PairingToken &code, quint16 port)
 {
@@ -125,13 +133,13 @@ inline std::unique_ptr<QWebSocket> openRawClient(const PairingToken &code, quint
     return socket;
 }
 
-// A started server on a free loopback port.
-inline std::unique_ptr<HostServer> startedServer(ServerLog &log,
-                                                 const PairingToken &code = hostCode())
+// A started server on a free loopback port; the mDNS tests pick the name and ID they look for.
+inline std::unique_ptr<HostServer>
+startedServer(ServerLog &log, const PairingToken &code = hostCode(),
+              const QString &name = QStringLiteral("Test Host"),
+              const QString &hostID = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper())
 {
-    auto server = std::make_unique<HostServer>(
-        QStringLiteral("Test Host"), QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper(),
-        0);
+    auto server = std::make_unique<HostServer>(name, hostID, 0);
     log.attach(*server);
     if (server->start(code))
         return nullptr;
@@ -144,8 +152,7 @@ inline std::unique_ptr<HostConnection> connectionTo(const HostServer &server, Co
     auto connection =
         std::make_unique<HostConnection>(loopback.toString(), server.listeningPort().value_or(0),
                                          QStringLiteral("Test Remote"), code);
-    log.attach(*connection);
-    connection->start();
+    startRecorded(*connection, log);
     return connection;
 }
 
