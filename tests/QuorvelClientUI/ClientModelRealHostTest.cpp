@@ -25,9 +25,9 @@ namespace {
 // Browsing, resolving and a first connection in the mDNS sandbox take a few seconds.
 constexpr int discoveryLimitMs = 20000;
 // A restarted host listens on a new port. The model's first try after the drop may resolve the
-// old run's advertisement, which lingers in the mDNS cache for a moment; that try keeps knocking
-// on the old port until the link's own connect time-out (10 s), which the model's timings do not
-// shorten.
+// old run's advertisement, which lingers in the mDNS cache for a moment; the link looks the
+// service up again on each retry, but this leaves room for the cache, the model's reconnect
+// pause and a slow machine.
 constexpr int restartLimitMs = 40000;
 // A switch's state is checked again this soon after it was turned, not the real half second.
 constexpr double quickRecheckDelay = 0.05;

@@ -75,7 +75,7 @@ void HostConnection::start()
     if (const auto *hostPort = std::get_if<HostPortEndpoint>(&m_endpoint))
         connectTo(hostPort->host, hostPort->port);
     else
-        resolve(resolveTimeout, true);
+        resolve(resolveTimeout, Resolution::first);
 }
 
 bool HostConnection::send(const Message &message)
@@ -110,20 +110,21 @@ void HostConnection::report(const Event &event)
         emit eventOccurred(event);
 }
 
-void HostConnection::resolve(std::chrono::milliseconds timeout, bool firstTry)
+void HostConnection::resolve(std::chrono::milliseconds timeout, Resolution stage)
 {
     const auto &service = std::get<ServiceEndpoint>(m_endpoint);
     auto *resolver = new AvahiResolver(this);
     m_resolver = resolver;
     connect(resolver, &AvahiResolver::finished, this,
-            [this, resolver, firstTry](const std::optional<ResolvedService> &result) {
+            [this, resolver, stage](const std::optional<ResolvedService> &result) {
                 resolver->deleteLater();
-                handleResolution(result, firstTry);
+                handleResolution(result, stage);
             });
     resolver->start(service.name, service.type, service.domain, timeout);
 }
 
-void HostConnection::handleResolution(const std::optional<ResolvedService> &result, bool firstTry)
+void HostConnection::handleResolution(const std::optional<ResolvedService> &result,
+                                      Resolution stage)
 {
     if (!m_streaming)
         return;
@@ -131,7 +132,7 @@ void HostConnection::handleResolution(const std::optional<ResolvedService> &resu
     if (result && result->port != 0 && !(result->address.isEmpty() && result->hostName.isEmpty())) {
         // The address needs no further lookup; the name may need mDNS in the system resolver.
         const QString host = result->address.isEmpty() ? result->hostName : result->address;
-        if (firstTry) {
+        if (stage == Resolution::first) {
             qCDebug(lcHostConnection, "resolved %s to %s:%hu", qUtf8Printable(service.name),
                     qUtf8Printable(result->hostName), result->port);
             report(
@@ -140,12 +141,20 @@ void HostConnection::handleResolution(const std::optional<ResolvedService> &resu
         connectTo(host, result->port);
         return;
     }
-    if (firstTry) {
+    switch (stage) {
+    case Resolution::first:
         qCWarning(lcHostConnection, "could not resolve %s; using the service endpoint",
                   qUtf8Printable(service.name));
         // Going to the service itself means resolving it with no limit of its own: the connect
         // time-out ends the attempt.
-        resolve(connectTimeout, false);
+        resolve(connectTimeout, Resolution::fallback);
+        return;
+    case Resolution::fallback:
+        return;
+    case Resolution::retry:
+        // Nothing newer is known: the address found before is still the best guess.
+        connectTo(m_host, m_port);
+        return;
     }
 }
 
@@ -198,7 +207,13 @@ void HostConnection::handleSocketError()
         qCCritical(lcHostConnection, "waiting: %s", qUtf8Printable(reason));
         report(Status::waiting(reason));
         QTimer::singleShot(waitingRetryDelay, this, [this] {
-            if (m_streaming && !m_socket)
+            if (!m_streaming || m_socket)
+                return;
+            // A host that restarted listens on a new port, and the address first found may
+            // have come from its old advertisement: a found service is looked up again.
+            if (std::holds_alternative<ServiceEndpoint>(m_endpoint))
+                resolve(resolveTimeout, Resolution::retry);
+            else
                 connectTo(m_host, m_port);
         });
     } else if (error == QAbstractSocket::UnknownSocketError) {

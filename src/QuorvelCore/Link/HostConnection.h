@@ -93,9 +93,12 @@ signals:
 
 private:
     void report(const Event &event);
-    // The first try has resolveTimeout; a second one is bounded only by the connect time-out.
-    void resolve(std::chrono::milliseconds timeout, bool firstTry);
-    void handleResolution(const std::optional<ResolvedService> &result, bool firstTry);
+    // first: the first try, with resolveTimeout; fallback: after a first try that found
+    // nothing, bounded only by the connect time-out; retry: before trying a found service again,
+    // since the address it had may be an advertisement that has since moved.
+    enum class Resolution { first, fallback, retry };
+    void resolve(std::chrono::milliseconds timeout, Resolution stage);
+    void handleResolution(const std::optional<ResolvedService> &result, Resolution stage);
     void connectTo(const QString &host, quint16 port);
     void handleSocketError();
     void handleReady();

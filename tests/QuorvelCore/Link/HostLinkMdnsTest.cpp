@@ -1,6 +1,7 @@
 #include "LinkTestSupport.h"
 #include "MdnsSandbox.h"
 #include "Platform/Avahi/AvahiBrowser.h"
+#include "Platform/Avahi/AvahiPublisher.h"
 #include "Platform/Avahi/AvahiResolver.h"
 #include "QuorvelCore/Model/ServiceType.h"
 
@@ -8,6 +9,7 @@
 #include <QSignalSpy>
 #include <QSslPreSharedKeyAuthenticator>
 #include <QSslSocket>
+#include <QTcpServer>
 #include <QTest>
 
 #include <QSet>
@@ -112,6 +114,37 @@ private slots:
         QCOMPARE(statuses.at(1), Status::resolved(u"%1:%2"_qs.arg(found->hostName).arg(port)));
         QCOMPARE(statuses.at(2), Status::connected(u"TLS 1.2 / 0xA8"_qs));
         QTRY_COMPARE(serverLog.connected.size(), 1);
+    }
+
+    void serviceThatMovedIsLookedUpAgain()
+    {
+        // An advertisement left from a host's earlier run names a port where nothing listens.
+        quint16 deadPort = 0;
+        {
+            QTcpServer probe;
+            QVERIFY(probe.listen(QHostAddress::LocalHost));
+            deadPort = probe.serverPort();
+        }
+        auto stale = std::make_unique<AvahiPublisher>();
+        QSignalSpy established(stale.get(), &AvahiPublisher::established);
+        stale->publish(ServiceDescription{u"Moved"_qs, serviceType, {}, deadPort, {}});
+        QVERIFY(established.wait(int(advertiseWait.count())));
+
+        HostConnection connection(ServiceEndpoint{u"Moved"_qs, serviceType, {}, -1}, u"Remote"_qs,
+                                  hostCode());
+        connection.connectTimeout = advertiseWait;
+        ConnectionLog log;
+        startRecorded(connection, log);
+        QTRY_VERIFY_WITH_TIMEOUT(log.has(Kind::waiting), int(advertiseWait.count()));
+
+        // The host is back under the same name on another port: the attempt must find it there
+        // rather than knock on the old port until it times out.
+        stale.reset();
+        ServerLog serverLog;
+        auto server = startedServer(serverLog, hostCode(), u"Moved"_qs, u"ID"_qs);
+        QVERIFY(server);
+        QTRY_VERIFY_WITH_TIMEOUT(log.has(Kind::connected), int(advertiseWait.count()));
+        QVERIFY(!log.has(Kind::disconnected));
     }
 
     void restartedAndReadvertisedServerStaysFound()
