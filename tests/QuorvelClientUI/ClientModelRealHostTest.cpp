@@ -1,4 +1,5 @@
 #include "ClientTestSupport.h"
+#include "DBusSandboxReentry.h"
 
 #include "QuorvelCore/Model/WireCodec.h"
 #include "QuorvelHostKit/Service/HostCoordinator.h"
@@ -10,11 +11,6 @@
 #include <QFile>
 #include <QSaveFile>
 #include <QTemporaryDir>
-
-#include <unistd.h>
-
-#include <cstdlib>
-#include <vector>
 
 using namespace Quorvel;
 using namespace Quorvel::ClientTest;
@@ -316,20 +312,10 @@ private slots:
     }
 };
 
-// The mDNS sandbox has no session bus; the pairing codes need the keyring of the D-Bus sandbox,
-// so the test runs itself again inside that one.
 int main(int argc, char *argv[])
 {
-    const char *source = std::getenv("QUORVEL_SOURCE_DIR");
-    if (source && !std::getenv("DBUS_SESSION_BUS_ADDRESS")) {
-        const std::string script = std::string(source) + "/scripts/sandbox-dbus.sh";
-        std::vector<char *> arguments{const_cast<char *>(script.c_str())};
-        for (int i = 0; i < argc; ++i)
-            arguments.push_back(argv[i]);
-        arguments.push_back(nullptr);
-        ::execv(script.c_str(), arguments.data());
-        return 127;
-    }
+    if (const int failed = Quorvel::ClientTest::reenterDBusSandbox(argc, argv))
+        return failed;
     QCoreApplication app(argc, argv);
     ClientModelRealHostTest test;
     QTEST_SET_MAIN_SOURCE_PATH
