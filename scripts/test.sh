@@ -5,9 +5,11 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/setup.sh"
 build="$root/build/test"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUORVEL_SANITIZE=ON
-cmake --build "$build" --parallel "$(nproc)"
+# QUORVEL_JOBS caps build and test parallelism (several builds sharing one machine).
+jobs=${QUORVEL_JOBS:-$(nproc)}
+cmake --build "$build" --parallel "$jobs"
 # Qt and GLib keep process-lifetime allocations that LeakSanitizer would report.
 export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1:strict_string_checks=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 cd "$build"
-ctest --output-on-failure --parallel "$(nproc)" "$@"
+ctest --output-on-failure --parallel "$jobs" "$@"

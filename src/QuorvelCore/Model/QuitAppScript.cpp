@@ -1,0 +1,35 @@
+#include "QuorvelCore/Model/QuitAppScript.h"
+
+#include <QRegularExpression>
+
+namespace Quorvel {
+
+bool canQuoteAppName(const QString &name)
+{
+    for (const QChar c : name) {
+        if (c == u'"' || c == u'\\' || c == u'\n' || c == u'\r' || c == QChar::LineSeparator ||
+            c == QChar::ParagraphSeparator)
+            return false;
+    }
+    return true;
+}
+
+std::optional<QString> quitAppTarget(const QString &name)
+{
+    if (!canQuoteAppName(name))
+        return std::nullopt;
+    return QStringLiteral("tell application \"%1\" to quit").arg(name);
+}
+
+std::optional<QString> quitAppName(const QString &target)
+{
+    static const QRegularExpression form(
+        QStringLiteral(R"re(\A[ \t]*tell[ \t]+application[ \t]+"([^"\\\r\n\x{2028}\x{2029}]*)")re"
+                       R"re([ \t]+to[ \t]+quit[ \t]*\z)re"));
+    const QRegularExpressionMatch match = form.match(target);
+    if (!match.hasMatch())
+        return std::nullopt;
+    return match.captured(1);
+}
+
+} // namespace Quorvel

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace Quorvel {
+
+// The one AppleScript the deck editor writes: `tell application "NAME" to quit`. It is the
+// portable way a deck says "quit this app", so the host runs it natively instead of through an
+// AppleScript interpreter.
+
+// Whether NAME can stand between the quotes of the quit form: a name with a double quote, a
+// backslash or a line break would end or extend the script, so it is refused.
+bool canQuoteAppName(const QString &name);
+
+// The quit form's text for NAME, or none for a name that can't be quoted.
+std::optional<QString> quitAppTarget(const QString &name);
+
+// The app NAME of a target that is exactly the quit form (white space between the words may
+// vary: any run of spaces or tabs, and space around the whole), or none. The name may be empty
+// ("tell application "" to quit"), which the caller decides about.
+std::optional<QString> quitAppName(const QString &target);
+
+} // namespace Quorvel
