@@ -39,9 +39,9 @@ public:
             return m_bus.interface()->isServiceRegistered(m_service).value();
         };
         // Ends early when the mock has died; the answer is whether it owns the name by then.
-        const bool settled = QTest::qWaitFor(
-            [&] { return registered() || m_process.state() != QProcess::Running; },
-            startupMilliseconds);
+        const bool settled =
+            QTest::qWaitFor([&] { return registered() || m_process.state() != QProcess::Running; },
+                            startupMilliseconds);
         return settled && registered();
     }
 
@@ -54,16 +54,16 @@ public:
         return m_bus.call(call).type() == QDBusMessage::ReplyMessage;
     }
 
-    // How often the mock's main object was called with method so far; -1 when it can't say.
-    int callCount(const QString &method)
+    // The arguments of every call of method on the mock's main object so far, oldest first.
+    QList<QVariantList> calls(const QString &method)
     {
         QDBusMessage call = mockCall(QStringLiteral("GetMethodCalls"));
         call << method;
         const QDBusMessage reply = m_bus.call(call);
+        QList<QVariantList> found;
         if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-            return -1;
+            return found;
         const auto calls = reply.arguments().first().value<QDBusArgument>();
-        int count = 0;
         calls.beginArray();
         while (!calls.atEnd()) {
             calls.beginStructure();
@@ -71,10 +71,18 @@ public:
             QVariantList arguments;
             calls >> time >> arguments;
             calls.endStructure();
-            ++count;
+            found.append(arguments);
         }
         calls.endArray();
-        return count;
+        return found;
+    }
+
+    int callCount(const QString &method) { return int(calls(method).size()); }
+
+    QVariantList lastCallArguments(const QString &method)
+    {
+        const QList<QVariantList> all = calls(method);
+        return all.isEmpty() ? QVariantList() : all.last();
     }
 
     // Calls a method of the mock's main object and gives the reply's first argument.
