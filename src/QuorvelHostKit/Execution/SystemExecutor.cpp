@@ -68,16 +68,24 @@ bool sameIgnoringCase(const QString &a, const QString &b)
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
+QString programFileName(const QString &program)
+{
+    return QFileInfo(program).fileName();
+}
+
 // The installed applications that a name can mean: by Name, by id (with or without ".desktop")
-// or by the file name of the program it runs, all ignoring case.
+// or by the file name of the program it runs, all ignoring case. An empty name means none: an
+// entry without TryExec must not be taken for it.
 QList<DesktopEntry> entriesCalled(const QString &name)
 {
     QList<DesktopEntry> entries;
+    if (name.isEmpty())
+        return entries;
     for (const DesktopEntry &entry : DesktopEntries::installed()) {
         if (sameIgnoringCase(entry.name, name) || sameIgnoringCase(entry.id, name) ||
             sameIgnoringCase(withoutDesktopSuffix(entry.id), name) ||
-            sameIgnoringCase(QFileInfo(entry.program).fileName(), name) ||
-            sameIgnoringCase(QFileInfo(entry.tryExecutable).fileName(), name))
+            sameIgnoringCase(programFileName(entry.program), name) ||
+            sameIgnoringCase(programFileName(entry.tryExecutable), name))
             entries.append(entry);
     }
     return entries;

@@ -217,6 +217,7 @@ void ExecutorApplicationsTest::processLookupDecidesForOtherNames_data()
     QTest::newRow("exact case only") << "QUORVEL-SHORT" << false;
     QTest::newRow("prefix of a long name") << "quorvel-long-running" << false;
     QTest::newRow("not running") << "quorvel-absent" << false;
+    QTest::newRow("empty name, while applications run") << "" << false;
     QTest::newRow("name like an option") << "-v" << false;
     QTest::newRow("short name with pattern characters") << "qv(1)+x.y" << true;
     QTest::newRow("a dot matches only a dot") << "qv(1)+xzy" << false;
