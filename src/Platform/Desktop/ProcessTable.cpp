@@ -1,6 +1,5 @@
 #include "Platform/Desktop/ProcessTable.h"
 
-#include <QDir>
 #include <QFile>
 
 #include <algorithm>
@@ -23,6 +22,7 @@ const QString deletedSuffix = QStringLiteral(" (deleted)");
 
 // Flatpak describes the application of a sandbox in this file at the sandbox's root.
 const QString flatpakInfo = QStringLiteral("root/.flatpak-info");
+const QByteArray applicationNameKey = QByteArrayLiteral("name=");
 
 QString linkTarget(const QString &link)
 {
@@ -70,8 +70,8 @@ QString flatpakIdOf(const QString &procDir)
         const QByteArray line = file.readLine().trimmed();
         if (line.startsWith('['))
             inApplication = line == "[Application]";
-        else if (inApplication && line.startsWith("name="))
-            return QString::fromUtf8(line.mid(int(qstrlen("name="))));
+        else if (inApplication && line.startsWith(applicationNameKey))
+            return QString::fromUtf8(line.mid(applicationNameKey.size()));
     }
     return QString();
 }

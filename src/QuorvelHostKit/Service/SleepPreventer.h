@@ -20,7 +20,8 @@ class SleepPreventer : public QObject {
 
 public:
     // What the desktop shows as the reason for the lock, and whose lock it is.
-    static constexpr char reason[] = "Quorvel keeps this computer awake so your devices can reach it";
+    static constexpr char reason[] =
+        "Quorvel keeps this computer awake so your devices can reach it";
     static constexpr char who[] = "Quorvel";
 
     explicit SleepPreventer(std::vector<std::unique_ptr<IdleInhibitor>> inhibitors,
