@@ -23,6 +23,7 @@ private slots:
     void streamSwitchNamesTheMissingApp();
     void helloShowsANotification();
     void uptimeReadsWithoutUsers();
+    void olderSampleFileIsKeptAsItIs();
 
 private:
     Control sampleControl(const QString &id) const { return *m_deck.control(id); }
@@ -90,6 +91,35 @@ void SampleDeckRunTest::uptimeReadsWithoutUsers()
     QVERIFY2(outcome.detail->contains("minute") || outcome.detail->contains("hour") ||
                  outcome.detail->contains("day") || outcome.detail->contains("week"),
              qPrintable(*outcome.detail));
+}
+
+// A deck file written by an earlier version, with the commands of another system, is the user's:
+// it is used as it stands and never replaced by the new sample.
+void SampleDeckRunTest::olderSampleFileIsKeptAsItIs()
+{
+    const QByteArray older = R"({"deck_name": "Studio Controls", "controls": [
+        {"id": "turntable_stream", "title": "Turntable Stream", "type": "toggle",
+         "on_action": {"type": "shell", "target": "open -a SonoBus"},
+         "off_action": {"type": "shortcut", "target": "Quit Sonobus", "timeout": 30},
+         "status_check": {"type": "process_running", "target": "SonoBus"}},
+        {"id": "uptime", "title": "Uptime", "type": "metric",
+         "status_check": {"type": "shell_output", "interval": 30,
+                          "target": "uptime | sed -E 's/.*up ([^,]*,[^,]*),.*/\\1/'"}}]})";
+    const QString path = m_dir.filePath("older.json");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(older);
+    file.close();
+    qputenv("QUORVEL_DECK", QFile::encodeName(path));
+
+    QString problem;
+    const Deck deck = DeckStore::load(&problem);
+    qputenv("QUORVEL_DECK", QFile::encodeName(m_dir.filePath("deck.json")));
+
+    QCOMPARE(problem, QString());
+    QCOMPARE(deck.control("turntable_stream")->onAction->target, QStringLiteral("open -a SonoBus"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), older);
 }
 
 QTEST_GUILESS_MAIN(SampleDeckRunTest)
