@@ -21,17 +21,15 @@ std::optional<QString> missingApp(const QString &name, const HostCatalog &catalo
 
 bool catalogHasApp(const HostCatalog &catalog, const QString &name)
 {
-    const auto &apps = catalog.apps;
-    const auto any = [&apps](auto predicate) {
-        return std::any_of(apps.cbegin(), apps.cend(), predicate);
+    const auto same = [](const QString &a, const QString &b) {
+        return a.compare(b, Qt::CaseInsensitive) == 0;
     };
-    return any([&name](const HostCatalog::App &app) {
-               return app.bundleID &&
-                      (*app.bundleID == name || *app.bundleID == name + desktopSuffix);
-           }) ||
-           any([&name](const HostCatalog::App &app) {
-               return app.name.compare(name, Qt::CaseInsensitive) == 0;
-           });
+    return std::any_of(
+        catalog.apps.cbegin(), catalog.apps.cend(), [&](const HostCatalog::App &app) {
+            const QString id = app.bundleID.value_or(QString());
+            return (!id.isEmpty() && (same(id, name) || same(id, name + desktopSuffix))) ||
+                   same(app.name, name);
+        });
 }
 
 std::optional<QString> missingAppControl(const QString &app, const std::optional<QString> &control,

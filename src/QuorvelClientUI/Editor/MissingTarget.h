@@ -23,7 +23,9 @@ std::optional<QString> missingAppControl(const QString &app, const std::optional
                                          const std::optional<HostCatalog> &catalog);
 
 // Whether the host would find the app name among its installed apps: the name is the app's
-// identifier (with or without ".desktop"), or its name, exactly or else ignoring case.
+// identifier (with or without ".desktop") or its name, ignoring case. The host finds an app
+// by its exact identifier and ignores case when it looks for a running one, so an action is
+// never reported that the host could run.
 bool catalogHasApp(const HostCatalog &catalog, const QString &name);
 
 // One sentence per action of control whose target the host lacks, in the order action, on
