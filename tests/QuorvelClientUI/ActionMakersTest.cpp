@@ -86,6 +86,10 @@ private slots:
 
     void rawValuesAreExact()
     {
+        QStringList rawValues;
+        for (const ValuePreset &preset : ValuePreset::all())
+            rawValues.append(preset.rawValue());
+        QCOMPARE(rawValues, (QStringList{"freeDisk", "uptime", "load"}));
         QVERIFY(!ValuePreset::fromRawValue("FreeDisk"));
         QVERIFY(!ValuePreset::fromRawValue("free_disk"));
     }

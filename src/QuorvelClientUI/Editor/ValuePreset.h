@@ -2,8 +2,10 @@
 
 #include "QuorvelCore/Model/ReadoutPreset.h"
 
+#include <QHashFunctions>
 #include <QString>
 
+#include <array>
 #include <optional>
 
 namespace Quorvel {
@@ -17,6 +19,9 @@ public:
     static ValuePreset freeDisk() { return ValuePreset(ReadoutPreset::freeDisk); }
     static ValuePreset uptime() { return ValuePreset(ReadoutPreset::uptime); }
     static ValuePreset load() { return ValuePreset(ReadoutPreset::load); }
+
+    // Every preset, in the order they are offered.
+    static std::array<ValuePreset, 3> all() { return {freeDisk(), uptime(), load()}; }
 
     // "freeDisk", "uptime" and "load" exactly.
     static std::optional<ValuePreset> fromRawValue(const QString &rawValue);
@@ -38,5 +43,10 @@ public:
 private:
     ReadoutPreset m_preset;
 };
+
+inline size_t qHash(const ValuePreset &preset, size_t seed = 0)
+{
+    return ::qHash(static_cast<int>(preset.preset()), seed);
+}
 
 } // namespace Quorvel
