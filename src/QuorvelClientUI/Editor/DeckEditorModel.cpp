@@ -23,7 +23,7 @@ QList<EditableControl> rowsOf(const Deck &deck)
     QList<EditableControl> rows;
     rows.reserve(qsizetype(deck.controls.size()));
     for (const Control &control : deck.controls)
-        rows.append(EditableControl{QUuid::createUuid(), control, control});
+        rows.append(EditableControl::loaded(control));
     return rows;
 }
 
@@ -205,7 +205,7 @@ void DeckEditorModel::loadDeck(const Deck &deck, const std::optional<QString> &h
 
 void DeckEditorModel::appendItem(const Control &control)
 {
-    m_items.append(EditableControl{QUuid::createUuid(), control, std::nullopt});
+    m_items.append(EditableControl::added(control));
     notifyRows();
 }
 
@@ -234,7 +234,7 @@ void DeckEditorModel::duplicateItem(const QUuid &rowID)
     for (const EditableControl &row : std::as_const(m_items))
         taken.insert(row.control.id);
     copy.id = makeControlID(copy.title.isEmpty() ? oldID : copy.title, taken);
-    m_items.insert(index + 1, EditableControl{QUuid::createUuid(), copy, std::nullopt});
+    m_items.insert(index + 1, EditableControl::added(copy));
     notifyRows();
 }
 
