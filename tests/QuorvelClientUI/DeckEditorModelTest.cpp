@@ -427,11 +427,11 @@ private slots:
         editor.client.setDeck(std::nullopt);
         editor.client.connectTo("Office Host", other);
 
-        QVERIFY(editor.model.isFromOtherHost());
         QVERIFY(!editor.model.hostChangedWhileEditing());
         QCOMPARE(editor.row(0).control.title, QString("Desk Lamp"));
         QCOMPARE(editor.model.baseline(), std::optional(threeActions()));
         QVERIFY(!editor.model.canSave());
+        QVERIFY(editor.model.isFromOtherHost());
         editor.model.keepMine();
         QCOMPARE(editor.model.baseline(), std::optional(threeActions()));
         QVERIFY(!editor.model.canSave());
@@ -527,9 +527,10 @@ private slots:
         DeckEditorModel model(client);
         model.appear();
         QVERIFY(!model.hasDeck());
-        QVERIFY(model.items().isEmpty());
+        QVERIFY(!model.showsEmptyDeck());
         client.connectTo(hostName, Deck{"Empty", {}});
         QVERIFY(model.hasDeck());
+        QVERIFY(model.showsEmptyDeck());
         QCOMPARE(model.deckName(), QString("Empty"));
     }
 

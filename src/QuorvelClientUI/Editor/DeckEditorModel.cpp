@@ -93,9 +93,8 @@ int DeckEditorModel::orderChangeCount() const
 int DeckEditorModel::unsavedChangeCount() const
 {
     const int changedRows =
-        int(std::count_if(m_items.cbegin(), m_items.cend(), [](const EditableControl &row) {
-            return !row.original || *row.original != row.control;
-        }));
+        int(std::count_if(m_items.cbegin(), m_items.cend(),
+                          [](const EditableControl &row) { return row.isChanged(); }));
     const int renamed = m_baseline && m_baseline->deckName != m_deckName ? 1 : 0;
     return changedRows + removedCount() + renamed + orderChangeCount();
 }

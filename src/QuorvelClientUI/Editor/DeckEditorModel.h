@@ -80,9 +80,8 @@ public:
     bool hasDeck() const { return m_baseline.has_value(); }
     // The client reaches a different host than the one the working copy came from.
     bool isFromOtherHost() const;
-    // The client's deck is from another host while the working copy holds unsaved changes: the
-    // editor offers to load that host's actions instead.
-    bool otherHostDeckWaiting() const;
+    // The host's deck arrived and the working copy holds no action: only then is the deck empty.
+    bool showsEmptyDeck() const { return hasDeck() && m_items.isEmpty(); }
 
     // Showing. The first show loads the host's deck; later shows of a kept window treat the
     // host's deck as a change. Each show asks for the catalog when editing is allowed.
