@@ -348,6 +348,21 @@ private slots:
         QVERIFY(editor.model.canSave());
     }
 
+    void theHostsDeckTakenDuringASaveCountsAgainstTheSavedOne()
+    {
+        Editor editor;
+        editor.retitle(0, "Desk Lamp");
+        editor.model.save();
+        const Deck theirs = withTitle(threeActions(), 1, "Ceiling Fan");
+        editor.client.setDeck(theirs);
+        editor.model.reloadFromHost();
+        QVERIFY(editor.client.answerUpdate({}));
+        QCOMPARE(editor.model.baseline(), std::optional(editor.client.sentDecks().back()));
+        // The lamp and the fan as the host had them differ from the saved ones.
+        QCOMPARE(editor.model.unsavedChangeCount(), 2);
+        QCOMPARE(editor.row(0).original->title, QString("Desk Lamp"));
+    }
+
     void editsDuringASaveSurviveItsFailure()
     {
         Editor editor;
