@@ -27,7 +27,8 @@ QCoro::Task<HostCatalog> build(SystemExecutor *executor, AppControls *appControl
 // and the bundle identifier its id.
 std::vector<HostCatalog::App> installedApps();
 
-// The names of the running applications, without duplicates, sorted the same way. Main thread.
+// The names of the running applications except this one, without duplicates, sorted the same
+// way. Main thread.
 QStringList runningAppNames();
 
 } // namespace HostCatalogBuilder
