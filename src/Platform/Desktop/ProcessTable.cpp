@@ -76,6 +76,22 @@ QString flatpakIdOf(const QString &procDir)
     return QString();
 }
 
+// The parent's id from /proc/PID/stat, whose fourth field it is; the second field (the name, in
+// parentheses) may hold spaces and parentheses itself, so the fields are read after its end.
+qint64 parentOf(qint64 pid)
+{
+    QFile stat(procRoot + QString::number(pid) + QStringLiteral("/stat"));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray line = stat.readAll();
+    const qsizetype nameEnd = line.lastIndexOf(')');
+    if (nameEnd < 0)
+        return 0;
+    const QList<QByteArray> fields = line.mid(nameEnd + 1).simplified().split(' ');
+    // After the name: the state, then the parent's id.
+    return fields.size() > 1 ? fields.at(1).toLongLong() : 0;
+}
+
 bool ownedByThisUser(const QString &procDir)
 {
     struct stat info {};
@@ -116,6 +132,16 @@ QList<ProcessInfo> ownProcesses()
 bool isOwnProcess(qint64 pid)
 {
     return pid > 0 && ownedByThisUser(procRoot + QString::number(pid) + u'/');
+}
+
+QList<qint64> outermost(const QList<qint64> &pids)
+{
+    QList<qint64> outer;
+    for (const qint64 pid : pids) {
+        if (!pids.contains(parentOf(pid)))
+            outer.append(pid);
+    }
+    return outer;
 }
 
 bool terminate(qint64 pid, QString *error)

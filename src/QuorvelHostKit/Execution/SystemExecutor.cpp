@@ -209,7 +209,7 @@ QCoro::Task<ExecutionOutcome> SystemExecutor::quitApplication(QString name)
 
     int signalled = 0;
     QString refusal;
-    for (const qint64 pid : std::as_const(ids)) {
+    for (const qint64 pid : ProcessTable::outermost(ids)) {
         QString error;
         if (ProcessTable::terminate(pid, &error))
             ++signalled;

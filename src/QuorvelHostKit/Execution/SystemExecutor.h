@@ -47,9 +47,10 @@ public:
     // program; else a process by its exact name.
     QCoro::Task<bool> isRunning(QString name);
 
-    // Quits the application that name names (as an app action finds it) by asking each of this
-    // user's processes that run it, or whose exact name it is, to end (SIGTERM). Succeeds when
-    // one was asked or none runs; an unknown name fails as an app action does.
+    // Quits the application that name names (as an app action finds it) by asking this user's
+    // processes that run it, or whose exact name it is, to end (SIGTERM); of a process and the
+    // helpers it started only the process itself is asked. Succeeds when one was asked or none
+    // runs; an unknown name fails as an app action does.
     QCoro::Task<ExecutionOutcome> quitApplication(QString name);
 
     // Runs a program (absolute path) with its arguments, collecting at most 64 KiB of each

@@ -59,6 +59,7 @@ private slots:
     void otherAppleScriptStillFails();
     void namingItselfLikeTheApplicationIsNotRunningIt();
     void quitLeavesOtherUsersProcessesAlone();
+    void quitAsksOnlyTheMainProcess();
 
 private:
     QString path(const QString &name) const { return m_dir.filePath(name); }
@@ -102,6 +103,33 @@ void ExecutorApplicationsTest::initTestCase()
     QVERIFY(player.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     QVERIFY(writeEntry(applications + "/test-player.desktop", "Test Player",
                        path("bin/test-player") + " %U"));
+    // An application with a helper process of its own program, which it ends itself when asked
+    // to quit; a helper asked directly leaves a mark.
+    QFile family(path("bin/family-player"));
+    QVERIFY(family.open(QIODevice::WriteOnly));
+    family.write("#!/usr/bin/python3\n"
+                 "import os, signal, sys, time\n"
+                 "mark = sys.argv[1]\n"
+                 "helper = 0\n"
+                 "def quit(*_):\n"
+                 "    if helper:\n"
+                 "        os.kill(helper, signal.SIGUSR1)\n"
+                 "        os.waitpid(helper, 0)\n"
+                 "    sys.exit(0)\n"
+                 "def helper_asked(*_):\n"
+                 "    open(mark, 'w').write('helper asked to end')\n"
+                 "    sys.exit(0)\n"
+                 "signal.signal(signal.SIGTERM, quit)\n"
+                 "helper = os.fork()\n"
+                 "if helper == 0:\n"
+                 "    signal.signal(signal.SIGTERM, helper_asked)\n"
+                 "    signal.signal(signal.SIGUSR1, lambda *_: sys.exit(0))\n"
+                 "    open(mark + '.helper', 'w').write(str(os.getpid()))\n"
+                 "time.sleep(300)\n");
+    family.close();
+    QVERIFY(family.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QVERIFY(writeEntry(applications + "/family-player.desktop", "Family Player",
+                       path("bin/family-player")));
     QVERIFY(QFile::copy("/bin/sleep", path("bin/shared-tool")));
     QVERIFY(
         writeEntry(applications + "/shared-tool.desktop", "Shared Tool", path("bin/shared-tool")));
@@ -367,6 +395,26 @@ void ExecutorApplicationsTest::quitLeavesOtherUsersProcessesAlone()
     QCOMPARE(std::get<ExecutionResult>(outcome), ExecutionResult{});
     QTRY_COMPARE(own->state(), QProcess::NotRunning);
     QVERIFY(stillRuns(others));
+}
+
+// Asking every helper of an application to end at the same moment as the application itself
+// would let the helpers die under it (a browser's tabs crash); the application ends them.
+void ExecutorApplicationsTest::quitAsksOnlyTheMainProcess()
+{
+    const QString mark = path("family-mark");
+    QProcess *player = startOwned(path("bin/family-player"), {mark});
+    QVERIFY(player);
+    QTRY_VERIFY(QFile::exists(mark + ".helper"));
+
+    const ExecutionOutcome outcome =
+        QCoro::waitFor(m_executor.run(appleScript(R"(tell application "Family Player" to quit)")));
+
+    QCOMPARE(std::get<ExecutionResult>(outcome), ExecutionResult{});
+    QTRY_COMPARE(player->state(), QProcess::NotRunning);
+    QCOMPARE(player->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(player->exitCode(), 0);
+    QVERIFY(!QFile::exists(mark));
+    QVERIFY(!isRunning("Family Player"));
 }
 
 QTEST_GUILESS_MAIN(ExecutorApplicationsTest)
