@@ -35,6 +35,7 @@ void ClientModel::handleMessage(const Message &message, const DiscoveredHost &ho
         return;
     }
     case Kind::stateUpdate:
+        m_statesArrived = true;
         mergeStates(message.as<Message::StateUpdate>()->states);
         return;
     case Kind::catalog:
