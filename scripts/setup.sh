@@ -9,6 +9,7 @@ packages=(
   libavahi-client-dev libglib2.0-dev libssl-dev
   avahi-daemon avahi-utils dbus dbus-daemon gnome-keyring libsecret-tools
   python3-dbusmock zsh procps iproute2 util-linux
+  libglib2.0-bin openssl
   libbenchmark-dev clang-format
   breeze-icon-theme libqt6svg6
 )

@@ -3,6 +3,8 @@
 #include "Platform/Session/ApplicationForwarder.h"
 #include "Quorvel/AppLogging.h"
 
+#include <QFileInfo>
+
 namespace Quorvel {
 
 Launcher::Launcher(LaunchRequest request, Options options, QObject *parent)
@@ -44,12 +46,25 @@ Launcher::Launcher(LaunchRequest request, Options options, QObject *parent)
 
 Launcher::~Launcher() = default;
 
+bool Launcher::runsThisProgram(qint64 pid)
+{
+    const QString self = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    return !self.isEmpty() &&
+           QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).canonicalFilePath() == self;
+}
+
 LaunchRequest Launcher::requestFrom(const QVariantMap &platformData)
 {
     LaunchRequest request;
+    const QVariant caller =
+        platformData.value(QString::fromLatin1(ApplicationService::callerProcessKey));
+    if (caller.isValid())
+        request.senderProcess = caller.toLongLong();
+    // A later copy of this program names the process that started it; any other caller could
+    // name an approved application's process, so only this program's word is taken.
     const QVariant sender =
         platformData.value(QString::fromLatin1(LaunchRequest::senderProcessKey));
-    if (sender.isValid())
+    if (sender.isValid() && (!caller.isValid() || runsThisProgram(caller.toLongLong())))
         request.senderProcess = sender.toLongLong();
     return request;
 }

@@ -52,6 +52,8 @@ private:
     void handOverFinished(bool handedOver);
     void passOnAndEnd();
     static LaunchRequest requestFrom(const QVariantMap &platformData);
+    // Whether the process runs the same program file as this one.
+    static bool runsThisProgram(qint64 pid);
 
     LaunchRequest m_request;
     Options m_options;

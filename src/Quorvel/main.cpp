@@ -3,6 +3,7 @@
 #include "Quorvel/AppState.h"
 #include "Quorvel/DesktopRegistration.h"
 #include "Quorvel/Launcher.h"
+#include "Quorvel/OutsideAccess.h"
 #include "Quorvel/TrayPresence.h"
 
 #include <QApplication>
@@ -83,6 +84,7 @@ int main(int argc, char *argv[])
 
     std::unique_ptr<AppState> state;
     std::unique_ptr<TrayPresence> presence;
+    std::unique_ptr<OutsideAccess> outside;
     QObject::connect(&quitSignals, &QuitSignals::quitRequested, &application, [&state] {
         if (state)
             state->quit();
@@ -96,6 +98,7 @@ int main(int argc, char *argv[])
         AppState::Options options;
         options.launch = launcher.request();
         state = std::make_unique<AppState>(std::move(options));
+        outside = std::make_unique<OutsideAccess>(*state, OutsideAccess::Options());
         QObject::connect(&launcher, &Launcher::requested, state.get(), &AppState::handle);
         presence = std::make_unique<TrayPresence>(*state, new AppMenu(*state), trayIcon,
                                                   QSystemTrayIcon::isSystemTrayAvailable());
@@ -103,6 +106,7 @@ int main(int argc, char *argv[])
     QMetaObject::invokeMethod(&launcher, &Launcher::start, Qt::QueuedConnection);
     const int status = application.exec();
     presence.reset();
+    outside.reset();
     state.reset();
     return status;
 }

@@ -23,15 +23,24 @@ DesktopNotifier::DesktopNotifier(QString appName, QString desktopEntry,
                                  QObject *parent)
     : QObject(parent), m_appName(std::move(appName)), m_desktopEntry(std::move(desktopEntry)),
       m_fallback(std::move(fallback)), m_bus(std::move(bus))
-{}
+{
+    m_bus.connect(service, path, service, QStringLiteral("ActionInvoked"), this,
+                  SLOT(receiveAction(quint32, QString)));
+}
 
-void DesktopNotifier::notify(const QString &title, const QString &body)
+void DesktopNotifier::receiveAction(quint32 id, const QString &key)
+{
+    if (m_shown.contains(id))
+        emit actionInvoked(id, key);
+}
+
+void DesktopNotifier::notify(const QString &title, const QString &body, const QStringList &actions)
 {
     const QDBusMessage ask =
         QDBusMessage::createMethodCall(service, path, service, QStringLiteral("GetCapabilities"));
     auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(ask), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this, title, body](QDBusPendingCallWatcher *call) {
+            [this, title, body, actions](QDBusPendingCallWatcher *call) {
                 call->deleteLater();
                 const QDBusPendingReply<QStringList> reply = *call;
                 if (reply.isError()) {
@@ -40,17 +49,18 @@ void DesktopNotifier::notify(const QString &title, const QString &body)
                     emit fellBack();
                     return;
                 }
-                send(title, body, reply.value().contains(QStringLiteral("body-markup")));
+                send(title, body, actions, reply.value().contains(QStringLiteral("body-markup")));
             });
 }
 
-void DesktopNotifier::send(const QString &title, const QString &body, bool escape)
+void DesktopNotifier::send(const QString &title, const QString &body, const QStringList &actions,
+                           bool escape)
 {
     QDBusMessage notify =
         QDBusMessage::createMethodCall(service, path, service, QStringLiteral("Notify"));
     const QVariantMap hints{{QStringLiteral("desktop-entry"), m_desktopEntry}};
     notify << m_appName << quint32(0) << QString() << title
-           << (escape ? body.toHtmlEscaped() : body) << QStringList() << hints << defaultExpiry;
+           << (escape ? body.toHtmlEscaped() : body) << actions << hints << defaultExpiry;
     auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(notify), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this](QDBusPendingCallWatcher *call) {
@@ -61,6 +71,7 @@ void DesktopNotifier::send(const QString &title, const QString &body, bool escap
                     emit fellBack();
                     return;
                 }
+                m_shown.append(reply.value());
                 emit shown(reply.value());
             });
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -17,21 +19,28 @@ public:
     DesktopNotifier(QString appName, QString desktopEntry, std::function<void()> fallback,
                     QDBusConnection bus = QDBusConnection::sessionBus(), QObject *parent = nullptr);
 
-    // The body is outside text: escaped where the service reads markup.
-    void notify(const QString &title, const QString &body);
+    // The body is outside text: escaped where the service reads markup. Actions are pairs of a
+    // key and its button's label; a chosen one comes back through actionInvoked.
+    void notify(const QString &title, const QString &body, const QStringList &actions = {});
 
 signals:
     // The service took the notice, or the fallback ran.
     void shown(quint32 id);
     void fellBack();
+    // The user chose an action of a notice this object showed.
+    void actionInvoked(quint32 id, const QString &key);
+
+private slots:
+    void receiveAction(quint32 id, const QString &key);
 
 private:
-    void send(const QString &title, const QString &body, bool escape);
+    void send(const QString &title, const QString &body, const QStringList &actions, bool escape);
 
     QString m_appName;
     QString m_desktopEntry;
     std::function<void()> m_fallback;
     QDBusConnection m_bus;
+    QList<quint32> m_shown;
 };
 
 } // namespace Quorvel

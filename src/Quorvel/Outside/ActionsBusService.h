@@ -22,7 +22,8 @@ class ActionsBusService : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "com.vantrel.quorvel.Actions")
 public:
-    static inline const QString objectPath = QStringLiteral("/com/vantrel/quorvel");
+    // Beside the application's own object at /com/vantrel/quorvel.
+    static inline const QString objectPath = QStringLiteral("/com/vantrel/quorvel/Actions");
     static inline const QString interfaceName = QStringLiteral("com.vantrel.quorvel.Actions");
 
     explicit ActionsBusService(ActionRunner *runner, QObject *parent = nullptr);

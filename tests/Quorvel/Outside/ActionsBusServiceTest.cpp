@@ -5,47 +5,12 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QElapsedTimer>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QSignalSpy>
 
 using namespace Quorvel;
 using namespace Quorvel::OutsideTest;
 
 namespace {
-
-const QString serviceName = QStringLiteral("com.vantrel.quorvel");
-
-// What a script sees of one call.
-struct CallResult {
-    QString output;
-    QString errorName;
-    QString errorText;
-};
-
-// Calls a method the way a script does, with gdbus and the long time-out that delayed replies
-// need; the event loop runs meanwhile, so this process can answer.
-CallResult gdbusCall(const QString &method, const QStringList &arguments)
-{
-    QProcess gdbus;
-    gdbus.start(QStringLiteral("gdbus"),
-                QStringList{"call", "--session", "--timeout", "110", "--dest", serviceName,
-                            "--object-path", ActionsBusService::objectPath, "--method",
-                            ActionsBusService::interfaceName + u'.' + method} +
-                    arguments);
-    static_cast<void>(
-        QTest::qWaitFor([&gdbus] { return gdbus.state() == QProcess::NotRunning; }, answerLimitMs));
-    CallResult result;
-    result.output = QString::fromUtf8(gdbus.readAllStandardOutput()).trimmed();
-    static const QRegularExpression error(QStringLiteral("GDBus\\.Error:(\\S+): (.*)$"));
-    const QRegularExpressionMatch match =
-        error.match(QString::fromUtf8(gdbus.readAllStandardError()).trimmed());
-    if (match.hasMatch()) {
-        result.errorName = match.captured(1);
-        result.errorText = match.captured(2);
-    }
-    return result;
-}
 
 // The service on the sandbox's session bus under the application's name.
 struct Published {
