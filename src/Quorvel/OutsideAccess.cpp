@@ -33,9 +33,11 @@ OutsideAccess::OutsideAccess(AppState &state, Options options, QObject *parent)
     if (!m_busRegistered)
         qCWarning(lcApp) << "The actions for scripts could not be put on the session bus";
 
-    state.setLinkHandler([this](const QUrl &link, std::optional<qint64> sender) {
-        qCInfo(lcApp).noquote() << "Link received:" << link.toString();
-        m_links.handleLink(link, senderOf(sender));
+    state.setLinkHandler([this](const QUrl &link, std::optional<qint64> senderProcess) {
+        const std::optional<LinkSender> sender = senderOf(senderProcess);
+        qCInfo(lcApp).noquote() << "Link received:" << link.toString() << "from"
+                                << (sender ? sender->appID : QStringLiteral("an unknown opener"));
+        m_links.handleLink(link, sender);
     });
     const QString entry =
         QStandardPaths::locate(QStandardPaths::ApplicationsLocation, ownDesktopEntry);

@@ -239,6 +239,15 @@ private slots:
         Notices notices;
         QVERIFY(notices.start());
         setRoles(true);
+        // gio, the caller on the bus when a link is opened, is an application here, allowed
+        // earlier.
+        QVERIFY(writeFile(QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation) +
+                              "/org.example.LinkOpener.desktop",
+                          "[Desktop Entry]\nType=Application\nName=Link Opener\nExec=gio\n"));
+        openClientSettings()->setValue(
+            LinkApprovals::settingsKey,
+            QVariantMap{{"org.example.LinkOpener.desktop",
+                         QVariantMap{{"name", "Link Opener"}, {"allowed", true}}}});
         Program program;
         QVERIFY(program.start());
         QTRY_VERIFY_WITH_TIMEOUT(gdbusCall("ListActions", {}).output.contains("'mark'"),
@@ -262,15 +271,7 @@ private slots:
         }
         QCOMPARE(gdbusCall("TurnOff", {"fan"}, processLimitMs).output, "('Fan is off.',)");
 
-        // A link opened through the desktop entry the program registered reaches it. gio is
-        // the caller on the bus; it is an application here, allowed once.
-        QVERIFY(writeFile(QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation) +
-                              "/org.example.LinkOpener.desktop",
-                          "[Desktop Entry]\nType=Application\nName=Link Opener\nExec=gio\n"));
-        openClientSettings()->setValue(
-            LinkApprovals::settingsKey,
-            QVariantMap{{"org.example.LinkOpener.desktop",
-                         QVariantMap{{"name", "Link Opener"}, {"allowed", true}}}});
+        // A link opened through the desktop entry the program registered reaches it.
         QProcess gio;
         gio.start("gio", {"open", "quorvel://run/mark"});
         QVERIFY(gio.waitForFinished(processLimitMs));
