@@ -4,6 +4,8 @@
 #include "Quorvel/DesktopRegistration.h"
 #include "Quorvel/Launcher.h"
 #include "Quorvel/TrayPresence.h"
+#include "QuorvelCore/Mark/QuorvelMark.h"
+#include "Widgets/IconTheme.h"
 
 #include <QApplication>
 #include <QDir>
@@ -28,16 +30,6 @@ bool hasDisplay()
            !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
-// Icons come from the desktop's theme; where the platform names none (offscreen, a bare X11
-// session) Breeze stands in, as it does for names the theme lacks.
-void setUpIconTheme()
-{
-    QIcon::setThemeSearchPaths(QIcon::themeSearchPaths() << QStringLiteral("/usr/share/icons"));
-    QIcon::setFallbackThemeName(QStringLiteral("breeze"));
-    if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor"))
-        QIcon::setThemeName(QStringLiteral("breeze"));
-}
-
 // A build started from its build folder registers its desktop entry so that links and start at
 // login find it, and says so when it wrote something.
 void registerBuildTree()
@@ -54,10 +46,10 @@ void registerBuildTree()
     }
 }
 
+// The mark in the text colour of the desktop's palette, which panels follow.
 QIcon trayIcon(bool active)
 {
-    return QIcon::fromTheme(active ? QStringLiteral("network-connect")
-                                   : QStringLiteral("network-disconnect"));
+    return QuorvelMark::icon(!active, QApplication::palette().color(QPalette::WindowText));
 }
 
 } // namespace
@@ -74,7 +66,7 @@ int main(int argc, char *argv[])
     QApplication::setOrganizationName(QStringLiteral("Quorvel"));
     QApplication::setDesktopFileName(QStringLiteral("com.vantrel.quorvel"));
     QApplication::setQuitOnLastWindowClosed(false);
-    setUpIconTheme();
+    IconTheme::setUp();
 
     QuitSignals quitSignals;
     LaunchRequest request = LaunchRequest::fromArguments(application.arguments().mid(1));
