@@ -1,8 +1,10 @@
 #include "Quorvel/AppMenu.h"
 
+#include "Quorvel/AppLogging.h"
 #include "Quorvel/AppMenuSections.h"
 #include "Quorvel/AppState.h"
 #include "Quorvel/ThisComputerSummary.h"
+#include "QuorvelClientUI/ClientModel.h"
 #include "QuorvelClientUI/Views/ClientRootView.h"
 #include "Widgets/Divider.h"
 #include "Widgets/PlainLabel.h"
@@ -64,6 +66,7 @@ AppMenu::AppMenu(AppState &app, QWidget *parent) : QWidget(parent), m_app(app)
     connect(&m_app.roles(), &AppRoles::remoteChanged, this, &AppMenu::refresh);
     connect(&m_app.roles(), &AppRoles::hostingChanged, this, &AppMenu::refresh);
     connect(&m_app, &AppState::hostChanged, this, &AppMenu::rebuildHostSection);
+    connect(&m_app.model(), &ClientModel::deckChanged, this, &AppMenu::noteDeck);
     rebuildHostSection();
 }
 
@@ -77,6 +80,16 @@ void AppMenu::rebuildHostSection()
         m_hostSection->layout()->addWidget(m_summary);
     }
     refresh();
+}
+
+void AppMenu::noteDeck()
+{
+    // Each time a host's deck arrives, not at every change of it: how long a start or a
+    // reconnection takes to show the actions can be read from the log.
+    const bool shown = m_app.roles().remote() && m_app.model().deck().has_value();
+    if (shown && !m_showsDeck)
+        qCDebug(lcApp) << "The menu shows the deck of" << m_app.model().deck()->deckName;
+    m_showsDeck = shown;
 }
 
 void AppMenu::refresh()

@@ -39,6 +39,7 @@ public:
 private:
     void refresh();
     void rebuildHostSection();
+    void noteDeck();
 
     AppState &m_app;
     // Made the first time the remote is on, then kept: text typed into it survives a change of
@@ -51,6 +52,7 @@ private:
     PlainLabel *m_offLabel = nullptr;
     QPushButton *m_settings = nullptr;
     QPushButton *m_quit = nullptr;
+    bool m_showsDeck = false;
 };
 
 } // namespace Quorvel
