@@ -4,12 +4,10 @@
 #include "Quorvel/DesktopRegistration.h"
 #include "Quorvel/Launcher.h"
 #include "Quorvel/TrayPresence.h"
-#include "QuorvelCore/Mark/QuorvelMark.h"
 #include "Widgets/IconTheme.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QIcon>
 #include <QStandardPaths>
 #include <QSystemTrayIcon>
 
@@ -44,12 +42,6 @@ void registerBuildTree()
         std::fprintf(stderr, "quorvel: registered this build for links and start at login: %s\n",
                      qPrintable(written.join(QStringLiteral(", "))));
     }
-}
-
-// The mark in the text colour of the desktop's palette, which panels follow.
-QIcon trayIcon(bool active)
-{
-    return QuorvelMark::icon(!active, QApplication::palette().color(QPalette::WindowText));
 }
 
 } // namespace
@@ -89,8 +81,9 @@ int main(int argc, char *argv[])
         options.launch = launcher.request();
         state = std::make_unique<AppState>(std::move(options));
         QObject::connect(&launcher, &Launcher::requested, state.get(), &AppState::handle);
-        presence = std::make_unique<TrayPresence>(*state, new AppMenu(*state), trayIcon,
-                                                  QSystemTrayIcon::isSystemTrayAvailable());
+        presence =
+            std::make_unique<TrayPresence>(*state, new AppMenu(*state), &TrayPresence::markIcon,
+                                           QSystemTrayIcon::isSystemTrayAvailable());
     });
     QMetaObject::invokeMethod(&launcher, &Launcher::start, Qt::QueuedConnection);
     const int status = application.exec();
