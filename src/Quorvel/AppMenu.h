@@ -1,19 +1,23 @@
 #pragma once
 
+#include "Quorvel/ThisComputerSummary.h"
+
 #include <QPointer>
 #include <QWidget>
 
-class QFrame;
-class QLabel;
+class QPushButton;
 class QVBoxLayout;
 
 namespace Quorvel {
 
 class AppState;
-class ThisComputerSummary;
+class ClientRootView;
+class Divider;
+class PlainLabel;
 
 // The menu: the remote's view while the remote is on, this computer's summary while it hosts,
-// and the footer with Settings and Quit. Follows the roles and the host coordinator.
+// and the footer with Settings and Quit. Follows the roles and the host coordinator; the remote's
+// view follows the client model itself.
 class AppMenu : public QWidget {
     Q_OBJECT
 
@@ -24,23 +28,31 @@ public:
     explicit AppMenu(AppState &app, QWidget *parent = nullptr);
     ~AppMenu() override;
 
-    // For tests and the gallery: what each part shows now.
-    QWidget *remoteSection() const { return m_remote; }
+    // For tests and the gallery.
+    ClientRootView *remoteView() const { return m_remote; }
+    ThisComputerSummary *summary() const { return m_summary; }
     QWidget *hostSection() const { return m_hostSection; }
-    QLabel *offLabel() const { return m_offLabel; }
+    PlainLabel *offLabel() const { return m_offLabel; }
+    QPushButton *settingsButton() const { return m_settings; }
+    QPushButton *quitButton() const { return m_quit; }
 
 private:
     void refresh();
     void rebuildHostSection();
+    void noteDeck();
 
     AppState &m_app;
-    QVBoxLayout *m_layout = nullptr;
-    QWidget *m_remote = nullptr;
-    QFrame *m_remoteDivider = nullptr;
+    // Made the first time the remote is on, then kept: text typed into it survives a change of
+    // roles.
+    ClientRootView *m_remote = nullptr;
+    Divider *m_remoteDivider = nullptr;
     QWidget *m_hostSection = nullptr;
     QPointer<ThisComputerSummary> m_summary;
-    QFrame *m_hostDivider = nullptr;
-    QLabel *m_offLabel = nullptr;
+    Divider *m_hostDivider = nullptr;
+    PlainLabel *m_offLabel = nullptr;
+    QPushButton *m_settings = nullptr;
+    QPushButton *m_quit = nullptr;
+    bool m_showsDeck = false;
 };
 
 } // namespace Quorvel

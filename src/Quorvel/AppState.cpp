@@ -165,6 +165,11 @@ void AppState::openDeckEditor()
     m_windows.open(WindowTable::deckEditor, deckEditorTitle);
 }
 
+void AppState::openLocalEditor()
+{
+    m_windows.open(WindowTable::localEditor);
+}
+
 void AppState::openLink(const QUrl &link, std::optional<qint64> sender)
 {
     if (m_linkHandler) {

@@ -84,6 +84,8 @@ public:
     void showOnboarding();
     void showSettings();
     void openDeckEditor();
+    // This computer's own actions, in the local deck editor.
+    void openLocalEditor();
 
     // Follows a link of the program's scheme; until a link handler is set, links are logged.
     using LinkHandler = std::function<void(const QUrl &link, std::optional<qint64> sender)>;

@@ -1,12 +1,15 @@
 #pragma once
 
-#include <QLabel>
+#include <QPointer>
 #include <QWidget>
+
+class QPushButton;
 
 namespace Quorvel {
 
 class AppState;
 class HostCoordinator;
+class PlainLabel;
 
 // This computer as a host, in the menu: its title, who is connected, and the button that opens
 // its own actions in the local deck editor. Follows the coordinator's connected devices.
@@ -16,11 +19,16 @@ class ThisComputerSummary : public QWidget {
 public:
     ThisComputerSummary(AppState &app, HostCoordinator &host, QWidget *parent = nullptr);
 
+    // For tests and the gallery.
+    QString connectedText() const;
+    QPushButton *editButton() const { return m_edit; }
+
 private:
     void updateConnected();
 
-    HostCoordinator &m_host;
-    QLabel *m_connected = nullptr;
+    QPointer<HostCoordinator> m_host;
+    PlainLabel *m_connected = nullptr;
+    QPushButton *m_edit = nullptr;
 };
 
 } // namespace Quorvel

@@ -1,9 +1,11 @@
 #include "Quorvel/TrayPresence.h"
 
 #include "Quorvel/AppState.h"
+#include "QuorvelCore/Mark/QuorvelMark.h"
 
 #include <QCursor>
 #include <QGuiApplication>
+#include <QPalette>
 #include <QScreen>
 
 namespace Quorvel {
@@ -30,6 +32,11 @@ TrayPresence::TrayPresence(AppState &state, QWidget *menu, IconForState icon, bo
 }
 
 TrayPresence::~TrayPresence() = default;
+
+QIcon TrayPresence::markIcon(bool active)
+{
+    return QuorvelMark::icon(!active, QGuiApplication::palette().color(QPalette::WindowText));
+}
 
 void TrayPresence::updateIcon()
 {

@@ -36,6 +36,10 @@ public:
     // Shows the menu (under the pointer with a tray) and brings it forward.
     void showMenu();
 
+    // The tray's mark: in the text colour of the desktop's palette, which panels follow; dimmed
+    // while the program is not active.
+    static QIcon markIcon(bool active);
+
 private:
     void updateIcon();
 

@@ -5,10 +5,10 @@
 #include "Quorvel/Launcher.h"
 #include "Quorvel/OutsideAccess.h"
 #include "Quorvel/TrayPresence.h"
+#include "Widgets/IconTheme.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QIcon>
 #include <QStandardPaths>
 #include <QSystemTrayIcon>
 
@@ -29,16 +29,6 @@ bool hasDisplay()
            !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
-// Icons come from the desktop's theme; where the platform names none (offscreen, a bare X11
-// session) Breeze stands in, as it does for names the theme lacks.
-void setUpIconTheme()
-{
-    QIcon::setThemeSearchPaths(QIcon::themeSearchPaths() << QStringLiteral("/usr/share/icons"));
-    QIcon::setFallbackThemeName(QStringLiteral("breeze"));
-    if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor"))
-        QIcon::setThemeName(QStringLiteral("breeze"));
-}
-
 // A build started from its build folder registers its desktop entry so that links and start at
 // login find it, and says so when it wrote something.
 void registerBuildTree()
@@ -55,12 +45,6 @@ void registerBuildTree()
     }
 }
 
-QIcon trayIcon(bool active)
-{
-    return QIcon::fromTheme(active ? QStringLiteral("network-connect")
-                                   : QStringLiteral("network-disconnect"));
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -75,7 +59,7 @@ int main(int argc, char *argv[])
     QApplication::setOrganizationName(QStringLiteral("Quorvel"));
     QApplication::setDesktopFileName(QStringLiteral("com.vantrel.quorvel"));
     QApplication::setQuitOnLastWindowClosed(false);
-    setUpIconTheme();
+    IconTheme::setUp();
 
     QuitSignals quitSignals;
     LaunchRequest request = LaunchRequest::fromArguments(application.arguments().mid(1));
@@ -100,8 +84,9 @@ int main(int argc, char *argv[])
         state = std::make_unique<AppState>(std::move(options));
         outside = std::make_unique<OutsideAccess>(*state, OutsideAccess::Options());
         QObject::connect(&launcher, &Launcher::requested, state.get(), &AppState::handle);
-        presence = std::make_unique<TrayPresence>(*state, new AppMenu(*state), trayIcon,
-                                                  QSystemTrayIcon::isSystemTrayAvailable());
+        presence =
+            std::make_unique<TrayPresence>(*state, new AppMenu(*state), &TrayPresence::markIcon,
+                                           QSystemTrayIcon::isSystemTrayAvailable());
     });
     QMetaObject::invokeMethod(&launcher, &Launcher::start, Qt::QueuedConnection);
     const int status = application.exec();

@@ -10,10 +10,13 @@
 #include "StandInSystemctl.h"
 #include "TestHost.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Quorvel;
@@ -80,6 +83,7 @@ private slots:
     void windowsOpenOnceEach();
     void laterRequests();
     void quitStopsTheHost();
+    void anEarlierHostTurnsStartAtLoginOn();
 };
 
 void AppStateTest::init()
@@ -334,6 +338,30 @@ void AppStateTest::quitStopsTheHost()
     // Quit is one path: asking again does nothing more.
     app.state->quit();
     QCOMPARE(quitting.size(), 1);
+}
+
+void AppStateTest::anEarlierHostTurnsStartAtLoginOn()
+{
+    QTemporaryDir home;
+    const QString oldAgent = home.filePath(AppRoles::oldAgentFile);
+    QVERIFY(QDir().mkpath(QFileInfo(oldAgent).path()));
+    QFile(oldAgent).open(QIODevice::WriteOnly);
+
+    StandInSystemctl systemctl;
+    systemctl.setState(QStringLiteral("enabled"));
+    ClientModel model("Remote", KeychainTokenStore(), true, fastTimings());
+    AppState::Options options;
+    options.model = &model;
+    options.rolePaths.home = home.path();
+    options.loginAgent.systemctl = systemctl.path();
+    options.loginAgent.unitFolder = systemctl.unitFolder();
+    const AppState state(std::move(options));
+
+    QVERIFY(state.startsAtLogin());
+    QVERIFY(systemctl.calls().contains("enable " + QString::fromLatin1(LoginAgentUnit::unitName)));
+    QVERIFY(QFile::exists(state.loginAgent().unitPath()));
+    // It hosts as the earlier program did, and the set-up is not shown.
+    QVERIFY(state.host());
 }
 
 QTEST_MAIN(AppStateTest)

@@ -1,10 +1,12 @@
 #include "Platform/Session/LoginAgentUnit.h"
+#include "Quorvel/LoginItem.h"
 
 #include "StandInSystemctl.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -32,6 +34,7 @@ private slots:
     void statusFromSystemctl();
     void startRewritesAMovedProgram();
     void startKeepsAMatchingUnit();
+    void failuresAreLogged();
 };
 
 void LoginAgentUnitTest::unitText()
@@ -189,6 +192,25 @@ void LoginAgentUnitTest::startKeepsAMatchingUnit()
     QString error;
     QVERIFY(!unit.start(&error));
     QCOMPARE(error, "Job for " + unitName + " failed.");
+}
+
+void LoginAgentUnitTest::failuresAreLogged()
+{
+    StandInSystemctl systemctl;
+    LoginAgentUnit::Options options;
+    options.systemctl = systemctl.path();
+    options.unitFolder = systemctl.unitFolder();
+    const LoginAgentUnit unit(options);
+
+    QTest::ignoreMessage(QtCriticalMsg,
+                         "Couldn't turn off start at login: Quorvel is not set to start at login");
+    setStartsAtLogin(unit, false);
+
+    // A unit folder that cannot be made: turning on fails and says why.
+    options.unitFolder = QStringLiteral("/proc/no-such-place");
+    QTest::ignoreMessage(QtCriticalMsg,
+                         QRegularExpression("^Couldn't turn on start at login: Could not make"));
+    setStartsAtLogin(LoginAgentUnit(options), true);
 }
 
 QTEST_GUILESS_MAIN(LoginAgentUnitTest)

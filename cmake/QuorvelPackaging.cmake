@@ -1,0 +1,16 @@
+# `cpack -G DEB` in the build folder makes a Debian package of the program, its desktop entry,
+# bus service file and icons. Its dependencies are worked out by dpkg-shlibdeps from the
+# libraries the program links against.
+set(CPACK_PACKAGE_NAME quorvel)
+set(CPACK_PACKAGE_VENDOR "Quorvel")
+set(CPACK_PACKAGE_CONTACT "Quorvel <quorvel@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Work your computers' buttons from each other")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Found at run time, not linked: mDNS needs the daemon, start at login needs systemd's user
+# manager, and the views draw their icons from Breeze where the desktop's theme lacks them.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "avahi-daemon, systemd, breeze-icon-theme, libqt6svg6")
+include(CPack)
