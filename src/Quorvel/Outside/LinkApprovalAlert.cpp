@@ -1,5 +1,6 @@
 #include "Quorvel/Outside/LinkApprovalAlert.h"
 
+#include <QLabel>
 #include <QPushButton>
 
 namespace Quorvel {
@@ -14,6 +15,10 @@ QMessageBox *LinkApprovalAlert::build(const ApprovalQuestion &question)
     alert->setTextFormat(Qt::PlainText);
     alert->setText(question.message());
     alert->setInformativeText(question.informativeText());
+    // The informative text has no format of its own and would be guessed to be rich text when
+    // a title or host name looks like markup.
+    for (QLabel *label : alert->findChildren<QLabel *>())
+        label->setTextFormat(Qt::PlainText);
     QPushButton *yes = alert->addButton(question.yesButton(), QMessageBox::AcceptRole);
     alert->addButton(question.noButton(), QMessageBox::RejectRole);
     alert->setDefaultButton(yes);
