@@ -28,9 +28,9 @@ QMessageBox *LinkApprovalAlert::build(const ApprovalQuestion &question)
 void LinkApprovalAlert::ask(const ApprovalQuestion &question, std::function<void(bool)> onAnswer)
 {
     QMessageBox *alert = build(question);
-    alert->setAttribute(Qt::WA_DeleteOnClose);
     alert->setWindowFlag(Qt::WindowStaysOnTopHint);
     connect(alert, &QMessageBox::finished, alert, [alert, onAnswer](int) {
+        alert->deleteLater();
         onAnswer(alert->clickedButton() != nullptr &&
                  alert->buttonRole(alert->clickedButton()) == QMessageBox::AcceptRole);
     });
