@@ -84,6 +84,10 @@ int main(int argc, char *argv[])
         state = std::make_unique<AppState>(std::move(options));
         outside = std::make_unique<OutsideAccess>(*state, OutsideAccess::Options());
         QObject::connect(&launcher, &Launcher::requested, state.get(), &AppState::handle);
+        // The session's end through session management quits the event loop directly; it takes
+        // the same path as every other way out (a second call does nothing).
+        QObject::connect(&application, &QCoreApplication::aboutToQuit, state.get(),
+                         &AppState::quit);
         presence =
             std::make_unique<TrayPresence>(*state, new AppMenu(*state), &TrayPresence::markIcon,
                                            QSystemTrayIcon::isSystemTrayAvailable());
