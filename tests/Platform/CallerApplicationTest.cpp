@@ -60,10 +60,10 @@ public:
     QList<DesktopEntry> entries() const
     {
         return {
-            {"org.example.Editor.desktop", "Editor", {}, programPath("editor"), {}},
-            {"org.example.Viewer.desktop", "Viewer", {}, "/nowhere/viewer", {}},
-            {"org.example.Tool-kit.desktop", "Tool Kit", {}, {}, {}},
-            {ownID, "Quorvel", {}, programPath("quorvel"), {}},
+            {"org.example.Editor.desktop", "Editor", {}, programPath("editor"), {}, {}, {}, {}, {}},
+            {"org.example.Viewer.desktop", "Viewer", {}, "/nowhere/viewer", {}, {}, {}, {}, {}},
+            {"org.example.Tool-kit.desktop", "Tool Kit", {}, {}, {}, {}, {}, {}, {}},
+            {ownID, "Quorvel", {}, programPath("quorvel"), {}, {}, {}, {}, {}},
         };
     }
 
