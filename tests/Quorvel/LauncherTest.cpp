@@ -5,6 +5,7 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDateTime>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -189,6 +190,13 @@ void LauncherTest::withoutABusTheLockFileDecides()
     QSignalSpy firstRuns(first.get(), &Launcher::runHere);
     first->start();
     QCOMPARE(firstRuns.size(), 1);
+
+    // The running copy has held its lock for an hour: age alone never frees it.
+    QFile lock(noBus.lockPath);
+    QVERIFY(lock.open(QIODevice::ReadWrite));
+    QVERIFY(lock.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                             QFileDevice::FileModificationTime));
+    lock.close();
 
     Launcher second(LaunchRequest(), noBus);
     QSignalSpy secondEnds(&second, &Launcher::endHere);
