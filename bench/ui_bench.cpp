@@ -68,7 +68,9 @@ void settle()
 std::vector<ControlState> statesForRound(const Deck &deck, int round)
 {
     std::vector<ControlState> states;
-    const QDateTime now = QDateTime::currentDateTimeUtc().addSecs(round);
+    // Whole seconds, as the wire carries them, so the state read back compares equal.
+    const QDateTime now =
+        QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch() + round, Qt::UTC);
     for (const Control &control : deck.controls) {
         states.push_back(
             ControlState{control.id, round % 2 == 0, QStringLiteral("%1").arg(round), false, now});
@@ -127,12 +129,26 @@ int reenterSandbox(int argc, char *argv[])
         std::string(source ? source : QUORVEL_SOURCE_DIR_DEFAULT) + "/scripts/sandbox-dbus.sh";
     ::setenv(insideVariable, "1", 1);
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    std::vector<char *> arguments{const_cast<char *>(script.c_str())};
+    // As root, a network namespace of its own with loopback only, so the test host is never
+    // advertised beyond this machine; the keyring sandbox runs inside it.
+    std::vector<const char *> arguments;
+    if (::geteuid() == 0) {
+        arguments = {"unshare",
+                     "--net",
+                     "--mount",
+                     "--fork",
+                     "--propagation",
+                     "private",
+                     "sh",
+                     "-c",
+                     "ip link set lo up && mount -t tmpfs none /run && exec \"$0\" \"$@\""};
+    }
+    arguments.push_back(script.c_str());
     for (int i = 0; i < argc; ++i)
         arguments.push_back(argv[i]);
     arguments.push_back(nullptr);
-    ::execv(script.c_str(), arguments.data());
-    std::fprintf(stderr, "ui_bench: cannot run %s\n", script.c_str());
+    ::execvp(arguments.front(), const_cast<char *const *>(arguments.data()));
+    std::fprintf(stderr, "ui_bench: cannot run %s\n", arguments.front());
     return 127;
 }
 

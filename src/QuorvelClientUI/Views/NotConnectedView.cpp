@@ -134,7 +134,10 @@ void NotConnectedView::refresh()
 
     const bool remembered =
         m_case == Case::offline || m_case == Case::cantReach || m_case == Case::lookingFor;
-    syncPreview();
+    // The greyed rows are made only while they are shown: a connected surface keeps this view
+    // in its stack and must not pay for a second copy of every row.
+    if (remembered)
+        syncPreview();
     m_preview->setVisible(remembered && !m_previewRows.isEmpty());
     const bool waiting = m_case == Case::cantReach || m_case == Case::lookingFor;
     const bool otherHosts = waiting && m_showsHostList && !m_model->hosts().isEmpty();

@@ -126,16 +126,16 @@ void ClientViewsTest::switchShowsTheHostsStateUntilItsUpdate()
     view.show();
     ControlRow *lamp = view.row(QStringLiteral("lamp"));
     QVERIFY(!lamp->switchBox()->isChecked());
-    QCOMPARE(lamp->badge()->text(), QStringLiteral("stopped"));
+    QCOMPARE(lamp->badgeText(), QStringLiteral("stopped"));
 
     QTest::mouseClick(lamp->switchBox(), Qt::LeftButton);
     // The click asked; the host has not said yes yet.
     QVERIFY(!lamp->switchBox()->isChecked());
     QVERIFY(!lamp->switchBox()->isEnabled());
-    QCOMPARE(lamp->badge()->text(), QStringLiteral("working…"));
+    QCOMPARE(lamp->badgeText(), QStringLiteral("working…"));
     QTRY_VERIFY_WITH_TIMEOUT(lamp->switchBox()->isChecked(), answerLimitMs);
     QTRY_VERIFY_WITH_TIMEOUT(lamp->switchBox()->isEnabled(), answerLimitMs);
-    QCOMPARE(lamp->badge()->text(), QStringLiteral("running"));
+    QCOMPARE(lamp->badgeText(), QStringLiteral("running"));
     QVERIFY(QFile::exists(flag));
 }
 
