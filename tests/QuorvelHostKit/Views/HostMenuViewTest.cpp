@@ -52,6 +52,7 @@ private slots:
     void copyWhileHiddenGivesTheDashedCode();
     void setByEnvironmentOnlyForTheCodeInForce_data();
     void setByEnvironmentOnlyForTheCodeInForce();
+    void codeShrinksToFitItsLine();
     void newCodeShowsAtOnce();
     void newCodeThatCouldNotBeSavedSaysSo();
     void editingSwitchWritesTheSettingAndRereadsIt();
@@ -111,6 +112,28 @@ void HostMenuViewTest::setByEnvironmentOnlyForTheCodeInForce()
     // While the variable decides, no confirmation appears either.
     view.askToRotate();
     QCOMPARE(view.showsConfirmation(), !setByEnvironment);
+}
+
+void HostMenuViewTest::codeShrinksToFitItsLine()
+{
+    GallerySession session;
+    GalleryHost *host = session.startHost(GalleryDecks::studio());
+    QVERIFY(host);
+    HostMenuView panel(&host->coordinator(), true);
+    PairingCodeView *view = panel.pairingCodeView();
+    view->toggleRevealed();
+    panel.adjustSize();
+    QLabel *code = nullptr;
+    for (QLabel *label : view->findChildren<QLabel *>()) {
+        if (label->text() == view->shownCode())
+            code = label;
+    }
+    QVERIFY(code);
+    // Drawn without being shown, as the gallery does.
+    const QPixmap drawn = panel.grab();
+    QVERIFY(!drawn.isNull());
+    const QFontMetrics metrics(code->font());
+    QVERIFY(metrics.horizontalAdvance(code->text()) <= code->width());
 }
 
 void HostMenuViewTest::newCodeShowsAtOnce()
