@@ -9,6 +9,7 @@
 #include "QuorvelClientUI/Views/DeckView.h"
 #include "QuorvelClientUI/Views/HostListView.h"
 #include "QuorvelClientUI/Views/HostRow.h"
+#include "QuorvelClientUI/Views/NotConnectedView.h"
 #include "QuorvelClientUI/Views/PairingView.h"
 #include "QuorvelClientUI/Views/StatusBadge.h"
 #include "QuorvelClientUI/Views/StoredCodeCache.h"
@@ -80,6 +81,7 @@ private slots:
     void blockedNoticeWithoutTheDiscoveryService();
     void outsideTextShowsAsText();
     void showingTheRootStartsTheModel();
+    void laterLaunchShowsTheLastActionsGreyed();
 };
 
 void ClientViewsTest::initTestCase()
@@ -284,6 +286,33 @@ void ClientViewsTest::showingTheRootStartsTheModel()
     root.show();
     QVERIFY(model->isBrowsing());
     QVERIFY(root.editButton()->isHidden());
+}
+
+void ClientViewsTest::laterLaunchShowsTheLastActionsGreyed()
+{
+    GallerySession session;
+    GalleryHost *host = session.startHost(GalleryDecks::studio());
+    ClientModel *first = session.makeModel(QStringLiteral("Remote"), true);
+    QVERIFY(session.pair(first, host));
+    const QString hostName = first->hostInfo()->hostName;
+    first->disconnect();
+
+    // The next launch: the remembered host is not listed yet.
+    ClientModel *later = session.makeModel(QStringLiteral("Remote"), true);
+    NotConnectedView view(later, true);
+    QCOMPARE(view.shownCase(), RemoteViewRules::NotConnectedCase::lookingFor);
+    QCOMPARE(view.lookingForText(), QStringLiteral("Looking for %1…").arg(hostName));
+    QCOMPARE(view.previewRows().size(), qsizetype(GalleryDecks::studio().controls.size()));
+    for (ControlRow *row : view.previewRows())
+        QVERIFY(!row->isEnabled());
+    QVERIFY(!view.showsOtherHosts());
+    // Other hosts appear under their own heading; the remembered one is still missing.
+    later->receiveHosts({absentHost(QStringLiteral("Kitchen"))});
+    QVERIFY(view.showsOtherHosts());
+    QCOMPARE(view.shownCase(), RemoteViewRules::NotConnectedCase::lookingFor);
+    // The root shows the live deck only: the cached one counts as none there.
+    ClientRootView root(later);
+    QCOMPARE(root.parts().main, RemoteViewRules::RootParts::Main::notConnected);
 }
 
 int main(int argc, char *argv[])
