@@ -43,6 +43,10 @@ fi
 
 export QT_QPA_PLATFORM=offscreen
 unset QUORVEL_TOKEN QUORVEL_DECK XPC_SERVICE_NAME
+# A picture left from an earlier run must not pass for one drawn now.
+while IFS= read -r file; do
+  rm -f "$out/$file"
+done < <("$gallery" --list)
 status=0
 unshare --net --mount --fork --propagation private "$self" --inside-private-network \
   "$root/scripts/sandbox-dbus.sh" "$gallery" "$out" || status=1

@@ -7,6 +7,7 @@
 #include "Gallery/GallerySession.h"
 #include "QuorvelClientUI/ClientModel.h"
 #include "QuorvelClientUI/Views/ClientRootView.h"
+#include "QuorvelClientUI/Views/HostListView.h"
 #include "QuorvelClientUI/Views/StatusBadge.h"
 #include "QuorvelHostKit/Service/HostCoordinator.h"
 
@@ -19,6 +20,9 @@ namespace {
 using Kind = ClientConnectionStatus::Kind;
 
 const QString view = QStringLiteral("ClientRootView");
+const QString listView = QStringLiteral("HostListView");
+// The host list's width inside the remote's surface.
+constexpr int listWidth = 256;
 
 QWidget *root(ClientModel *model)
 {
@@ -55,26 +59,43 @@ ClientModel *connected(GallerySession &session, GalleryHost **hostOut = nullptr)
     return settled ? model : nullptr;
 }
 
+// The host list alone: the sandboxes have loopback only, so the whole surface says this computer
+// is offline before any search state.
+QWidget *hostListOf(ClientModel *model)
+{
+    auto *list = new HostListView(model);
+    list->setFixedWidth(listWidth);
+    return list;
+}
+
 QWidget *searching(GallerySession &session)
 {
     ClientModel *model = session.makeModel(QStringLiteral("Remote"));
     model->start();
-    return root(model);
+    return hostListOf(model);
 }
 
 QWidget *takingLong(GallerySession &session)
 {
     ClientModel *model = session.makeModel(QStringLiteral("Remote"));
     model->start();
-    return session.waitFor([model] { return model->searchIsTakingLong(); }) ? root(model) : nullptr;
+    return session.waitFor([model] { return model->searchIsTakingLong(); }) ? hostListOf(model)
+                                                                            : nullptr;
 }
 
 QWidget *blocked(GallerySession &session)
 {
     ClientModel *model = session.makeModel(QStringLiteral("Remote"));
     model->start();
-    return session.waitFor([model] { return model->localNetworkBlocked(); }) ? root(model)
+    return session.waitFor([model] { return model->localNetworkBlocked(); }) ? hostListOf(model)
                                                                              : nullptr;
+}
+
+QWidget *offline(GallerySession &session)
+{
+    ClientModel *model = session.makeModel(QStringLiteral("Remote"));
+    model->start();
+    return session.waitFor([model] { return model->isOffline(); }) ? root(model) : nullptr;
 }
 
 QWidget *needsPairing(GallerySession &session, bool withReason)
@@ -188,9 +209,10 @@ QWidget *badges(GallerySession &)
 }
 
 const GalleryRegistry::Registration pages{
-    {view, QStringLiteral("searching"), GalleryPass::withDiscovery, searching, -1},
-    {view, QStringLiteral("search-taking-long"), GalleryPass::withDiscovery, takingLong, -1},
-    {view, QStringLiteral("blocked"), GalleryPass::withoutDiscovery, blocked},
+    {listView, QStringLiteral("searching"), GalleryPass::withDiscovery, searching, -1},
+    {listView, QStringLiteral("search-taking-long"), GalleryPass::withDiscovery, takingLong, -1},
+    {listView, QStringLiteral("blocked"), GalleryPass::withoutDiscovery, blocked},
+    {view, QStringLiteral("offline"), GalleryPass::withoutDiscovery, offline},
     {view, QStringLiteral("needs-pairing"), GalleryPass::withoutDiscovery,
      [](GallerySession &session) { return needsPairing(session, false); }},
     {view, QStringLiteral("needs-pairing-reason"), GalleryPass::withoutDiscovery,

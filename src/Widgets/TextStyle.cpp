@@ -2,6 +2,8 @@
 
 #include <QFont>
 #include <QFontDatabase>
+#include <QHash>
+#include <QPair>
 #include <QPalette>
 #include <QWidget>
 
@@ -33,9 +35,7 @@ qreal scaleFor(TextStyle style)
     return 1.0;
 }
 
-} // namespace
-
-void applyTextStyle(QWidget *widget, TextStyle style, bool monospaced)
+QFont makeFont(TextStyle style, bool monospaced)
 {
     QFont font = monospaced ? QFontDatabase::systemFont(QFontDatabase::FixedFont)
                             : QFontDatabase::systemFont(QFontDatabase::GeneralFont);
@@ -46,7 +46,21 @@ void applyTextStyle(QWidget *widget, TextStyle style, bool monospaced)
         font.setPixelSize(qMax(1, qRound(base.pixelSize() * scaleFor(style))));
     }
     font.setBold(style == TextStyle::headline || style == TextStyle::title);
-    widget->setFont(font);
+    return font;
+}
+
+} // namespace
+
+void applyTextStyle(QWidget *widget, TextStyle style, bool monospaced)
+{
+    // Asking the platform for its fonts is slow next to making a row; a list of hundreds of
+    // rows asks once per style. A font changed while running applies to views made after it.
+    static QHash<QPair<int, bool>, QFont> made;
+    const QPair<int, bool> key{int(style), monospaced};
+    auto found = made.constFind(key);
+    if (found == made.cend())
+        found = made.insert(key, makeFont(style, monospaced));
+    widget->setFont(*found);
 }
 
 void applyTone(QWidget *widget, StatusTone tone)

@@ -124,6 +124,13 @@ void ClientRootView::refresh()
     } else {
         m_main->setCurrentWidget(m_notConnected);
     }
+    // Pages not shown take no room: the stack is as tall as the page it shows.
+    for (int page = 0; page < m_main->count(); ++page) {
+        QWidget *widget = m_main->widget(page);
+        const QSizePolicy::Policy policy =
+            widget == m_main->currentWidget() ? QSizePolicy::Preferred : QSizePolicy::Ignored;
+        widget->setSizePolicy(policy, policy);
+    }
     m_main->updateGeometry();
     m_noticeDivider->setVisible(m_parts.notice);
     m_notice->setVisible(m_parts.notice);

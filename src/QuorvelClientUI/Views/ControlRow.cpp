@@ -1,26 +1,21 @@
 #include "QuorvelClientUI/Views/ControlRow.h"
 
 #include "QuorvelClientUI/ClientModel.h"
+#include "QuorvelClientUI/Views/ControlRowLabel.h"
 #include "QuorvelClientUI/Views/RemoteViewRules.h"
-#include "QuorvelClientUI/Views/StatusBadge.h"
 #include "Widgets/PlainLabel.h"
-#include "Widgets/SymbolIcons.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 namespace Quorvel {
 
 namespace {
 
-constexpr int labelSpacing = 10;
-constexpr int titleSpacing = 2;
-// The icon sits in a frame this wide, centred, so titles line up.
-constexpr int iconFrame = 22;
-constexpr int iconSide = 16;
+// Room around a button row's label inside the button.
+constexpr int buttonPaddingX = 4;
+constexpr int buttonPaddingY = 2;
 
 QString symbolOf(const Control &control)
 {
@@ -41,7 +36,7 @@ ControlRow::ControlRow(const Control &control, ClientModel *model, QWidget *pare
         m_button = new QPushButton(this);
         m_button->setFlat(true);
         auto *inside = new QHBoxLayout(m_button);
-        inside->setContentsMargins(4, 2, 4, 2);
+        inside->setContentsMargins(buttonPaddingX, buttonPaddingY, buttonPaddingX, buttonPaddingY);
         inside->addWidget(makeLabel(m_button));
         m_button->setAccessibleName(control.title);
         layout->addWidget(m_button);
@@ -72,29 +67,12 @@ ControlRow::ControlRow(const Control &control, ClientModel *model, QWidget *pare
     refresh();
 }
 
-QWidget *ControlRow::makeLabel(QWidget *parent)
+ControlRowLabel *ControlRow::makeLabel(QWidget *parent)
 {
-    auto *label = new QWidget(parent);
-    label->setAttribute(Qt::WA_TransparentForMouseEvents);
-    auto *row = new QHBoxLayout(label);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(labelSpacing);
-    auto *icon = new QLabel(label);
-    icon->setPixmap(SymbolIcons::pixmap(symbolOf(m_control), iconSide));
-    icon->setFixedWidth(iconFrame);
-    icon->setAlignment(Qt::AlignCenter);
-    icon->setAccessibleName(symbolOf(m_control));
-    row->addWidget(icon);
-    auto *texts = new QVBoxLayout;
-    texts->setSpacing(titleSpacing);
-    m_title = new PlainLabel(m_control.title, TextStyle::body, StatusTone::none, label);
-    texts->addWidget(m_title);
-    if (m_control.type == ControlType::toggle) {
-        m_badge = new StatusBadge(label);
-        texts->addWidget(m_badge);
-    }
-    row->addLayout(texts, 1);
-    return label;
+    m_label = new ControlRowLabel(symbolOf(m_control), m_control.title,
+                                  m_control.type == ControlType::toggle, parent);
+    m_label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    return m_label;
 }
 
 void ControlRow::refresh()
@@ -111,7 +89,7 @@ void ControlRow::refresh()
     if (m_switch) {
         m_switch->setChecked(state && state->isOn.value_or(false));
         m_switch->setEnabled(!busy);
-        m_badge->setState(state, busy);
+        m_label->setBadge(RemoteViewRules::badge(state, busy));
     }
     if (m_readout) {
         m_readout->setText(RemoteViewRules::readoutText(state));
@@ -125,7 +103,12 @@ QString ControlRow::readout() const
 
 QString ControlRow::title() const
 {
-    return m_title->text();
+    return m_label->title();
+}
+
+QString ControlRow::badgeText() const
+{
+    return m_control.type == ControlType::toggle ? m_label->badge().text : QString();
 }
 
 QString ControlRow::iconSymbol() const

@@ -12,8 +12,8 @@ class QPushButton;
 namespace Quorvel {
 
 class ClientModel;
+class ControlRowLabel;
 class PlainLabel;
-class StatusBadge;
 
 // One action of the connected host: a button to press, a switch to flip or a readout to read.
 // A switch always shows what the host last reported: a click sends the request and the switch
@@ -30,20 +30,20 @@ public:
     // For tests: the parts a user acts on or reads.
     QPushButton *pressButton() const { return m_button; }
     QCheckBox *switchBox() const { return m_switch; }
-    StatusBadge *badge() const { return m_badge; }
+    // The badge under a switch's title.
+    QString badgeText() const;
     QString readout() const;
     QString title() const;
     QString iconSymbol() const;
 
 private:
-    QWidget *makeLabel(QWidget *parent);
+    ControlRowLabel *makeLabel(QWidget *parent);
 
     Control m_control;
     QPointer<ClientModel> m_model;
     QPushButton *m_button = nullptr;
     QCheckBox *m_switch = nullptr;
-    StatusBadge *m_badge = nullptr;
-    PlainLabel *m_title = nullptr;
+    ControlRowLabel *m_label = nullptr;
     PlainLabel *m_readout = nullptr;
 };
 

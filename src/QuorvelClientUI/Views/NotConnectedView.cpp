@@ -44,7 +44,6 @@ NotConnectedView::NotConnectedView(ClientModel *model, bool showsHostList, QWidg
     notice->setSpacing(noticeSpacing);
     notice->addWidget(m_noticeTitle);
     notice->addWidget(m_noticeMessage);
-    m_noticeTitle->textLabel()->setWrapping();
     m_noticeMessage->setWrapping();
     layout->addWidget(m_notice);
 
@@ -66,6 +65,7 @@ NotConnectedView::NotConnectedView(ClientModel *model, bool showsHostList, QWidg
 
     layout->addWidget(m_otherHosts);
     layout->addWidget(m_hostList);
+    layout->addStretch();
 
     if (m_model) {
         for (auto signal :
@@ -134,7 +134,10 @@ void NotConnectedView::refresh()
 
     const bool remembered =
         m_case == Case::offline || m_case == Case::cantReach || m_case == Case::lookingFor;
-    syncPreview();
+    // The greyed rows are made only while they are shown: a connected surface keeps this view
+    // in its stack and must not pay for a second copy of every row.
+    if (remembered)
+        syncPreview();
     m_preview->setVisible(remembered && !m_previewRows.isEmpty());
     const bool waiting = m_case == Case::cantReach || m_case == Case::lookingFor;
     const bool otherHosts = waiting && m_showsHostList && !m_model->hosts().isEmpty();

@@ -21,6 +21,7 @@ constexpr int blockSpacing = 6;
 
 // The code shrinks down to this share of its size before it is cut.
 constexpr qreal smallestCodeScale = 0.7;
+constexpr qreal codeScaleStep = 0.05;
 
 BorderlessButton *borderless(const QString &text, QWidget *parent)
 {
@@ -169,20 +170,25 @@ bool PairingCodeView::eventFilter(QObject *watched, QEvent *event)
 
 void PairingCodeView::fitCode()
 {
-    QFont font;
     applyTextStyle(m_code, TextStyle::callout, true);
     const QFont full = m_code->font();
-    const int needed = QFontMetrics(full).horizontalAdvance(m_code->text());
     const int available = m_code->width();
-    if (needed > available && available > 0) {
-        const qreal scale = qMax(smallestCodeScale, qreal(available) / needed);
-        font = full;
+    if (available <= 0 || QFontMetrics(full).horizontalAdvance(m_code->text()) <= available) {
+        return;
+    }
+    // Fonts snap to whole pixels, so a size worked out from the widths may still be a little
+    // too wide: step down until the code fits or the smallest size is reached.
+    QFont font = full;
+    for (qreal scale = 1.0 - codeScaleStep; scale >= smallestCodeScale - codeScaleStep / 2;
+         scale -= codeScaleStep) {
         if (full.pointSizeF() > 0)
             font.setPointSizeF(full.pointSizeF() * scale);
         else
             font.setPixelSize(qMax(1, qFloor(full.pixelSize() * scale)));
-        m_code->setFont(font);
+        if (QFontMetrics(font).horizontalAdvance(m_code->text()) <= available)
+            break;
     }
+    m_code->setFont(font);
 }
 
 void PairingCodeView::refresh()

@@ -9,6 +9,7 @@
 #include "QuorvelClientUI/Views/DeckView.h"
 #include "QuorvelClientUI/Views/HostListView.h"
 #include "QuorvelClientUI/Views/HostRow.h"
+#include "QuorvelClientUI/Views/NotConnectedView.h"
 #include "QuorvelClientUI/Views/PairingView.h"
 #include "QuorvelClientUI/Views/StatusBadge.h"
 #include "QuorvelClientUI/Views/StoredCodeCache.h"
@@ -80,6 +81,7 @@ private slots:
     void blockedNoticeWithoutTheDiscoveryService();
     void outsideTextShowsAsText();
     void showingTheRootStartsTheModel();
+    void laterLaunchShowsTheLastActionsGreyed();
 };
 
 void ClientViewsTest::initTestCase()
@@ -126,16 +128,16 @@ void ClientViewsTest::switchShowsTheHostsStateUntilItsUpdate()
     view.show();
     ControlRow *lamp = view.row(QStringLiteral("lamp"));
     QVERIFY(!lamp->switchBox()->isChecked());
-    QCOMPARE(lamp->badge()->text(), QStringLiteral("stopped"));
+    QCOMPARE(lamp->badgeText(), QStringLiteral("stopped"));
 
     QTest::mouseClick(lamp->switchBox(), Qt::LeftButton);
     // The click asked; the host has not said yes yet.
     QVERIFY(!lamp->switchBox()->isChecked());
     QVERIFY(!lamp->switchBox()->isEnabled());
-    QCOMPARE(lamp->badge()->text(), QStringLiteral("working…"));
+    QCOMPARE(lamp->badgeText(), QStringLiteral("working…"));
     QTRY_VERIFY_WITH_TIMEOUT(lamp->switchBox()->isChecked(), answerLimitMs);
     QTRY_VERIFY_WITH_TIMEOUT(lamp->switchBox()->isEnabled(), answerLimitMs);
-    QCOMPARE(lamp->badge()->text(), QStringLiteral("running"));
+    QCOMPARE(lamp->badgeText(), QStringLiteral("running"));
     QVERIFY(QFile::exists(flag));
 }
 
@@ -284,6 +286,33 @@ void ClientViewsTest::showingTheRootStartsTheModel()
     root.show();
     QVERIFY(model->isBrowsing());
     QVERIFY(root.editButton()->isHidden());
+}
+
+void ClientViewsTest::laterLaunchShowsTheLastActionsGreyed()
+{
+    GallerySession session;
+    GalleryHost *host = session.startHost(GalleryDecks::studio());
+    ClientModel *first = session.makeModel(QStringLiteral("Remote"), true);
+    QVERIFY(session.pair(first, host));
+    const QString hostName = first->hostInfo()->hostName;
+    first->disconnect();
+
+    // The next launch: the remembered host is not listed yet.
+    ClientModel *later = session.makeModel(QStringLiteral("Remote"), true);
+    NotConnectedView view(later, true);
+    QCOMPARE(view.shownCase(), RemoteViewRules::NotConnectedCase::lookingFor);
+    QCOMPARE(view.lookingForText(), QStringLiteral("Looking for %1…").arg(hostName));
+    QCOMPARE(view.previewRows().size(), qsizetype(GalleryDecks::studio().controls.size()));
+    for (ControlRow *row : view.previewRows())
+        QVERIFY(!row->isEnabled());
+    QVERIFY(!view.showsOtherHosts());
+    // Other hosts appear under their own heading; the remembered one is still missing.
+    later->receiveHosts({absentHost(QStringLiteral("Kitchen"))});
+    QVERIFY(view.showsOtherHosts());
+    QCOMPARE(view.shownCase(), RemoteViewRules::NotConnectedCase::lookingFor);
+    // The root shows the live deck only: the cached one counts as none there.
+    ClientRootView root(later);
+    QCOMPARE(root.parts().main, RemoteViewRules::RootParts::Main::notConnected);
 }
 
 int main(int argc, char *argv[])
