@@ -28,6 +28,7 @@
 namespace Quorvel {
 
 class HostBrowser;
+class ServiceDiscovery;
 class NetworkPathMonitor;
 
 // The remote role's model: finds hosts, chooses one, opens the link with the host's pairing code,
@@ -88,13 +89,14 @@ public:
     static inline const QString preferredHostKeySetting = QStringLiteral("Quorvel.preferredHost");
     static inline const QString lastDeckKey = QStringLiteral("Quorvel.lastDeck");
 
-    // The protocol this client speaks in its hello.
-    static constexpr qint64 helloProtocolVersion = 2;
-
     // A persistent model remembers its host across launches and keeps the cached deck; the local
     // deck editor's private model is not persistent.
+    // Finds and resolves hosts through this machine's mDNS service.
     ClientModel(QString clientName, KeychainTokenStore tokens, bool persistent,
                 ClientTimings timings = {}, QObject *parent = nullptr);
+    // Finds and resolves hosts through `discovery`, which outlives the model.
+    ClientModel(ServiceDiscovery &discovery, QString clientName, KeychainTokenStore tokens,
+                bool persistent, ClientTimings timings = {}, QObject *parent = nullptr);
     // Answers every request still waiting, with no reply.
     ~ClientModel() override;
 
@@ -142,7 +144,6 @@ public:
     bool isConnected() const { return m_status.kind() == ConnectionStatus::Kind::connected; }
     // A preferred host is remembered, not connected, and not listed.
     bool preferredHostIsMissing() const;
-    bool isWaitingForRememberedHost() const { return preferredHostIsMissing(); }
     // Connected to a host that lets this device edit its deck.
     bool canEditDeck() const;
     std::optional<ControlState> state(const QString &controlID) const;
@@ -159,7 +160,7 @@ public:
     // or asks for the code when none is stored.
     void connectTo(const DiscoveredHost &host);
     // Drops the link and everything learnt from the host; automatic reconnecting stops.
-    void disconnect();
+    void disconnectFromHost();
 
     // Checks the typed code: false when it is no pairing code (the status then says so).
     // Otherwise saves it for the host and connects; a failed save shows in the status instead.
@@ -334,6 +335,7 @@ private:
     bool m_autoReconnect = true;
     std::optional<QString> m_preferredHostKey;
 
+    ServiceDiscovery &m_discovery;
     HostBrowser *m_browser = nullptr;
     NetworkPathMonitor *m_pathMonitor = nullptr;
     QTimer m_searchTimer;

@@ -69,7 +69,7 @@ void ClientModel::answerChallenge(const QString &nonce, const PairingToken &code
     // the host holds it, whatever the Keychain may hold by now.
     Message::Hello hello;
     hello.clientName = m_clientName;
-    hello.protocolVersion = helloProtocolVersion;
+    hello.protocolVersion = Message::protocolVersion;
     hello.auth = code.proof(nonce);
     if (m_editorKey)
         hello.editorAuth = m_editorKey->proof(nonce);

@@ -71,7 +71,7 @@ void ClientModel::forgetPairingCode(const DiscoveredHost &host)
     m_tokens.remove(host.stableKey(), this, [this, host] {
         m_tokens.remove(host.name, this, [this, host] {
             if (isConnected() && m_status.host() == host)
-                disconnect();
+                disconnectFromHost();
         });
     });
 }

@@ -41,7 +41,7 @@ void ClientModel::request(const std::function<Message(const QString &requestID)>
                           std::chrono::milliseconds timeout, ReplyHandler onReply,
                           const std::optional<QString> &runControlID)
 {
-    const QString requestID = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    const QString requestID = Message::newRequestID();
     // Without a link that takes the request nothing can answer it: no reply, at once.
     if (!m_connection || !m_connection->send(build(requestID))) {
         onReply(std::nullopt);

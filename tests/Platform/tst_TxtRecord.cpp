@@ -1,4 +1,4 @@
-#include "Platform/Avahi/TxtRecord.h"
+#include "Platform/Avahi/AvahiTxtRecord.h"
 
 #include <QTest>
 

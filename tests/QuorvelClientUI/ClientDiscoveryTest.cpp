@@ -56,7 +56,7 @@ private slots:
         model.setExcludedHostID(host.hostID());
         QVERIFY(model.hosts().isEmpty());
         QCOMPARE(model.foundHosts().size(), 1);
-        model.disconnect();
+        model.disconnectFromHost();
         model.stop();
     }
 };

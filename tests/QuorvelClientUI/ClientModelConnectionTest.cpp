@@ -137,7 +137,7 @@ private slots:
         QSignalSpy connection(&model, &ClientModel::connectionChanged);
         QSignalSpy status(&model, &ClientModel::statusChanged);
         model.stop();
-        model.disconnect();
+        model.disconnectFromHost();
         QCOMPARE(browsing.size(), 1);
         QCOMPARE(connection.size(), 1);
         QCOMPARE(status.size(), 0);

@@ -142,7 +142,7 @@ std::optional<bool> isOn(const ClientModel &model, const QString &controlID)
 // its id and port, would be taken for the next test's host.
 void endWithoutATrace(ClientModel &model, RealHost &host, const QString &hostID)
 {
-    model.disconnect();
+    model.disconnectFromHost();
     host.stop();
     QTRY_VERIFY_WITH_TIMEOUT(!listed(model, hostID).has_value(), discoveryLimitMs);
     model.stop();

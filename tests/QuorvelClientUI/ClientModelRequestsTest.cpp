@@ -268,7 +268,7 @@ private slots:
         QVERIFY(session.connect());
         Answer<Outcome> checked;
         session.model.check(shellCheck(), checked.context(), checked.handler());
-        session.model.disconnect();
+        session.model.disconnectFromHost();
         QCOMPARE(checked.wait(1000),
                  std::optional<Outcome>(Outcome::failed("No answer from the host.")));
     }
@@ -411,7 +411,7 @@ private slots:
         QCOMPARE(lines.at(7), "Actions: 3");
         QCOMPARE(lines.at(8), "Codes sync through iCloud Keychain: no");
 
-        session.model.disconnect();
+        session.model.disconnectFromHost();
         Answer<QStringList> later;
         session.model.diagnosticSummary(later.context(), later.handler());
         QVERIFY(later.wait()->contains("Actions: 3 (remembered)"));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Platform/Avahi/BrowsedService.h"
+#include "Platform/Discovery/BrowsedService.h"
 #include "QuorvelCore/Discovery/DiscoveredHost.h"
 
 #include <QHash>
@@ -13,7 +13,8 @@
 
 namespace Quorvel {
 
-class AvahiBrowser;
+class ServiceBrowser;
+class ServiceDiscovery;
 
 // Lists the hosts on the network. Its owner makes one each time it starts browsing, calls
 // start() and receives the whole current list, sorted by name, through hostsChanged() each time
@@ -27,8 +28,11 @@ public:
         std::chrono::milliseconds maximum{30000};
     };
 
+    // Browses this machine's mDNS service.
     explicit HostBrowser(QObject *parent = nullptr);
     explicit HostBrowser(RetryDelays delays, QObject *parent = nullptr);
+    // Browses through `discovery`, which outlives the browser.
+    HostBrowser(ServiceDiscovery &discovery, RetryDelays delays, QObject *parent = nullptr);
     ~HostBrowser() override;
 
     // Starts browsing on the next turn of the event loop; calling it again starts afresh.
@@ -61,7 +65,8 @@ private:
     // Between start() and stop(): the owner may stop from inside a callback.
     bool m_browsing = false;
     QTimer m_startTimer;
-    AvahiBrowser *m_browser = nullptr;
+    ServiceDiscovery &m_discovery;
+    ServiceBrowser *m_browser = nullptr;
     QHash<ServiceInstance, BrowsedService> m_services;
     QList<DiscoveredHost> m_hosts;
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Platform/Avahi/BrowsedService.h"
+#include "Platform/Discovery/BrowsedService.h"
 #include "QuorvelCore/Model/RawEnum.h"
 
 #include <QHash>
@@ -15,7 +15,8 @@
 
 namespace Quorvel {
 
-class AvahiBrowser;
+class ServiceBrowser;
+class ServiceDiscovery;
 
 // Watches, from the host's own side, whether the host's advertisement can be seen on the network:
 // it browses for the service type and looks for a result whose TXT "id" is this host's id. While
@@ -48,6 +49,10 @@ public:
                         QObject *parent = nullptr);
     LocalNetworkMonitor(const QString &serviceType, const QString &ownHostID, Timings timings,
                         QObject *parent = nullptr);
+    // Browses through `discovery`, which outlives the monitor; the others browse this machine's
+    // mDNS service.
+    LocalNetworkMonitor(ServiceDiscovery &discovery, const QString &serviceType,
+                        const QString &ownHostID, Timings timings, QObject *parent = nullptr);
     ~LocalNetworkMonitor() override;
 
     // Starts browsing on the next turn of the event loop; keeps the status and the attempt count.
@@ -58,8 +63,6 @@ public:
 
     Status status() const { return m_status; }
     std::chrono::milliseconds recheckInterval() const { return m_timings.recheckInterval; }
-    // Used from the next recheck that is armed.
-    void setRecheckInterval(std::chrono::milliseconds interval);
 
     // Called after each change of the status.
     std::function<void(Status)> onStatusChange;
@@ -86,7 +89,8 @@ private:
     Status m_status = Status::checking;
     qint64 m_recheckAttempt = 0;
     bool m_running = false;
-    AvahiBrowser *m_browser = nullptr;
+    ServiceDiscovery &m_discovery;
+    ServiceBrowser *m_browser = nullptr;
     QHash<ServiceInstance, BrowsedService> m_results;
     QTimer m_visibilityDeadline;
     QTimer m_recheck;

@@ -86,7 +86,9 @@ HostCoordinator::HostCoordinator(Options options, QObject *parent)
       m_keepsAwake(HostSettings::stored(keepsAwakeKey)), m_hostID(HostTokenStore::hostID()),
       m_hostName(hostDisplayName()), m_editorKey(PairingToken::generate())
 {
-    m_server = std::make_unique<HostServer>(m_hostName, m_hostID, anyPort);
+    m_server = std::make_unique<HostServer>(
+        m_hostName, m_hostID, anyPort,
+        std::unique_ptr<ServicePublisher>(m_options.discovery->makePublisher(nullptr)));
     m_appControls = std::make_unique<AppControls>();
     m_executor = std::make_unique<SystemExecutor>(m_appControls.get());
     m_monitor = std::make_unique<StateMonitor>(m_executor.get(), m_deck, defaultPollInterval);
@@ -146,7 +148,8 @@ void HostCoordinator::start()
     setPairingSyncedToICloud(HostTokenStore::publish(m_pairingToken, m_hostID, m_hostName));
 
     m_localNetworkMonitor =
-        std::make_unique<LocalNetworkMonitor>(serviceType, m_hostID, m_options.localNetwork);
+        std::make_unique<LocalNetworkMonitor>(*m_options.discovery, serviceType, m_hostID,
+                                              m_options.localNetwork);
     const QPointer<HostCoordinator> self(this);
     m_localNetworkMonitor->onStatusChange = [self](LocalNetworkMonitor::Status status) {
         if (self) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/Discovery/ServiceDiscovery.h"
 #include "QuorvelCore/Discovery/LocalNetworkMonitor.h"
 #include "QuorvelCore/Link/HostServer.h"
 #include "QuorvelCore/Link/ListenerState.h"
@@ -76,6 +77,9 @@ public:
         int recheckAttempts = defaultRecheckAttempts;
         // Seconds.
         double recheckDelay = defaultRecheckDelay;
+        // Where the host advertises itself and looks for its own advertisement; outlives the
+        // coordinator.
+        ServiceDiscovery *discovery = &systemServiceDiscovery();
     };
 
     explicit HostCoordinator(QObject *parent = nullptr);

@@ -126,7 +126,7 @@ private slots:
         QTRY_VERIFY(log.has(Kind::connected));
         const size_t eventsBefore = log.events.size();
 
-        connection->disconnect();
+        connection->disconnectFromHost();
         QCOMPARE(log.finishedCount, 1);
         QVERIFY(!connection->send(hello(u"late"_qs)));
         QTRY_COMPARE(serverLog.disconnected.size(), 1);
