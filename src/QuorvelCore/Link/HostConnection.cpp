@@ -231,7 +231,7 @@ void HostConnection::reportWaiting(const QString &reason)
     if (m_waitingReason == reason)
         return;
     m_waitingReason = reason;
-    qCWarning(lcHostConnection, "waiting: %s", qUtf8Printable(reason));
+    qCCritical(lcHostConnection, "waiting: %s", qUtf8Printable(reason));
     report(Status::waiting(reason));
 }
 

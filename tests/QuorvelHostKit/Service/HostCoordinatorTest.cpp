@@ -1,5 +1,7 @@
 #include "QuorvelHostKit/Service/HostCoordinator.h"
 
+#include "FakeServiceNetwork.h"
+
 #include "QuorvelCore/Link/HostConnection.h"
 #include "QuorvelCore/Model/WireCodec.h"
 #include "QuorvelHostKit/Service/DeckStore.h"
@@ -131,6 +133,8 @@ private:
 
     std::unique_ptr<QTemporaryDir> deckDir;
     QString deckPath;
+    // Where started coordinators advertise and look for themselves.
+    Quorvel::Testing::FakeServiceNetwork network;
 };
 
 void HostCoordinatorTest::init()
@@ -153,6 +157,7 @@ std::unique_ptr<HostCoordinator> HostCoordinatorTest::startedCoordinator()
 {
     HostCoordinator::Options options;
     options.deckWatcher = quickWatcher;
+    options.discovery = &network;
     auto coordinator = std::make_unique<HostCoordinator>(options);
     coordinator->start();
     return coordinator;
