@@ -7,6 +7,7 @@
 #include "QuorvelHostKit/Execution/SystemExecutor.h"
 #include "QuorvelHostKit/HostKitLogging.h"
 #include "QuorvelHostKit/Service/DeckStore.h"
+#include "QuorvelHostKit/Service/FileRead.h"
 #include "QuorvelHostKit/Service/HostDiagnostics.h"
 #include "QuorvelHostKit/Service/HostDisplayName.h"
 #include "QuorvelHostKit/Service/HostSettings.h"
@@ -60,19 +61,6 @@ QString caseName(LocalNetworkMonitor::Status status)
         return QStringLiteral("notVisible");
     }
     return {};
-}
-
-std::optional<QByteArray> readDeckFile()
-{
-    QFile file(DeckStore::deckFileURL().toLocalFile());
-    if (!file.open(QIODevice::ReadOnly)) {
-        return std::nullopt;
-    }
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        return std::nullopt;
-    }
-    return bytes;
 }
 
 } // namespace
@@ -189,7 +177,7 @@ void HostCoordinator::startDeckWatcher()
 {
     const QPointer<HostCoordinator> self(this);
     m_deckWatcher = std::make_unique<DeckWatcher>(
-        DeckStore::deckFileURL(), readDeckFile(),
+        DeckStore::deckFileURL(), FileRead::read(DeckStore::deckFileURL().toLocalFile()).bytes,
         [self](const QByteArray &bytes) {
             if (self) {
                 self->later([self, bytes] { self->handleDeckFileChanged(bytes); });

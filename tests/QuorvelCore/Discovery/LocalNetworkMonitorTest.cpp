@@ -215,4 +215,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(LocalNetworkMonitorTest)
-#include "tst_LocalNetworkMonitor.moc"
+#include "LocalNetworkMonitorTest.moc"

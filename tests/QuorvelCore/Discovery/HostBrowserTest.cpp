@@ -241,4 +241,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(HostBrowserTest)
-#include "tst_HostBrowser.moc"
+#include "HostBrowserTest.moc"

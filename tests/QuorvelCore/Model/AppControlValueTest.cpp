@@ -134,4 +134,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(AppControlValueTest)
-#include "tst_AppControlValue.moc"
+#include "AppControlValueTest.moc"

@@ -54,4 +54,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TxtRecordTest)
-#include "tst_TxtRecord.moc"
+#include "TxtRecordTest.moc"

@@ -234,4 +234,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(HostListingTest)
-#include "tst_HostListing.moc"
+#include "HostListingTest.moc"
