@@ -74,7 +74,8 @@ void ClientModel::start()
     if (m_browser)
         return;
     m_browser = new HostBrowser(m_discovery, HostBrowser::RetryDelays{}, this);
-    m_browser->onLocalNetworkBlocked = [this](bool blocked) { setLocalNetworkBlocked(blocked); };
+    QObject::connect(m_browser, &HostBrowser::localNetworkBlocked, this,
+                     &ClientModel::setLocalNetworkBlocked);
     QObject::connect(m_browser, &HostBrowser::hostsChanged, this, &ClientModel::receiveHosts);
     emit browsingChanged();
     setSearchIsTakingLong(false);
@@ -96,7 +97,6 @@ void ClientModel::stop()
     if (m_browser) {
         m_browser->stop();
         QObject::disconnect(m_browser, nullptr, this, nullptr);
-        m_browser->onLocalNetworkBlocked = nullptr;
         m_browser->deleteLater();
         m_browser = nullptr;
     }

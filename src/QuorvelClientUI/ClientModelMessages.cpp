@@ -126,7 +126,7 @@ void ClientModel::handleError(const Message::Error &error, const DiscoveredHost 
                            host.name +
                                QStringLiteral(" didn't accept the code. Check it in "
                                               "Quorvel's settings on ") +
-                               host.name + QStringLiteral(" (This Mac → Pairing)."),
+                               host.name + QStringLiteral(" (This Computer → Pairing)."),
                            code);
         } else {
             // The host closes the link next; the closed link is retried as usual.

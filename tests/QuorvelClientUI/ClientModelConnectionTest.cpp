@@ -194,7 +194,7 @@ private slots:
                                           name +
                                               " didn't accept the code. Check it in Quorvel's "
                                               "settings on " +
-                                              name + " (This Mac → Pairing)."));
+                                              name + " (This Computer → Pairing)."));
         QVERIFY(model.isWatchingForPairingCode());
         // The watch reads the same, refused code again and again without reconnecting.
         QVERIFY(!QTest::qWaitFor([&] { return host.connectionCount > 1; }, 400));

@@ -67,13 +67,13 @@ void HostBrowser::dropBrowser()
 void HostBrowser::handleReady()
 {
     m_nextDelay = m_delays.first;
-    reportBlocked(false);
+    emit localNetworkBlocked(false);
 }
 
 void HostBrowser::handleUnreachable(const QString &reason)
 {
     qCCritical(lcHostBrowser, "Browser waiting: %s", qUtf8Printable(reason));
-    reportBlocked(true);
+    emit localNetworkBlocked(true);
     // Nothing can be seen while the daemon is away; the list comes back with it.
     m_services.clear();
     publish();
@@ -84,7 +84,7 @@ void HostBrowser::handleUnreachable(const QString &reason)
 void HostBrowser::handleClientFailed(const QString &reason)
 {
     qCCritical(lcHostBrowser, "Browser waiting: %s", qUtf8Printable(reason));
-    reportBlocked(true);
+    emit localNetworkBlocked(true);
     if (m_browsing) {
         browseAgainLater();
     }
@@ -128,13 +128,6 @@ void HostBrowser::publish(bool evenIfUnchanged)
     }
     m_hosts = std::move(hosts);
     emit hostsChanged(m_hosts);
-}
-
-void HostBrowser::reportBlocked(bool blocked)
-{
-    if (onLocalNetworkBlocked) {
-        onLocalNetworkBlocked(blocked);
-    }
 }
 
 } // namespace Quorvel

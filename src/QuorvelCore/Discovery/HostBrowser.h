@@ -9,7 +9,6 @@
 #include <QTimer>
 
 #include <chrono>
-#include <functional>
 
 namespace Quorvel {
 
@@ -40,12 +39,11 @@ public:
     // Stops browsing; no list follows. Calling it again, or before start(), does nothing more.
     void stop();
 
-    // True when the mDNS daemon cannot be reached (no daemon, or the client failed: no host can
-    // be seen), false once browsing works again.
-    std::function<void(bool)> onLocalNetworkBlocked;
-
 signals:
     void hostsChanged(const QList<Quorvel::DiscoveredHost> &hosts);
+    // True when the mDNS daemon cannot be reached (no daemon, or the client failed: no host can
+    // be seen), false once browsing works again.
+    void localNetworkBlocked(bool blocked);
 
 private:
     void startBrowsing();
@@ -58,7 +56,6 @@ private:
     void handleFound(const BrowsedService &service);
     void handleRemoved(const ServiceInstance &instance);
     void publish(bool evenIfUnchanged = false);
-    void reportBlocked(bool blocked);
 
     RetryDelays m_delays;
     std::chrono::milliseconds m_nextDelay;

@@ -76,11 +76,6 @@ std::optional<QString> KeychainTokenStore::configuredAccessGroup()
     return std::nullopt;
 }
 
-bool KeychainTokenStore::probe() const
-{
-    return false;
-}
-
 void KeychainTokenStore::read(const QString &account, QObject *context, ReadHandler onDone) const
 {
     auto *job = new QKeychain::ReadPasswordJob(m_service);

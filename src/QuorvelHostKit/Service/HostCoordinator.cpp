@@ -29,7 +29,7 @@ namespace {
 constexpr quint16 anyPort = 0;
 
 // Who acts in the log for the host's own events.
-const QString thisMac = QStringLiteral("This Mac");
+const QString thisComputer = QStringLiteral("This Computer");
 
 Deck loadDeck(std::optional<QString> &problem)
 {
@@ -213,7 +213,7 @@ void HostCoordinator::stop()
 void HostCoordinator::rotatePairingCode()
 {
     setPairingToken(HostTokenStore::createAndSave());
-    addActivity(HostActivity::make(thisMac,
+    addActivity(HostActivity::make(thisComputer,
                                    QStringLiteral("Made a new pairing code; devices pair again"),
                                    HostActivity::Outcome::info));
     setAuthenticatedClients({});
@@ -283,8 +283,6 @@ QStringList HostCoordinator::diagnosticsText() const
     diagnostics.localNetwork = caseName(m_localNetwork);
     diagnostics.connectedClientNames = connectedClientNames();
     diagnostics.pairingSetByEnvironment = HostTokenStore::isSetByEnvironment();
-    diagnostics.pairingSyncedToICloud = m_pairingSyncedToICloud;
-    diagnostics.iCloudSignedIn = iCloudSignedIn();
     diagnostics.allowDeckEditing = m_allowDeckEditing;
     diagnostics.keepsAwake = m_keepsAwake;
     diagnostics.deck = m_deck;
@@ -424,7 +422,7 @@ void HostCoordinator::handleDeckFileChanged(const QByteArray &bytes)
         const QString description = error.errorDescription();
         setDeckProblem(description);
         addActivity(HostActivity::make(
-            thisMac, QStringLiteral("The actions file was edited, but not applied"),
+            thisComputer, QStringLiteral("The actions file was edited, but not applied"),
             HostActivity::Outcome::failed, description));
         qCCritical(lcHostCoordinator, "Ignoring invalid deck.json: %s",
                    qUtf8Printable(description));
@@ -433,7 +431,7 @@ void HostCoordinator::handleDeckFileChanged(const QByteArray &bytes)
     }
     applyDeck(*deck);
     qCInfo(lcHostCoordinator, "Reloaded deck from disk");
-    addActivity(HostActivity::make(thisMac, QStringLiteral("The actions file was edited"),
+    addActivity(HostActivity::make(thisComputer, QStringLiteral("The actions file was edited"),
                                    HostActivity::Outcome::ok));
 }
 

@@ -167,7 +167,7 @@ private slots:
 
         HostBrowser browser;
         QList<bool> blocked;
-        browser.onLocalNetworkBlocked = [&](bool value) { blocked.append(value); };
+        connect(&browser, &HostBrowser::localNetworkBlocked, [&](bool value) { blocked.append(value); });
         QSignalSpy lists(&browser, &HostBrowser::hostsChanged);
         browser.start();
         QTRY_COMPARE_WITH_TIMEOUT(lastNames(lists), QStringList{"Steady"}, waitMilliseconds);
@@ -189,7 +189,7 @@ private slots:
 
         HostBrowser browser(fastRetries);
         QList<bool> blocked;
-        browser.onLocalNetworkBlocked = [&](bool value) { blocked.append(value); };
+        connect(&browser, &HostBrowser::localNetworkBlocked, [&](bool value) { blocked.append(value); });
         QSignalSpy lists(&browser, &HostBrowser::hostsChanged);
         browser.start();
         QTRY_COMPARE_WITH_TIMEOUT(lastNames(lists), QStringList{"Survivor"}, waitMilliseconds);
@@ -218,7 +218,7 @@ private slots:
         QVERIFY(Quorvel::Testing::stopSystemBus());
         HostBrowser stopped(fastRetries);
         QList<bool> blocked;
-        stopped.onLocalNetworkBlocked = [&](bool value) { blocked.append(value); };
+        connect(&stopped, &HostBrowser::localNetworkBlocked, [&](bool value) { blocked.append(value); });
         QSignalSpy lists(&stopped, &HostBrowser::hostsChanged);
         connect(&stopped, &HostBrowser::hostsChanged, &stopped, &HostBrowser::stop);
         stopped.start();

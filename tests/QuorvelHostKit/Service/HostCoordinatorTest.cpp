@@ -205,7 +205,7 @@ void HostCoordinatorTest::outsideEditReachesPairedDevice()
     QCOMPARE(coordinator->activity().first().summary,
              QStringLiteral("The actions file was edited"));
     QCOMPARE(coordinator->activity().first().outcome, HostActivity::Outcome::ok);
-    QCOMPARE(coordinator->activity().first().device, QStringLiteral("This Mac"));
+    QCOMPARE(coordinator->activity().first().device, QStringLiteral("This Computer"));
     QVERIFY(coordinator->diagnosticsText().contains("Listener: " + coordinator->listenerStatus()));
 }
 
