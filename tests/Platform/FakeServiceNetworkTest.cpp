@@ -162,7 +162,11 @@ private slots:
                            "unreachable Daemon not running", "ready"};
         QTest::newRow("client cannot reach the daemon")
             << QStringList{"client fails", "A publish Studio v=2", "browse"}
-            << QStringList{"A established Studio", "clientFailed no bus"};
+            << QStringList{"A failed no bus", "clientFailed no bus"};
+        QTest::newRow("client fails while browsing")
+            << QStringList{"A publish Studio v=2", "browse", "client fails"}
+            << QStringList{"A established Studio", "found Studio v=2", "ready",
+                           "clientFailed no bus", "A failed no bus"};
         QTest::newRow("browse refused")
             << QStringList{"browse", "A publish Studio v=2", "browsers fail"}
             << QStringList{"ready", "A established Studio", "found Studio v=2", "failed refused"};
@@ -181,6 +185,16 @@ private slots:
             fixture.run(step);
         }
         QCOMPARE(fixture.log, expected);
+    }
+
+    void browsingAnInvalidTypeFails()
+    {
+        FakeServiceNetwork network;
+        std::unique_ptr<ServiceBrowser> browser(network.makeBrowser("not a type", nullptr));
+        QSignalSpy failed(browser.get(), &ServiceBrowser::failed);
+        browser->start();
+        QVERIFY(failed.wait(waitMilliseconds));
+        QCOMPARE(failed.at(0).at(0).toString(), FakeServiceNetwork::invalidType);
     }
 
     void resolverAnswersOncePublished()

@@ -108,6 +108,26 @@ void FakeServiceNetwork::setDaemonRunning(bool running)
     }
 }
 
+void FakeServiceNetwork::setClientFailure(const std::optional<QString> &reason)
+{
+    m_clientFailure = reason;
+    if (!reason) {
+        return;
+    }
+    // Browsers first: their failure already says that every service they reported is gone.
+    for (FakeServiceBrowser *browser : live(m_browsers)) {
+        if (browser->active()) {
+            browser->lost(&ServiceBrowser::clientFailed, *reason, true);
+        }
+    }
+    for (FakeServicePublisher *publisher : live(m_publishers)) {
+        if (publisher->active()) {
+            withdraw(publisher);
+            publisher->post(&ServicePublisher::failed, *reason);
+        }
+    }
+}
+
 void FakeServiceNetwork::takeName(const QString &name)
 {
     m_takenNames.insert(name);
@@ -202,6 +222,11 @@ void FakeServiceNetwork::tellBrowser(FakeServiceBrowser *browser)
     }
     if (!m_daemonRunning) {
         browser->lost(&ServiceBrowser::unreachable, daemonGone, false);
+        return;
+    }
+    static const QRegularExpression validType(QStringLiteral("^_[A-Za-z0-9-]+\\._(tcp|udp)$"));
+    if (!validType.match(browser->type()).hasMatch()) {
+        browser->lost(&ServiceBrowser::failed, invalidType, true);
         return;
     }
     for (const ServiceDescription &service : advertised()) {

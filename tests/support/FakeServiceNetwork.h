@@ -24,6 +24,8 @@ class FakeServiceResolver;
 class FakeServiceNetwork : public QObject, public ServiceDiscovery {
     Q_OBJECT
 public:
+    // A browser for a type that is not "_name._tcp" or "_name._udp" fails with this.
+    static inline const QString invalidType = QStringLiteral("Invalid service type");
     // What a resolution gives as the host: the name ends in a dot, as some resolvers give it.
     static inline const QString hostName = QStringLiteral("quorvel-fake.local.");
     static inline const QString address = QStringLiteral("127.0.0.1");
@@ -44,8 +46,11 @@ public:
     bool daemonRunning() const { return m_daemonRunning; }
     // A name another machine holds: advertising it gives the next alternative ("Name #2").
     void takeName(const QString &name);
-    // While set, a browser that starts fails for good (clientFailed) with this reason.
-    void setClientFailure(const std::optional<QString> &reason) { m_clientFailure = reason; }
+    // While set, no client reaches the mDNS service (as without a system bus): every browser
+    // fails for good (clientFailed) and every advertisement fails (failed) with this reason, and
+    // so does each one started meanwhile. Cleared, nothing comes back by itself: browsers and
+    // publishers start again.
+    void setClientFailure(const std::optional<QString> &reason);
     // Every browser that is browsing fails (failed) with `reason`.
     void failBrowsers(const QString &reason);
 

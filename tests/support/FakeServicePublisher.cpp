@@ -39,6 +39,10 @@ void FakeServicePublisher::republish()
     ++m_generation;
     m_network.withdraw(this);
     m_currentName = m_wanted.name;
+    if (const std::optional<QString> failure = m_network.clientFailure()) {
+        post(&ServicePublisher::failed, *failure);
+        return;
+    }
     if (!m_network.daemonRunning()) {
         post(&ServicePublisher::failed, FakeServiceNetwork::daemonGone);
         return;
