@@ -1,6 +1,7 @@
 #include "QuorvelHostKit/Service/HostCoordinator.h"
 
 #include "QuorvelCore/Model/Message.h"
+#include "QuorvelCore/ObservedField.h"
 #include "QuorvelCore/Model/ServiceType.h"
 #include "QuorvelHostKit/Execution/AppControls.h"
 #include "QuorvelHostKit/Execution/StateMonitor.h"
@@ -216,23 +217,17 @@ void HostCoordinator::rotatePairingCode()
     addActivity(HostActivity::make(thisComputer,
                                    QStringLiteral("Made a new pairing code; devices pair again"),
                                    HostActivity::Outcome::info));
-    setAuthenticatedClients({});
-    setLocalEditors({});
-    setPendingNonces({});
-    setConnectedClients({});
+    setClients({});
     setPairingSyncedToICloud(HostTokenStore::publish(m_pairingToken, m_hostID, m_hostName));
     m_server->restart(m_pairingToken);
 }
 
 void HostCoordinator::setAllowDeckEditing(bool allowed)
 {
-    if (m_allowDeckEditing != allowed) {
-        m_allowDeckEditing = allowed;
-        emit allowDeckEditingChanged();
-    }
+    assignObserved(this, m_allowDeckEditing, allowed, &HostCoordinator::allowDeckEditingChanged);
     HostSettings::store(allowDeckEditingKey, allowed);
     qCInfo(lcHostCoordinator, "Deck editing from other devices: %s", allowed ? "allowed" : "off");
-    for (const QUuid &client : std::as_const(m_authenticatedClients)) {
+    for (const QUuid &client : m_clients.authenticated()) {
         m_server->send(Message(hostInfo(client)), client);
     }
     writeStatusFile();
@@ -240,10 +235,7 @@ void HostCoordinator::setAllowDeckEditing(bool allowed)
 
 void HostCoordinator::setKeepsAwake(bool keepAwake)
 {
-    if (m_keepsAwake != keepAwake) {
-        m_keepsAwake = keepAwake;
-        emit keepsAwakeChanged();
-    }
+    assignObserved(this, m_keepsAwake, keepAwake, &HostCoordinator::keepsAwakeChanged);
     HostSettings::store(keepsAwakeKey, keepAwake);
     if (m_running) {
         m_sleepPreventer.setActive(keepAwake);
@@ -265,7 +257,7 @@ std::optional<quint16> HostCoordinator::port() const
 
 QStringList HostCoordinator::connectedClientNames() const
 {
-    QStringList names = m_connectedClients.values();
+    QStringList names = m_clients.names().values();
     names.sort();
     return names;
 }
@@ -303,7 +295,7 @@ void HostCoordinator::addActivity(const HostActivity &entry)
 HostInfo HostCoordinator::hostInfo(const QUuid &client) const
 {
     return HostInfo{m_hostName, applicationVersion(),
-                    m_allowDeckEditing || m_localEditors.contains(client)};
+                    m_allowDeckEditing || m_clients.isLocalEditor(client)};
 }
 
 void HostCoordinator::applyDeck(const Deck &deck)
@@ -342,7 +334,7 @@ void HostCoordinator::writeStatusFile()
     status.port = m_server->listeningPort();
     status.listener = m_listenerStatus;
     status.localNetwork = rawValue(m_localNetwork);
-    status.clients = int(m_authenticatedClients.size());
+    status.clients = int(m_clients.authenticated().size());
     status.pairingInKeychainGroup = m_pairingSyncedToICloud;
     status.iCloudSignedIn = iCloudSignedIn();
     status.deckEditingAllowed = HostSettings::stored(allowDeckEditingKey);
@@ -384,7 +376,7 @@ void HostCoordinator::handleLocalNetworkStatus(LocalNetworkMonitor::Status statu
 void HostCoordinator::handleLocalNetworkRecheck(qint64 attempt)
 {
     const bool restartDue = attempt % listenerRestartEvery == 0;
-    if (recheckStep(attempt, m_authenticatedClients.size()) == RecheckStep::restartListener) {
+    if (recheckStep(attempt, m_clients.authenticated().size()) == RecheckStep::restartListener) {
         qCInfo(lcHostCoordinator, "Still not discoverable; restarting listener (attempt %lld)",
                attempt);
         m_server->restart(m_pairingToken);
@@ -437,114 +429,60 @@ void HostCoordinator::handleDeckFileChanged(const QByteArray &bytes)
 
 void HostCoordinator::setDeck(const Deck &deck)
 {
-    if (!(m_deck == deck)) {
-        m_deck = deck;
-        emit deckChanged();
-    }
+    assignObserved(this, m_deck, deck, &HostCoordinator::deckChanged);
 }
 
 void HostCoordinator::setListenerStatus(const QString &status)
 {
-    if (m_listenerStatus != status) {
-        m_listenerStatus = status;
-        emit listenerStatusChanged();
-    }
-}
-
-void HostCoordinator::setConnectedClients(const QHash<QUuid, QString> &clients)
-{
-    if (m_connectedClients != clients) {
-        m_connectedClients = clients;
-        emit connectedClientsChanged();
-    }
+    assignObserved(this, m_listenerStatus, status, &HostCoordinator::listenerStatusChanged);
 }
 
 void HostCoordinator::setLatestStates(const QHash<QString, ControlState> &states)
 {
-    if (m_latestStates != states) {
-        m_latestStates = states;
-        emit latestStatesChanged();
-    }
+    assignObserved(this, m_latestStates, states, &HostCoordinator::latestStatesChanged);
 }
 
 void HostCoordinator::setLastLog(const QString &log)
 {
-    if (m_lastLog != log) {
-        m_lastLog = log;
-        emit lastLogChanged();
-    }
+    assignObserved(this, m_lastLog, log, &HostCoordinator::lastLogChanged);
 }
 
 void HostCoordinator::setPairingToken(const PairingToken &token)
 {
-    if (!(m_pairingToken == token)) {
-        m_pairingToken = token;
-        emit pairingTokenChanged();
-    }
+    assignObserved(this, m_pairingToken, token, &HostCoordinator::pairingTokenChanged);
 }
 
 void HostCoordinator::setPairingSyncedToICloud(bool synced)
 {
-    if (m_pairingSyncedToICloud != synced) {
-        m_pairingSyncedToICloud = synced;
-        emit pairingSyncedToICloudChanged();
-    }
+    assignObserved(this, m_pairingSyncedToICloud, synced, &HostCoordinator::pairingSyncedToICloudChanged);
 }
 
 void HostCoordinator::setLocalNetwork(LocalNetworkMonitor::Status status)
 {
-    if (m_localNetwork != status) {
-        m_localNetwork = status;
-        emit localNetworkChanged();
-    }
+    assignObserved(this, m_localNetwork, status, &HostCoordinator::localNetworkChanged);
 }
 
 void HostCoordinator::setDeckProblem(const std::optional<QString> &problem)
 {
-    if (m_deckProblem != problem) {
-        m_deckProblem = problem;
-        emit deckProblemChanged();
-    }
+    assignObserved(this, m_deckProblem, problem, &HostCoordinator::deckProblemChanged);
 }
 
 void HostCoordinator::setRunning(bool running)
 {
-    if (m_running != running) {
-        m_running = running;
-        emit runningChanged();
-    }
+    assignObserved(this, m_running, running, &HostCoordinator::runningChanged);
 }
 
-void HostCoordinator::setPendingNonces(const QHash<QUuid, QString> &nonces)
+void HostCoordinator::setClients(const HostClientTable &clients)
 {
-    if (m_pendingNonces != nonces) {
-        m_pendingNonces = nonces;
+    const HostClientTable before = std::exchange(m_clients, clients);
+    if (before.pendingNonces() != clients.pendingNonces())
         emit pendingNoncesChanged();
-    }
-}
-
-void HostCoordinator::setAuthenticatedClients(const QSet<QUuid> &clients)
-{
-    if (m_authenticatedClients != clients) {
-        m_authenticatedClients = clients;
+    if (before.authenticated() != clients.authenticated())
         emit authenticatedClientsChanged();
-    }
-}
-
-void HostCoordinator::setLocalEditors(const QSet<QUuid> &clients)
-{
-    if (m_localEditors != clients) {
-        m_localEditors = clients;
+    if (before.localEditors() != clients.localEditors())
         emit localEditorsChanged();
-    }
-}
-
-void HostCoordinator::setRunningControls(const QSet<QString> &controls)
-{
-    if (m_runningControls != controls) {
-        m_runningControls = controls;
-        emit runningControlsChanged();
-    }
+    if (before.names() != clients.names())
+        emit connectedClientsChanged();
 }
 
 } // namespace Quorvel

@@ -11,6 +11,7 @@
 #include "QuorvelCore/Model/PairingToken.h"
 #include "QuorvelHostKit/Service/DeckWatcher.h"
 #include "QuorvelHostKit/Service/HostActivity.h"
+#include "QuorvelHostKit/Service/HostClientTable.h"
 #include "QuorvelHostKit/Service/SleepPreventer.h"
 
 #include <QHash>
@@ -105,7 +106,7 @@ public:
 
     const Deck &deck() const { return m_deck; }
     const QString &listenerStatus() const { return m_listenerStatus; }
-    const QHash<QUuid, QString> &connectedClients() const { return m_connectedClients; }
+    const QHash<QUuid, QString> &connectedClients() const { return m_clients.names(); }
     const QHash<QString, ControlState> &latestStates() const { return m_latestStates; }
     const QString &lastLog() const { return m_lastLog; }
     // Newest first.
@@ -123,9 +124,11 @@ public:
     LocalNetworkMonitor *localNetworkMonitor() const { return m_localNetworkMonitor.get(); }
     const QString &hostID() const { return m_hostID; }
     const QString &hostName() const { return m_hostName; }
-    const QHash<QUuid, QString> &pendingNonces() const { return m_pendingNonces; }
-    const QSet<QUuid> &authenticatedClients() const { return m_authenticatedClients; }
-    const QSet<QUuid> &localEditors() const { return m_localEditors; }
+    // The table of connected clients, and its parts as the views observe them.
+    const HostClientTable &clients() const { return m_clients; }
+    const QHash<QUuid, QString> &pendingNonces() const { return m_clients.pendingNonces(); }
+    const QSet<QUuid> &authenticatedClients() const { return m_clients.authenticated(); }
+    const QSet<QUuid> &localEditors() const { return m_clients.localEditors(); }
     const QSet<QString> &runningControls() const { return m_runningControls; }
     // Never stored or shown: this computer's own deck editor proves it in its hello.
     const PairingToken &editorKey() const { return m_editorKey; }
@@ -216,7 +219,6 @@ private:
 
     void setDeck(const Deck &deck);
     void setListenerStatus(const QString &status);
-    void setConnectedClients(const QHash<QUuid, QString> &clients);
     void setLatestStates(const QHash<QString, ControlState> &states);
     void setLastLog(const QString &log);
     void setPairingToken(const PairingToken &token);
@@ -224,17 +226,14 @@ private:
     void setLocalNetwork(LocalNetworkMonitor::Status status);
     void setDeckProblem(const std::optional<QString> &problem);
     void setRunning(bool running);
-    void setPendingNonces(const QHash<QUuid, QString> &nonces);
-    void setAuthenticatedClients(const QSet<QUuid> &clients);
-    void setLocalEditors(const QSet<QUuid> &clients);
-    void setRunningControls(const QSet<QString> &controls);
+    // Takes the new table and notifies each part that changed.
+    void setClients(const HostClientTable &clients);
 
     Options m_options;
     // Before the deck: loading the deck may report a problem with the file.
     std::optional<QString> m_deckProblem;
     Deck m_deck;
     QString m_listenerStatus;
-    QHash<QUuid, QString> m_connectedClients;
     QHash<QString, ControlState> m_latestStates;
     QString m_lastLog;
     QList<HostActivity> m_activity;
@@ -249,9 +248,7 @@ private:
     std::unique_ptr<LocalNetworkMonitor> m_localNetworkMonitor;
     QString m_hostID;
     QString m_hostName;
-    QHash<QUuid, QString> m_pendingNonces;
-    QSet<QUuid> m_authenticatedClients;
-    QSet<QUuid> m_localEditors;
+    HostClientTable m_clients;
     QSet<QString> m_runningControls;
     // Tested actions being run now; they count against the same limit as the controls.
     int m_runningTests = 0;
