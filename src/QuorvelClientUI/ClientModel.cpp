@@ -1,9 +1,9 @@
 #include "QuorvelClientUI/ClientModel.h"
 
+#include "Platform/Discovery/ServiceDiscovery.h"
 #include "QuorvelClientUI/ClientSettings.h"
 #include "QuorvelClientUI/ClientUILogging.h"
 #include "QuorvelClientUI/NetworkPathMonitor.h"
-#include "Platform/Discovery/ServiceDiscovery.h"
 #include "QuorvelCore/Discovery/HostBrowser.h"
 
 #include <QUuid>
@@ -22,9 +22,8 @@ ClientModel::ClientModel(QString clientName, KeychainTokenStore tokens, bool per
                   timings, parent)
 {}
 
-ClientModel::ClientModel(ServiceDiscovery &discovery, QString clientName,
-                         KeychainTokenStore tokens, bool persistent, ClientTimings timings,
-                         QObject *parent)
+ClientModel::ClientModel(ServiceDiscovery &discovery, QString clientName, KeychainTokenStore tokens,
+                         bool persistent, ClientTimings timings, QObject *parent)
     : QObject(parent), m_clientName(std::move(clientName)), m_tokens(std::move(tokens)),
       m_persistent(persistent), m_timings(timings), m_discovery(discovery)
 {

@@ -198,8 +198,8 @@ void ClientModel::waitUntilConnected(std::chrono::milliseconds timeout, QObject 
                                      std::function<void(bool)> onDone)
 {
     start();
-    auto *wait = new ConnectionWait([this] { return isConnected() && m_deck.has_value(); },
-                                    timeout, context, std::move(onDone), this);
+    auto *wait = new ConnectionWait([this] { return isConnected() && m_deck.has_value(); }, timeout,
+                                    context, std::move(onDone), this);
     QObject::connect(this, &ClientModel::statusChanged, wait, &ConnectionWait::recheck);
     QObject::connect(this, &ClientModel::deckChanged, wait, &ConnectionWait::recheck);
     wait->begin();

@@ -44,26 +44,22 @@ public:
         for (const QString &label : {QStringLiteral("A"), QStringLiteral("B")}) {
             ServicePublisher *publisher = network.makePublisher(&owner);
             publishers[label] = publisher;
-            QObject::connect(publisher, &ServicePublisher::established, &owner,
-                             [this, label](const QString &name) {
-                                 log.append(label + " established " + name);
-                             });
-            QObject::connect(publisher, &ServicePublisher::failed, &owner,
-                             [this, label](const QString &reason) {
-                                 log.append(label + " failed " + reason);
-                             });
+            QObject::connect(
+                publisher, &ServicePublisher::established, &owner,
+                [this, label](const QString &name) { log.append(label + " established " + name); });
+            QObject::connect(
+                publisher, &ServicePublisher::failed, &owner,
+                [this, label](const QString &reason) { log.append(label + " failed " + reason); });
         }
         browser = network.makeBrowser(type, &owner);
         QObject::connect(browser, &ServiceBrowser::ready, &owner, [this] { log.append("ready"); });
-        QObject::connect(browser, &ServiceBrowser::serviceFound, &owner,
-                         [this](const BrowsedService &service) {
-                             log.append("found " + service.instance.name + ' ' +
-                                        txtText(service.txt));
-                         });
-        QObject::connect(browser, &ServiceBrowser::serviceRemoved, &owner,
-                         [this](const ServiceInstance &instance) {
-                             log.append("removed " + instance.name);
-                         });
+        QObject::connect(
+            browser, &ServiceBrowser::serviceFound, &owner, [this](const BrowsedService &service) {
+                log.append("found " + service.instance.name + ' ' + txtText(service.txt));
+            });
+        QObject::connect(
+            browser, &ServiceBrowser::serviceRemoved, &owner,
+            [this](const ServiceInstance &instance) { log.append("removed " + instance.name); });
         QObject::connect(browser, &ServiceBrowser::unreachable, &owner,
                          [this](const QString &reason) { log.append("unreachable " + reason); });
         QObject::connect(browser, &ServiceBrowser::failed, &owner,
@@ -125,20 +121,19 @@ private slots:
         QTest::newRow("seen while browsing")
             << QStringList{"browse", "A publish Studio v=2"}
             << QStringList{"ready", "A established Studio", "found Studio v=2"};
-        QTest::newRow("removed")
-            << QStringList{"browse", "A publish Studio v=2", "A stop"}
-            << QStringList{"ready", "A established Studio", "found Studio v=2", "removed Studio"};
+        QTest::newRow("removed") << QStringList{"browse", "A publish Studio v=2", "A stop"}
+                                 << QStringList{"ready", "A established Studio", "found Studio v=2",
+                                                "removed Studio"};
         QTest::newRow("updated TXT")
             << QStringList{"browse", "A publish Studio v=2", "A publish Studio v=3"}
-            << QStringList{"ready", "A established Studio", "found Studio v=2",
-                           "found Studio v=3"};
+            << QStringList{"ready", "A established Studio", "found Studio v=2", "found Studio v=3"};
         QTest::newRow("name held by another machine")
             << QStringList{"take Studio", "browse", "A publish Studio v=2"}
             << QStringList{"ready", "A established Studio #2", "found Studio #2 v=2"};
         QTest::newRow("two publishers, one name")
             << QStringList{"A publish Studio v=2", "B publish Studio v=2", "browse"}
-            << QStringList{"A established Studio", "B established Studio #2",
-                           "found Studio v=2", "found Studio #2 v=2", "ready"};
+            << QStringList{"A established Studio", "B established Studio #2", "found Studio v=2",
+                           "found Studio #2 v=2", "ready"};
         QTest::newRow("collision counts on")
             << QStringList{"take Studio", "take Studio #2", "A publish Studio v=2"}
             << QStringList{"A established Studio #3"};
@@ -172,8 +167,8 @@ private slots:
             << QStringList{"ready", "A established Studio", "found Studio v=2", "failed refused"};
         QTest::newRow("browse again after a refusal")
             << QStringList{"A publish Studio v=2", "browse", "browsers fail", "browse"}
-            << QStringList{"A established Studio", "found Studio v=2", "ready", "failed refused",
-                           "found Studio v=2", "ready"};
+            << QStringList{"A established Studio", "found Studio v=2", "ready",
+                           "failed refused",       "found Studio v=2", "ready"};
     }
 
     void reportsAsTheSystemWould()
@@ -210,9 +205,10 @@ private slots:
         publisher->publish({QStringLiteral("Studio"), type, {}, port, {{"id", "H1"}}});
         QVERIFY(finished.wait(waitMilliseconds));
         const auto result = finished.at(0).at(0).value<std::optional<ResolvedService>>();
-        QCOMPARE(result, std::optional<ResolvedService>(ResolvedService{
-                             FakeServiceNetwork::hostName, FakeServiceNetwork::address, port,
-                             {{"id", "H1"}}}));
+        QCOMPARE(
+            result,
+            std::optional<ResolvedService>(ResolvedService{
+                FakeServiceNetwork::hostName, FakeServiceNetwork::address, port, {{"id", "H1"}}}));
     }
 
     void resolverGivesNothingAtItsTimeOutWhileTheDaemonIsGone()

@@ -59,8 +59,8 @@ Control flagSwitch(const QString &id, const QString &flag)
     return control;
 }
 
-// A coordinator on loopback, advertised on the in-process network, that can be turned off and on again
-// as a user does: its data folder, and with it the host id, outlives each run. The deck comes
+// A coordinator on loopback, advertised on the in-process network, that can be turned off and on
+// again as a user does: its data folder, and with it the host id, outlives each run. The deck comes
 // from a deck file of its own; the code from the environment until the host rotates it.
 class RealHost {
 public:
@@ -189,7 +189,8 @@ private slots:
         QVERIFY(host.isListening());
         const QString hostID = host.coordinator().hostID();
 
-        ClientModel model(network, QStringLiteral("Remote"), KeychainTokenStore(), true, fastTimings());
+        ClientModel model(network, QStringLiteral("Remote"), KeychainTokenStore(), true,
+                          fastTimings());
         model.start();
         QTRY_VERIFY_WITH_TIMEOUT(listed(model, hostID).has_value(), discoveryLimitMs);
         const DiscoveredHost found = *listed(model, hostID);
@@ -258,7 +259,8 @@ private slots:
         const QString hostID = host.coordinator().hostID();
         QVERIFY(Keyring().save(code, hostID));
 
-        ClientModel model(network, QStringLiteral("Remote"), KeychainTokenStore(), true, fastTimings());
+        ClientModel model(network, QStringLiteral("Remote"), KeychainTokenStore(), true,
+                          fastTimings());
         model.start();
         QTRY_VERIFY_WITH_TIMEOUT(model.isConnected(), discoveryLimitMs);
         QCOMPARE(model.deck(), std::optional<Deck>(before));
@@ -294,7 +296,8 @@ private slots:
         const QString hostID = host.coordinator().hostID();
         QVERIFY(Keyring().save(code, hostID));
 
-        ClientModel model(network, QStringLiteral("Remote"), KeychainTokenStore(), true, fastTimings());
+        ClientModel model(network, QStringLiteral("Remote"), KeychainTokenStore(), true,
+                          fastTimings());
         model.start();
         QTRY_VERIFY_WITH_TIMEOUT(model.isConnected(), discoveryLimitMs);
         const DiscoveredHost found = *model.status().host();

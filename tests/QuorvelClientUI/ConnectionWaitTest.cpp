@@ -60,8 +60,7 @@ private slots:
         Answers ready;
         (new ConnectionWait([] { return false; }, 0ms, &context, notReady.handler(), &owner))
             ->begin();
-        (new ConnectionWait([] { return true; }, 0ms, &context, ready.handler(), &owner))
-            ->begin();
+        (new ConnectionWait([] { return true; }, 0ms, &context, ready.handler(), &owner))->begin();
         // Never inside the call itself: the answer comes from the event loop.
         QVERIFY(notReady.values.isEmpty() && ready.values.isEmpty());
         QTRY_COMPARE(notReady.values, QList<bool>{false});
@@ -87,8 +86,7 @@ private slots:
         auto owner = std::make_unique<QObject>();
         QObject context;
         Answers answers;
-        (new ConnectionWait([] { return false; }, 60s, &context, answers.handler(),
-                            owner.get()))
+        (new ConnectionWait([] { return false; }, 60s, &context, answers.handler(), owner.get()))
             ->begin();
         owner.reset();
         QTRY_COMPARE(answers.values, QList<bool>{false});
@@ -99,8 +97,7 @@ private slots:
         QObject owner;
         auto context = std::make_unique<QObject>();
         Answers answers;
-        (new ConnectionWait([] { return true; }, 60s, context.get(), answers.handler(),
-                            &owner))
+        (new ConnectionWait([] { return true; }, 60s, context.get(), answers.handler(), &owner))
             ->begin();
         context.reset();
         QVERIFY(!QTest::qWaitFor([&] { return !answers.values.isEmpty(); }, 50));

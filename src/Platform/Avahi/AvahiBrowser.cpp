@@ -24,7 +24,8 @@ ServiceInstance instanceOf(AvahiIfIndex interface, AvahiProtocol protocol, const
 
 } // namespace
 
-AvahiBrowser::AvahiBrowser(const QString &type, QObject *parent) : ServiceBrowser(parent), m_type(type)
+AvahiBrowser::AvahiBrowser(const QString &type, QObject *parent)
+    : ServiceBrowser(parent), m_type(type)
 {
     connect(&m_session, &AvahiSession::stateChanged, this, &AvahiBrowser::handleSessionState);
 }

@@ -196,7 +196,8 @@ void AvahiPublisher::fail(const QString &reason)
     post(&ServicePublisher::failed, reason);
 }
 
-void AvahiPublisher::post(void (ServicePublisher::*signal)(const QString &), const QString &argument)
+void AvahiPublisher::post(void (ServicePublisher::*signal)(const QString &),
+                          const QString &argument)
 {
     const quint64 generation = m_generation;
     QMetaObject::invokeMethod(

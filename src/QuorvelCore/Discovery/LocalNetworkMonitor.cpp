@@ -22,8 +22,7 @@ LocalNetworkMonitor::LocalNetworkMonitor(const QString &serviceType, const QStri
 {}
 
 LocalNetworkMonitor::LocalNetworkMonitor(ServiceDiscovery &discovery, const QString &serviceType,
-                                         const QString &ownHostID, Timings timings,
-                                         QObject *parent)
+                                         const QString &ownHostID, Timings timings, QObject *parent)
     : QObject(parent), m_serviceType(serviceType), m_ownHostID(ownHostID), m_timings(timings),
       m_discovery(discovery)
 {
@@ -68,7 +67,8 @@ void LocalNetworkMonitor::startBrowsing()
     m_browser = m_discovery.makeBrowser(m_serviceType, this);
     connect(m_browser, &ServiceBrowser::ready, this, &LocalNetworkMonitor::handleReady);
     connect(m_browser, &ServiceBrowser::unreachable, this, &LocalNetworkMonitor::handleUnreachable);
-    connect(m_browser, &ServiceBrowser::clientFailed, this, &LocalNetworkMonitor::handleClientFailed);
+    connect(m_browser, &ServiceBrowser::clientFailed, this,
+            &LocalNetworkMonitor::handleClientFailed);
     connect(m_browser, &ServiceBrowser::failed, this, &LocalNetworkMonitor::handleFailed);
     connect(m_browser, &ServiceBrowser::serviceFound, this, &LocalNetworkMonitor::handleFound);
     connect(m_browser, &ServiceBrowser::serviceRemoved, this, &LocalNetworkMonitor::handleRemoved);

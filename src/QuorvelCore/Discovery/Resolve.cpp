@@ -12,8 +12,8 @@ QString removingFinalDot(const QString &host)
 }
 
 ServiceResolver *resolve(ServiceDiscovery &discovery, const QString &name, const QString &type,
-                         const QString &domain, std::chrono::milliseconds timeout,
-                         QObject *context, std::function<void(std::optional<ResolvedHost>)> done)
+                         const QString &domain, std::chrono::milliseconds timeout, QObject *context,
+                         std::function<void(std::optional<ResolvedHost>)> done)
 {
     // Owned by the context, so that the resolution ends, unanswered, when the context goes.
     ServiceResolver *resolver = discovery.makeResolver(context);

@@ -36,7 +36,7 @@ QString removingFinalDot(const QString &host);
 // `timeout` passes. The resolver returned belongs to `context` and deletes itself once done;
 // deleting it (or `context`) first ends the resolution with no call.
 ServiceResolver *resolve(ServiceDiscovery &discovery, const QString &name, const QString &type,
-                         const QString &domain, std::chrono::milliseconds timeout,
-                         QObject *context, std::function<void(std::optional<ResolvedHost>)> done);
+                         const QString &domain, std::chrono::milliseconds timeout, QObject *context,
+                         std::function<void(std::optional<ResolvedHost>)> done);
 
 } // namespace Quorvel

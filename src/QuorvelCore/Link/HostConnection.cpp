@@ -120,15 +120,13 @@ void HostConnection::report(const Event &event)
 void HostConnection::resolve(std::chrono::milliseconds timeout, Resolution stage)
 {
     const auto &service = std::get<ServiceEndpoint>(m_endpoint);
-    m_resolver = Quorvel::resolve(
-        m_discovery, service.name, service.type, service.domain, timeout, this,
-        [this, stage](const std::optional<ResolvedHost> &result) {
-            handleResolution(result, stage);
-        });
+    m_resolver = Quorvel::resolve(m_discovery, service.name, service.type, service.domain, timeout,
+                                  this, [this, stage](const std::optional<ResolvedHost> &result) {
+                                      handleResolution(result, stage);
+                                  });
 }
 
-void HostConnection::handleResolution(const std::optional<ResolvedHost> &result,
-                                      Resolution stage)
+void HostConnection::handleResolution(const std::optional<ResolvedHost> &result, Resolution stage)
 {
     if (!m_streaming)
         return;

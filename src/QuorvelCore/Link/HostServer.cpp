@@ -266,7 +266,8 @@ void HostServer::accept(LinkListener *listener, qintptr descriptor)
                          Connection{Client{id, endpointText(*socket), std::nullopt}, socket, {}});
     // Precise: a coarse timer of this length may fire up to 5 % early, and the limit is a promise
     // to the device that it gets the whole time.
-    QTimer::singleShot(handshakeTimeout, Qt::PreciseTimer, this, [this, id] { checkHandshake(id); });
+    QTimer::singleShot(handshakeTimeout, Qt::PreciseTimer, this,
+                       [this, id] { checkHandshake(id); });
 
     // These hold until the WebSocket upgrade is done; from then on the receive loop watches.
     connect(socket, &QSslSocket::encrypted, this,

@@ -1,8 +1,8 @@
 #include "QuorvelHostKit/Service/HostCoordinator.h"
 
 #include "QuorvelCore/Model/Message.h"
-#include "QuorvelCore/ObservedField.h"
 #include "QuorvelCore/Model/ServiceType.h"
+#include "QuorvelCore/ObservedField.h"
 #include "QuorvelHostKit/Execution/AppControls.h"
 #include "QuorvelHostKit/Execution/StateMonitor.h"
 #include "QuorvelHostKit/Execution/SystemExecutor.h"
@@ -136,9 +136,8 @@ void HostCoordinator::start()
     m_sleepPreventer.setActive(m_keepsAwake);
     setPairingSyncedToICloud(HostTokenStore::publish(m_pairingToken, m_hostID, m_hostName));
 
-    m_localNetworkMonitor =
-        std::make_unique<LocalNetworkMonitor>(*m_options.discovery, serviceType, m_hostID,
-                                              m_options.localNetwork);
+    m_localNetworkMonitor = std::make_unique<LocalNetworkMonitor>(*m_options.discovery, serviceType,
+                                                                  m_hostID, m_options.localNetwork);
     const QPointer<HostCoordinator> self(this);
     m_localNetworkMonitor->onStatusChange = [self](LocalNetworkMonitor::Status status) {
         if (self) {
@@ -454,7 +453,8 @@ void HostCoordinator::setPairingToken(const PairingToken &token)
 
 void HostCoordinator::setPairingSyncedToICloud(bool synced)
 {
-    assignObserved(this, m_pairingSyncedToICloud, synced, &HostCoordinator::pairingSyncedToICloudChanged);
+    assignObserved(this, m_pairingSyncedToICloud, synced,
+                   &HostCoordinator::pairingSyncedToICloudChanged);
 }
 
 void HostCoordinator::setLocalNetwork(LocalNetworkMonitor::Status status)

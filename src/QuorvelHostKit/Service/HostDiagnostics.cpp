@@ -56,9 +56,9 @@ QStringList HostDiagnostics::lines(const QLocale &locale) const
     names.sort();
     result.append(QStringLiteral("Connected devices: ") +
                   (names.isEmpty() ? QStringLiteral("none") : names.join(QStringLiteral(", "))));
-    result.append(QStringLiteral("Pairing code: ") +
-                  (pairingSetByEnvironment ? QStringLiteral("set by QUORVEL_TOKEN")
-                                           : QStringLiteral("saved")));
+    result.append(QStringLiteral("Pairing code: ") + (pairingSetByEnvironment
+                                                          ? QStringLiteral("set by QUORVEL_TOKEN")
+                                                          : QStringLiteral("saved")));
     result.append(QStringLiteral("Editing from other devices: ") +
                   (allowDeckEditing ? QStringLiteral("allowed") : QStringLiteral("off")));
     result.append(QStringLiteral("Keep awake: ") +

@@ -1,6 +1,6 @@
+#include "QuorvelCore/Discovery/HostBrowser.h"
 #include "FakeServiceNetwork.h"
 #include "Platform/Discovery/ServicePublisher.h"
-#include "QuorvelCore/Discovery/HostBrowser.h"
 #include "QuorvelCore/Model/ServiceType.h"
 
 #include <QSignalSpy>
@@ -9,12 +9,12 @@
 #include <memory>
 
 using namespace std::chrono_literals;
-using Quorvel::ServicePublisher;
-using Quorvel::Testing::FakeServiceNetwork;
 using Quorvel::DiscoveredHost;
 using Quorvel::HostBrowser;
 using Quorvel::ServiceDescription;
+using Quorvel::ServicePublisher;
 using Quorvel::TxtRecord;
+using Quorvel::Testing::FakeServiceNetwork;
 
 namespace {
 
@@ -171,7 +171,8 @@ private slots:
 
         HostBrowser browser(*network, {});
         QList<bool> blocked;
-        connect(&browser, &HostBrowser::localNetworkBlocked, [&](bool value) { blocked.append(value); });
+        connect(&browser, &HostBrowser::localNetworkBlocked,
+                [&](bool value) { blocked.append(value); });
         QSignalSpy lists(&browser, &HostBrowser::hostsChanged);
         browser.start();
         QTRY_COMPARE_WITH_TIMEOUT(lastNames(lists), QStringList{"Steady"}, waitMilliseconds);
@@ -193,7 +194,8 @@ private slots:
 
         HostBrowser browser(*network, fastRetries);
         QList<bool> blocked;
-        connect(&browser, &HostBrowser::localNetworkBlocked, [&](bool value) { blocked.append(value); });
+        connect(&browser, &HostBrowser::localNetworkBlocked,
+                [&](bool value) { blocked.append(value); });
         QSignalSpy lists(&browser, &HostBrowser::hostsChanged);
         browser.start();
         QTRY_COMPARE_WITH_TIMEOUT(lastNames(lists), QStringList{"Survivor"}, waitMilliseconds);
@@ -222,7 +224,8 @@ private slots:
         network->setClientFailure(noBus);
         HostBrowser stopped(*network, fastRetries);
         QList<bool> blocked;
-        connect(&stopped, &HostBrowser::localNetworkBlocked, [&](bool value) { blocked.append(value); });
+        connect(&stopped, &HostBrowser::localNetworkBlocked,
+                [&](bool value) { blocked.append(value); });
         QSignalSpy lists(&stopped, &HostBrowser::hostsChanged);
         connect(&stopped, &HostBrowser::hostsChanged, &stopped, &HostBrowser::stop);
         stopped.start();

@@ -1,5 +1,5 @@
-#include "QuorvelCore/Discovery/DiscoveredHost.h"
 #include "QuorvelCore/Discovery/HostListing.h"
+#include "QuorvelCore/Discovery/DiscoveredHost.h"
 #include "QuorvelCore/Discovery/Resolve.h"
 #include "QuorvelCore/Discovery/RetryDelay.h"
 

@@ -1,6 +1,6 @@
+#include "QuorvelCore/Discovery/LocalNetworkMonitor.h"
 #include "FakeServiceNetwork.h"
 #include "Platform/Discovery/ServicePublisher.h"
-#include "QuorvelCore/Discovery/LocalNetworkMonitor.h"
 #include "QuorvelCore/Model/ServiceType.h"
 
 #include <QSignalSpy>
@@ -10,10 +10,10 @@
 #include <memory>
 
 using namespace std::chrono_literals;
-using Quorvel::ServicePublisher;
-using Quorvel::Testing::FakeServiceNetwork;
 using Quorvel::LocalNetworkMonitor;
 using Quorvel::ServiceDescription;
+using Quorvel::ServicePublisher;
+using Quorvel::Testing::FakeServiceNetwork;
 using Status = Quorvel::LocalNetworkMonitor::Status;
 
 namespace {

@@ -1,6 +1,6 @@
+#include "QuorvelCore/Discovery/Resolve.h"
 #include "FakeServiceNetwork.h"
 #include "Platform/Discovery/ServicePublisher.h"
-#include "QuorvelCore/Discovery/Resolve.h"
 #include "QuorvelCore/Model/ServiceType.h"
 
 #include <QElapsedTimer>
@@ -35,7 +35,8 @@ private slots:
         FakeServiceNetwork network;
         std::unique_ptr<ServicePublisher> publisher(network.makePublisher(nullptr));
         QSignalSpy established(publisher.get(), &ServicePublisher::established);
-        publisher->publish({QStringLiteral("Studio"), Quorvel::serviceType, {}, 4711, {{"v", "2"}}});
+        publisher->publish(
+            {QStringLiteral("Studio"), Quorvel::serviceType, {}, 4711, {{"v", "2"}}});
         QVERIFY(established.wait(waitMilliseconds));
 
         Outcome outcome;
@@ -78,8 +79,8 @@ private slots:
         context.reset();
         // A second resolution of the same length ends after the first would have.
         bool secondDone = false;
-        Quorvel::resolve(network, QStringLiteral("Nobody"), Quorvel::serviceType, {}, 100ms,
-                         &later, [&](std::optional<ResolvedHost>) { secondDone = true; });
+        Quorvel::resolve(network, QStringLiteral("Nobody"), Quorvel::serviceType, {}, 100ms, &later,
+                         [&](std::optional<ResolvedHost>) { secondDone = true; });
         QTRY_VERIFY_WITH_TIMEOUT(secondDone, waitMilliseconds);
         QCOMPARE(outcome.calls, 0);
     }
@@ -104,10 +105,14 @@ private slots:
     {
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("final dot") << "studio.local." << "studio.local";
-        QTest::newRow("no dot") << "studio.local" << "studio.local";
-        QTest::newRow("only one goes") << "studio.local.." << "studio.local.";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("final dot") << "studio.local."
+                                   << "studio.local";
+        QTest::newRow("no dot") << "studio.local"
+                                << "studio.local";
+        QTest::newRow("only one goes") << "studio.local.."
+                                       << "studio.local.";
+        QTest::newRow("empty") << ""
+                               << "";
     }
 
     void removingFinalDot()

@@ -1,5 +1,5 @@
-#include "QuorvelCore/Model/Action.h"
 #include "QuorvelCore/Model/AppControlValue.h"
+#include "QuorvelCore/Model/Action.h"
 #include "QuorvelCore/Model/NumberText.h"
 
 #include <QtTest>

@@ -51,15 +51,14 @@ private slots:
 
         QTest::newRow("a new connection waits with its nonce")
             << QStringList{"challenge phone n1"} << QStringList{} << 1 << 0 << 0 << "-";
-        QTest::newRow("a hello takes the nonce")
-            << QStringList{"challenge phone n1", "take phone"} << QStringList{"n1"} << 0 << 0 << 0
-            << "-";
+        QTest::newRow("a hello takes the nonce") << QStringList{"challenge phone n1", "take phone"}
+                                                 << QStringList{"n1"} << 0 << 0 << 0 << "-";
         QTest::newRow("a nonce answers one hello only")
             << QStringList{"challenge phone n1", "take phone", "take phone"}
             << QStringList{"n1", "none"} << 0 << 0 << 0 << "-";
-        QTest::newRow("paired")
-            << QStringList{"challenge phone n1", "take phone", "pair phone Phone"}
-            << QStringList{"n1"} << 0 << 1 << 0 << "Phone";
+        QTest::newRow("paired") << QStringList{"challenge phone n1", "take phone",
+                                               "pair phone Phone"}
+                                << QStringList{"n1"} << 0 << 1 << 0 << "Phone";
         QTest::newRow("paired as the local editor")
             << QStringList{"challenge phone n1", "take phone", "edit phone Editor"}
             << QStringList{"n1"} << 0 << 1 << 1 << "Editor";
