@@ -71,11 +71,6 @@ KeychainTokenStore::KeychainTokenStore(QString service, std::chrono::millisecond
     : m_service(std::move(service)), m_timeout(timeout)
 {}
 
-std::optional<QString> KeychainTokenStore::configuredAccessGroup()
-{
-    return std::nullopt;
-}
-
 void KeychainTokenStore::read(const QString &account, QObject *context, ReadHandler onDone) const
 {
     auto *job = new QKeychain::ReadPasswordJob(m_service);

@@ -45,9 +45,6 @@ public:
     const QString &service() const { return m_service; }
     std::chrono::milliseconds timeout() const { return m_timeout; }
 
-    // The shared, synchronised access group: this platform has none.
-    static std::optional<QString> configuredAccessGroup();
-
     // The code stored under account, or none when there is no item, its text is not a code, or
     // the Secret Service fails or does not answer in time.
     void read(const QString &account, QObject *context, ReadHandler onDone) const;
