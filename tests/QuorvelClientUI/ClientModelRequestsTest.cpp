@@ -1,5 +1,7 @@
 #include "ClientTestSupport.h"
 
+#include <QUuid>
+
 #include <QElapsedTimer>
 #include <QSignalSpy>
 
@@ -80,6 +82,34 @@ private slots:
         QTRY_VERIFY(session.lastTrigger() && session.lastTrigger()->controlID == "fan");
         QCOMPARE(session.lastTrigger()->desiredState, std::optional<bool>(false));
         QTRY_COMPARE(session.model.lastNotice(), std::optional<QString>("Fan: done"));
+    }
+
+    // Generated ids travel in the standard form with upper-case digits, from a press as from a
+    // request that waits for its reply.
+    void requestIdsAreUpperCaseUuids()
+    {
+        Session session;
+        QVERIFY(session.connect());
+        session.model.press("lamp");
+        Answer<RunOutcome> run;
+        session.model.runControl("lamp", std::nullopt, run.context(), run.handler());
+        Answer<Outcome> tried;
+        session.model.test(shellAction(2), tried.context(), tried.handler());
+        QVERIFY(run.wait() && tried.wait());
+
+        QStringList ids;
+        for (const Message &message : session.host.received) {
+            if (const auto *trigger = message.as<Message::TriggerAction>())
+                ids.append(trigger->requestID);
+            if (const auto *test = message.as<Message::Test>())
+                ids.append(test->requestID);
+        }
+        QCOMPARE(ids.size(), 3);
+        for (const QString &id : std::as_const(ids)) {
+            QCOMPARE(id, id.toUpper());
+            QVERIFY2(!QUuid::fromString(id).isNull(), qPrintable(id));
+            QCOMPARE(id.size(), 36);
+        }
     }
 
     // A press that went nowhere must not leave its control waiting for a result.
