@@ -157,9 +157,7 @@ void LocalNetworkMonitor::setStatus(Status status)
     }
     m_status = status;
     qCInfo(lcLocalNetwork, "Local Network status: %s", qUtf8Printable(rawValue(status)));
-    if (onStatusChange) {
-        onStatusChange(status);
-    }
+    emit statusChanged(status);
 }
 
 void LocalNetworkMonitor::armRecheck()
@@ -176,10 +174,8 @@ void LocalNetworkMonitor::runRecheck()
         return;
     }
     ++m_recheckAttempt;
-    if (onRecheck) {
-        onRecheck(m_recheckAttempt);
-    }
-    // The owner may have stopped the monitor from inside onRecheck.
+    emit recheckDue(m_recheckAttempt);
+    // The owner may have stopped the monitor in its slot.
     if (m_running) {
         m_rebuild.start(m_timings.rebuildDelay);
     }

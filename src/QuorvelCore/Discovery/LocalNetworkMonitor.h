@@ -10,7 +10,6 @@
 #include <QTimer>
 
 #include <chrono>
-#include <functional>
 #include <optional>
 
 namespace Quorvel {
@@ -20,7 +19,7 @@ class ServiceDiscovery;
 
 // Watches, from the host's own side, whether the host's advertisement can be seen on the network:
 // it browses for the service type and looks for a result whose TXT "id" is this host's id. While
-// the host is not seen it asks its owner, at a fixed interval, to try again (onRecheck) and then
+// the host is not seen it asks its owner, at a fixed interval, to try again (recheckDue) and then
 // browses afresh.
 class LocalNetworkMonitor : public QObject {
     Q_OBJECT
@@ -58,16 +57,18 @@ public:
     // Starts browsing on the next turn of the event loop; keeps the status and the attempt count.
     void start();
     // Stops browsing and every pending check, also a rebuild that is due; no status change and
-    // no callback.
+    // no signal.
     void stop();
 
     Status status() const { return m_status; }
     std::chrono::milliseconds recheckInterval() const { return m_timings.recheckInterval; }
 
-    // Called after each change of the status.
-    std::function<void(Status)> onStatusChange;
-    // Called with the attempt number (from 1) each time a recheck finds this host not seen.
-    std::function<void(qint64)> onRecheck;
+signals:
+    // After each change of the status.
+    void statusChanged(Quorvel::LocalNetworkMonitor::Status status);
+    // With the attempt number (from 1) each time a recheck finds this host not seen: the owner
+    // is asked to try again.
+    void recheckDue(qint64 attempt);
 
 private:
     void startBrowsing();

@@ -138,17 +138,13 @@ void HostCoordinator::start()
 
     m_localNetworkMonitor = std::make_unique<LocalNetworkMonitor>(*m_options.discovery, serviceType,
                                                                   m_hostID, m_options.localNetwork);
-    const QPointer<HostCoordinator> self(this);
-    m_localNetworkMonitor->onStatusChange = [self](LocalNetworkMonitor::Status status) {
-        if (self) {
-            self->later([self, status] { self->handleLocalNetworkStatus(status); });
-        }
-    };
-    m_localNetworkMonitor->onRecheck = [self](qint64 attempt) {
-        if (self) {
-            self->later([self, attempt] { self->handleLocalNetworkRecheck(attempt); });
-        }
-    };
+    connect(m_localNetworkMonitor.get(), &LocalNetworkMonitor::statusChanged, this,
+            [this](LocalNetworkMonitor::Status status) {
+                later([this, status] { handleLocalNetworkStatus(status); });
+            });
+    connect(
+        m_localNetworkMonitor.get(), &LocalNetworkMonitor::recheckDue, this,
+        [this](qint64 attempt) { later([this, attempt] { handleLocalNetworkRecheck(attempt); }); });
     m_localNetworkMonitor->start();
     emit localNetworkMonitorChanged();
 
@@ -158,6 +154,7 @@ void HostCoordinator::start()
         return;
     }
 
+    const QPointer<HostCoordinator> self(this);
     StateMonitor *monitor = m_monitor.get();
     m_appControls->onChange = [self, monitor](const QString &app) {
         if (self) {

@@ -38,8 +38,10 @@ struct Watched {
                      const QString &serviceType = Quorvel::serviceType)
         : monitor(*network, serviceType, ownID, timings)
     {
-        monitor.onStatusChange = [this](Status status) { statuses.append(status); };
-        monitor.onRecheck = [this](qint64 attempt) { rechecks.append(attempt); };
+        QObject::connect(&monitor, &LocalNetworkMonitor::statusChanged,
+                         [this](Status status) { statuses.append(status); });
+        QObject::connect(&monitor, &LocalNetworkMonitor::recheckDue,
+                         [this](qint64 attempt) { rechecks.append(attempt); });
     }
 
     LocalNetworkMonitor monitor;
@@ -180,10 +182,9 @@ private slots:
         LocalNetworkMonitor::Timings timings = brisk;
         timings.rebuildDelay = 300ms;
         Watched stopped(timings);
-        stopped.monitor.onRecheck = [&](qint64 attempt) {
-            stopped.rechecks.append(attempt);
-            stopped.monitor.stop();
-        };
+        // After the recording connection: the owner stops the monitor in its slot.
+        QObject::connect(&stopped.monitor, &LocalNetworkMonitor::recheckDue,
+                         [&] { stopped.monitor.stop(); });
         Watched witness(timings);
         stopped.monitor.start();
         witness.monitor.start();
