@@ -89,6 +89,10 @@ public:
     static inline const QString preferredHostKeySetting = QStringLiteral("Quorvel.preferredHost");
     static inline const QString lastDeckKey = QStringLiteral("Quorvel.lastDeck");
 
+    // What a request ends with when the host did not answer in time or the link dropped first;
+    // the host may still have acted on it.
+    static inline const QString noAnswerFromTheHost = QStringLiteral("No answer from the host.");
+
     // A persistent model remembers its host across launches and keeps the cached deck; the local
     // deck editor's private model is not persistent.
     // Finds and resolves hosts through this machine's mDNS service.
