@@ -9,6 +9,7 @@
 // code in QUORVEL_TOKEN from a temporary data folder and prints "port N" once it listens.)
 
 #include "BenchSupport.h"
+#include "FakeServiceNetwork.h"
 #include "QuorvelCore/Link/HostConnection.h"
 #include "QuorvelCore/Model/WireCodec.h"
 #include "QuorvelHostKit/Service/HostCoordinator.h"
@@ -74,7 +75,10 @@ int serve()
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
     QDir().mkpath(home.filePath(QStringLiteral("data")));
     QDir().mkpath(home.filePath(QStringLiteral("config")));
-    HostCoordinator coordinator;
+    Testing::FakeServiceNetwork network;
+    HostCoordinator::Options options;
+    options.discovery = &network;
+    HostCoordinator coordinator(options);
     QObject::connect(&coordinator, &HostCoordinator::listenerStatusChanged, [&coordinator] {
         if (coordinator.listenerStatus().startsWith(QStringLiteral("listening on :"))) {
             std::printf("port %u\n", unsigned(coordinator.port().value_or(0)));

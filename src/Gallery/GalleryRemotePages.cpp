@@ -178,7 +178,7 @@ QWidget *notConnectedPreview(GallerySession &session)
         ClientModel *first = session.makeModel(QStringLiteral("Remote"), true);
         if (!session.pair(first, host))
             return nullptr;
-        first->disconnect();
+        first->disconnectFromHost();
     }
     ClientModel *later = session.makeModel(QStringLiteral("Remote"), true);
     return later->isWaitingForRememberedHost() ? root(later) : nullptr;

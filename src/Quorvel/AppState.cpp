@@ -85,7 +85,7 @@ void AppState::applyRoles()
     if (m_roles->remote()) {
         m_model->start();
     } else {
-        m_model->disconnect();
+        m_model->disconnectFromHost();
         m_model->stop();
     }
     m_sharing->setEnabled(m_roles->remote() && storedShareActions());

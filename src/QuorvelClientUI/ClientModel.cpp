@@ -1,9 +1,11 @@
 #include "QuorvelClientUI/ClientModel.h"
 
+#include "Platform/Discovery/ServiceDiscovery.h"
 #include "QuorvelClientUI/ClientSettings.h"
 #include "QuorvelClientUI/ClientUILogging.h"
 #include "QuorvelClientUI/NetworkPathMonitor.h"
 #include "QuorvelCore/Discovery/HostBrowser.h"
+#include "QuorvelCore/ObservedField.h"
 
 #include <QUuid>
 
@@ -17,8 +19,14 @@ const QString notConnectedNotice = QStringLiteral("Not connected");
 
 ClientModel::ClientModel(QString clientName, KeychainTokenStore tokens, bool persistent,
                          ClientTimings timings, QObject *parent)
+    : ClientModel(systemServiceDiscovery(), std::move(clientName), std::move(tokens), persistent,
+                  timings, parent)
+{}
+
+ClientModel::ClientModel(ServiceDiscovery &discovery, QString clientName, KeychainTokenStore tokens,
+                         bool persistent, ClientTimings timings, QObject *parent)
     : QObject(parent), m_clientName(std::move(clientName)), m_tokens(std::move(tokens)),
-      m_persistent(persistent), m_timings(timings)
+      m_persistent(persistent), m_timings(timings), m_discovery(discovery)
 {
     m_rememberedHostName = readSettingText(lastHostNameKey);
     m_preferredHostKey = readSettingText(preferredHostKeySetting);
@@ -65,8 +73,9 @@ void ClientModel::start()
 {
     if (m_browser)
         return;
-    m_browser = new HostBrowser(this);
-    m_browser->onLocalNetworkBlocked = [this](bool blocked) { setLocalNetworkBlocked(blocked); };
+    m_browser = new HostBrowser(m_discovery, HostBrowser::RetryDelays{}, this);
+    QObject::connect(m_browser, &HostBrowser::localNetworkBlocked, this,
+                     &ClientModel::setLocalNetworkBlocked);
     QObject::connect(m_browser, &HostBrowser::hostsChanged, this, &ClientModel::receiveHosts);
     emit browsingChanged();
     setSearchIsTakingLong(false);
@@ -88,7 +97,6 @@ void ClientModel::stop()
     if (m_browser) {
         m_browser->stop();
         QObject::disconnect(m_browser, nullptr, this, nullptr);
-        m_browser->onLocalNetworkBlocked = nullptr;
         m_browser->deleteLater();
         m_browser = nullptr;
     }
@@ -162,7 +170,7 @@ void ClientModel::connectTo(const DiscoveredHost &chosen)
     // A copy first: the caller may hand in a host from this model's own status or list, which
     // disconnecting replaces.
     const DiscoveredHost host = chosen;
-    disconnect();
+    disconnectFromHost();
     setRefusedForVersion(false);
     setPreferredHostKey(host.stableKey());
     const quint64 epoch = m_linkEpoch;
@@ -181,7 +189,7 @@ void ClientModel::connectTo(const DiscoveredHost &chosen)
 
 void ClientModel::openConnection(const DiscoveredHost &host, const PairingToken &code)
 {
-    auto *connection = new HostConnection(host.endpoint, m_clientName, code, this);
+    auto *connection = new HostConnection(m_discovery, host.endpoint, m_clientName, code, this);
     m_connection = connection;
     emit connectionChanged();
     const quint64 epoch = m_linkEpoch;
@@ -199,15 +207,15 @@ void ClientModel::dropConnection()
     m_reconnectTimer.stop();
     if (HostConnection *connection = m_connection.data()) {
         QObject::disconnect(connection, nullptr, this, nullptr);
-        connection->disconnect();
+        connection->disconnectFromHost();
         connection->deleteLater();
     }
     m_connection = nullptr;
-    m_statesArrived = false;
+    assignObserved(this, m_statesArrived, false, &ClientModel::statesArrivedChanged);
     emit connectionChanged();
 }
 
-void ClientModel::disconnect()
+void ClientModel::disconnectFromHost()
 {
     setAutoReconnect(false);
     setHostInfo(std::nullopt);
@@ -297,8 +305,7 @@ bool ClientModel::send(const Message &message)
 
 void ClientModel::sendTrigger(const QString &controlID, std::optional<bool> desiredState)
 {
-    const Message message(Message::TriggerAction{QUuid::createUuid().toString(QUuid::WithoutBraces),
-                                                 controlID, desiredState});
+    const Message message(Message::TriggerAction{Message::newRequestID(), controlID, desiredState});
     // A control waits for its result only when the request went out; otherwise nothing would
     // ever answer it and it would stay disabled.
     if (send(message))

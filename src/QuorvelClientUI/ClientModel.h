@@ -28,6 +28,7 @@
 namespace Quorvel {
 
 class HostBrowser;
+class ServiceDiscovery;
 class NetworkPathMonitor;
 
 // The remote role's model: finds hosts, chooses one, opens the link with the host's pairing code,
@@ -92,13 +93,14 @@ public:
     // the host may still have acted on it.
     static inline const QString noAnswerFromTheHost = QStringLiteral("No answer from the host.");
 
-    // The protocol this client speaks in its hello.
-    static constexpr qint64 helloProtocolVersion = 2;
-
     // A persistent model remembers its host across launches and keeps the cached deck; the local
     // deck editor's private model is not persistent.
+    // Finds and resolves hosts through this machine's mDNS service.
     ClientModel(QString clientName, KeychainTokenStore tokens, bool persistent,
                 ClientTimings timings = {}, QObject *parent = nullptr);
+    // Finds and resolves hosts through `discovery`, which outlives the model.
+    ClientModel(ServiceDiscovery &discovery, QString clientName, KeychainTokenStore tokens,
+                bool persistent, ClientTimings timings = {}, QObject *parent = nullptr);
     // Answers every request still waiting, with no reply.
     ~ClientModel() override;
 
@@ -142,6 +144,8 @@ public:
     bool isWatchingForPairingCode() const { return m_pairingWatch.isActive(); }
     // The current link has delivered its first state update, so switches read their real
     // position; the host sends one right after the deck.
+    // The remembered host is not on the network now: the status line says it is waited for.
+    bool isWaitingForRememberedHost() const { return preferredHostIsMissing(); }
     bool statesArrived() const { return m_statesArrived; }
 
     // The live deck, else (persistent only) the cached one.
@@ -149,7 +153,6 @@ public:
     bool isConnected() const { return m_status.kind() == ConnectionStatus::Kind::connected; }
     // A preferred host is remembered, not connected, and not listed.
     bool preferredHostIsMissing() const;
-    bool isWaitingForRememberedHost() const { return preferredHostIsMissing(); }
     // Connected to a host that lets this device edit its deck.
     bool canEditDeck() const;
     std::optional<ControlState> state(const QString &controlID) const;
@@ -166,7 +169,10 @@ public:
     // or asks for the code when none is stored.
     void connectTo(const DiscoveredHost &host);
     // Drops the link and everything learnt from the host; automatic reconnecting stops.
-    void disconnect();
+    void disconnectFromHost();
+    // QObject::disconnect() with no arguments would cut every signal connection of this object
+    // instead of ending the link; calling it by mistake is a compile error.
+    void disconnect() = delete;
 
     // Checks the typed code: false when it is no pairing code (the status then says so).
     // Otherwise saves it for the host and connects; a failed save shows in the status instead.
@@ -230,6 +236,8 @@ signals:
     void statusChanged();
     void deckChanged();
     void statesChanged();
+    // The first state_update of the current link has been handled (or the link ended).
+    void statesArrivedChanged();
     // Before statesChanged, when one control's state was replaced: views redraw that row alone.
     void stateChanged(const QString &controlID);
     void lastNoticeChanged();
@@ -350,6 +358,7 @@ private:
     bool m_autoReconnect = true;
     std::optional<QString> m_preferredHostKey;
 
+    ServiceDiscovery &m_discovery;
     HostBrowser *m_browser = nullptr;
     NetworkPathMonitor *m_pathMonitor = nullptr;
     QTimer m_searchTimer;

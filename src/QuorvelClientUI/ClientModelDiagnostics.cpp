@@ -52,7 +52,7 @@ void ClientModel::diagnosticSummary(QObject *context, std::function<void(QString
     constexpr qsizetype hostsLine = 1;
     lines << QString();
     if (m_excludedHostID && m_foundHosts.size() != m_hosts.size())
-        lines << QStringLiteral("Also found: this Mac's own host (not listed)");
+        lines << QStringLiteral("Also found: this computer's own host (not listed)");
     lines << QStringLiteral("Remembered host: ") +
                  m_rememberedHostName.value_or(QStringLiteral("none"));
     lines << QStringLiteral("Looking for hosts: ") + yesNo(isBrowsing()) +
@@ -71,7 +71,6 @@ void ClientModel::diagnosticSummary(QObject *context, std::function<void(QString
         lines << QStringLiteral("Actions: ") + QString::number(visible->controls.size()) +
                      (visible == m_deck ? QString() : QStringLiteral(" (remembered)"));
     }
-    lines << QStringLiteral("Codes sync through iCloud Keychain: ") + yesNo(m_tokens.probe());
 
     const auto finish = [gathering, context, onDone] {
         QStringList found;

@@ -1,5 +1,7 @@
 #include "QuorvelClientUI/ClientModel.h"
 
+#include "QuorvelCore/ObservedField.h"
+
 #include "QuorvelClientUI/ClientUILogging.h"
 
 namespace Quorvel {
@@ -35,8 +37,8 @@ void ClientModel::handleMessage(const Message &message, const DiscoveredHost &ho
         return;
     }
     case Kind::stateUpdate:
-        m_statesArrived = true;
         mergeStates(message.as<Message::StateUpdate>()->states);
+        assignObserved(this, m_statesArrived, true, &ClientModel::statesArrivedChanged);
         return;
     case Kind::catalog:
         setCatalog(*message.as<HostCatalog>());
@@ -70,7 +72,7 @@ void ClientModel::answerChallenge(const QString &nonce, const PairingToken &code
     // the host holds it, whatever the Keychain may hold by now.
     Message::Hello hello;
     hello.clientName = m_clientName;
-    hello.protocolVersion = helloProtocolVersion;
+    hello.protocolVersion = Message::protocolVersion;
     hello.auth = code.proof(nonce);
     if (m_editorKey)
         hello.editorAuth = m_editorKey->proof(nonce);
@@ -128,7 +130,7 @@ void ClientModel::handleError(const Message::Error &error, const DiscoveredHost 
                            host.name +
                                QStringLiteral(" didn't accept the code. Check it in "
                                               "Quorvel's settings on ") +
-                               host.name + QStringLiteral(" (This Mac → Pairing)."),
+                               host.name + QStringLiteral(" (This Computer → Pairing)."),
                            code);
         } else {
             // The host closes the link next; the closed link is retried as usual.

@@ -19,7 +19,7 @@ void ClientModel::retryWithNewerCode(const DiscoveredHost &host, const PairingTo
             return;
         if (current && *current != usedCode) {
             qCInfo(lcClientModel,
-                   "Host rejected old code; retrying with the newer one from the Keychain");
+                   "Host rejected old code; retrying with the newer one from the keyring");
             connectTo(host);
             return;
         }
@@ -58,7 +58,7 @@ bool ClientModel::submitPairingCode(const QString &text, const DiscoveredHost &h
             return;
         if (!saved) {
             setStatus(ConnectionStatus::needsPairing(
-                host, QStringLiteral("Couldn't save the code to the Keychain.")));
+                host, QStringLiteral("Couldn't save the code to the keyring.")));
             return;
         }
         connectTo(host);
@@ -71,7 +71,7 @@ void ClientModel::forgetPairingCode(const DiscoveredHost &host)
     m_tokens.remove(host.stableKey(), this, [this, host] {
         m_tokens.remove(host.name, this, [this, host] {
             if (isConnected() && m_status.host() == host)
-                disconnect();
+                disconnectFromHost();
         });
     });
 }

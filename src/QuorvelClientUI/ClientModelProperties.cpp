@@ -1,5 +1,7 @@
 #include "QuorvelClientUI/ClientModel.h"
 
+#include "QuorvelCore/ObservedField.h"
+
 #include "QuorvelClientUI/ClientSettings.h"
 
 namespace Quorvel {
@@ -8,173 +10,115 @@ namespace Quorvel {
 
 void ClientModel::setHosts(const QList<DiscoveredHost> &hosts)
 {
-    if (m_hosts == hosts)
-        return;
-    m_hosts = hosts;
-    emit hostsChanged();
+    assignObserved(this, m_hosts, hosts, &ClientModel::hostsChanged);
 }
 
 void ClientModel::setFoundHosts(const QList<DiscoveredHost> &hosts)
 {
-    if (m_foundHosts == hosts)
-        return;
-    m_foundHosts = hosts;
-    emit foundHostsChanged();
+    assignObserved(this, m_foundHosts, hosts, &ClientModel::foundHostsChanged);
 }
 
 void ClientModel::setExcludedHostID(const std::optional<QString> &id)
 {
-    if (m_excludedHostID == id)
+    if (!assignObserved(this, m_excludedHostID, id, &ClientModel::excludedHostIDChanged))
         return;
-    m_excludedHostID = id;
-    emit excludedHostIDChanged();
     refilterHosts();
 }
 
 void ClientModel::setLocalNetworkBlocked(bool blocked)
 {
-    if (m_localNetworkBlocked == blocked)
-        return;
-    m_localNetworkBlocked = blocked;
-    emit localNetworkBlockedChanged();
+    assignObserved(this, m_localNetworkBlocked, blocked, &ClientModel::localNetworkBlockedChanged);
 }
 
 void ClientModel::setSearchIsTakingLong(bool taking)
 {
-    if (m_searchIsTakingLong == taking)
-        return;
-    m_searchIsTakingLong = taking;
-    emit searchIsTakingLongChanged();
+    assignObserved(this, m_searchIsTakingLong, taking, &ClientModel::searchIsTakingLongChanged);
 }
 
 void ClientModel::setOffline(bool offline)
 {
-    if (m_isOffline == offline)
-        return;
-    m_isOffline = offline;
-    emit isOfflineChanged();
+    assignObserved(this, m_isOffline, offline, &ClientModel::isOfflineChanged);
 }
 
 void ClientModel::setRememberedHostName(const std::optional<QString> &name)
 {
     if (m_persistent)
         writeSettingText(lastHostNameKey, name);
-    if (m_rememberedHostName == name)
-        return;
-    m_rememberedHostName = name;
-    emit rememberedHostNameChanged();
+    assignObserved(this, m_rememberedHostName, name, &ClientModel::rememberedHostNameChanged);
 }
 
 void ClientModel::setStatus(const ConnectionStatus &status)
 {
-    if (m_status == status)
-        return;
-    m_status = status;
-    emit statusChanged();
+    assignObserved(this, m_status, status, &ClientModel::statusChanged);
 }
 
 void ClientModel::setDeck(const std::optional<Deck> &deck)
 {
-    if (m_deck == deck)
-        return;
-    m_deck = deck;
-    emit deckChanged();
+    assignObserved(this, m_deck, deck, &ClientModel::deckChanged);
 }
 
 void ClientModel::setStates(const StateTable &states)
 {
-    if (m_states == states)
-        return;
-    m_states = states;
-    emit statesChanged();
+    assignObserved(this, m_states, states, &ClientModel::statesChanged);
 }
 
 void ClientModel::setLastNotice(const std::optional<QString> &notice)
 {
-    if (m_lastNotice == notice)
-        return;
-    m_lastNotice = notice;
-    emit lastNoticeChanged();
+    assignObserved(this, m_lastNotice, notice, &ClientModel::lastNoticeChanged);
 }
 
 void ClientModel::setPendingControls(const QSet<QString> &controls)
 {
-    if (m_pendingControls == controls)
-        return;
-    m_pendingControls = controls;
-    emit pendingControlsChanged();
+    assignObserved(this, m_pendingControls, controls, &ClientModel::pendingControlsChanged);
 }
 
 void ClientModel::insertPendingControl(const QString &id)
 {
-    m_pendingControls.insert(id);
-    emit pendingControlChanged(id);
-    emit pendingControlsChanged();
+    if (insertObserved(this, m_pendingControls, id, &ClientModel::pendingControlsChanged))
+        emit pendingControlChanged(id);
 }
 
 void ClientModel::removePendingControl(const QString &id)
 {
-    m_pendingControls.remove(id);
-    emit pendingControlChanged(id);
-    emit pendingControlsChanged();
+    if (removeObserved(this, m_pendingControls, id, &ClientModel::pendingControlsChanged))
+        emit pendingControlChanged(id);
 }
 
 void ClientModel::setTlsSummary(const std::optional<QString> &summary)
 {
-    if (m_tlsSummary == summary)
-        return;
-    m_tlsSummary = summary;
-    emit tlsSummaryChanged();
+    assignObserved(this, m_tlsSummary, summary, &ClientModel::tlsSummaryChanged);
 }
 
 void ClientModel::setHostInfo(const std::optional<HostInfo> &info)
 {
-    if (m_hostInfo == info)
-        return;
-    m_hostInfo = info;
-    emit hostInfoChanged();
+    assignObserved(this, m_hostInfo, info, &ClientModel::hostInfoChanged);
 }
 
 void ClientModel::setCatalog(const std::optional<HostCatalog> &catalog)
 {
-    if (m_catalog == catalog)
-        return;
-    m_catalog = catalog;
-    emit catalogChanged();
+    assignObserved(this, m_catalog, catalog, &ClientModel::catalogChanged);
 }
 
 void ClientModel::setEditorKey(const std::optional<PairingToken> &key)
 {
-    if (m_editorKey == key)
-        return;
-    m_editorKey = key;
-    emit editorKeyChanged();
+    assignObserved(this, m_editorKey, key, &ClientModel::editorKeyChanged);
 }
 
 void ClientModel::setRefusedForVersion(bool refused)
 {
-    if (m_refusedForVersion == refused)
-        return;
-    m_refusedForVersion = refused;
-    emit refusedForVersionChanged();
+    assignObserved(this, m_refusedForVersion, refused, &ClientModel::refusedForVersionChanged);
 }
 
 void ClientModel::setAutoReconnect(bool on)
 {
-    if (m_autoReconnect == on)
-        return;
-    m_autoReconnect = on;
-    emit autoReconnectChanged();
+    assignObserved(this, m_autoReconnect, on, &ClientModel::autoReconnectChanged);
 }
 
 void ClientModel::setPreferredHostKey(const std::optional<QString> &key)
 {
     if (m_persistent)
         writeSettingText(preferredHostKeySetting, key);
-    if (m_preferredHostKey == key)
-        return;
-    m_preferredHostKey = key;
-    emit preferredHostKeyChanged();
+    assignObserved(this, m_preferredHostKey, key, &ClientModel::preferredHostKeyChanged);
 }
 
 // Derived values.

@@ -40,7 +40,7 @@ void ClientModel::request(const std::function<Message(const QString &requestID)>
                           std::chrono::milliseconds timeout, ReplyHandler onReply,
                           const std::optional<QString> &runControlID)
 {
-    const QString requestID = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    const QString requestID = Message::newRequestID();
     // Without a link that takes the request nothing can answer it: no reply, at once.
     if (!m_connection || !m_connection->send(build(requestID))) {
         onReply(std::nullopt);
@@ -197,9 +197,10 @@ void ClientModel::waitUntilConnected(std::chrono::milliseconds timeout, QObject 
                                      std::function<void(bool)> onDone)
 {
     start();
-    auto *wait =
-        new ConnectionWait([this] { return isConnected() && m_deck.has_value(); }, timeout,
-                           m_timings.connectedPollInterval, context, std::move(onDone), this);
+    auto *wait = new ConnectionWait([this] { return isConnected() && m_deck.has_value(); }, timeout,
+                                    context, std::move(onDone), this);
+    QObject::connect(this, &ClientModel::statusChanged, wait, &ConnectionWait::recheck);
+    QObject::connect(this, &ClientModel::deckChanged, wait, &ConnectionWait::recheck);
     wait->begin();
 }
 
@@ -209,7 +210,10 @@ void ClientModel::waitUntilReady(std::chrono::milliseconds timeout, QObject *con
     start();
     auto *wait = new ConnectionWait(
         [this] { return isConnected() && m_deck.has_value() && m_statesArrived; }, timeout,
-        m_timings.connectedPollInterval, context, std::move(onDone), this);
+        context, std::move(onDone), this);
+    QObject::connect(this, &ClientModel::statusChanged, wait, &ConnectionWait::recheck);
+    QObject::connect(this, &ClientModel::deckChanged, wait, &ConnectionWait::recheck);
+    QObject::connect(this, &ClientModel::statesArrivedChanged, wait, &ConnectionWait::recheck);
     wait->begin();
 }
 

@@ -22,8 +22,6 @@ struct ClientTimings {
     std::chrono::milliseconds checkTimeout{std::chrono::seconds(30)};
     // Sending a whole deck: the host validates and saves it before it answers.
     std::chrono::milliseconds deckUpdateTimeout{std::chrono::seconds(20)};
-    // How often a wait for the connection looks at the status.
-    std::chrono::milliseconds connectedPollInterval{100};
 };
 
 } // namespace Quorvel

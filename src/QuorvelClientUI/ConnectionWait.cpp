@@ -3,13 +3,17 @@
 namespace Quorvel {
 
 ConnectionWait::ConnectionWait(std::function<bool()> isReady, std::chrono::milliseconds timeout,
-                               std::chrono::milliseconds pollInterval, QObject *context,
-                               std::function<void(bool)> onDone, QObject *owner)
+                               QObject *context, std::function<void(bool)> onDone, QObject *owner)
     : QObject(owner), m_isReady(std::move(isReady)), m_timeout(timeout), m_context(context),
       m_onDone(std::move(onDone))
 {
-    m_pollTimer.setInterval(pollInterval);
-    connect(&m_pollTimer, &QTimer::timeout, this, &ConnectionWait::poll);
+    m_limit.setSingleShot(true);
+    // A coarse timer may fire up to 5 % early; the caller was promised the whole time.
+    m_limit.setTimerType(Qt::PreciseTimer);
+    connect(&m_limit, &QTimer::timeout, this, [this] {
+        finish(m_isReady());
+        deleteLater();
+    });
 }
 
 ConnectionWait::~ConnectionWait()
@@ -19,19 +23,21 @@ ConnectionWait::~ConnectionWait()
 
 void ConnectionWait::begin()
 {
-    m_elapsed.start();
-    poll();
-    if (!m_done)
-        m_pollTimer.start();
+    if (m_timeout <= std::chrono::milliseconds::zero()) {
+        finish(m_isReady());
+        deleteLater();
+        return;
+    }
+    m_limit.start(m_timeout);
+    recheck();
 }
 
-void ConnectionWait::poll()
+void ConnectionWait::recheck()
 {
-    const bool ready = m_isReady();
-    if (ready || std::chrono::milliseconds(m_elapsed.elapsed()) >= m_timeout) {
-        finish(ready);
-        deleteLater();
-    }
+    if (m_done || !m_isReady())
+        return;
+    finish(true);
+    deleteLater();
 }
 
 void ConnectionWait::finish(bool result)
@@ -39,7 +45,7 @@ void ConnectionWait::finish(bool result)
     if (m_done)
         return;
     m_done = true;
-    m_pollTimer.stop();
+    m_limit.stop();
     if (!m_context)
         return;
     QMetaObject::invokeMethod(

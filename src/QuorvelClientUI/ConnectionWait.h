@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
@@ -10,28 +9,28 @@
 
 namespace Quorvel {
 
-// One caller waiting until a condition holds or its time is up, measured on the monotonic clock.
-// It answers exactly once, on the event loop, unless the caller's context is gone by then; when
-// the wait itself is destroyed first (its owner went away) it answers false.
+// One caller waiting until a condition holds or its time is up. The owner calls recheck() each
+// time something the condition reads has changed; the limit runs on a precise timer, which never
+// ends early. It answers exactly once, on the event loop, unless the caller's context is gone by
+// then; when the wait itself is destroyed first (its owner went away) it answers false.
 class ConnectionWait : public QObject {
     Q_OBJECT
 public:
     ConnectionWait(std::function<bool()> isReady, std::chrono::milliseconds timeout,
-                   std::chrono::milliseconds pollInterval, QObject *context,
-                   std::function<void(bool)> onDone, QObject *owner);
+                   QObject *context, std::function<void(bool)> onDone, QObject *owner);
     ~ConnectionWait() override;
 
-    // Looks at the condition now and then every poll interval.
+    // Looks at the condition now and starts the limit.
     void begin();
+    // Looks at the condition again: answers true once it holds.
+    void recheck();
 
 private:
-    void poll();
     void finish(bool result);
 
     std::function<bool()> m_isReady;
     std::chrono::milliseconds m_timeout;
-    QElapsedTimer m_elapsed;
-    QTimer m_pollTimer;
+    QTimer m_limit;
     QPointer<QObject> m_context;
     std::function<void(bool)> m_onDone;
     bool m_done = false;

@@ -60,8 +60,7 @@ QString sharingStatusText(bool enabled, const QStringList &users, const QLocale 
     if (!enabled)
         return QStringLiteral("Your actions aren't offered to other apps.");
     if (users.isEmpty())
-        return QStringLiteral("Offered to Zephlor and other apps on this Mac, while they're "
-                              "running.");
+        return QStringLiteral("Offered to other apps on this computer, while they're running.");
     return QStringLiteral("In use by ") + locale.createSeparatedList(users) + QStringLiteral(".");
 }
 

@@ -1,5 +1,6 @@
 #include "ClientTestSupport.h"
 #include "DBusSandboxReentry.h"
+#include "Platform/Discovery/ServiceDiscovery.h"
 
 #include <QCoreApplication>
 
@@ -32,7 +33,7 @@ class ClientDiscoveryTest : public QObject {
 private slots:
     void findsChoosesAndPairsWithAnAdvertisedHost()
     {
-        TestHost host(firstCode(), sampleDeck(), "Studio Host");
+        TestHost host(firstCode(), sampleDeck(), "Studio Host", &systemServiceDiscovery());
         QVERIFY(host.start());
         ClientModel model("Remote", KeychainTokenStore(), true, fastTimings());
         model.start();
@@ -56,7 +57,7 @@ private slots:
         model.setExcludedHostID(host.hostID());
         QVERIFY(model.hosts().isEmpty());
         QCOMPARE(model.foundHosts().size(), 1);
-        model.disconnect();
+        model.disconnectFromHost();
         model.stop();
     }
 };

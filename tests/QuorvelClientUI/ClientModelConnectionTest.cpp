@@ -137,7 +137,7 @@ private slots:
         QSignalSpy connection(&model, &ClientModel::connectionChanged);
         QSignalSpy status(&model, &ClientModel::statusChanged);
         model.stop();
-        model.disconnect();
+        model.disconnectFromHost();
         QCOMPARE(browsing.size(), 1);
         QCOMPARE(connection.size(), 1);
         QCOMPARE(status.size(), 0);
@@ -194,7 +194,7 @@ private slots:
                                           name +
                                               " didn't accept the code. Check it in Quorvel's "
                                               "settings on " +
-                                              name + " (This Mac → Pairing)."));
+                                              name + " (This Computer → Pairing)."));
         QVERIFY(model.isWatchingForPairingCode());
         // The watch reads the same, refused code again and again without reconnecting.
         QVERIFY(!QTest::qWaitFor([&] { return host.connectionCount > 1; }, 400));

@@ -1,5 +1,6 @@
 #include "ClientTestSupport.h"
 #include "DBusSandboxReentry.h"
+#include "FakeServiceNetwork.h"
 
 #include "QuorvelCore/Model/WireCodec.h"
 #include "QuorvelHostKit/Service/HostCoordinator.h"
@@ -18,7 +19,7 @@ using Status = ClientModel::ConnectionStatus;
 
 namespace {
 
-// Browsing, resolving and a first connection in the mDNS sandbox take a few seconds.
+// Browsing, resolving and a first connection take a moment under the sanitizers.
 constexpr int discoveryLimitMs = 20000;
 // A restarted host listens on a new port. The model's first try after the drop may resolve the
 // old run's advertisement, which lingers in the mDNS cache for a moment; the link looks the
@@ -58,13 +59,13 @@ Control flagSwitch(const QString &id, const QString &flag)
     return control;
 }
 
-// A coordinator on loopback, advertised in the mDNS sandbox, that can be turned off and on again
-// as a user does: its data folder, and with it the host id, outlives each run. The deck comes
+// A coordinator on loopback, advertised on the in-process network, that can be turned off and on
+// again as a user does: its data folder, and with it the host id, outlives each run. The deck comes
 // from a deck file of its own; the code from the environment until the host rotates it.
 class RealHost {
 public:
-    RealHost(const Deck &deck, const PairingToken &code)
-        : m_deckPath(m_deckDir.filePath(QStringLiteral("deck.json")))
+    RealHost(Testing::FakeServiceNetwork &network, const Deck &deck, const PairingToken &code)
+        : m_network(network), m_deckPath(m_deckDir.filePath(QStringLiteral("deck.json")))
     {
         // Every test function meets a host it has never seen, with a new id and no settings.
         QDir(HostTokenStore::folderPath()).removeRecursively();
@@ -87,6 +88,7 @@ public:
     {
         HostCoordinator::Options options;
         options.recheckDelay = quickRecheckDelay;
+        options.discovery = &m_network;
         m_coordinator = std::make_unique<HostCoordinator>(options);
         m_coordinator->start();
     }
@@ -116,6 +118,7 @@ public:
     HostCoordinator &coordinator() { return *m_coordinator; }
 
 private:
+    Testing::FakeServiceNetwork &m_network;
     QTemporaryDir m_deckDir;
     QString m_deckPath;
     bool m_deckWritten = false;
@@ -137,12 +140,12 @@ std::optional<bool> isOn(const ClientModel &model, const QString &controlID)
     return state ? state->isOn : std::nullopt;
 }
 
-// Ends the link and the host, and waits until the host's advertisement has left the sandbox's
-// mDNS cache: every host here has the machine's name, and a lingering record of this one, with
-// its id and port, would be taken for the next test's host.
+// Ends the link and the host, and waits until the model no longer lists the host: every host
+// here has the machine's name, and a lingering record of this one, with its id and port, would
+// be taken for the next test's host.
 void endWithoutATrace(ClientModel &model, RealHost &host, const QString &hostID)
 {
-    model.disconnect();
+    model.disconnectFromHost();
     host.stop();
     QTRY_VERIFY_WITH_TIMEOUT(!listed(model, hostID).has_value(), discoveryLimitMs);
     model.stop();
@@ -158,10 +161,13 @@ QString differentCodeText(const DiscoveredHost &host)
 } // namespace
 
 // The remote's model against the real host, both in this process: the coordinator advertises
-// itself in the mDNS sandbox and serves its deck over the real link on loopback, and the model
+// itself on an in-process network and serves its deck over the real link on loopback, and the model
 // keeps the codes in the keyring of the D-Bus sandbox.
 class ClientModelRealHostTest : public QObject {
     Q_OBJECT
+
+    // Where the hosts advertise and the models look for them.
+    Testing::FakeServiceNetwork network;
 
 private slots:
     void init() { openClientSettings()->clear(); }
@@ -178,12 +184,13 @@ private slots:
              button(QStringLiteral("nothing"), QStringLiteral("Nothing"), QStringLiteral("true")),
              flagSwitch(QStringLiteral("lamp"), flag)}};
         const PairingToken code = PairingToken::generate();
-        RealHost host(deck, code);
+        RealHost host(network, deck, code);
         QVERIFY(host.deckWritten());
         QVERIFY(host.isListening());
         const QString hostID = host.coordinator().hostID();
 
-        ClientModel model(QStringLiteral("Remote"), KeychainTokenStore(), true, fastTimings());
+        ClientModel model(network, QStringLiteral("Remote"), KeychainTokenStore(), true,
+                          fastTimings());
         model.start();
         QTRY_VERIFY_WITH_TIMEOUT(listed(model, hostID).has_value(), discoveryLimitMs);
         const DiscoveredHost found = *listed(model, hostID);
@@ -247,12 +254,13 @@ private slots:
             QStringLiteral("Stage"),
             {button(QStringLiteral("bye"), QStringLiteral("Bye"), QStringLiteral("echo bye"))}};
         const PairingToken code = PairingToken::generate();
-        RealHost host(before, code);
+        RealHost host(network, before, code);
         QVERIFY(host.isListening());
         const QString hostID = host.coordinator().hostID();
         QVERIFY(Keyring().save(code, hostID));
 
-        ClientModel model(QStringLiteral("Remote"), KeychainTokenStore(), true, fastTimings());
+        ClientModel model(network, QStringLiteral("Remote"), KeychainTokenStore(), true,
+                          fastTimings());
         model.start();
         QTRY_VERIFY_WITH_TIMEOUT(model.isConnected(), discoveryLimitMs);
         QCOMPARE(model.deck(), std::optional<Deck>(before));
@@ -283,12 +291,13 @@ private slots:
             QStringLiteral("Studio"),
             {button(QStringLiteral("hello"), QStringLiteral("Hello"), QStringLiteral("echo hi"))}};
         const PairingToken code = PairingToken::generate();
-        RealHost host(deck, code);
+        RealHost host(network, deck, code);
         QVERIFY(host.isListening());
         const QString hostID = host.coordinator().hostID();
         QVERIFY(Keyring().save(code, hostID));
 
-        ClientModel model(QStringLiteral("Remote"), KeychainTokenStore(), true, fastTimings());
+        ClientModel model(network, QStringLiteral("Remote"), KeychainTokenStore(), true,
+                          fastTimings());
         model.start();
         QTRY_VERIFY_WITH_TIMEOUT(model.isConnected(), discoveryLimitMs);
         const DiscoveredHost found = *model.status().host();

@@ -32,7 +32,6 @@ inline ClientTimings fastTimings()
     timings.testDefaultTimeout = 60s;
     timings.checkTimeout = 60s;
     timings.deckUpdateTimeout = 60s;
-    timings.connectedPollInterval = 10ms;
     return timings;
 }
 

@@ -94,7 +94,7 @@ private slots:
         QTest::newRow("off") << false << QStringList{"A"}
                              << "Your actions aren't offered to other apps.";
         QTest::newRow("nobody") << true << QStringList()
-                                << "Offered to Zephlor and other apps on this Mac, while they're "
+                                << "Offered to other apps on this computer, while they're "
                                    "running.";
         QTest::newRow("one") << true << QStringList{"Zephlor"} << "In use by Zephlor.";
         QTest::newRow("three, duplicates kept")

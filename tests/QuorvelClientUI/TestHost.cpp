@@ -40,9 +40,11 @@ Deck sampleDeck(const QString &name)
     return deck;
 }
 
-TestHost::TestHost(const PairingToken &code, Deck deck, QString serviceName)
+TestHost::TestHost(const PairingToken &code, Deck deck, QString serviceName,
+                   ServiceDiscovery *discovery)
     : m_code(code), m_deck(std::move(deck)), m_serviceName(std::move(serviceName)),
-      m_hostID(QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper())
+      m_hostID(QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper()),
+      m_discovery(discovery ? *discovery : m_ownNetwork)
 {
     info = HostInfo{m_serviceName, QStringLiteral("1.0"), true};
 }
@@ -51,7 +53,9 @@ TestHost::~TestHost() = default;
 
 bool TestHost::start()
 {
-    m_server = std::make_unique<HostServer>(m_serviceName, m_hostID, m_port);
+    m_server = std::make_unique<HostServer>(
+        m_serviceName, m_hostID, m_port,
+        std::unique_ptr<ServicePublisher>(m_discovery.makePublisher(nullptr)));
     m_server->onClientConnected = [this](const HostServer::Client &c) { handleConnected(c); };
     m_server->onMessage = [this](const QUuid &id, const Message &m) { handleMessage(id, m); };
     m_server->onClientDisconnected = [this](const QUuid &id) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FakeServiceNetwork.h"
 #include "QuorvelCore/Discovery/DiscoveredHost.h"
 #include "QuorvelCore/Link/HostServer.h"
 #include "QuorvelCore/Model/Deck.h"
@@ -24,11 +25,12 @@ namespace Quorvel::ClientTest {
 // A small host on 127.0.0.1 over a real HostServer, answering as the host link does: a
 // challenge on every new connection, then hello (version and proof checked), host info, deck and
 // states, and results for runs, tries and deck updates. Knobs make it misbehave the ways the
-// client must cope with.
+// client must cope with. It advertises through `discovery` (an in-process network of its own
+// unless a test passes this machine's mDNS service).
 class TestHost {
 public:
-    TestHost(const PairingToken &code, Deck deck,
-             QString serviceName = QStringLiteral("Test Host"));
+    TestHost(const PairingToken &code, Deck deck, QString serviceName = QStringLiteral("Test Host"),
+             ServiceDiscovery *discovery = nullptr);
     ~TestHost();
 
     // Listens on a free port the first time, on the same port afterwards.
@@ -90,6 +92,8 @@ private:
     QString m_serviceName;
     QString m_hostID;
     quint16 m_port = 0;
+    Testing::FakeServiceNetwork m_ownNetwork;
+    ServiceDiscovery &m_discovery;
     std::unique_ptr<HostServer> m_server;
     QHash<QUuid, QString> m_nonces;
     QSet<QUuid> m_challengeHeld;

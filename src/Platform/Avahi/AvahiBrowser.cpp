@@ -1,5 +1,6 @@
 #include "Platform/Avahi/AvahiBrowser.h"
 
+#include "Platform/Avahi/AvahiTxtRecord.h"
 #include "Platform/PlatformLogging.h"
 
 #include <avahi-common/error.h>
@@ -23,7 +24,8 @@ ServiceInstance instanceOf(AvahiIfIndex interface, AvahiProtocol protocol, const
 
 } // namespace
 
-AvahiBrowser::AvahiBrowser(const QString &type, QObject *parent) : QObject(parent), m_type(type)
+AvahiBrowser::AvahiBrowser(const QString &type, QObject *parent)
+    : ServiceBrowser(parent), m_type(type)
 {
     connect(&m_session, &AvahiSession::stateChanged, this, &AvahiBrowser::handleSessionState);
 }
@@ -31,17 +33,6 @@ AvahiBrowser::AvahiBrowser(const QString &type, QObject *parent) : QObject(paren
 AvahiBrowser::~AvahiBrowser()
 {
     release();
-}
-
-void AvahiBrowser::dispose(AvahiBrowser *&browser, QObject *receiver)
-{
-    if (!browser) {
-        return;
-    }
-    browser->disconnect(receiver);
-    browser->setParent(nullptr);
-    browser->deleteLater();
-    browser = nullptr;
 }
 
 void AvahiBrowser::start()

@@ -1,5 +1,6 @@
 #include "Platform/Avahi/AvahiPublisher.h"
 
+#include "Platform/Avahi/AvahiTxtRecord.h"
 #include "Platform/PlatformLogging.h"
 
 #include <QMetaObject>
@@ -30,7 +31,7 @@ QString alternativeName(const QString &name)
 
 } // namespace
 
-AvahiPublisher::AvahiPublisher(QObject *parent) : QObject(parent)
+AvahiPublisher::AvahiPublisher(QObject *parent) : ServicePublisher(parent)
 {
     connect(&m_session, &AvahiSession::stateChanged, this, &AvahiPublisher::handleSessionState);
 }
@@ -162,7 +163,7 @@ void AvahiPublisher::handleGroupState(AvahiEntryGroup *group, AvahiEntryGroupSta
     switch (state) {
     case AVAHI_ENTRY_GROUP_ESTABLISHED:
         qCInfo(lcAvahi, "Advertised %s", qUtf8Printable(m_currentName));
-        post(&AvahiPublisher::established, m_currentName);
+        post(&ServicePublisher::established, m_currentName);
         break;
     case AVAHI_ENTRY_GROUP_COLLISION: {
         const QString taken = m_currentName;
@@ -192,10 +193,11 @@ void AvahiPublisher::freeGroup()
 
 void AvahiPublisher::fail(const QString &reason)
 {
-    post(&AvahiPublisher::failed, reason);
+    post(&ServicePublisher::failed, reason);
 }
 
-void AvahiPublisher::post(void (AvahiPublisher::*signal)(const QString &), const QString &argument)
+void AvahiPublisher::post(void (ServicePublisher::*signal)(const QString &),
+                          const QString &argument)
 {
     const quint64 generation = m_generation;
     QMetaObject::invokeMethod(

@@ -1,5 +1,6 @@
 #include "Platform/Avahi/AvahiResolver.h"
 
+#include "Platform/Avahi/AvahiTxtRecord.h"
 #include "Platform/PlatformLogging.h"
 
 #include <QHostAddress>
@@ -32,7 +33,7 @@ QString addressText(const AvahiAddress *address, AvahiIfIndex interface)
 
 } // namespace
 
-AvahiResolver::AvahiResolver(QObject *parent) : QObject(parent)
+AvahiResolver::AvahiResolver(QObject *parent) : ServiceResolver(parent)
 {
     m_timeout.setSingleShot(true);
     connect(&m_timeout, &QTimer::timeout, this, [this] {

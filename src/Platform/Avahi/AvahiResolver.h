@@ -1,9 +1,8 @@
 #pragma once
 
 #include "Platform/Avahi/AvahiSession.h"
-#include "Platform/Avahi/ResolvedService.h"
+#include "Platform/Discovery/ServiceResolver.h"
 
-#include <QObject>
 #include <QString>
 #include <QTimer>
 
@@ -14,22 +13,15 @@
 
 namespace Quorvel {
 
-// Resolves one DNS-SD service (name, type, domain) to its host, port and TXT record, once.
-// finished() is emitted exactly once per start(), never from inside start(): with the result, or
-// with nothing when the service is unknown, the daemon cannot be reached or the time-out passes.
-class AvahiResolver : public QObject {
+// The Avahi daemon's resolver: one service resolver on a session of its own.
+class AvahiResolver : public ServiceResolver {
     Q_OBJECT
 public:
     explicit AvahiResolver(QObject *parent = nullptr);
     ~AvahiResolver() override;
 
-    // An empty `domain` means the daemon's default domain. Calling start() again while a
-    // resolution runs does nothing.
     void start(const QString &name, const QString &type, const QString &domain,
-               std::chrono::milliseconds timeout);
-
-signals:
-    void finished(std::optional<Quorvel::ResolvedService> result);
+               std::chrono::milliseconds timeout) override;
 
 private:
     static void resolverCallback(::AvahiServiceResolver *resolver, AvahiIfIndex interface,

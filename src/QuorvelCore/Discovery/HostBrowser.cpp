@@ -1,6 +1,7 @@
 #include "QuorvelCore/Discovery/HostBrowser.h"
 
-#include "Platform/Avahi/AvahiBrowser.h"
+#include "Platform/Discovery/ServiceBrowser.h"
+#include "Platform/Discovery/ServiceDiscovery.h"
 #include "QuorvelCore/Discovery/HostListing.h"
 #include "QuorvelCore/Discovery/RetryDelay.h"
 #include "QuorvelCore/Logging.h"
@@ -11,7 +12,11 @@ namespace Quorvel {
 HostBrowser::HostBrowser(QObject *parent) : HostBrowser(RetryDelays{}, parent) {}
 
 HostBrowser::HostBrowser(RetryDelays delays, QObject *parent)
-    : QObject(parent), m_delays(delays), m_nextDelay(delays.first)
+    : HostBrowser(systemServiceDiscovery(), delays, parent)
+{}
+
+HostBrowser::HostBrowser(ServiceDiscovery &discovery, RetryDelays delays, QObject *parent)
+    : QObject(parent), m_delays(delays), m_nextDelay(delays.first), m_discovery(discovery)
 {
     m_startTimer.setSingleShot(true);
     connect(&m_startTimer, &QTimer::timeout, this, &HostBrowser::startBrowsing);
@@ -44,31 +49,31 @@ void HostBrowser::stop()
 void HostBrowser::startBrowsing()
 {
     dropBrowser();
-    m_browser = new AvahiBrowser(serviceType, this);
-    connect(m_browser, &AvahiBrowser::ready, this, &HostBrowser::handleReady);
-    connect(m_browser, &AvahiBrowser::unreachable, this, &HostBrowser::handleUnreachable);
-    connect(m_browser, &AvahiBrowser::clientFailed, this, &HostBrowser::handleClientFailed);
-    connect(m_browser, &AvahiBrowser::failed, this, &HostBrowser::handleFailed);
-    connect(m_browser, &AvahiBrowser::serviceFound, this, &HostBrowser::handleFound);
-    connect(m_browser, &AvahiBrowser::serviceRemoved, this, &HostBrowser::handleRemoved);
+    m_browser = m_discovery.makeBrowser(serviceType, this);
+    connect(m_browser, &ServiceBrowser::ready, this, &HostBrowser::handleReady);
+    connect(m_browser, &ServiceBrowser::unreachable, this, &HostBrowser::handleUnreachable);
+    connect(m_browser, &ServiceBrowser::clientFailed, this, &HostBrowser::handleClientFailed);
+    connect(m_browser, &ServiceBrowser::failed, this, &HostBrowser::handleFailed);
+    connect(m_browser, &ServiceBrowser::serviceFound, this, &HostBrowser::handleFound);
+    connect(m_browser, &ServiceBrowser::serviceRemoved, this, &HostBrowser::handleRemoved);
     m_browser->start();
 }
 
 void HostBrowser::dropBrowser()
 {
-    AvahiBrowser::dispose(m_browser, this);
+    ServiceBrowser::dispose(m_browser, this);
 }
 
 void HostBrowser::handleReady()
 {
     m_nextDelay = m_delays.first;
-    reportBlocked(false);
+    emit localNetworkBlocked(false);
 }
 
 void HostBrowser::handleUnreachable(const QString &reason)
 {
     qCCritical(lcHostBrowser, "Browser waiting: %s", qUtf8Printable(reason));
-    reportBlocked(true);
+    emit localNetworkBlocked(true);
     // Nothing can be seen while the daemon is away; the list comes back with it.
     m_services.clear();
     publish();
@@ -79,7 +84,7 @@ void HostBrowser::handleUnreachable(const QString &reason)
 void HostBrowser::handleClientFailed(const QString &reason)
 {
     qCCritical(lcHostBrowser, "Browser waiting: %s", qUtf8Printable(reason));
-    reportBlocked(true);
+    emit localNetworkBlocked(true);
     if (m_browsing) {
         browseAgainLater();
     }
@@ -123,13 +128,6 @@ void HostBrowser::publish(bool evenIfUnchanged)
     }
     m_hosts = std::move(hosts);
     emit hostsChanged(m_hosts);
-}
-
-void HostBrowser::reportBlocked(bool blocked)
-{
-    if (onLocalNetworkBlocked) {
-        onLocalNetworkBlocked(blocked);
-    }
 }
 
 } // namespace Quorvel

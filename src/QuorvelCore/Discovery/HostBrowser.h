@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Platform/Avahi/BrowsedService.h"
+#include "Platform/Discovery/BrowsedService.h"
 #include "QuorvelCore/Discovery/DiscoveredHost.h"
 
 #include <QHash>
@@ -9,11 +9,11 @@
 #include <QTimer>
 
 #include <chrono>
-#include <functional>
 
 namespace Quorvel {
 
-class AvahiBrowser;
+class ServiceBrowser;
+class ServiceDiscovery;
 
 // Lists the hosts on the network. Its owner makes one each time it starts browsing, calls
 // start() and receives the whole current list, sorted by name, through hostsChanged() each time
@@ -27,8 +27,11 @@ public:
         std::chrono::milliseconds maximum{30000};
     };
 
+    // Browses this machine's mDNS service.
     explicit HostBrowser(QObject *parent = nullptr);
     explicit HostBrowser(RetryDelays delays, QObject *parent = nullptr);
+    // Browses through `discovery`, which outlives the browser.
+    HostBrowser(ServiceDiscovery &discovery, RetryDelays delays, QObject *parent = nullptr);
     ~HostBrowser() override;
 
     // Starts browsing on the next turn of the event loop; calling it again starts afresh.
@@ -36,12 +39,11 @@ public:
     // Stops browsing; no list follows. Calling it again, or before start(), does nothing more.
     void stop();
 
-    // True when the mDNS daemon cannot be reached (no daemon, or the client failed: no host can
-    // be seen), false once browsing works again.
-    std::function<void(bool)> onLocalNetworkBlocked;
-
 signals:
     void hostsChanged(const QList<Quorvel::DiscoveredHost> &hosts);
+    // True when the mDNS daemon cannot be reached (no daemon, or the client failed: no host can
+    // be seen), false once browsing works again.
+    void localNetworkBlocked(bool blocked);
 
 private:
     void startBrowsing();
@@ -54,14 +56,14 @@ private:
     void handleFound(const BrowsedService &service);
     void handleRemoved(const ServiceInstance &instance);
     void publish(bool evenIfUnchanged = false);
-    void reportBlocked(bool blocked);
 
     RetryDelays m_delays;
     std::chrono::milliseconds m_nextDelay;
     // Between start() and stop(): the owner may stop from inside a callback.
     bool m_browsing = false;
     QTimer m_startTimer;
-    AvahiBrowser *m_browser = nullptr;
+    ServiceDiscovery &m_discovery;
+    ServiceBrowser *m_browser = nullptr;
     QHash<ServiceInstance, BrowsedService> m_services;
     QList<DiscoveredHost> m_hosts;
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Platform/Avahi/BrowsedService.h"
+#include "Platform/Discovery/BrowsedService.h"
 #include "QuorvelCore/Discovery/DiscoveredHost.h"
 
 #include <QList>

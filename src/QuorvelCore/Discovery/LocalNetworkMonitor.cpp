@@ -1,6 +1,7 @@
 #include "QuorvelCore/Discovery/LocalNetworkMonitor.h"
 
-#include "Platform/Avahi/AvahiBrowser.h"
+#include "Platform/Discovery/ServiceBrowser.h"
+#include "Platform/Discovery/ServiceDiscovery.h"
 #include "QuorvelCore/Logging.h"
 
 namespace Quorvel {
@@ -17,7 +18,13 @@ LocalNetworkMonitor::LocalNetworkMonitor(const QString &serviceType, const QStri
 
 LocalNetworkMonitor::LocalNetworkMonitor(const QString &serviceType, const QString &ownHostID,
                                          Timings timings, QObject *parent)
-    : QObject(parent), m_serviceType(serviceType), m_ownHostID(ownHostID), m_timings(timings)
+    : LocalNetworkMonitor(systemServiceDiscovery(), serviceType, ownHostID, timings, parent)
+{}
+
+LocalNetworkMonitor::LocalNetworkMonitor(ServiceDiscovery &discovery, const QString &serviceType,
+                                         const QString &ownHostID, Timings timings, QObject *parent)
+    : QObject(parent), m_serviceType(serviceType), m_ownHostID(ownHostID), m_timings(timings),
+      m_discovery(discovery)
 {
     for (QTimer *timer : {&m_visibilityDeadline, &m_recheck, &m_rebuild}) {
         timer->setSingleShot(true);
@@ -51,31 +58,27 @@ void LocalNetworkMonitor::stop()
     m_rebuild.stop();
 }
 
-void LocalNetworkMonitor::setRecheckInterval(std::chrono::milliseconds interval)
-{
-    m_timings.recheckInterval = interval;
-}
-
 void LocalNetworkMonitor::startBrowsing()
 {
     if (!m_running) {
         return;
     }
     dropBrowser();
-    m_browser = new AvahiBrowser(m_serviceType, this);
-    connect(m_browser, &AvahiBrowser::ready, this, &LocalNetworkMonitor::handleReady);
-    connect(m_browser, &AvahiBrowser::unreachable, this, &LocalNetworkMonitor::handleUnreachable);
-    connect(m_browser, &AvahiBrowser::clientFailed, this, &LocalNetworkMonitor::handleClientFailed);
-    connect(m_browser, &AvahiBrowser::failed, this, &LocalNetworkMonitor::handleFailed);
-    connect(m_browser, &AvahiBrowser::serviceFound, this, &LocalNetworkMonitor::handleFound);
-    connect(m_browser, &AvahiBrowser::serviceRemoved, this, &LocalNetworkMonitor::handleRemoved);
+    m_browser = m_discovery.makeBrowser(m_serviceType, this);
+    connect(m_browser, &ServiceBrowser::ready, this, &LocalNetworkMonitor::handleReady);
+    connect(m_browser, &ServiceBrowser::unreachable, this, &LocalNetworkMonitor::handleUnreachable);
+    connect(m_browser, &ServiceBrowser::clientFailed, this,
+            &LocalNetworkMonitor::handleClientFailed);
+    connect(m_browser, &ServiceBrowser::failed, this, &LocalNetworkMonitor::handleFailed);
+    connect(m_browser, &ServiceBrowser::serviceFound, this, &LocalNetworkMonitor::handleFound);
+    connect(m_browser, &ServiceBrowser::serviceRemoved, this, &LocalNetworkMonitor::handleRemoved);
     m_browser->start();
 }
 
 void LocalNetworkMonitor::dropBrowser()
 {
     m_results.clear();
-    AvahiBrowser::dispose(m_browser, this);
+    ServiceBrowser::dispose(m_browser, this);
 }
 
 void LocalNetworkMonitor::handleReady()
@@ -154,9 +157,7 @@ void LocalNetworkMonitor::setStatus(Status status)
     }
     m_status = status;
     qCInfo(lcLocalNetwork, "Local Network status: %s", qUtf8Printable(rawValue(status)));
-    if (onStatusChange) {
-        onStatusChange(status);
-    }
+    emit statusChanged(status);
 }
 
 void LocalNetworkMonitor::armRecheck()
@@ -173,10 +174,8 @@ void LocalNetworkMonitor::runRecheck()
         return;
     }
     ++m_recheckAttempt;
-    if (onRecheck) {
-        onRecheck(m_recheckAttempt);
-    }
-    // The owner may have stopped the monitor from inside onRecheck.
+    emit recheckDue(m_recheckAttempt);
+    // The owner may have stopped the monitor in its slot.
     if (m_running) {
         m_rebuild.start(m_timings.rebuildDelay);
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Platform/Avahi/BrowsedService.h"
+#include "Platform/Discovery/BrowsedService.h"
 #include "QuorvelCore/Model/RawEnum.h"
 
 #include <QHash>
@@ -10,16 +10,16 @@
 #include <QTimer>
 
 #include <chrono>
-#include <functional>
 #include <optional>
 
 namespace Quorvel {
 
-class AvahiBrowser;
+class ServiceBrowser;
+class ServiceDiscovery;
 
 // Watches, from the host's own side, whether the host's advertisement can be seen on the network:
 // it browses for the service type and looks for a result whose TXT "id" is this host's id. While
-// the host is not seen it asks its owner, at a fixed interval, to try again (onRecheck) and then
+// the host is not seen it asks its owner, at a fixed interval, to try again (recheckDue) and then
 // browses afresh.
 class LocalNetworkMonitor : public QObject {
     Q_OBJECT
@@ -48,23 +48,27 @@ public:
                         QObject *parent = nullptr);
     LocalNetworkMonitor(const QString &serviceType, const QString &ownHostID, Timings timings,
                         QObject *parent = nullptr);
+    // Browses through `discovery`, which outlives the monitor; the others browse this machine's
+    // mDNS service.
+    LocalNetworkMonitor(ServiceDiscovery &discovery, const QString &serviceType,
+                        const QString &ownHostID, Timings timings, QObject *parent = nullptr);
     ~LocalNetworkMonitor() override;
 
     // Starts browsing on the next turn of the event loop; keeps the status and the attempt count.
     void start();
     // Stops browsing and every pending check, also a rebuild that is due; no status change and
-    // no callback.
+    // no signal.
     void stop();
 
     Status status() const { return m_status; }
     std::chrono::milliseconds recheckInterval() const { return m_timings.recheckInterval; }
-    // Used from the next recheck that is armed.
-    void setRecheckInterval(std::chrono::milliseconds interval);
 
-    // Called after each change of the status.
-    std::function<void(Status)> onStatusChange;
-    // Called with the attempt number (from 1) each time a recheck finds this host not seen.
-    std::function<void(qint64)> onRecheck;
+signals:
+    // After each change of the status.
+    void statusChanged(Quorvel::LocalNetworkMonitor::Status status);
+    // With the attempt number (from 1) each time a recheck finds this host not seen: the owner
+    // is asked to try again.
+    void recheckDue(qint64 attempt);
 
 private:
     void startBrowsing();
@@ -86,7 +90,8 @@ private:
     Status m_status = Status::checking;
     qint64 m_recheckAttempt = 0;
     bool m_running = false;
-    AvahiBrowser *m_browser = nullptr;
+    ServiceDiscovery &m_discovery;
+    ServiceBrowser *m_browser = nullptr;
     QHash<ServiceInstance, BrowsedService> m_results;
     QTimer m_visibilityDeadline;
     QTimer m_recheck;

@@ -71,16 +71,6 @@ KeychainTokenStore::KeychainTokenStore(QString service, std::chrono::millisecond
     : m_service(std::move(service)), m_timeout(timeout)
 {}
 
-std::optional<QString> KeychainTokenStore::configuredAccessGroup()
-{
-    return std::nullopt;
-}
-
-bool KeychainTokenStore::probe() const
-{
-    return false;
-}
-
 void KeychainTokenStore::read(const QString &account, QObject *context, ReadHandler onDone) const
 {
     auto *job = new QKeychain::ReadPasswordJob(m_service);

@@ -23,7 +23,7 @@ namespace Quorvel {
 // that runs a Qt event loop.
 //
 // The keyring here does not synchronise between machines, so every item is a local one: there is
-// no shared access group and probe() is false.
+// no shared access group.
 class KeychainTokenStore {
 public:
     // The store shared by the remote client and the host service.
@@ -44,11 +44,6 @@ public:
 
     const QString &service() const { return m_service; }
     std::chrono::milliseconds timeout() const { return m_timeout; }
-
-    // The shared, synchronised access group: this platform has none.
-    static std::optional<QString> configuredAccessGroup();
-    // Whether a synchronised scope may be used: never here.
-    bool probe() const;
 
     // The code stored under account, or none when there is no item, its text is not a code, or
     // the Secret Service fails or does not answer in time.

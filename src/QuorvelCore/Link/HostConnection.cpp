@@ -1,6 +1,7 @@
 #include "QuorvelCore/Link/HostConnection.h"
 
-#include "Platform/Avahi/AvahiResolver.h"
+#include "Platform/Discovery/ServiceDiscovery.h"
+#include "Platform/Discovery/ServiceResolver.h"
 #include "QuorvelCore/Link/LinkTransport.h"
 #include "QuorvelCore/Logging.h"
 #include "QuorvelCore/Model/PairingToken.h"
@@ -48,8 +49,14 @@ bool isRouteProblem(QAbstractSocket::SocketError error)
 
 HostConnection::HostConnection(HostEndpoint endpoint, QString clientName, const PairingToken &code,
                                QObject *parent)
-    : QObject(parent), m_endpoint(std::move(endpoint)), m_clientName(std::move(clientName)),
-      m_parameters(makeParameters(code))
+    : HostConnection(systemServiceDiscovery(), std::move(endpoint), std::move(clientName), code,
+                     parent)
+{}
+
+HostConnection::HostConnection(ServiceDiscovery &discovery, HostEndpoint endpoint,
+                               QString clientName, const PairingToken &code, QObject *parent)
+    : QObject(parent), m_discovery(discovery), m_endpoint(std::move(endpoint)),
+      m_clientName(std::move(clientName)), m_parameters(makeParameters(code))
 {}
 
 HostConnection::HostConnection(const QString &host, quint16 port, QString clientName,
@@ -92,7 +99,7 @@ bool HostConnection::send(const Message &message)
     return true;
 }
 
-void HostConnection::disconnect()
+void HostConnection::disconnectFromHost()
 {
     dropSocket();
     // Later: this may run inside the resolver's own report.
@@ -113,32 +120,25 @@ void HostConnection::report(const Event &event)
 void HostConnection::resolve(std::chrono::milliseconds timeout, Resolution stage)
 {
     const auto &service = std::get<ServiceEndpoint>(m_endpoint);
-    auto *resolver = new AvahiResolver(this);
-    m_resolver = resolver;
-    connect(resolver, &AvahiResolver::finished, this,
-            [this, resolver, stage](const std::optional<ResolvedService> &result) {
-                resolver->deleteLater();
-                handleResolution(result, stage);
-            });
-    resolver->start(service.name, service.type, service.domain, timeout);
+    m_resolver = Quorvel::resolve(m_discovery, service.name, service.type, service.domain, timeout,
+                                  this, [this, stage](const std::optional<ResolvedHost> &result) {
+                                      handleResolution(result, stage);
+                                  });
 }
 
-void HostConnection::handleResolution(const std::optional<ResolvedService> &result,
-                                      Resolution stage)
+void HostConnection::handleResolution(const std::optional<ResolvedHost> &result, Resolution stage)
 {
     if (!m_streaming)
         return;
     const auto &service = std::get<ServiceEndpoint>(m_endpoint);
-    if (result && result->port != 0 && !(result->address.isEmpty() && result->hostName.isEmpty())) {
-        // The address needs no further lookup; the name may need mDNS in the system resolver.
-        const QString host = result->address.isEmpty() ? result->hostName : result->address;
+    if (result) {
         if (stage == Resolution::first) {
             qCDebug(lcHostConnection, "resolved %s to %s:%hu", qUtf8Printable(service.name),
                     qUtf8Printable(result->hostName), result->port);
             report(
                 Status::resolved(QStringLiteral("%1:%2").arg(result->hostName).arg(result->port)));
         }
-        connectTo(host, result->port);
+        connectTo(result->host, result->port);
         return;
     }
     switch (stage) {
@@ -198,14 +198,13 @@ void HostConnection::handleSocketError()
     dropSocket();
     if (isTlsFailure(error)) {
         report(Status::rejected(reason));
-        disconnect();
+        disconnectFromHost();
     } else if (!reachedHost && isNetworkDown(error, reason)) {
         qCCritical(lcHostConnection, "network down: %s", qUtf8Printable(reason));
         report(Status::networkDown(reason));
-        disconnect();
+        disconnectFromHost();
     } else if (!reachedHost && isRouteProblem(error)) {
-        qCCritical(lcHostConnection, "waiting: %s", qUtf8Printable(reason));
-        report(Status::waiting(reason));
+        reportWaiting(reason);
         QTimer::singleShot(waitingRetryDelay, this, [this] {
             if (!m_streaming || m_socket)
                 return;
@@ -218,11 +217,20 @@ void HostConnection::handleSocketError()
         });
     } else if (error == QAbstractSocket::UnknownSocketError) {
         report(Status::disconnected(std::nullopt));
-        disconnect();
+        disconnectFromHost();
     } else {
         report(Status::disconnected(reason));
-        disconnect();
+        disconnectFromHost();
     }
+}
+
+void HostConnection::reportWaiting(const QString &reason)
+{
+    if (m_waitingReason == reason)
+        return;
+    m_waitingReason = reason;
+    qCCritical(lcHostConnection, "waiting: %s", qUtf8Printable(reason));
+    report(Status::waiting(reason));
 }
 
 void HostConnection::handleReady()
@@ -234,7 +242,7 @@ void HostConnection::handleReady()
         socket, this, [this](const Message &message) { report(message); },
         [this](const std::optional<QString> &error) {
             report(Status::disconnected(error));
-            disconnect();
+            disconnectFromHost();
         });
     const std::optional<QString> summary = tlsSummary(socket->sslConfiguration());
     qCInfo(lcHostConnection, "connected over %s",
@@ -248,7 +256,7 @@ void HostConnection::checkConnectTimeout()
         return;
     qCCritical(lcHostConnection, "connect timed out");
     report(Status::disconnected(QStringLiteral("timed out connecting")));
-    disconnect();
+    disconnectFromHost();
 }
 
 void HostConnection::dropSocket()

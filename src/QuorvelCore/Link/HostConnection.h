@@ -1,6 +1,7 @@
 #pragma once
 
 #include "QuorvelCore/Discovery/HostEndpoint.h"
+#include "QuorvelCore/Discovery/Resolve.h"
 #include "QuorvelCore/Link/LinkParameters.h"
 #include "QuorvelCore/Model/Message.h"
 
@@ -16,9 +17,10 @@ class QWebSocket;
 
 namespace Quorvel {
 
-class AvahiResolver;
 class PairingToken;
-struct ResolvedService;
+class ServiceDiscovery;
+class ServiceResolver;
+struct ResolvedHost;
 
 // A remote's side of one link to one host: resolves the host's service, opens the TLS-PSK
 // WebSocket link, reports how the attempt goes and every message from the host as events, and
@@ -26,9 +28,9 @@ struct ResolvedService;
 // nothing of challenges or decks.
 //
 // Lives on the thread that makes it. Events arrive in order through eventOccurred(); after the
-// last one finished() says the stream has ended. Every ending except disconnect() reports exactly
-// one final status first (rejected, networkDown or disconnected). Destroying the object ends the
-// link as disconnect() does.
+// last one finished() says the stream has ended. Every ending except disconnectFromHost() reports
+// exactly one final status first (rejected, networkDown or disconnected). Destroying the object
+// ends the link as disconnectFromHost() does.
 class HostConnection : public QObject {
     Q_OBJECT
 public:
@@ -67,15 +69,19 @@ public:
 
     using Event = std::variant<Status, Message>;
 
+    // A service endpoint is resolved through this machine's mDNS service.
     HostConnection(HostEndpoint endpoint, QString clientName, const PairingToken &code,
                    QObject *parent = nullptr);
+    // A service endpoint is resolved through `discovery`, which outlives the connection.
+    HostConnection(ServiceDiscovery &discovery, HostEndpoint endpoint, QString clientName,
+                   const PairingToken &code, QObject *parent = nullptr);
     HostConnection(const QString &host, quint16 port, QString clientName, const PairingToken &code,
                    QObject *parent = nullptr);
     ~HostConnection() override;
 
     // Both are read when the attempt starts.
     std::chrono::milliseconds connectTimeout{std::chrono::seconds(10)};
-    std::chrono::milliseconds resolveTimeout{std::chrono::seconds(5)};
+    std::chrono::milliseconds resolveTimeout{Quorvel::resolveTimeout};
 
     const QString &clientName() const { return m_clientName; }
 
@@ -85,7 +91,10 @@ public:
     // cannot be encoded or is over the link's limit (both logged).
     bool send(const Message &message);
     // Ends the link and the event stream with no further event.
-    void disconnect();
+    void disconnectFromHost();
+    // QObject::disconnect() with no arguments would cut every signal connection of this object
+    // instead of ending the link; calling it by mistake is a compile error.
+    void disconnect() = delete;
 
 signals:
     void eventOccurred(const Quorvel::HostConnection::Event &event);
@@ -98,18 +107,21 @@ private:
     // since the address it had may be an advertisement that has since moved.
     enum class Resolution { first, fallback, retry };
     void resolve(std::chrono::milliseconds timeout, Resolution stage);
-    void handleResolution(const std::optional<ResolvedService> &result, Resolution stage);
+    void handleResolution(const std::optional<ResolvedHost> &result, Resolution stage);
+    // A route problem: tells of it and logs it only when its reason is new for this attempt.
+    void reportWaiting(const QString &reason);
     void connectTo(const QString &host, quint16 port);
     void handleSocketError();
     void handleReady();
     void checkConnectTimeout();
     void dropSocket();
 
+    ServiceDiscovery &m_discovery;
     HostEndpoint m_endpoint;
     QString m_clientName;
     LinkParameters m_parameters;
     QPointer<QWebSocket> m_socket;
-    QPointer<AvahiResolver> m_resolver;
+    QPointer<ServiceResolver> m_resolver;
     bool m_started = false;
     // The stream is open: between start() and the end of the link.
     bool m_streaming = false;
@@ -117,6 +129,9 @@ private:
     // Where the socket connects, for trying again while the host cannot be reached.
     QString m_host;
     quint16 m_port = 0;
+    // The reason of the last waiting status told, so that a host that keeps refusing is told
+    // of once, not at every retry.
+    std::optional<QString> m_waitingReason;
 };
 
 } // namespace Quorvel

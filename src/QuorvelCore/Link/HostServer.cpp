@@ -1,5 +1,6 @@
 #include "QuorvelCore/Link/HostServer.h"
 
+#include "Platform/Discovery/ServiceDiscovery.h"
 #include "QuorvelCore/Link/LinkListener.h"
 #include "QuorvelCore/Link/LinkTransport.h"
 #include "QuorvelCore/Logging.h"
@@ -37,8 +38,16 @@ QString endpointText(const QAbstractSocket &socket)
 } // namespace
 
 HostServer::HostServer(QString serviceName, QString hostID, quint16 port, QObject *parent)
+    : HostServer(std::move(serviceName), std::move(hostID), port,
+                 std::unique_ptr<ServicePublisher>(systemServiceDiscovery().makePublisher(nullptr)),
+                 parent)
+{}
+
+HostServer::HostServer(QString serviceName, QString hostID, quint16 port,
+                       std::unique_ptr<ServicePublisher> publisher, QObject *parent)
     : QObject(parent), m_serviceName(std::move(serviceName)), m_hostID(std::move(hostID)),
-      m_port(port), m_upgrader(QStringLiteral("Quorvel"), QWebSocketServer::NonSecureMode)
+      m_port(port), m_upgrader(QStringLiteral("Quorvel"), QWebSocketServer::NonSecureMode),
+      m_publisher(std::move(publisher))
 {
     connect(&m_upgrader, &QWebSocketServer::newConnection, this, &HostServer::handleUpgraded);
 }
@@ -57,7 +66,7 @@ std::optional<QString> HostServer::start(const PairingToken &pairingCode)
 void HostServer::readvertise()
 {
     if (!m_stopped && m_listener)
-        m_publisher.republish();
+        m_publisher->republish();
 }
 
 void HostServer::restart(const PairingToken &pairingCode)
@@ -204,7 +213,7 @@ std::optional<QString> HostServer::makeListener(const PairingToken &code, int re
         dropListener();
     m_listener = listener;
     m_port = listener->serverPort();
-    m_publisher.publish(ServiceDescription{
+    m_publisher->publish(ServiceDescription{
         m_serviceName,
         serviceType,
         {},
@@ -255,7 +264,10 @@ void HostServer::accept(LinkListener *listener, qintptr descriptor)
     const QUuid id = QUuid::createUuid();
     m_connections.insert(id,
                          Connection{Client{id, endpointText(*socket), std::nullopt}, socket, {}});
-    QTimer::singleShot(handshakeTimeout, this, [this, id] { checkHandshake(id); });
+    // Precise: a coarse timer of this length may fire up to 5 % early, and the limit is a promise
+    // to the device that it gets the whole time.
+    QTimer::singleShot(handshakeTimeout, Qt::PreciseTimer, this,
+                       [this, id] { checkHandshake(id); });
 
     // These hold until the WebSocket upgrade is done; from then on the receive loop watches.
     connect(socket, &QSslSocket::encrypted, this,
@@ -414,7 +426,7 @@ void HostServer::dropListener()
         m_listener->deleteLater();
         m_listener = nullptr;
     }
-    m_publisher.stop();
+    m_publisher->stop();
 }
 
 qsizetype HostServer::waitingToPair() const

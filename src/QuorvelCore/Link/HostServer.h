@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Platform/Avahi/AvahiPublisher.h"
+#include "Platform/Discovery/ServicePublisher.h"
 #include "QuorvelCore/Link/ListenerState.h"
 #include "QuorvelCore/Model/Message.h"
 
@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QSslSocket;
@@ -51,8 +52,11 @@ public:
     // Attempts after the first when a restart finds its port still held.
     static constexpr int restartRetries = 10;
 
-    // `port` 0 lets the system choose; the port a listener gets is kept for later restarts.
+    // `port` 0 lets the system choose; the port a listener gets is kept for later restarts. The
+    // first advertises through this machine's mDNS service, the second through `publisher`.
     HostServer(QString serviceName, QString hostID, quint16 port, QObject *parent = nullptr);
+    HostServer(QString serviceName, QString hostID, quint16 port,
+               std::unique_ptr<ServicePublisher> publisher, QObject *parent = nullptr);
     ~HostServer() override;
 
     // Set by the owner before start(); each is skipped while empty.
@@ -128,7 +132,7 @@ private:
     QSet<QUuid> m_authenticated;
     // Upgrades our finished TLS sockets to WebSockets; it never listens itself.
     QWebSocketServer m_upgrader;
-    AvahiPublisher m_publisher;
+    std::unique_ptr<ServicePublisher> m_publisher;
 };
 
 } // namespace Quorvel

@@ -103,18 +103,6 @@ std::optional<bool> JsonReader::optionalBool(const QString &key)
     return value.toBool();
 }
 
-double JsonReader::requiredDouble(const QString &key)
-{
-    const QJsonValue value = required(key);
-    if (value.isUndefined())
-        return 0;
-    if (!value.isDouble()) {
-        failType(key, QStringLiteral("a number"));
-        return 0;
-    }
-    return value.toDouble();
-}
-
 std::optional<double> JsonReader::optionalDouble(const QString &key)
 {
     const QJsonValue value = present(key);

@@ -31,7 +31,6 @@ public:
     std::optional<QString> optionalString(const QString &key);
     bool requiredBool(const QString &key);
     std::optional<bool> optionalBool(const QString &key);
-    double requiredDouble(const QString &key);
     std::optional<double> optionalDouble(const QString &key);
     // An integer: a JSON number with no fraction within the signed 64-bit range.
     std::optional<qint64> optionalInteger(const QString &key);

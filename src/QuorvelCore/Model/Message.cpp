@@ -201,12 +201,6 @@ template<typename Object> void writeMembers(Object &json, const Message::Error &
 template<typename Object> void writeMembers(Object &, const Message::RequestState &) {}
 template<typename Object> void writeMembers(Object &, const Message::RequestCatalog &) {}
 
-// The standard 36-character form with upper-case digits, as request ids travel.
-QString newRequestID()
-{
-    return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
-}
-
 Message::Payload readPayload(Message::Kind kind, JsonReader &reader)
 {
     switch (kind) {
@@ -224,7 +218,7 @@ Message::Payload readPayload(Message::Kind kind, JsonReader &reader)
         const std::optional<QString> requestID = reader.optionalString(requestIDKey);
         trigger.controlID = reader.requiredString(controlIDKey);
         trigger.desiredState = reader.optionalBool(desiredStateKey);
-        trigger.requestID = requestID ? *requestID : newRequestID();
+        trigger.requestID = requestID ? *requestID : Message::newRequestID();
         return trigger;
     }
     case Message::Kind::requestState:
@@ -300,6 +294,11 @@ QJsonObject Message::toJson() const
     QJsonObject json{{typeKey, rawValue(kind())}};
     std::visit([&](const auto &payload) { writeMembers(json, payload); }, m_payload);
     return json;
+}
+
+QString Message::newRequestID()
+{
+    return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
 }
 
 namespace WireCodec {

@@ -134,6 +134,10 @@ public:
     // The version of this vocabulary; a hello without one is version 1.
     static constexpr qint64 protocolVersion = 2;
 
+    // A fresh request id in the standard 36-character form with upper-case digits, as request
+    // ids travel.
+    static QString newRequestID();
+
     // A message is built from any of its payloads: Message(Message::Challenge{nonce}),
     // Message(deck), Message(hostInfo).
     template<typename T>

@@ -1,8 +1,8 @@
 #include "QuorvelHostKit/Service/DeckWatcher.h"
 
 #include "QuorvelHostKit/HostKitLogging.h"
+#include "QuorvelHostKit/Service/FileRead.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QPointer>
 
@@ -10,23 +10,23 @@ namespace Quorvel {
 
 DeckWatcher::DeckWatcher(const QUrl &fileURL, std::optional<QByteArray> initialData,
                          ChangeHandler onChange, Timings timings, QObject *parent)
-    : QObject(parent), filePath(fileURL.toLocalFile()),
-      folderPath(QFileInfo(filePath).absolutePath()), timings(timings),
-      onChange(std::move(onChange)), lastData(std::move(initialData))
+    : QObject(parent), m_filePath(fileURL.toLocalFile()),
+      m_folderPath(QFileInfo(m_filePath).absolutePath()), m_timings(timings),
+      m_onChange(std::move(onChange)), m_lastData(std::move(initialData))
 {
-    pending.setSingleShot(true);
-    pending.setInterval(timings.debounce);
-    connect(&pending, &QTimer::timeout, this, &DeckWatcher::check);
-    pollTimer.setSingleShot(true);
-    pollTimer.setInterval(timings.poll);
-    connect(&pollTimer, &QTimer::timeout, this, &DeckWatcher::poll);
+    m_pending.setSingleShot(true);
+    m_pending.setInterval(m_timings.debounce);
+    connect(&m_pending, &QTimer::timeout, this, &DeckWatcher::check);
+    m_pollTimer.setSingleShot(true);
+    m_pollTimer.setInterval(m_timings.poll);
+    connect(&m_pollTimer, &QTimer::timeout, this, &DeckWatcher::poll);
     const auto debounce = [this] {
-        if (!stopped) {
-            pending.start();
+        if (!m_stopped) {
+            m_pending.start();
         }
     };
-    connect(&watch, &QFileSystemWatcher::directoryChanged, this, debounce);
-    connect(&watch, &QFileSystemWatcher::fileChanged, this, debounce);
+    connect(&m_watch, &QFileSystemWatcher::directoryChanged, this, debounce);
+    connect(&m_watch, &QFileSystemWatcher::fileChanged, this, debounce);
 }
 
 DeckWatcher::DeckWatcher(const QUrl &fileURL, std::optional<QByteArray> initialData,
@@ -36,30 +36,30 @@ DeckWatcher::DeckWatcher(const QUrl &fileURL, std::optional<QByteArray> initialD
 
 void DeckWatcher::start()
 {
-    if (started || stopped) {
+    if (m_started || m_stopped) {
         return;
     }
-    started = true;
-    if (!QFileInfo(folderPath).isDir() || !watch.addPath(folderPath)) {
-        qCCritical(lcDeckWatcher, "Can't watch %s", qUtf8Printable(folderPath));
+    m_started = true;
+    if (!QFileInfo(m_folderPath).isDir() || !m_watch.addPath(m_folderPath)) {
+        qCCritical(lcDeckWatcher, "Can't watch %s", qUtf8Printable(m_folderPath));
     }
     armWatches();
-    pollTimer.start();
+    m_pollTimer.start();
 }
 
 void DeckWatcher::noteSaved(const QByteArray &bytes)
 {
-    lastData = bytes;
+    m_lastData = bytes;
 }
 
 void DeckWatcher::stop()
 {
-    stopped = true;
-    pending.stop();
-    pollTimer.stop();
-    const auto watched = watch.files() + watch.directories();
+    m_stopped = true;
+    m_pending.stop();
+    m_pollTimer.stop();
+    const auto watched = m_watch.files() + m_watch.directories();
     if (!watched.isEmpty()) {
-        watch.removePaths(watched);
+        m_watch.removePaths(watched);
     }
 }
 
@@ -68,34 +68,29 @@ void DeckWatcher::stop()
 // logged for a file that is briefly missing.
 void DeckWatcher::armWatches()
 {
-    if (!watch.directories().contains(folderPath) && QFileInfo(folderPath).isDir()) {
-        watch.addPath(folderPath);
+    if (!m_watch.directories().contains(m_folderPath) && QFileInfo(m_folderPath).isDir()) {
+        m_watch.addPath(m_folderPath);
     }
-    if (!watch.files().contains(filePath) && QFileInfo(filePath).isFile()) {
-        watch.addPath(filePath);
+    if (!m_watch.files().contains(m_filePath) && QFileInfo(m_filePath).isFile()) {
+        m_watch.addPath(m_filePath);
     }
 }
 
 void DeckWatcher::check()
 {
-    if (stopped) {
+    if (m_stopped) {
         return;
     }
     armWatches();
-    QFile file(filePath);
-    if (!file.open(QIODevice::ReadOnly)) {
+    const std::optional<QByteArray> bytes = FileRead::read(m_filePath).bytes;
+    if (!bytes || (m_lastData && *m_lastData == *bytes)) {
         emit checked();
         return;
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError || (lastData && *lastData == bytes)) {
-        emit checked();
-        return;
-    }
-    lastData = bytes;
+    m_lastData = bytes;
     qCInfo(lcDeckWatcher, "deck.json changed on disk");
     const QPointer<DeckWatcher> self(this);
-    onChange(bytes);
+    m_onChange(*bytes);
     if (self) {
         emit checked();
     }
@@ -105,8 +100,8 @@ void DeckWatcher::poll()
 {
     const QPointer<DeckWatcher> self(this);
     check();
-    if (self && !stopped) {
-        pollTimer.start();
+    if (self && !m_stopped) {
+        m_pollTimer.start();
     }
 }
 

@@ -52,16 +52,16 @@ private:
     void check();
     void poll();
 
-    QString filePath;
-    QString folderPath;
-    Timings timings;
-    ChangeHandler onChange;
-    std::optional<QByteArray> lastData;
-    bool started = false;
-    bool stopped = false;
-    QFileSystemWatcher watch;
-    QTimer pending;
-    QTimer pollTimer;
+    QString m_filePath;
+    QString m_folderPath;
+    Timings m_timings;
+    ChangeHandler m_onChange;
+    std::optional<QByteArray> m_lastData;
+    bool m_started = false;
+    bool m_stopped = false;
+    QFileSystemWatcher m_watch;
+    QTimer m_pending;
+    QTimer m_pollTimer;
 };
 
 } // namespace Quorvel

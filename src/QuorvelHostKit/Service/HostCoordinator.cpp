@@ -2,11 +2,13 @@
 
 #include "QuorvelCore/Model/Message.h"
 #include "QuorvelCore/Model/ServiceType.h"
+#include "QuorvelCore/ObservedField.h"
 #include "QuorvelHostKit/Execution/AppControls.h"
 #include "QuorvelHostKit/Execution/StateMonitor.h"
 #include "QuorvelHostKit/Execution/SystemExecutor.h"
 #include "QuorvelHostKit/HostKitLogging.h"
 #include "QuorvelHostKit/Service/DeckStore.h"
+#include "QuorvelHostKit/Service/FileRead.h"
 #include "QuorvelHostKit/Service/HostDiagnostics.h"
 #include "QuorvelHostKit/Service/HostDisplayName.h"
 #include "QuorvelHostKit/Service/HostSettings.h"
@@ -28,7 +30,7 @@ namespace {
 constexpr quint16 anyPort = 0;
 
 // Who acts in the log for the host's own events.
-const QString thisMac = QStringLiteral("This Mac");
+const QString thisComputer = QStringLiteral("This Computer");
 
 Deck loadDeck(std::optional<QString> &problem)
 {
@@ -62,19 +64,6 @@ QString caseName(LocalNetworkMonitor::Status status)
     return {};
 }
 
-std::optional<QByteArray> readDeckFile()
-{
-    QFile file(DeckStore::deckFileURL().toLocalFile());
-    if (!file.open(QIODevice::ReadOnly)) {
-        return std::nullopt;
-    }
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        return std::nullopt;
-    }
-    return bytes;
-}
-
 } // namespace
 
 HostCoordinator::HostCoordinator(QObject *parent) : HostCoordinator(Options{}, parent) {}
@@ -89,7 +78,9 @@ HostCoordinator::HostCoordinator(Options options, QObject *parent)
       m_hostID(HostTokenStore::hostID()), m_hostName(hostDisplayName()),
       m_editorKey(PairingToken::generate())
 {
-    m_server = std::make_unique<HostServer>(m_hostName, m_hostID, anyPort);
+    m_server = std::make_unique<HostServer>(
+        m_hostName, m_hostID, anyPort,
+        std::unique_ptr<ServicePublisher>(m_options.discovery->makePublisher(nullptr)));
     m_appControls = std::make_unique<AppControls>();
     m_executor = std::make_unique<SystemExecutor>(m_appControls.get());
     m_monitor = std::make_unique<StateMonitor>(m_executor.get(), m_deck, defaultPollInterval);
@@ -154,19 +145,15 @@ void HostCoordinator::start()
     m_sleepPreventer.setActive(m_keepsAwake);
     setPairingSyncedToICloud(HostTokenStore::publish(m_pairingToken, m_hostID, m_hostName));
 
-    m_localNetworkMonitor =
-        std::make_unique<LocalNetworkMonitor>(serviceType, m_hostID, m_options.localNetwork);
-    const QPointer<HostCoordinator> self(this);
-    m_localNetworkMonitor->onStatusChange = [self](LocalNetworkMonitor::Status status) {
-        if (self) {
-            self->later([self, status] { self->handleLocalNetworkStatus(status); });
-        }
-    };
-    m_localNetworkMonitor->onRecheck = [self](qint64 attempt) {
-        if (self) {
-            self->later([self, attempt] { self->handleLocalNetworkRecheck(attempt); });
-        }
-    };
+    m_localNetworkMonitor = std::make_unique<LocalNetworkMonitor>(*m_options.discovery, serviceType,
+                                                                  m_hostID, m_options.localNetwork);
+    connect(m_localNetworkMonitor.get(), &LocalNetworkMonitor::statusChanged, this,
+            [this](LocalNetworkMonitor::Status status) {
+                later([this, status] { handleLocalNetworkStatus(status); });
+            });
+    connect(
+        m_localNetworkMonitor.get(), &LocalNetworkMonitor::recheckDue, this,
+        [this](qint64 attempt) { later([this, attempt] { handleLocalNetworkRecheck(attempt); }); });
     m_localNetworkMonitor->start();
     emit localNetworkMonitorChanged();
 
@@ -176,6 +163,7 @@ void HostCoordinator::start()
         return;
     }
 
+    const QPointer<HostCoordinator> self(this);
     StateMonitor *monitor = m_monitor.get();
     m_appControls->onChange = [self, monitor](const QString &app) {
         if (self) {
@@ -195,7 +183,7 @@ void HostCoordinator::startDeckWatcher()
 {
     const QPointer<HostCoordinator> self(this);
     m_deckWatcher = std::make_unique<DeckWatcher>(
-        DeckStore::deckFileURL(), readDeckFile(),
+        DeckStore::deckFileURL(), FileRead::read(DeckStore::deckFileURL().toLocalFile()).bytes,
         [self](const QByteArray &bytes) {
             if (self) {
                 self->later([self, bytes] { self->handleDeckFileChanged(bytes); });
@@ -232,17 +220,11 @@ bool HostCoordinator::rotatePairingCode()
 {
     bool saved = false;
     setPairingToken(HostTokenStore::createAndSave(&saved));
-    if (m_pairingCodeSaved != saved) {
-        m_pairingCodeSaved = saved;
-        emit pairingCodeSavedChanged();
-    }
-    addActivity(HostActivity::make(thisMac,
+    assignObserved(this, m_pairingCodeSaved, saved, &HostCoordinator::pairingCodeSavedChanged);
+    addActivity(HostActivity::make(thisComputer,
                                    QStringLiteral("Made a new pairing code; devices pair again"),
                                    HostActivity::Outcome::info));
-    setAuthenticatedClients({});
-    setLocalEditors({});
-    setPendingNonces({});
-    setConnectedClients({});
+    setClients({});
     setPairingSyncedToICloud(HostTokenStore::publish(m_pairingToken, m_hostID, m_hostName));
     m_server->restart(m_pairingToken);
     return saved;
@@ -250,13 +232,10 @@ bool HostCoordinator::rotatePairingCode()
 
 void HostCoordinator::setAllowDeckEditing(bool allowed)
 {
-    if (m_allowDeckEditing != allowed) {
-        m_allowDeckEditing = allowed;
-        emit allowDeckEditingChanged();
-    }
+    assignObserved(this, m_allowDeckEditing, allowed, &HostCoordinator::allowDeckEditingChanged);
     HostSettings::store(allowDeckEditingKey, allowed);
     qCInfo(lcHostCoordinator, "Deck editing from other devices: %s", allowed ? "allowed" : "off");
-    for (const QUuid &client : std::as_const(m_authenticatedClients)) {
+    for (const QUuid &client : m_clients.authenticated()) {
         m_server->send(Message(hostInfo(client)), client);
     }
     writeStatusFile();
@@ -264,10 +243,7 @@ void HostCoordinator::setAllowDeckEditing(bool allowed)
 
 void HostCoordinator::setKeepsAwake(bool keepAwake)
 {
-    if (m_keepsAwake != keepAwake) {
-        m_keepsAwake = keepAwake;
-        emit keepsAwakeChanged();
-    }
+    assignObserved(this, m_keepsAwake, keepAwake, &HostCoordinator::keepsAwakeChanged);
     HostSettings::store(keepsAwakeKey, keepAwake);
     if (m_running) {
         m_sleepPreventer.setActive(keepAwake);
@@ -289,7 +265,7 @@ std::optional<quint16> HostCoordinator::port() const
 
 QStringList HostCoordinator::connectedClientNames() const
 {
-    QStringList names = m_connectedClients.values();
+    QStringList names = m_clients.names().values();
     names.sort();
     return names;
 }
@@ -307,8 +283,6 @@ QStringList HostCoordinator::diagnosticsText() const
     diagnostics.localNetwork = caseName(m_localNetwork);
     diagnostics.connectedClientNames = connectedClientNames();
     diagnostics.pairingSetByEnvironment = HostTokenStore::isSetByEnvironment();
-    diagnostics.pairingSyncedToICloud = m_pairingSyncedToICloud;
-    diagnostics.iCloudSignedIn = iCloudSignedIn();
     diagnostics.allowDeckEditing = m_allowDeckEditing;
     diagnostics.keepsAwake = m_keepsAwake;
     diagnostics.keepAwakeDetail = awakeLockDetail();
@@ -350,7 +324,7 @@ void HostCoordinator::addActivity(const HostActivity &entry)
 HostInfo HostCoordinator::hostInfo(const QUuid &client) const
 {
     return HostInfo{m_hostName, applicationVersion(),
-                    m_allowDeckEditing || m_localEditors.contains(client)};
+                    m_allowDeckEditing || m_clients.isLocalEditor(client)};
 }
 
 void HostCoordinator::applyDeck(const Deck &deck)
@@ -389,7 +363,7 @@ void HostCoordinator::writeStatusFile()
     status.port = m_server->listeningPort();
     status.listener = m_listenerStatus;
     status.localNetwork = rawValue(m_localNetwork);
-    status.clients = int(m_authenticatedClients.size());
+    status.clients = int(m_clients.authenticated().size());
     status.pairingInKeychainGroup = m_pairingSyncedToICloud;
     status.iCloudSignedIn = iCloudSignedIn();
     status.deckEditingAllowed = HostSettings::stored(allowDeckEditingKey);
@@ -436,7 +410,7 @@ void HostCoordinator::handleLocalNetworkStatus(LocalNetworkMonitor::Status statu
 void HostCoordinator::handleLocalNetworkRecheck(qint64 attempt)
 {
     const bool restartDue = attempt % listenerRestartEvery == 0;
-    if (recheckStep(attempt, m_authenticatedClients.size()) == RecheckStep::restartListener) {
+    if (recheckStep(attempt, m_clients.authenticated().size()) == RecheckStep::restartListener) {
         qCInfo(lcHostCoordinator, "Still not discoverable; restarting listener (attempt %lld)",
                attempt);
         m_server->restart(m_pairingToken);
@@ -474,7 +448,7 @@ void HostCoordinator::handleDeckFileChanged(const QByteArray &bytes)
         const QString description = error.errorDescription();
         setDeckProblem(description);
         addActivity(HostActivity::make(
-            thisMac, QStringLiteral("The actions file was edited, but not applied"),
+            thisComputer, QStringLiteral("The actions file was edited, but not applied"),
             HostActivity::Outcome::failed, description));
         qCCritical(lcHostCoordinator, "Ignoring invalid deck.json: %s",
                    qUtf8Printable(description));
@@ -483,120 +457,67 @@ void HostCoordinator::handleDeckFileChanged(const QByteArray &bytes)
     }
     applyDeck(*deck);
     qCInfo(lcHostCoordinator, "Reloaded deck from disk");
-    addActivity(HostActivity::make(thisMac, QStringLiteral("The actions file was edited"),
+    addActivity(HostActivity::make(thisComputer, QStringLiteral("The actions file was edited"),
                                    HostActivity::Outcome::ok));
 }
 
 void HostCoordinator::setDeck(const Deck &deck)
 {
-    if (!(m_deck == deck)) {
-        m_deck = deck;
-        emit deckChanged();
-    }
+    assignObserved(this, m_deck, deck, &HostCoordinator::deckChanged);
 }
 
 void HostCoordinator::setListenerStatus(const QString &status)
 {
-    if (m_listenerStatus != status) {
-        m_listenerStatus = status;
-        emit listenerStatusChanged();
-    }
-}
-
-void HostCoordinator::setConnectedClients(const QHash<QUuid, QString> &clients)
-{
-    if (m_connectedClients != clients) {
-        m_connectedClients = clients;
-        emit connectedClientsChanged();
-    }
+    assignObserved(this, m_listenerStatus, status, &HostCoordinator::listenerStatusChanged);
 }
 
 void HostCoordinator::setLatestStates(const QHash<QString, ControlState> &states)
 {
-    if (m_latestStates != states) {
-        m_latestStates = states;
-        emit latestStatesChanged();
-    }
+    assignObserved(this, m_latestStates, states, &HostCoordinator::latestStatesChanged);
 }
 
 void HostCoordinator::setLastLog(const QString &log)
 {
-    if (m_lastLog != log) {
-        m_lastLog = log;
-        emit lastLogChanged();
-    }
+    assignObserved(this, m_lastLog, log, &HostCoordinator::lastLogChanged);
 }
 
 void HostCoordinator::setPairingToken(const PairingToken &token)
 {
-    if (!(m_pairingToken == token)) {
-        m_pairingToken = token;
-        emit pairingTokenChanged();
-    }
+    assignObserved(this, m_pairingToken, token, &HostCoordinator::pairingTokenChanged);
 }
 
 void HostCoordinator::setPairingSyncedToICloud(bool synced)
 {
-    if (m_pairingSyncedToICloud != synced) {
-        m_pairingSyncedToICloud = synced;
-        emit pairingSyncedToICloudChanged();
-    }
+    assignObserved(this, m_pairingSyncedToICloud, synced,
+                   &HostCoordinator::pairingSyncedToICloudChanged);
 }
 
 void HostCoordinator::setLocalNetwork(LocalNetworkMonitor::Status status)
 {
-    if (m_localNetwork != status) {
-        m_localNetwork = status;
-        emit localNetworkChanged();
-    }
+    assignObserved(this, m_localNetwork, status, &HostCoordinator::localNetworkChanged);
 }
 
 void HostCoordinator::setDeckProblem(const std::optional<QString> &problem)
 {
-    if (m_deckProblem != problem) {
-        m_deckProblem = problem;
-        emit deckProblemChanged();
-    }
+    assignObserved(this, m_deckProblem, problem, &HostCoordinator::deckProblemChanged);
 }
 
 void HostCoordinator::setRunning(bool running)
 {
-    if (m_running != running) {
-        m_running = running;
-        emit runningChanged();
-    }
+    assignObserved(this, m_running, running, &HostCoordinator::runningChanged);
 }
 
-void HostCoordinator::setPendingNonces(const QHash<QUuid, QString> &nonces)
+void HostCoordinator::setClients(const HostClientTable &clients)
 {
-    if (m_pendingNonces != nonces) {
-        m_pendingNonces = nonces;
+    const HostClientTable before = std::exchange(m_clients, clients);
+    if (before.pendingNonces() != clients.pendingNonces())
         emit pendingNoncesChanged();
-    }
-}
-
-void HostCoordinator::setAuthenticatedClients(const QSet<QUuid> &clients)
-{
-    if (m_authenticatedClients != clients) {
-        m_authenticatedClients = clients;
+    if (before.authenticated() != clients.authenticated())
         emit authenticatedClientsChanged();
-    }
-}
-
-void HostCoordinator::setLocalEditors(const QSet<QUuid> &clients)
-{
-    if (m_localEditors != clients) {
-        m_localEditors = clients;
+    if (before.localEditors() != clients.localEditors())
         emit localEditorsChanged();
-    }
-}
-
-void HostCoordinator::setRunningControls(const QSet<QString> &controls)
-{
-    if (m_runningControls != controls) {
-        m_runningControls = controls;
-        emit runningControlsChanged();
-    }
+    if (before.names() != clients.names())
+        emit connectedClientsChanged();
 }
 
 } // namespace Quorvel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/Discovery/ServiceDiscovery.h"
 #include "QuorvelCore/Discovery/LocalNetworkMonitor.h"
 #include "QuorvelCore/Link/HostServer.h"
 #include "QuorvelCore/Link/ListenerState.h"
@@ -10,6 +11,7 @@
 #include "QuorvelCore/Model/PairingToken.h"
 #include "QuorvelHostKit/Service/DeckWatcher.h"
 #include "QuorvelHostKit/Service/HostActivity.h"
+#include "QuorvelHostKit/Service/HostClientTable.h"
 #include "QuorvelHostKit/Service/SleepPreventer.h"
 
 #include <QHash>
@@ -80,6 +82,9 @@ public:
         int recheckAttempts = defaultRecheckAttempts;
         // Seconds.
         double recheckDelay = defaultRecheckDelay;
+        // Where the host advertises itself and looks for its own advertisement; outlives the
+        // coordinator.
+        ServiceDiscovery *discovery = &systemServiceDiscovery();
         // Makes the ways to keep the computer awake; unset means this system's.
         std::function<std::vector<std::unique_ptr<IdleInhibitor>>()> idleInhibitors;
     };
@@ -108,7 +113,7 @@ public:
 
     const Deck &deck() const { return m_deck; }
     const QString &listenerStatus() const { return m_listenerStatus; }
-    const QHash<QUuid, QString> &connectedClients() const { return m_connectedClients; }
+    const QHash<QUuid, QString> &connectedClients() const { return m_clients.names(); }
     const QHash<QString, ControlState> &latestStates() const { return m_latestStates; }
     const QString &lastLog() const { return m_lastLog; }
     // Newest first.
@@ -132,9 +137,11 @@ public:
     LocalNetworkMonitor *localNetworkMonitor() const { return m_localNetworkMonitor.get(); }
     const QString &hostID() const { return m_hostID; }
     const QString &hostName() const { return m_hostName; }
-    const QHash<QUuid, QString> &pendingNonces() const { return m_pendingNonces; }
-    const QSet<QUuid> &authenticatedClients() const { return m_authenticatedClients; }
-    const QSet<QUuid> &localEditors() const { return m_localEditors; }
+    // The table of connected clients, and its parts as the views observe them.
+    const HostClientTable &clients() const { return m_clients; }
+    const QHash<QUuid, QString> &pendingNonces() const { return m_clients.pendingNonces(); }
+    const QSet<QUuid> &authenticatedClients() const { return m_clients.authenticated(); }
+    const QSet<QUuid> &localEditors() const { return m_clients.localEditors(); }
     const QSet<QString> &runningControls() const { return m_runningControls; }
     // Never stored or shown: this computer's own deck editor proves it in its hello.
     const PairingToken &editorKey() const { return m_editorKey; }
@@ -229,7 +236,6 @@ private:
 
     void setDeck(const Deck &deck);
     void setListenerStatus(const QString &status);
-    void setConnectedClients(const QHash<QUuid, QString> &clients);
     void setLatestStates(const QHash<QString, ControlState> &states);
     void setLastLog(const QString &log);
     void setPairingToken(const PairingToken &token);
@@ -237,17 +243,14 @@ private:
     void setLocalNetwork(LocalNetworkMonitor::Status status);
     void setDeckProblem(const std::optional<QString> &problem);
     void setRunning(bool running);
-    void setPendingNonces(const QHash<QUuid, QString> &nonces);
-    void setAuthenticatedClients(const QSet<QUuid> &clients);
-    void setLocalEditors(const QSet<QUuid> &clients);
-    void setRunningControls(const QSet<QString> &controls);
+    // Takes the new table and notifies each part that changed.
+    void setClients(const HostClientTable &clients);
 
     Options m_options;
     // Before the deck: loading the deck may report a problem with the file.
     std::optional<QString> m_deckProblem;
     Deck m_deck;
     QString m_listenerStatus;
-    QHash<QUuid, QString> m_connectedClients;
     QHash<QString, ControlState> m_latestStates;
     QString m_lastLog;
     QList<HostActivity> m_activity;
@@ -263,9 +266,7 @@ private:
     std::unique_ptr<LocalNetworkMonitor> m_localNetworkMonitor;
     QString m_hostID;
     QString m_hostName;
-    QHash<QUuid, QString> m_pendingNonces;
-    QSet<QUuid> m_authenticatedClients;
-    QSet<QUuid> m_localEditors;
+    HostClientTable m_clients;
     QSet<QString> m_runningControls;
     // Tested actions being run now; they count against the same limit as the controls.
     int m_runningTests = 0;

@@ -3,6 +3,8 @@
 
 #include "QuorvelHostKit/Service/HostCoordinator.h"
 
+#include "QuorvelCore/ObservedField.h"
+
 #include "QuorvelHostKit/Execution/StateMonitor.h"
 #include "QuorvelHostKit/Execution/SystemExecutor.h"
 #include "QuorvelHostKit/HostKitLogging.h"
@@ -46,13 +48,9 @@ QCoro::Task<> HostCoordinator::triggerAction(QString requestID, QString controlI
         co_return;
     }
     // Taken before the first wait, so that a second request meanwhile is refused.
-    QSet<QString> running = m_runningControls;
-    running.insert(control->id);
-    setRunningControls(running);
+    insertObserved(this, m_runningControls, control->id, &HostCoordinator::runningControlsChanged);
     const auto release = [this, id = control->id] {
-        QSet<QString> controls = m_runningControls;
-        controls.remove(id);
-        setRunningControls(controls);
+        removeObserved(this, m_runningControls, id, &HostCoordinator::runningControlsChanged);
     };
 
     const QPointer<HostCoordinator> self(this);
@@ -118,7 +116,7 @@ QCoro::Task<> HostCoordinator::triggerAction(QString requestID, QString controlI
 
 QString HostCoordinator::deviceName(const QUuid &client) const
 {
-    return m_connectedClients.value(client, QStringLiteral("a paired device"));
+    return m_clients.name(client, QStringLiteral("a paired device"));
 }
 
 bool HostCoordinator::atRunLimit() const

@@ -14,26 +14,13 @@ namespace Quorvel {
 void HostCoordinator::handleClientConnected(const HostServer::Client &client)
 {
     const QString nonce = PairingToken::makeNonce();
-    QHash<QUuid, QString> nonces = m_pendingNonces;
-    nonces.insert(client.id, nonce);
-    setPendingNonces(nonces);
+    setClients(m_clients.challenged(client.id, nonce));
     m_server->send(Message(Message::Challenge{nonce}), client.id);
 }
 
 void HostCoordinator::handleClientDisconnected(const QUuid &client)
 {
-    QHash<QUuid, QString> clients = m_connectedClients;
-    clients.remove(client);
-    setConnectedClients(clients);
-    QSet<QUuid> authenticated = m_authenticatedClients;
-    authenticated.remove(client);
-    setAuthenticatedClients(authenticated);
-    QSet<QUuid> editors = m_localEditors;
-    editors.remove(client);
-    setLocalEditors(editors);
-    QHash<QUuid, QString> nonces = m_pendingNonces;
-    nonces.remove(client);
-    setPendingNonces(nonces);
+    setClients(m_clients.without(client));
     writeStatusFile();
 }
 
@@ -45,7 +32,7 @@ QCoro::Task<> HostCoordinator::handle(Message message, QUuid client)
         handleHello(client, *hello);
         co_return;
     }
-    if (!m_authenticatedClients.contains(client)) {
+    if (!m_clients.isAuthenticated(client)) {
         qCInfo(lcHostCoordinator, "Dropping message from unauthenticated client");
         m_server->sendAndClose(Message(Message::Error{Message::ErrorCode::unauthorized,
                                                       QStringLiteral("pair this device first")}),
@@ -87,10 +74,8 @@ void HostCoordinator::handleHello(const QUuid &client, const Message::Hello &hel
     }
 
     // A nonce answers one hello only, whatever its outcome.
-    QHash<QUuid, QString> nonces = m_pendingNonces;
-    const std::optional<QString> nonce =
-        nonces.contains(client) ? std::optional(nonces.take(client)) : std::nullopt;
-    setPendingNonces(nonces);
+    const auto [withoutNonce, nonce] = m_clients.takingNonce(client);
+    setClients(withoutNonce);
 
     if (!nonce || !hello.auth || !m_pairingToken.verify(*hello.auth, *nonce)) {
         qCInfo(lcHostCoordinator, "Rejected client '%s': bad or missing pairing response",
@@ -104,18 +89,9 @@ void HostCoordinator::handleHello(const QUuid &client, const Message::Hello &hel
         return;
     }
 
-    QSet<QUuid> authenticated = m_authenticatedClients;
-    authenticated.insert(client);
-    setAuthenticatedClients(authenticated);
     // Without the editor key the device is simply an ordinary paired one.
-    if (hello.editorAuth && m_editorKey.verify(*hello.editorAuth, *nonce)) {
-        QSet<QUuid> editors = m_localEditors;
-        editors.insert(client);
-        setLocalEditors(editors);
-    }
-    QHash<QUuid, QString> clients = m_connectedClients;
-    clients.insert(client, hello.clientName);
-    setConnectedClients(clients);
+    const bool localEditor = hello.editorAuth && m_editorKey.verify(*hello.editorAuth, *nonce);
+    setClients(m_clients.paired(client, hello.clientName, localEditor));
     m_server->markAuthenticated(client);
     writeStatusFile();
     qCInfo(lcHostCoordinator, "Client '%s' authenticated", qUtf8Printable(hello.clientName));

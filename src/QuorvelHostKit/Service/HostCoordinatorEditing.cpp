@@ -29,7 +29,7 @@ Message testResult(const QString &requestID, bool ok, const std::optional<QStrin
 
 bool HostCoordinator::mayEdit(const QUuid &client) const
 {
-    return m_allowDeckEditing || m_localEditors.contains(client);
+    return m_allowDeckEditing || m_clients.isLocalEditor(client);
 }
 
 bool HostCoordinator::checkEditingAllowed(const QUuid &client)

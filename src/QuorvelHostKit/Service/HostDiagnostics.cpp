@@ -56,12 +56,9 @@ QStringList HostDiagnostics::lines(const QLocale &locale) const
     names.sort();
     result.append(QStringLiteral("Connected devices: ") +
                   (names.isEmpty() ? QStringLiteral("none") : names.join(QStringLiteral(", "))));
-    result.append(QStringLiteral("Pairing code: ") +
-                  (pairingSetByEnvironment ? QStringLiteral("set by QUORVEL_TOKEN")
-                                           : QStringLiteral("saved")) +
-                  (pairingSyncedToICloud ? QStringLiteral(", shared via iCloud Keychain")
-                                         : QStringLiteral(", not shared via iCloud Keychain")) +
-                  (iCloudSignedIn ? QString() : QStringLiteral(" (not signed in to iCloud)")));
+    result.append(QStringLiteral("Pairing code: ") + (pairingSetByEnvironment
+                                                          ? QStringLiteral("set by QUORVEL_TOKEN")
+                                                          : QStringLiteral("saved")));
     result.append(QStringLiteral("Editing from other devices: ") +
                   (allowDeckEditing ? QStringLiteral("allowed") : QStringLiteral("off")));
     result.append(QStringLiteral("Keep awake: ") +

@@ -23,8 +23,6 @@ struct HostDiagnostics {
     QString localNetwork;
     QStringList connectedClientNames;
     bool pairingSetByEnvironment = false;
-    bool pairingSyncedToICloud = false;
-    bool iCloudSignedIn = false;
     bool allowDeckEditing = false;
     bool keepsAwake = false;
     // Added in parentheses after "on", for example "lock held by logind"; empty adds nothing.

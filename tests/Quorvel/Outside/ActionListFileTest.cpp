@@ -90,7 +90,7 @@ private slots:
         QCOMPARE(actions[2].toObject()["value"].toString(), QStringLiteral("21 C"));
 
         // Disconnected: the cached deck, no states, "connected" false.
-        session.model.disconnect();
+        session.model.disconnectFromHost();
         QVERIFY(file.write());
         const QJsonObject after = readList(path);
         QCOMPARE(after["connected"].toBool(), false);

@@ -182,7 +182,7 @@ private slots:
         QCOMPARE(gdbusCall("SearchActions", {"fa n"}).output, "(@a(ssss) [],)");
 
         // Without a host the last deck is still listed.
-        session.model.disconnect();
+        session.model.disconnectFromHost();
         QCOMPARE(gdbusCall("ActionsByIds", {"['fan']"}).output,
                  "([('fan', 'Fan', 'Switch', '')],)");
     }

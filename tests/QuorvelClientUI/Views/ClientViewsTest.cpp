@@ -295,7 +295,7 @@ void ClientViewsTest::laterLaunchShowsTheLastActionsGreyed()
     ClientModel *first = session.makeModel(QStringLiteral("Remote"), true);
     QVERIFY(session.pair(first, host));
     const QString hostName = first->hostInfo()->hostName;
-    first->disconnect();
+    first->disconnectFromHost();
 
     // The next launch: the remembered host is not listed yet.
     ClientModel *later = session.makeModel(QStringLiteral("Remote"), true);

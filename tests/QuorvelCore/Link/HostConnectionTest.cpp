@@ -66,6 +66,25 @@ private slots:
         QCOMPARE(statuses.count(Status::disconnected(u"timed out connecting"_qs)), 1);
     }
 
+    // Each retry meets the same refusal: the owner hears of it, and the log tells it, once.
+    void aHostThatKeepsRefusingIsReportedOnce()
+    {
+        QTcpServer closed;
+        QVERIFY(closed.listen(loopback));
+        const quint16 port = closed.serverPort();
+        closed.close();
+        QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(u"waiting: .*"_qs));
+        QTest::ignoreMessage(QtCriticalMsg, "connect timed out");
+        HostConnection connection(loopback.toString(), port, u"Remote"_qs, hostCode());
+        // Room for three tries, a second apart.
+        connection.connectTimeout = 2500ms;
+        ConnectionLog log;
+        startRecorded(connection, log);
+
+        QTRY_COMPARE_WITH_TIMEOUT(log.finishedCount, 1, 10000);
+        QCOMPARE(log.statuses().count(Status::waiting(u"Connection refused"_qs)), 1);
+    }
+
     void aHostThatNeverAnswersTimesOut()
     {
         QTcpServer mute;
@@ -126,7 +145,7 @@ private slots:
         QTRY_VERIFY(log.has(Kind::connected));
         const size_t eventsBefore = log.events.size();
 
-        connection->disconnect();
+        connection->disconnectFromHost();
         QCOMPARE(log.finishedCount, 1);
         QVERIFY(!connection->send(hello(u"late"_qs)));
         QTRY_COMPARE(serverLog.disconnected.size(), 1);

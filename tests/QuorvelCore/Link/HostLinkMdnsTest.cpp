@@ -3,6 +3,7 @@
 #include "Platform/Avahi/AvahiBrowser.h"
 #include "Platform/Avahi/AvahiPublisher.h"
 #include "Platform/Avahi/AvahiResolver.h"
+#include "Platform/Discovery/ServiceDiscovery.h"
 #include "QuorvelCore/Model/ServiceType.h"
 
 #include <QProcess>
@@ -92,7 +93,8 @@ private slots:
     {
         const QString hostID = u"6F1C3F0E-8B1A-4A44-9E0B-4C2D6B1F7A11"_qs;
         ServerLog serverLog;
-        auto server = startedServer(serverLog, hostCode(), u"Studio"_qs, hostID);
+        auto server =
+            startedServer(serverLog, hostCode(), u"Studio"_qs, hostID, systemServiceDiscovery());
         QVERIFY(server);
         QTRY_COMPARE(serverLog.states.size(), 1);
         const quint16 port = *server->listeningPort();
@@ -141,7 +143,8 @@ private slots:
         // rather than knock on the old port until it times out.
         stale.reset();
         ServerLog serverLog;
-        auto server = startedServer(serverLog, hostCode(), u"Moved"_qs, u"ID"_qs);
+        auto server =
+            startedServer(serverLog, hostCode(), u"Moved"_qs, u"ID"_qs, systemServiceDiscovery());
         QVERIFY(server);
         QTRY_VERIFY_WITH_TIMEOUT(log.has(Kind::connected), int(advertiseWait.count()));
         QVERIFY(!log.has(Kind::disconnected));
@@ -150,7 +153,8 @@ private slots:
     void restartedAndReadvertisedServerStaysFound()
     {
         ServerLog serverLog;
-        auto server = startedServer(serverLog, hostCode(), u"Workshop"_qs, u"ID"_qs);
+        auto server = startedServer(serverLog, hostCode(), u"Workshop"_qs, u"ID"_qs,
+                                    systemServiceDiscovery());
         QVERIFY(server);
         QTRY_COMPARE(serverLog.states.size(), 1);
         const quint16 port = *server->listeningPort();

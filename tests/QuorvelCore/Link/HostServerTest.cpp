@@ -1,5 +1,6 @@
 #include "LinkTestSupport.h"
 
+#include <QElapsedTimer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -125,6 +126,24 @@ private slots:
         QTRY_COMPARE(serverLog.disconnected.size(), 1);
         QVERIFY(serverLog.connected.isEmpty());
         QTRY_COMPARE(silent.state(), QAbstractSocket::UnconnectedState);
+    }
+
+    // The check time is a promise to the device: never cut short, whatever the timer's length.
+    void stuckConnectionGetsTheWholeCheckTime()
+    {
+        ServerLog serverLog;
+        auto server = startedServer(serverLog);
+        QVERIFY(server);
+        server->handshakeTimeout = 1s;
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"never authenticated"_qs));
+        QElapsedTimer sinceConnecting;
+        sinceConnecting.start();
+        QTcpSocket silent;
+        silent.connectToHost(loopback, *server->listeningPort());
+
+        QTRY_COMPARE_WITH_TIMEOUT(serverLog.disconnected.size(), 1, 10000);
+        QVERIFY2(sinceConnecting.elapsed() >= 1000,
+                 qPrintable(QString::number(sinceConnecting.elapsed())));
     }
 
     void messagesOfEveryClientReachTheOwner()

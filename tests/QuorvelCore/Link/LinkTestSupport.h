@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FakeServiceNetwork.h"
+#include "Platform/Discovery/ServicePublisher.h"
 #include "QuorvelCore/Link/HostConnection.h"
 #include "QuorvelCore/Link/HostServer.h"
 #include "QuorvelCore/Link/LinkParameters.h"
@@ -133,13 +135,24 @@ inline std::unique_ptr<QWebSocket> openRawClient(const PairingToken &code, quint
     return socket;
 }
 
-// A started server on a free loopback port; the mDNS tests pick the name and ID they look for.
+// Where servers advertise unless a test asks for this machine's mDNS service: nothing is
+// announced beyond the process.
+inline ServiceDiscovery &inProcessNetwork()
+{
+    static Testing::FakeServiceNetwork network;
+    return network;
+}
+
+// A started server on a free loopback port; the mDNS tests pick the name and ID they look for,
+// and advertise through this machine's mDNS service.
 inline std::unique_ptr<HostServer>
 startedServer(ServerLog &log, const PairingToken &code = hostCode(),
               const QString &name = QStringLiteral("Test Host"),
-              const QString &hostID = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper())
+              const QString &hostID = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper(),
+              ServiceDiscovery &discovery = inProcessNetwork())
 {
-    auto server = std::make_unique<HostServer>(name, hostID, 0);
+    auto server = std::make_unique<HostServer>(
+        name, hostID, 0, std::unique_ptr<ServicePublisher>(discovery.makePublisher(nullptr)));
     log.attach(*server);
     if (server->start(code))
         return nullptr;

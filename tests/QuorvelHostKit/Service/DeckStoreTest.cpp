@@ -122,17 +122,17 @@ private slots:
     void copiesInOneSecondAreAllKept();
 
 private:
-    QTemporaryDir home;
+    QTemporaryDir m_home;
 };
 
 void DeckStoreTest::initTestCase()
 {
     // Every test wipes the data folder: it must be this test's own, also when the test runs
     // outside the test harness that gives it a private home.
-    QVERIFY(home.isValid());
-    qputenv("HOME", QFile::encodeName(home.path()));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(".local/share")));
-    QVERIFY(dataFolder().startsWith(home.path()));
+    QVERIFY(m_home.isValid());
+    qputenv("HOME", QFile::encodeName(m_home.path()));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_home.filePath(".local/share")));
+    QVERIFY(dataFolder().startsWith(m_home.path()));
 }
 
 void DeckStoreTest::init()

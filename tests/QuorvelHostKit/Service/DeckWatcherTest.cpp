@@ -60,136 +60,136 @@ private:
     std::unique_ptr<DeckWatcher> makeWatcher(std::optional<QByteArray> initial,
                                              DeckWatcher::Timings timings);
 
-    std::unique_ptr<QTemporaryDir> dir;
-    QString deckPath;
-    QList<QByteArray> reports;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_deckPath;
+    QList<QByteArray> m_reports;
 };
 
 void DeckWatcherTest::init()
 {
-    dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(dir->isValid());
-    deckPath = dir->filePath("deck.json");
-    reports.clear();
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_deckPath = m_dir->filePath("deck.json");
+    m_reports.clear();
 }
 
 std::unique_ptr<DeckWatcher> DeckWatcherTest::makeWatcher(std::optional<QByteArray> initial,
                                                           DeckWatcher::Timings timings)
 {
     auto watcher = std::make_unique<DeckWatcher>(
-        QUrl::fromLocalFile(deckPath), std::move(initial),
-        [this](const QByteArray &bytes) { reports.append(bytes); }, timings);
+        QUrl::fromLocalFile(m_deckPath), std::move(initial),
+        [this](const QByteArray &bytes) { m_reports.append(bytes); }, timings);
     watcher->start();
     return watcher;
 }
 
 void DeckWatcherTest::renameOverIsReportedOnce()
 {
-    writeInPlace(deckPath, "one");
+    writeInPlace(m_deckPath, "one");
     auto watcher = makeWatcher(QByteArray("one"), {shortDebounce, noPoll});
     QSignalSpy checks(watcher.get(), &DeckWatcher::checked);
     QTest::ignoreMessage(QtInfoMsg, "deck.json changed on disk");
-    writeByRename(deckPath, "two");
-    QTRY_COMPARE(reports, QList<QByteArray>{"two"});
+    writeByRename(m_deckPath, "two");
+    QTRY_COMPARE(m_reports, QList<QByteArray>{"two"});
     QCOMPARE(checks.count(), 1);
 }
 
 void DeckWatcherTest::burstGivesOneReportWithFinalBytes()
 {
-    writeInPlace(deckPath, "one");
+    writeInPlace(m_deckPath, "one");
     auto watcher = makeWatcher(QByteArray("one"), {burstDebounce, noPoll});
     QSignalSpy checks(watcher.get(), &DeckWatcher::checked);
-    writeByRename(deckPath, "two");
-    writeByRename(deckPath, "three");
-    writeByRename(deckPath, "four");
+    writeByRename(m_deckPath, "two");
+    writeByRename(m_deckPath, "three");
+    writeByRename(m_deckPath, "four");
     QTRY_COMPARE(checks.count(), 1);
-    QCOMPARE(reports, QList<QByteArray>{"four"});
+    QCOMPARE(m_reports, QList<QByteArray>{"four"});
 }
 
 void DeckWatcherTest::inPlaceEditIsSeenByEvents()
 {
-    writeInPlace(deckPath, "one");
+    writeInPlace(m_deckPath, "one");
     auto watcher = makeWatcher(QByteArray("one"), {shortDebounce, noPoll});
-    writeInPlace(deckPath, "edited in place");
-    QTRY_COMPARE(reports, QList<QByteArray>{"edited in place"});
+    writeInPlace(m_deckPath, "edited in place");
+    QTRY_COMPARE(m_reports, QList<QByteArray>{"edited in place"});
 }
 
 void DeckWatcherTest::ownSaveIsSilent()
 {
-    writeInPlace(deckPath, "one");
+    writeInPlace(m_deckPath, "one");
     auto watcher = makeWatcher(QByteArray("one"), {shortDebounce, quickPoll});
     QSignalSpy checks(watcher.get(), &DeckWatcher::checked);
-    writeByRename(deckPath, "saved by the host");
+    writeByRename(m_deckPath, "saved by the host");
     watcher->noteSaved("saved by the host");
     QTRY_VERIFY(checks.count() >= 3);
-    QVERIFY(reports.isEmpty());
+    QVERIFY(m_reports.isEmpty());
 }
 
 void DeckWatcherTest::touchWithSameBytesIsSilent()
 {
-    writeInPlace(deckPath, "one");
+    writeInPlace(m_deckPath, "one");
     auto watcher = makeWatcher(QByteArray("one"), {shortDebounce, noPoll});
     QSignalSpy checks(watcher.get(), &DeckWatcher::checked);
-    QCOMPARE(::utime(QFile::encodeName(deckPath).constData(), nullptr), 0);
+    QCOMPARE(::utime(QFile::encodeName(m_deckPath).constData(), nullptr), 0);
     QTRY_COMPARE(checks.count(), 1);
-    writeByRename(deckPath, "one");
+    writeByRename(m_deckPath, "one");
     QTRY_COMPARE(checks.count(), 2);
-    QVERIFY(reports.isEmpty());
+    QVERIFY(m_reports.isEmpty());
 }
 
 void DeckWatcherTest::deletionIsSilentAndRecreationReported()
 {
-    writeInPlace(deckPath, "one");
+    writeInPlace(m_deckPath, "one");
     auto watcher = makeWatcher(QByteArray("one"), {shortDebounce, noPoll});
     QSignalSpy checks(watcher.get(), &DeckWatcher::checked);
-    QVERIFY(QFile::remove(deckPath));
+    QVERIFY(QFile::remove(m_deckPath));
     QTRY_COMPARE(checks.count(), 1);
-    QVERIFY(reports.isEmpty());
-    writeByRename(deckPath, "two");
-    QTRY_COMPARE(reports, QList<QByteArray>{"two"});
+    QVERIFY(m_reports.isEmpty());
+    writeByRename(m_deckPath, "two");
+    QTRY_COMPARE(m_reports, QList<QByteArray>{"two"});
 }
 
 void DeckWatcherTest::otherFilesInFolderAreSilent()
 {
-    writeInPlace(deckPath, "one");
+    writeInPlace(m_deckPath, "one");
     auto watcher = makeWatcher(QByteArray("one"), {shortDebounce, noPoll});
     QSignalSpy checks(watcher.get(), &DeckWatcher::checked);
-    writeByRename(dir->filePath("status.json"), "{}");
+    writeByRename(m_dir->filePath("status.json"), "{}");
     QTRY_COMPARE(checks.count(), 1);
-    QVERIFY(reports.isEmpty());
+    QVERIFY(m_reports.isEmpty());
 }
 
 void DeckWatcherTest::withoutInitialBytesFirstReadIsReported()
 {
-    writeInPlace(deckPath, "one");
+    writeInPlace(m_deckPath, "one");
     auto watcher = makeWatcher(std::nullopt, {shortDebounce, quickPoll});
-    QTRY_COMPARE(reports, QList<QByteArray>{"one"});
+    QTRY_COMPARE(m_reports, QList<QByteArray>{"one"});
 }
 
 void DeckWatcherTest::pollRunsWhenFolderCannotBeWatched()
 {
-    deckPath = dir->filePath("not-yet/deck.json");
+    m_deckPath = m_dir->filePath("not-yet/deck.json");
     QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("Can't watch .*not-yet"));
     auto watcher = makeWatcher(QByteArray("one"), {shortDebounce, quickPoll});
-    QVERIFY(QDir(dir->path()).mkdir("not-yet"));
-    writeInPlace(deckPath, "two");
-    QTRY_COMPARE(reports, QList<QByteArray>{"two"});
+    QVERIFY(QDir(m_dir->path()).mkdir("not-yet"));
+    writeInPlace(m_deckPath, "two");
+    QTRY_COMPARE(m_reports, QList<QByteArray>{"two"});
 }
 
 void DeckWatcherTest::nothingReportedAfterStop()
 {
-    writeInPlace(deckPath, "one");
+    writeInPlace(m_deckPath, "one");
     auto watcher = makeWatcher(QByteArray("one"), {shortDebounce, quickPoll});
     QSignalSpy checks(watcher.get(), &DeckWatcher::checked);
-    writeByRename(deckPath, "two");
+    writeByRename(m_deckPath, "two");
     watcher->stop();
-    writeByRename(deckPath, "three");
+    writeByRename(m_deckPath, "three");
     // A second watcher on the same file shows when the events and polls have had their turn.
     auto witness = makeWatcher(QByteArray("three"), {shortDebounce, quickPoll});
     QSignalSpy witnessChecks(witness.get(), &DeckWatcher::checked);
     QTRY_VERIFY(witnessChecks.count() >= 3);
     QCOMPARE(checks.count(), 0);
-    QVERIFY(reports.isEmpty());
+    QVERIFY(m_reports.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(DeckWatcherTest)

@@ -357,13 +357,13 @@ void HostAuthenticationTest::recheckKeepsPairedDevicesConnected()
     HostCoordinator &coordinator = host.coordinator();
     const quint16 port = *coordinator.port();
     LocalNetworkMonitor *monitor = coordinator.localNetworkMonitor();
-    QVERIFY(monitor && monitor->onRecheck);
+    QVERIFY(monitor);
 
     // A restart is due, but a paired device evidently reaches the host: advertise again only.
     QTest::ignoreMessage(QtInfoMsg,
                          QRegularExpression("advertising again instead of restarting the "
                                             "listener.*\\(attempt 4\\)"));
-    monitor->onRecheck(4);
+    emit monitor->recheckDue(4);
     const qsizetype before = device->received<Message::StateUpdate>().size();
     device->send(Message(Message::RequestState{}));
     QVERIFY(device->waitForMessage<Message::StateUpdate>({}, before));
@@ -376,7 +376,7 @@ void HostAuthenticationTest::recheckKeepsPairedDevicesConnected()
     auto waiting = host.connect();
     QVERIFY(waiting && waiting->waitForChallenge());
     QTest::ignoreMessage(QtInfoMsg, "Still not discoverable; restarting listener (attempt 8)");
-    monitor->onRecheck(8);
+    emit monitor->recheckDue(8);
     QVERIFY(waitFor([&] { return waiting->disconnected(); }));
     QVERIFY(waitFor([&] { return coordinator.listenerStatus().startsWith("listening on :"); }));
     QCOMPARE(*coordinator.port(), port);

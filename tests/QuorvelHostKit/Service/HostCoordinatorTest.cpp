@@ -1,5 +1,7 @@
 #include "QuorvelHostKit/Service/HostCoordinator.h"
 
+#include "FakeServiceNetwork.h"
+
 #include "QuorvelCore/Link/HostConnection.h"
 #include "QuorvelCore/Model/WireCodec.h"
 #include "QuorvelHostKit/Service/DeckStore.h"
@@ -129,17 +131,19 @@ private:
     // Connects a device and lets it receive broadcasts without a hello, as a paired one would.
     std::unique_ptr<Device> pairedDevice(HostCoordinator &coordinator);
 
-    std::unique_ptr<QTemporaryDir> deckDir;
-    QString deckPath;
+    std::unique_ptr<QTemporaryDir> m_deckDir;
+    QString m_deckPath;
+    // Where started coordinators advertise and look for themselves.
+    Quorvel::Testing::FakeServiceNetwork m_network;
 };
 
 void HostCoordinatorTest::init()
 {
     QDir(HostTokenStore::folderPath()).removeRecursively();
     QFile::remove(settingsPath());
-    deckDir = std::make_unique<QTemporaryDir>();
-    deckPath = deckDir->filePath("deck.json");
-    qputenv("QUORVEL_DECK", deckPath.toUtf8());
+    m_deckDir = std::make_unique<QTemporaryDir>();
+    m_deckPath = m_deckDir->filePath("deck.json");
+    qputenv("QUORVEL_DECK", m_deckPath.toUtf8());
     qputenv("QUORVEL_TOKEN", hostCode.toUtf8());
 }
 
@@ -153,6 +157,7 @@ std::unique_ptr<HostCoordinator> HostCoordinatorTest::startedCoordinator()
 {
     HostCoordinator::Options options;
     options.deckWatcher = quickWatcher;
+    options.discovery = &m_network;
     auto coordinator = std::make_unique<HostCoordinator>(options);
     coordinator->start();
     return coordinator;
@@ -172,7 +177,7 @@ std::unique_ptr<Device> HostCoordinatorTest::pairedDevice(HostCoordinator &coord
 void HostCoordinatorTest::outsideEditReachesPairedDevice()
 {
     const Deck first = buttonDeck("First", "one");
-    writeByRename(deckPath, encoded(first));
+    writeByRename(m_deckPath, encoded(first));
     auto coordinator = startedCoordinator();
     QCOMPARE(coordinator->deck(), first);
     QTRY_VERIFY(coordinator->listenerStatus().startsWith("listening on :"));
@@ -190,7 +195,7 @@ void HostCoordinatorTest::outsideEditReachesPairedDevice()
     QVERIFY(!device->disconnected);
     const Deck second = buttonDeck("Second", "two");
     QSignalSpy deckChanges(coordinator.get(), &HostCoordinator::deckChanged);
-    writeByRename(deckPath, encoded(second));
+    writeByRename(m_deckPath, encoded(second));
 
     QTRY_COMPARE(device->received<Deck>(), QList<Deck>{second});
     QTRY_VERIFY(!device->received<Message::StateUpdate>().isEmpty());
@@ -200,18 +205,18 @@ void HostCoordinatorTest::outsideEditReachesPairedDevice()
     QCOMPARE(coordinator->activity().first().summary,
              QStringLiteral("The actions file was edited"));
     QCOMPARE(coordinator->activity().first().outcome, HostActivity::Outcome::ok);
-    QCOMPARE(coordinator->activity().first().device, QStringLiteral("This Mac"));
+    QCOMPARE(coordinator->activity().first().device, QStringLiteral("This Computer"));
     QVERIFY(coordinator->diagnosticsText().contains("Listener: " + coordinator->listenerStatus()));
 }
 
 void HostCoordinatorTest::invalidEditIsShownAndNotSent()
 {
-    writeByRename(deckPath, encoded(buttonDeck("First", "one")));
+    writeByRename(m_deckPath, encoded(buttonDeck("First", "one")));
     auto coordinator = startedCoordinator();
     auto device = pairedDevice(*coordinator);
 
     QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("Ignoring invalid deck.json: .*"));
-    writeByRename(deckPath, R"({"deck_name": "Broken"})");
+    writeByRename(m_deckPath, R"({"deck_name": "Broken"})");
     QTRY_VERIFY(coordinator->deckProblem().has_value());
     const QString problem = *coordinator->deckProblem();
     QCOMPARE(problem, QStringLiteral("deck.json isn't valid: missing \"controls\""));
@@ -225,7 +230,7 @@ void HostCoordinatorTest::invalidEditIsShownAndNotSent()
 
     // The next valid edit is the first deck the device receives, and it clears the problem.
     const Deck fixed = buttonDeck("Fixed", "two");
-    writeByRename(deckPath, encoded(fixed));
+    writeByRename(m_deckPath, encoded(fixed));
     QTRY_COMPARE(device->received<Deck>(), QList<Deck>{fixed});
     QVERIFY(!coordinator->deckProblem().has_value());
     QTRY_VERIFY(!statusFile().contains("deck_problem"));
@@ -243,26 +248,26 @@ void HostCoordinatorTest::editThatRemovesAnActionDropsItsState()
     lamp.statusCheck =
         StatusCheck{StatusCheck::Kind::shellExitCode, "true", std::nullopt, std::nullopt};
     deck.controls.push_back(lamp);
-    writeByRename(deckPath, encoded(deck));
+    writeByRename(m_deckPath, encoded(deck));
     auto coordinator = startedCoordinator();
     QTRY_VERIFY(coordinator->latestStates().contains("lamp"));
     QCOMPARE(coordinator->latestStates().value("lamp").isOn, std::optional<bool>(true));
 
-    writeByRename(deckPath, encoded(buttonDeck("Lamps", "kept")));
+    writeByRename(m_deckPath, encoded(buttonDeck("Lamps", "kept")));
     QTRY_COMPARE(coordinator->deck().controls.size(), size_t(1));
     QVERIFY(!coordinator->latestStates().contains("lamp"));
 }
 
 void HostCoordinatorTest::ownSaveIsNotAnOutsideEdit()
 {
-    writeByRename(deckPath, encoded(buttonDeck("First", "one")));
+    writeByRename(m_deckPath, encoded(buttonDeck("First", "one")));
     auto coordinator = startedCoordinator();
     QSignalSpy checks(coordinator->deckWatcher(), &DeckWatcher::checked);
     const Deck saved = buttonDeck("Saved", "two");
     QString error;
     const auto bytes = coordinator->saveDeck(saved, "Phone", &error);
     QVERIFY2(bytes, qPrintable(error));
-    QFile file(deckPath);
+    QFile file(m_deckPath);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), *bytes);
     QCOMPARE(QDir(DeckStore::historyFolderPath()).entryList(QDir::Files).size(), 1);
@@ -288,7 +293,7 @@ void HostCoordinatorTest::stopEndsListenerAndKeepsActivity()
     QCOMPARE(statusFile().value("listener").toString(), QStringLiteral("stopped"));
     QCOMPARE(coordinator->activity().size(), 1);
     QTRY_VERIFY(device->disconnected);
-    QVERIFY(QFile::exists(deckPath));
+    QVERIFY(QFile::exists(m_deckPath));
 }
 
 void HostCoordinatorTest::listenerReportOnItsWayAtStopLeavesStopped()
@@ -336,12 +341,12 @@ void HostCoordinatorTest::listenerReportsShowInStatus()
 void HostCoordinatorTest::editSeenAsTheHostStopsIsNotApplied()
 {
     const Deck first = buttonDeck("First", "one");
-    writeByRename(deckPath, encoded(first));
+    writeByRename(m_deckPath, encoded(first));
     auto coordinator = startedCoordinator();
     HostCoordinator *host = coordinator.get();
     // Nothing checks the file between this edit and the connection below, so the first check
     // that ends after it is the one that reports the edit; hosting is turned off right then.
-    writeByRename(deckPath, encoded(buttonDeck("Second", "two")));
+    writeByRename(m_deckPath, encoded(buttonDeck("Second", "two")));
     QObject::connect(coordinator->deckWatcher(), &DeckWatcher::checked, host, [host] {
         if (host->running()) {
             host->stop();
@@ -356,7 +361,7 @@ void HostCoordinatorTest::editSeenAsTheHostStopsIsNotApplied()
 
 void HostCoordinatorTest::unreadableDeckFileIsShownAtCreation()
 {
-    QVERIFY(QDir().mkpath(deckPath));
+    QVERIFY(QDir().mkpath(m_deckPath));
     QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("can't read deck.json: .*"));
     HostCoordinator coordinator;
     QCOMPARE(coordinator.deck(), Deck::sample());
@@ -364,7 +369,7 @@ void HostCoordinatorTest::unreadableDeckFileIsShownAtCreation()
     QVERIFY(coordinator.deckProblem()->startsWith("can't read deck.json: "));
     QVERIFY(coordinator.diagnosticsText().contains("Actions file problem: " +
                                                    *coordinator.deckProblem()));
-    QVERIFY(QFileInfo(deckPath).isDir());
+    QVERIFY(QFileInfo(m_deckPath).isDir());
 }
 
 void HostCoordinatorTest::deckEditingSettingFollowsOutsideChanges()

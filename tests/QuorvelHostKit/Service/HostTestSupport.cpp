@@ -146,7 +146,9 @@ TestHost::TestHost(const Deck &deck, const HostCoordinator::Options &options)
     qputenv("QUORVEL_DECK", QFile::encodeName(m_deckPath));
     qputenv("QUORVEL_TOKEN", code().normalized().toUtf8());
     writeDeckFile(m_deckPath, deck);
-    m_coordinator = std::make_unique<HostCoordinator>(options);
+    HostCoordinator::Options onFakeNetwork = options;
+    onFakeNetwork.discovery = &m_network;
+    m_coordinator = std::make_unique<HostCoordinator>(onFakeNetwork);
     m_coordinator->start();
 }
 

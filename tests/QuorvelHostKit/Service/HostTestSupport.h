@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FakeServiceNetwork.h"
 #include "QuorvelCore/Link/HostConnection.h"
 #include "QuorvelCore/Model/Deck.h"
 #include "QuorvelCore/Model/Message.h"
@@ -99,6 +100,7 @@ private:
 
 // A started coordinator on loopback, serving `deck` from a deck file of its own, with the code
 // `code` fixed by the environment, fresh settings and data, and quick re-checks after a switch.
+// It advertises on an in-process network of its own.
 class TestHost {
 public:
     static const PairingToken &code();
@@ -123,6 +125,7 @@ public:
 private:
     QTemporaryDir m_deckDir;
     QString m_deckPath;
+    Testing::FakeServiceNetwork m_network;
     std::unique_ptr<HostCoordinator> m_coordinator;
 };
 

@@ -1,5 +1,5 @@
-#include "QuorvelCore/Model/Action.h"
 #include "QuorvelCore/Model/AppControlValue.h"
+#include "QuorvelCore/Model/Action.h"
 #include "QuorvelCore/Model/NumberText.h"
 
 #include <QtTest>
@@ -134,4 +134,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(AppControlValueTest)
-#include "tst_AppControlValue.moc"
+#include "AppControlValueTest.moc"

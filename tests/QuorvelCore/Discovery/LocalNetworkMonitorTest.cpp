@@ -1,6 +1,6 @@
-#include "MdnsSandbox.h"
-#include "Platform/Avahi/AvahiPublisher.h"
 #include "QuorvelCore/Discovery/LocalNetworkMonitor.h"
+#include "FakeServiceNetwork.h"
+#include "Platform/Discovery/ServicePublisher.h"
 #include "QuorvelCore/Model/ServiceType.h"
 
 #include <QSignalSpy>
@@ -10,21 +10,24 @@
 #include <memory>
 
 using namespace std::chrono_literals;
-using Quorvel::AvahiPublisher;
 using Quorvel::LocalNetworkMonitor;
 using Quorvel::ServiceDescription;
+using Quorvel::ServicePublisher;
+using Quorvel::Testing::FakeServiceNetwork;
 using Status = Quorvel::LocalNetworkMonitor::Status;
 
 namespace {
 
-// Long enough for the daemon's probing (about a second) and a daemon restart.
-constexpr int waitMilliseconds = 15000;
+// Far beyond any answer of the in-process network; only a failing test waits this long.
+constexpr int waitMilliseconds = 5000;
 
-// A fresh host id for each test, so that no test sees what an earlier one advertised (the
-// daemon's cache keeps a withdrawn record for a moment).
+// Each test function's own network.
+std::unique_ptr<FakeServiceNetwork> network;
+
+// A fresh host id for each test.
 QString ownID;
 
-// A deadline that leaves the daemon time to report this host before it counts as not visible.
+// A deadline that leaves the network time to report this host before it counts as not visible.
 const LocalNetworkMonitor::Timings patient{5s, 100ms, 100ms};
 // Short cycles for monitors that are meant not to see their host.
 const LocalNetworkMonitor::Timings brisk{200ms, 100ms, 100ms};
@@ -33,10 +36,12 @@ const LocalNetworkMonitor::Timings brisk{200ms, 100ms, 100ms};
 struct Watched {
     explicit Watched(LocalNetworkMonitor::Timings timings,
                      const QString &serviceType = Quorvel::serviceType)
-        : monitor(serviceType, ownID, timings)
+        : monitor(*network, serviceType, ownID, timings)
     {
-        monitor.onStatusChange = [this](Status status) { statuses.append(status); };
-        monitor.onRecheck = [this](qint64 attempt) { rechecks.append(attempt); };
+        QObject::connect(&monitor, &LocalNetworkMonitor::statusChanged,
+                         [this](Status status) { statuses.append(status); });
+        QObject::connect(&monitor, &LocalNetworkMonitor::recheckDue,
+                         [this](qint64 attempt) { rechecks.append(attempt); });
     }
 
     LocalNetworkMonitor monitor;
@@ -44,11 +49,11 @@ struct Watched {
     QList<qint64> rechecks;
 };
 
-// Advertises this host the way its host server does and waits until the daemon announced it.
-std::unique_ptr<AvahiPublisher> advertise(const QString &id)
+// Advertises this host the way its host server does and waits until it is announced.
+std::unique_ptr<ServicePublisher> advertise(const QString &id)
 {
-    auto publisher = std::make_unique<AvahiPublisher>();
-    QSignalSpy established(publisher.get(), &AvahiPublisher::established);
+    std::unique_ptr<ServicePublisher> publisher(network->makePublisher(nullptr));
+    QSignalSpy established(publisher.get(), &ServicePublisher::established);
     publisher->publish(
         ServiceDescription{"This Host", Quorvel::serviceType, {}, 4711, {{"v", "2"}, {"id", id}}});
     return established.wait(waitMilliseconds) ? std::move(publisher) : nullptr;
@@ -62,11 +67,11 @@ class LocalNetworkMonitorTest : public QObject {
 private slots:
     void init()
     {
-        QUORVEL_REQUIRE_MDNS_SANDBOX();
+        network = std::make_unique<FakeServiceNetwork>();
         ownID = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
     }
 
-    void cleanup() { QUORVEL_RESTORE_MDNS_DAEMONS(); }
+    void cleanup() { network.reset(); }
 
     void ownAdvertisementMakesTheHostDiscoverable()
     {
@@ -135,9 +140,9 @@ private slots:
         watched.monitor.start();
         QTRY_COMPARE_WITH_TIMEOUT(watched.monitor.status(), Status::discoverable, waitMilliseconds);
 
-        QVERIFY(Quorvel::Testing::stopAvahiDaemon());
+        network->setDaemonRunning(false);
         QTRY_COMPARE_WITH_TIMEOUT(watched.monitor.status(), Status::blocked, waitMilliseconds);
-        QVERIFY(Quorvel::Testing::startAvahiDaemon());
+        network->setDaemonRunning(true);
         QTRY_COMPARE_WITH_TIMEOUT(watched.monitor.status(), Status::discoverable, waitMilliseconds);
         QCOMPARE(watched.statuses,
                  (QList<Status>{Status::discoverable, Status::blocked, Status::discoverable}));
@@ -145,7 +150,8 @@ private slots:
 
     void failedBrowserCountsAsNotVisibleAndIsRebuilt()
     {
-        // The daemon refuses to browse this type: the first browser fails before it is ready.
+        // The mDNS service refuses to browse this type: the first browser fails before it is
+        // ready.
         Watched watched(patient, QStringLiteral("not a type"));
         watched.monitor.start();
         QTRY_COMPARE_WITH_TIMEOUT(watched.monitor.status(), Status::notVisible, waitMilliseconds);
@@ -158,13 +164,13 @@ private slots:
     void clientThatCannotReachTheDaemonIsBlockedUntilItCan()
     {
         // Without a system bus no client can be made at all.
-        QVERIFY(Quorvel::Testing::stopSystemBus());
+        network->setClientFailure(QStringLiteral("No system bus"));
         Watched watched(patient);
         watched.monitor.start();
         QTRY_COMPARE_WITH_TIMEOUT(watched.monitor.status(), Status::blocked, waitMilliseconds);
         QTRY_VERIFY_WITH_TIMEOUT(!watched.rechecks.isEmpty(), waitMilliseconds);
 
-        QVERIFY(Quorvel::Testing::startSystemBus());
+        network->setClientFailure(std::nullopt);
         const auto publisher = advertise(ownID);
         QVERIFY(publisher);
         QTRY_COMPARE_WITH_TIMEOUT(watched.monitor.status(), Status::discoverable, waitMilliseconds);
@@ -176,10 +182,9 @@ private slots:
         LocalNetworkMonitor::Timings timings = brisk;
         timings.rebuildDelay = 300ms;
         Watched stopped(timings);
-        stopped.monitor.onRecheck = [&](qint64 attempt) {
-            stopped.rechecks.append(attempt);
-            stopped.monitor.stop();
-        };
+        // After the recording connection: the owner stops the monitor in its slot.
+        QObject::connect(&stopped.monitor, &LocalNetworkMonitor::recheckDue,
+                         [&] { stopped.monitor.stop(); });
         Watched witness(timings);
         stopped.monitor.start();
         witness.monitor.start();
@@ -215,4 +220,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(LocalNetworkMonitorTest)
-#include "tst_LocalNetworkMonitor.moc"
+#include "LocalNetworkMonitorTest.moc"

@@ -306,4 +306,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(WireCodecTest)
-#include "tst_WireCodec.moc"
+#include "WireCodecTest.moc"

@@ -228,4 +228,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(DeckModelTest)
-#include "tst_DeckModel.moc"
+#include "DeckModelTest.moc"

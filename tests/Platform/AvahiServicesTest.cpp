@@ -288,4 +288,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(AvahiServicesTest)
-#include "tst_AvahiServices.moc"
+#include "AvahiServicesTest.moc"

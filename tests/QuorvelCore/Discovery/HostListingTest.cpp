@@ -1,5 +1,5 @@
-#include "QuorvelCore/Discovery/DiscoveredHost.h"
 #include "QuorvelCore/Discovery/HostListing.h"
+#include "QuorvelCore/Discovery/DiscoveredHost.h"
 #include "QuorvelCore/Discovery/Resolve.h"
 #include "QuorvelCore/Discovery/RetryDelay.h"
 
@@ -234,4 +234,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(HostListingTest)
-#include "tst_HostListing.moc"
+#include "HostListingTest.moc"

@@ -48,4 +48,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(LocalNetworkStatusTest)
-#include "tst_LocalNetworkStatus.moc"
+#include "LocalNetworkStatusTest.moc"

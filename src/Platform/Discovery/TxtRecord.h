@@ -5,8 +5,6 @@
 #include <QMap>
 #include <QString>
 
-struct AvahiStringList;
-
 namespace Quorvel {
 
 // The key/value texts of a DNS-SD TXT record. A key written without "=" reads with an empty value.
@@ -18,9 +16,5 @@ TxtRecord txtRecordFromStrings(const QList<QByteArray> &strings);
 
 // The TXT strings "key=value" of a record, in key order.
 QList<QByteArray> txtStrings(const TxtRecord &record);
-
-// Conversions to and from Avahi's string list; the list returned is the caller's to free.
-TxtRecord txtRecordFromAvahi(AvahiStringList *list);
-AvahiStringList *avahiStringList(const TxtRecord &record);
 
 } // namespace Quorvel

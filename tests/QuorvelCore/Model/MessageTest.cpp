@@ -326,4 +326,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(MessageTest)
-#include "tst_Message.moc"
+#include "MessageTest.moc"

@@ -188,4 +188,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(AvahiQtPollTest)
-#include "tst_AvahiQtPoll.moc"
+#include "AvahiQtPollTest.moc"

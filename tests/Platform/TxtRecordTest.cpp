@@ -1,4 +1,4 @@
-#include "Platform/Avahi/TxtRecord.h"
+#include "Platform/Avahi/AvahiTxtRecord.h"
 
 #include <QTest>
 
@@ -54,4 +54,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TxtRecordTest)
-#include "tst_TxtRecord.moc"
+#include "TxtRecordTest.moc"

@@ -204,4 +204,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(HostCatalogTest)
-#include "tst_HostCatalog.moc"
+#include "HostCatalogTest.moc"

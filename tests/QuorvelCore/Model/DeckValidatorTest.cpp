@@ -279,4 +279,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(DeckValidatorTest)
-#include "tst_DeckValidator.moc"
+#include "DeckValidatorTest.moc"

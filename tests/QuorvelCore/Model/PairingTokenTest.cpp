@@ -166,4 +166,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(PairingTokenTest)
-#include "tst_PairingToken.moc"
+#include "PairingTokenTest.moc"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Platform/Avahi/TxtRecord.h"
+#include "Platform/Discovery/TxtRecord.h"
 
 #include <QString>
 #include <QtGlobal>

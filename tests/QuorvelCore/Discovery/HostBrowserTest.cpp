@@ -1,6 +1,6 @@
-#include "MdnsSandbox.h"
-#include "Platform/Avahi/AvahiPublisher.h"
 #include "QuorvelCore/Discovery/HostBrowser.h"
+#include "FakeServiceNetwork.h"
+#include "Platform/Discovery/ServicePublisher.h"
 #include "QuorvelCore/Model/ServiceType.h"
 
 #include <QSignalSpy>
@@ -9,16 +9,21 @@
 #include <memory>
 
 using namespace std::chrono_literals;
-using Quorvel::AvahiPublisher;
 using Quorvel::DiscoveredHost;
 using Quorvel::HostBrowser;
 using Quorvel::ServiceDescription;
+using Quorvel::ServicePublisher;
 using Quorvel::TxtRecord;
+using Quorvel::Testing::FakeServiceNetwork;
 
 namespace {
 
-// Long enough for the daemon's probing (about a second) and a daemon restart.
-constexpr int waitMilliseconds = 15000;
+// Far beyond any answer of the in-process network; only a failing test waits this long.
+constexpr int waitMilliseconds = 5000;
+// Each test function's own network.
+std::unique_ptr<FakeServiceNetwork> network;
+// What the network's clients fail with while no client can reach the mDNS service.
+const QString noBus = QStringLiteral("No system bus");
 // Fast retries, so that a recovery shows within the wait above.
 const HostBrowser::RetryDelays fastRetries{50ms, 400ms};
 
@@ -49,11 +54,11 @@ bool sawEmptyList(const QSignalSpy &spy)
     return false;
 }
 
-// Advertises a host the way a host server does, and waits until the daemon has announced it.
-std::unique_ptr<AvahiPublisher> advertise(const QString &name, const TxtRecord &txt)
+// Advertises a host the way a host server does, and waits until it is announced.
+std::unique_ptr<ServicePublisher> advertise(const QString &name, const TxtRecord &txt)
 {
-    auto publisher = std::make_unique<AvahiPublisher>();
-    QSignalSpy established(publisher.get(), &AvahiPublisher::established);
+    std::unique_ptr<ServicePublisher> publisher(network->makePublisher(nullptr));
+    QSignalSpy established(publisher.get(), &ServicePublisher::established);
     publisher->publish(ServiceDescription{name, Quorvel::serviceType, {}, 4711, txt});
     return established.wait(waitMilliseconds) ? std::move(publisher) : nullptr;
 }
@@ -64,9 +69,9 @@ class HostBrowserTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { QUORVEL_REQUIRE_MDNS_SANDBOX(); }
+    void init() { network = std::make_unique<FakeServiceNetwork>(); }
 
-    void cleanup() { QUORVEL_RESTORE_MDNS_DAEMONS(); }
+    void cleanup() { network.reset(); }
 
     void advertisedHostsAreListedSortedByName()
     {
@@ -74,7 +79,7 @@ private slots:
         const auto alpha = advertise("Alpha", {{"v", "2"}});
         QVERIFY(beta && alpha);
 
-        HostBrowser browser;
+        HostBrowser browser(*network, {});
         QSignalSpy lists(&browser, &HostBrowser::hostsChanged);
         browser.start();
         QVERIFY(lists.isEmpty());
@@ -114,12 +119,11 @@ private slots:
         QFETCH(TxtRecord, txt);
         QFETCH(std::optional<qint64>, version);
         QFETCH(std::optional<QString>, hostID);
-        // A name of its own per row: the daemon's cache keeps a withdrawn record for a moment.
         const QString name = QString::fromUtf8(QTest::currentDataTag());
         const auto publisher = advertise(name, txt);
         QVERIFY(publisher);
 
-        HostBrowser browser;
+        HostBrowser browser(*network, {});
         QSignalSpy lists(&browser, &HostBrowser::hostsChanged);
         browser.start();
         QTRY_COMPARE_WITH_TIMEOUT(lastNames(lists), QStringList{name}, waitMilliseconds);
@@ -133,7 +137,7 @@ private slots:
         auto two = advertise("Two", {{"v", "2"}});
         QVERIFY(one && two);
 
-        HostBrowser browser;
+        HostBrowser browser(*network, {});
         QSignalSpy lists(&browser, &HostBrowser::hostsChanged);
         browser.start();
         QTRY_COMPARE_WITH_TIMEOUT(lastNames(lists), (QStringList{"One", "Two"}), waitMilliseconds);
@@ -146,14 +150,14 @@ private slots:
 
     void stoppedBrowserSendsNothingMore()
     {
-        HostBrowser browser;
+        HostBrowser browser(*network, {});
         QSignalSpy lists(&browser, &HostBrowser::hostsChanged);
         browser.start();
         browser.stop();
         const auto late = advertise("Late", {{"v", "2"}});
         QVERIFY(late);
         // A running browser sees a new host well within this time; a stopped one must not.
-        HostBrowser witness;
+        HostBrowser witness(*network, {});
         QSignalSpy witnessLists(&witness, &HostBrowser::hostsChanged);
         witness.start();
         QTRY_COMPARE_WITH_TIMEOUT(lastNames(witnessLists), QStringList{"Late"}, waitMilliseconds);
@@ -165,19 +169,20 @@ private slots:
         const auto host = advertise("Steady", {{"v", "2"}});
         QVERIFY(host);
 
-        HostBrowser browser;
+        HostBrowser browser(*network, {});
         QList<bool> blocked;
-        browser.onLocalNetworkBlocked = [&](bool value) { blocked.append(value); };
+        connect(&browser, &HostBrowser::localNetworkBlocked,
+                [&](bool value) { blocked.append(value); });
         QSignalSpy lists(&browser, &HostBrowser::hostsChanged);
         browser.start();
         QTRY_COMPARE_WITH_TIMEOUT(lastNames(lists), QStringList{"Steady"}, waitMilliseconds);
         QTRY_COMPARE_WITH_TIMEOUT(blocked, QList<bool>{false}, waitMilliseconds);
 
-        QVERIFY(Quorvel::Testing::stopAvahiDaemon());
+        network->setDaemonRunning(false);
         QTRY_COMPARE_WITH_TIMEOUT(blocked, (QList<bool>{false, true}), waitMilliseconds);
         QTRY_VERIFY_WITH_TIMEOUT(lastList(lists).isEmpty(), waitMilliseconds);
 
-        QVERIFY(Quorvel::Testing::startAvahiDaemon());
+        network->setDaemonRunning(true);
         QTRY_COMPARE_WITH_TIMEOUT(blocked, (QList<bool>{false, true, false}), waitMilliseconds);
         QTRY_COMPARE_WITH_TIMEOUT(lastNames(lists), QStringList{"Steady"}, waitMilliseconds);
     }
@@ -187,16 +192,17 @@ private slots:
         const auto host = advertise("Survivor", {{"v", "2"}});
         QVERIFY(host);
 
-        HostBrowser browser(fastRetries);
+        HostBrowser browser(*network, fastRetries);
         QList<bool> blocked;
-        browser.onLocalNetworkBlocked = [&](bool value) { blocked.append(value); };
+        connect(&browser, &HostBrowser::localNetworkBlocked,
+                [&](bool value) { blocked.append(value); });
         QSignalSpy lists(&browser, &HostBrowser::hostsChanged);
         browser.start();
         QTRY_COMPARE_WITH_TIMEOUT(lastNames(lists), QStringList{"Survivor"}, waitMilliseconds);
         QTRY_COMPARE_WITH_TIMEOUT(blocked, QList<bool>{false}, waitMilliseconds);
 
         // Without a system bus the client cannot even be made again: nothing can be seen.
-        QVERIFY(Quorvel::Testing::stopSystemBus());
+        network->setClientFailure(noBus);
         QTRY_VERIFY_WITH_TIMEOUT(lastList(lists).isEmpty(), waitMilliseconds);
         // Each failed attempt yields an empty list again and is reported as blocked.
         const qsizetype emptied = lists.count();
@@ -205,7 +211,7 @@ private slots:
         QVERIFY(blocked.size() >= 3);
         QVERIFY(!blocked.mid(1).contains(false));
 
-        QVERIFY(Quorvel::Testing::startSystemBus());
+        network->setClientFailure(std::nullopt);
         // The advertisement went down with the bus; the host advertises again.
         host->republish();
         QTRY_COMPARE_WITH_TIMEOUT(lastNames(lists), QStringList{"Survivor"}, waitMilliseconds);
@@ -215,22 +221,23 @@ private slots:
     // The owner may stop the browser in its slot for the list that a failure yields.
     void browserStoppedInItsSlotAfterAFailureStaysStopped()
     {
-        QVERIFY(Quorvel::Testing::stopSystemBus());
-        HostBrowser stopped(fastRetries);
+        network->setClientFailure(noBus);
+        HostBrowser stopped(*network, fastRetries);
         QList<bool> blocked;
-        stopped.onLocalNetworkBlocked = [&](bool value) { blocked.append(value); };
+        connect(&stopped, &HostBrowser::localNetworkBlocked,
+                [&](bool value) { blocked.append(value); });
         QSignalSpy lists(&stopped, &HostBrowser::hostsChanged);
         connect(&stopped, &HostBrowser::hostsChanged, &stopped, &HostBrowser::stop);
         stopped.start();
         QTRY_COMPARE_WITH_TIMEOUT(lists.count(), 1, waitMilliseconds);
         QCOMPARE(blocked, QList<bool>{true});
 
-        QVERIFY(Quorvel::Testing::startSystemBus());
+        network->setClientFailure(std::nullopt);
         const auto host = advertise("Afterwards", {{"v", "2"}});
         QVERIFY(host);
         // A browsing witness sees the host well within this time; the stopped browser must not
         // have browsed again.
-        HostBrowser witness;
+        HostBrowser witness(*network, {});
         QSignalSpy witnessLists(&witness, &HostBrowser::hostsChanged);
         witness.start();
         QTRY_COMPARE_WITH_TIMEOUT(lastNames(witnessLists), QStringList{"Afterwards"},
@@ -241,4 +248,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(HostBrowserTest)
-#include "tst_HostBrowser.moc"
+#include "HostBrowserTest.moc"
