@@ -10,6 +10,7 @@
 #include "QuorvelCore/Model/PairingToken.h"
 #include "QuorvelHostKit/Service/DeckWatcher.h"
 #include "QuorvelHostKit/Service/HostActivity.h"
+#include "QuorvelHostKit/Service/RequestsInFlight.h"
 #include "QuorvelHostKit/Service/SleepPreventer.h"
 
 #include <QHash>
@@ -252,6 +253,7 @@ private:
     // Tested actions being run now; they count against the same limit as the controls.
     int m_runningTests = 0;
     PairingToken m_editorKey;
+    RequestsInFlight m_requestsInFlight;
     std::unique_ptr<HostServer> m_server;
     std::unique_ptr<AppControls> m_appControls;
     std::unique_ptr<SystemExecutor> m_executor;

@@ -3,6 +3,8 @@
 
 #include "QuorvelHostKit/Service/HostCoordinator.h"
 
+#include "QuorvelCore/Link/DeviceText.h"
+
 #include "QuorvelHostKit/Execution/HostCatalogBuilder.h"
 #include "QuorvelHostKit/Execution/StateMonitor.h"
 #include "QuorvelHostKit/HostKitLogging.h"
@@ -52,6 +54,14 @@ QCoro::Task<> HostCoordinator::handle(Message message, QUuid client)
                                client);
         co_return;
     }
+    const std::optional<RequestsInFlight::Ticket> ticket = m_requestsInFlight.enter(client);
+    if (!ticket) {
+        m_server->send(Message(Message::Error{QString::fromLatin1(RequestsInFlight::refusalCode),
+                                              QStringLiteral("wait for the answers to earlier "
+                                                             "requests")}),
+                       client);
+        co_return;
+    }
     if (const auto *trigger = message.as<Message::TriggerAction>()) {
         co_await triggerAction(trigger->requestID, trigger->controlID, trigger->desiredState,
                                client);
@@ -94,7 +104,8 @@ void HostCoordinator::handleHello(const QUuid &client, const Message::Hello &hel
 
     if (!nonce || !hello.auth || !m_pairingToken.verify(*hello.auth, *nonce)) {
         qCInfo(lcHostCoordinator, "Rejected client '%s': bad or missing pairing response",
-               qUtf8Printable(hello.clientName));
+               qUtf8Printable(DeviceText::forLog(hello.clientName)));
+        m_server->reportFailedAuthentication(client);
         refuseHello(client,
                     HostActivity::make(hello.clientName,
                                        QStringLiteral("Refused: wrong or missing pairing code"),
@@ -118,7 +129,8 @@ void HostCoordinator::handleHello(const QUuid &client, const Message::Hello &hel
     setConnectedClients(clients);
     m_server->markAuthenticated(client);
     writeStatusFile();
-    qCInfo(lcHostCoordinator, "Client '%s' authenticated", qUtf8Printable(hello.clientName));
+    qCInfo(lcHostCoordinator, "Client '%s' authenticated",
+           qUtf8Printable(DeviceText::forLog(hello.clientName)));
     addActivity(HostActivity::make(hello.clientName, QStringLiteral("Connected"),
                                    HostActivity::Outcome::info));
 
