@@ -52,7 +52,8 @@ QString escaped(char32_t c)
     case U'\t':
         return QStringLiteral("\\t");
     default:
-        return QStringLiteral("\\u{%1}").arg(quint32(c), 4, 16, QLatin1Char('0')).toUpper();
+        return QStringLiteral("\\u{%1}").arg(
+            QString::number(quint32(c), 16).toUpper().rightJustified(4, u'0'));
     }
 }
 

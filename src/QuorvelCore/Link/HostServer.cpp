@@ -29,7 +29,7 @@ constexpr int summaryChecksPerWindow = 4;
 
 // Bytes handed to the link's socket and not yet sent: the plain bytes still to encrypt and the
 // encrypted ones the kernel has not taken.
-qint64 queuedBytes(const QSslSocket *tls)
+qint64 pendingBytes(const QSslSocket *tls)
 {
     return tls ? tls->bytesToWrite() + tls->encryptedBytesToWrite() : 0;
 }
@@ -139,6 +139,14 @@ void HostServer::reportFailedAuthentication(const QUuid &id)
     const auto it = m_connections.constFind(id);
     if (it != m_connections.cend())
         m_penalties.recordFailure(it->source);
+}
+
+std::optional<qint64> HostServer::queuedBytes(const QUuid &id) const
+{
+    const auto it = m_connections.constFind(id);
+    if (it == m_connections.cend())
+        return std::nullopt;
+    return pendingBytes(it->tls);
 }
 
 void HostServer::setClock(LinkClock clock)
@@ -507,7 +515,7 @@ void HostServer::checkOutgoing()
         if (!it->outgoing)
             continue;
         anyLink = true;
-        const qint64 queued = queuedBytes(it->tls);
+        const qint64 queued = pendingBytes(it->tls);
         const OutgoingWatchdog::Verdict verdict = it->outgoing->check(queued, now);
         if (verdict == OutgoingWatchdog::Verdict::fine)
             continue;
@@ -532,12 +540,12 @@ bool HostServer::write(const QUuid &id, Connection &connection, const QString &t
         return false;
     const auto now = m_clock();
     // A queue that starts now has not been stalling before.
-    if (connection.outgoing && queuedBytes(connection.tls) == 0)
+    if (connection.outgoing && pendingBytes(connection.tls) == 0)
         connection.outgoing->noteProgress(now);
     connection.webSocket->sendTextMessage(text);
     if (!connection.outgoing)
         return true;
-    const qint64 queued = queuedBytes(connection.tls);
+    const qint64 queued = pendingBytes(connection.tls);
     if (connection.outgoing->check(queued, now) != OutgoingWatchdog::Verdict::overLimit)
         return true;
     qCWarning(lcHostServer,

@@ -121,6 +121,10 @@ public:
     // The record of a client that is still connected.
     std::optional<Client> client(const QUuid &id) const;
 
+    // Connections waiting to pair, from every address.
+    qsizetype waitingCount() const { return m_waiting.size(); }
+    // The bytes waiting to be sent to a connected client; nothing for an unknown one.
+    std::optional<qint64> queuedBytes(const QUuid &id) const;
     // The failures counted per address; tests set its policy.
     SourcePenalties &penalties() { return m_penalties; }
     // The time every limit is measured in, for tests.
