@@ -2,6 +2,7 @@
 
 #include "QuorvelCore/Link/DeviceText.h"
 #include "QuorvelCore/Link/LinkListener.h"
+#include "QuorvelCore/Link/LinkParameters.h"
 #include "QuorvelCore/Link/LinkTransport.h"
 #include "QuorvelCore/Logging.h"
 #include "QuorvelCore/Model/PairingToken.h"
@@ -24,6 +25,11 @@ namespace {
 // A closed link whose peer never answers the WebSocket close is cut after this long, so that what
 // was queued for it is freed.
 constexpr std::chrono::seconds closeGrace{10};
+// Bytes of a link the host takes off the network ahead of reading them: a device that sends
+// faster than the host handles its messages waits in TCP instead of in the host's memory. The
+// WebSocket reads a frame only once all of it is buffered, so the largest frame must fit, with
+// its header and a TLS record to spare.
+constexpr qint64 incomingReadAhead = LinkParameters::maxMessageSize + 64 * 1024;
 // How often ended refusal windows are looked for, as a share of the window.
 constexpr int summaryChecksPerWindow = 4;
 
@@ -422,6 +428,7 @@ void HostServer::handleUpgraded()
         }
         QObject::disconnect(it->tls, nullptr, this, nullptr);
         LinkParameters::applyMessageLimits(*webSocket);
+        webSocket->setReadBufferSize(incomingReadAhead);
         it->webSocket = webSocket;
         it->outgoing.emplace(outgoingLimits, m_clock());
         connect(it->tls, &QSslSocket::encryptedBytesWritten, this, [this, id = it.key()] {
