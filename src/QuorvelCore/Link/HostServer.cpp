@@ -30,8 +30,6 @@ constexpr std::chrono::seconds closeGrace{10};
 // WebSocket reads a frame only once all of it is buffered, so the largest frame must fit, with
 // its header and a TLS record to spare.
 constexpr qint64 incomingReadAhead = LinkParameters::maxMessageSize + 64 * 1024;
-// How often ended refusal windows are looked for, as a share of the window.
-constexpr int summaryChecksPerWindow = 4;
 
 // Bytes handed to the link's socket and not yet sent: the plain bytes still to encrypt and the
 // encrypted ones the kernel has not taken.
@@ -374,7 +372,7 @@ bool HostServer::logsInFull(const QHostAddress &source)
 {
     const bool inFull = m_refusals.note(source);
     if (!m_refusalSummaries.isActive()) {
-        m_refusalSummaries.start(m_refusals.window() / summaryChecksPerWindow);
+        m_refusalSummaries.start(summaryInterval);
     }
     return inFull;
 }

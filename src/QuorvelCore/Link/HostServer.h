@@ -89,6 +89,8 @@ public:
     OutgoingWatchdog::Limits outgoingLimits;
     // How often every link's outgoing queue is looked at for a stall.
     std::chrono::milliseconds watchdogInterval{std::chrono::seconds(1)};
+    // How often the refusal log is looked at for minutes that have ended, to write their summary.
+    std::chrono::milliseconds summaryInterval{std::chrono::seconds(15)};
 
     // Starts listening and advertising. Returns why when no listener can be made at all; every
     // later outcome (ready, or failed, also for a port in use) comes through onStateChanged.

@@ -1,4 +1,5 @@
 #include "LinkTestSupport.h"
+#include "LogCapture.h"
 #include "QuorvelCore/Link/DeviceText.h"
 #include "RawLinkPeer.h"
 
@@ -184,6 +185,44 @@ private slots:
         QTRY_VERIFY(neighbour.isEncrypted());
         QCOMPARE(server->penalties().failures(source(3)), 0);
         QVERIFY(serverLog.connected.size() <= 1);
+    }
+
+    // A flood of refused connections from one address writes one line in full, then one summary
+    // line when its minute is over.
+    void refusalFloodIsSummedUpOncePerMinute()
+    {
+        ServerLog serverLog;
+        auto server = startedServer(serverLog);
+        QVERIFY(server);
+        std::chrono::steady_clock::time_point now{};
+        server->setClock([&now] { return now; });
+        server->summaryInterval = 10ms;
+        SourcePenalties::Policy policy;
+        policy.freeFailures = 0;
+        policy.firstPenalty = never;
+        policy.maxPenalty = never;
+        server->penalties().setPolicy(policy);
+
+        LogCapture log;
+        constexpr int refused = 5;
+        RawLinkPeer guesser(source(2));
+        guesser.connectTls(*server->listeningPort(), otherCode());
+        QTRY_VERIFY(guesser.isDisconnected());
+        for (int i = 0; i < refused; ++i) {
+            RawLinkPeer again(source(2));
+            again.connectPlain(*server->listeningPort());
+            QTRY_VERIFY(again.isDisconnected());
+        }
+        const QStringList aboutGuesser = log.lines().filter(u"127.0.0.2"_qs);
+        QCOMPARE(aboutGuesser.size(), 1);
+        QVERIFY(aboutGuesser.first().contains(u"failed handshake"_qs));
+
+        now += RefusalLog::defaultWindow;
+        const QString summary =
+            u"Not logged one by one: %1 more refused or failed connections or "
+            u"unreadable messages from 127.0.0.2 in the last minute"_qs.arg(refused);
+        QTRY_COMPARE(log.lines().filter(u"127.0.0.2"_qs),
+                     (QStringList{aboutGuesser.first(), summary}));
     }
 
     // A paired link that stops reading while the host has much to send is cut once its queue

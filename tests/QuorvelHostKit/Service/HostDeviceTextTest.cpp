@@ -1,4 +1,5 @@
 #include "HostTestSupport.h"
+#include "LogCapture.h"
 
 #include "QuorvelCore/Link/DeviceText.h"
 
@@ -15,38 +16,6 @@ Deck testDeck()
     return Deck{QStringLiteral("Desk"),
                 {shellButton(QStringLiteral("hello"), QStringLiteral("echo hi"))}};
 }
-
-// Every log line written while it exists, as the log would hold it.
-class LogCapture {
-public:
-    LogCapture()
-    {
-        s_current = this;
-        m_previous = qInstallMessageHandler(&LogCapture::handle);
-    }
-    ~LogCapture()
-    {
-        qInstallMessageHandler(m_previous);
-        s_current = nullptr;
-    }
-    LogCapture(const LogCapture &) = delete;
-    LogCapture &operator=(const LogCapture &) = delete;
-
-    const QStringList &lines() const { return m_lines; }
-
-private:
-    static void handle(QtMsgType type, const QMessageLogContext &context, const QString &text)
-    {
-        if (s_current) {
-            s_current->m_lines.append(text);
-            s_current->m_previous(type, context, text);
-        }
-    }
-
-    static inline LogCapture *s_current = nullptr;
-    QtMessageHandler m_previous = nullptr;
-    QStringList m_lines;
-};
 
 } // namespace
 
