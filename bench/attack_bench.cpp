@@ -12,6 +12,7 @@
 
 #include "BenchHost.h"
 #include "BenchSupport.h"
+#include "HostileCrowd.h"
 #include "QuorvelCore/Link/DeviceText.h"
 #include "QuorvelCore/Link/LinkTransport.h"
 #include "QuorvelCore/Model/WireCodec.h"
@@ -29,14 +30,13 @@
 using namespace Quorvel;
 using namespace Quorvel::Bench;
 using namespace std::chrono_literals;
+using Quorvel::LinkTest::HostileCrowd;
 using Quorvel::LinkTest::RawLinkPeer;
 
 namespace {
 
 constexpr int defaultFloodSeconds = 30;
 constexpr int defaultServedDevices = 5;
-// How often hostile peers that were closed are replaced, as an attacker's loop would.
-constexpr auto reopenInterval = 10ms;
 // Time the host gets to take in a crowd of hostile connections before a device is timed.
 constexpr auto crowdSettleTime = 1s;
 // Requests the flooding device writes at each turn while its own socket takes them.
@@ -52,52 +52,6 @@ QHostAddress loopbackSource(int last)
 {
     return QHostAddress(QStringLiteral("127.0.0.%1").arg(last));
 }
-
-// Hostile peers that each hold one connection open without a word, reopened as soon as the host
-// closes it.
-class HostileCrowd {
-public:
-    HostileCrowd(quint16 port, const QList<QHostAddress> &sources, int perSource) : m_port(port)
-    {
-        for (const QHostAddress &source : sources) {
-            for (int i = 0; i < perSource; ++i)
-                m_peers.push_back(open(source));
-        }
-        QObject::connect(&m_reopen, &QTimer::timeout, [this] { reopenClosed(); });
-        m_reopen.start(reopenInterval);
-    }
-
-    int reopened() const { return m_reopened; }
-
-private:
-    struct Slot {
-        QHostAddress source;
-        std::unique_ptr<RawLinkPeer> peer;
-    };
-
-    Slot open(const QHostAddress &source)
-    {
-        Slot slot{source, std::make_unique<RawLinkPeer>(source)};
-        slot.peer->connectPlain(m_port);
-        return slot;
-    }
-
-    void reopenClosed()
-    {
-        for (Slot &slot : m_peers) {
-            if (slot.peer->isDisconnected() ||
-                slot.peer->socket().state() == QAbstractSocket::UnconnectedState) {
-                slot = open(slot.source);
-                ++m_reopened;
-            }
-        }
-    }
-
-    quint16 m_port;
-    std::vector<Slot> m_peers;
-    QTimer m_reopen;
-    int m_reopened = 0;
-};
 
 // The median time, in milliseconds, for `count` new devices, one after another, to be served.
 std::optional<double> timeToServe(quint16 port, const PairingToken &code, int count)

@@ -554,8 +554,7 @@ bool HostServer::write(const QUuid &id, Connection &connection, const QString &t
     if (connection.outgoing->check(queued, now) != OutgoingWatchdog::Verdict::overLimit)
         return true;
     qCWarning(lcHostServer,
-              "Closing client %s: %lld bytes wait to be sent, more than a link may "
-              "queue",
+              "Closing client %s: %lld bytes wait to be sent, more than a link may queue",
               qUtf8Printable(connection.record.endpoint), queued);
     // Cut at once, which frees the queue; the tables follow on the next turn, as the caller may
     // be going through them.
