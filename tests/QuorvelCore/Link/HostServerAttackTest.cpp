@@ -191,10 +191,11 @@ private slots:
     // line when its minute is over.
     void refusalFloodIsSummedUpOncePerMinute()
     {
+        // Before the server, which keeps asking it until it is gone.
+        std::chrono::steady_clock::time_point now{};
         ServerLog serverLog;
         auto server = startedServer(serverLog);
         QVERIFY(server);
-        std::chrono::steady_clock::time_point now{};
         server->setClock([&now] { return now; });
         server->summaryInterval = 10ms;
         SourcePenalties::Policy policy;
@@ -259,10 +260,11 @@ private slots:
     // A link whose queue does not move for the stall time is cut, though its queue is small.
     void stalledLinkIsClosed()
     {
+        // Before the server, which keeps asking it until it is gone.
+        std::chrono::steady_clock::time_point now{};
         ServerLog serverLog;
         auto server = patientServer(serverLog);
         QVERIFY(server);
-        std::chrono::steady_clock::time_point now{};
         server->setClock([&now] { return now; });
         server->watchdogInterval = 10ms;
         UpgradedPeer reader = upgradedPeer(*server, serverLog, source(2));
