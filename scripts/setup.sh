@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-websockets-dev qtkeychain-qt6-dev qcoro-qt6-dev
   libavahi-client-dev libglib2.0-dev libssl-dev
   avahi-daemon avahi-utils dbus dbus-daemon gnome-keyring libsecret-tools
-  python3-dbusmock zsh procps iproute2 util-linux
+  python3-dbusmock zsh procps iproute2 util-linux libnotify-bin
   libbenchmark-dev clang-format
 )
 if [ "${QUORVEL_FUZZ:-}" = 1 ]; then

@@ -50,6 +50,8 @@ private slots:
     void cleanupTestCase();
     void listsShownEntriesOnly();
     void readsTheEntry();
+    void readsWhatTellsItsProcesses_data();
+    void readsWhatTellsItsProcesses();
     void findsByIdOrName_data();
     void findsByIdOrName();
     void launchesDetachedWithoutNamedVariables();
@@ -95,6 +97,25 @@ void DesktopEntriesTest::initTestCase()
                       entry("Background Helper", "/bin/true", "NoDisplay=true\n")));
     QVERIFY(writeFile(systemData + "/applications/system-viewer.desktop",
                       entry("System Viewer", "/bin/true")));
+    // TryExec must name an installed program, or GIO leaves the entry out.
+    QVERIFY(QFile::copy("/bin/true", bin("probe-try")));
+    // GIO also leaves out an entry whose Exec program is not installed.
+    QVERIFY(QFile::copy("/bin/true", bin("My Player")));
+    const QList<std::pair<QString, QByteArray>> probes{
+        {"probe-plain.desktop", entry("Probe Plain", "sleep --fullscreen %U")},
+        {"probe-quoted.desktop", entry("Probe Quoted", "\"" + bin("My Player") + "\" %f")},
+        {"probe-env.desktop",
+         entry("Probe Env", "env -u DISPLAY GDK_BACKEND=x11 -i /usr/bin/player",
+               "TryExec=" + bin("probe-try").toUtf8() + "\n")},
+        {"probe-flatpak.desktop",
+         entry("Probe Flatpak", "/bin/true run --command=player org.example.Player",
+               "X-Flatpak=org.example.Player\n")},
+        {"probe-snap.desktop",
+         entry("Probe Snap", "env BAMF_DESKTOP_FILE_HINT=/x.desktop /snap/bin/player %U",
+               "X-SnapInstanceName=player\n")},
+    };
+    for (const auto &[id, content] : probes)
+        QVERIFY(writeFile(m_userApplications + "/" + id, content));
 }
 
 void DesktopEntriesTest::cleanupTestCase()
@@ -109,8 +130,9 @@ void DesktopEntriesTest::cleanupTestCase()
 void DesktopEntriesTest::listsShownEntriesOnly()
 {
     QCOMPARE(idsOf(DesktopEntries::installed()),
-             (QStringList{"env-probe.desktop", editorId, "system-viewer.desktop",
-                          "tools-nested.desktop"}));
+             (QStringList{"env-probe.desktop", editorId, "probe-env.desktop",
+                          "probe-flatpak.desktop", "probe-plain.desktop", "probe-quoted.desktop",
+                          "probe-snap.desktop", "system-viewer.desktop", "tools-nested.desktop"}));
 }
 
 void DesktopEntriesTest::readsTheEntry()
@@ -118,7 +140,43 @@ void DesktopEntriesTest::readsTheEntry()
     const auto found = DesktopEntries::find(editorId);
     QVERIFY(found);
     QCOMPARE(*found, (DesktopEntry{editorId, "Fixture Editor", m_userApplications + "/" + editorId,
-                                   bin("fixture-editor"), "accessories-text-editor"}));
+                                   bin("fixture-editor"), "accessories-text-editor",
+                                   bin("fixture-editor"), QString(), QString(), QString()}));
+}
+
+void DesktopEntriesTest::readsWhatTellsItsProcesses_data()
+{
+    QTest::addColumn<QString>("id");
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QString>("tryExecutable");
+    QTest::addColumn<QString>("flatpakId");
+    QTest::addColumn<QString>("snapName");
+    QTest::newRow("plain") << "probe-plain.desktop"
+                           << "sleep" << QString() << QString() << QString();
+    QTest::newRow("quoted path") << "probe-quoted.desktop" << bin("My Player") << QString()
+                                 << QString() << QString();
+    QTest::newRow("env with settings and TryExec")
+        << "probe-env.desktop"
+        << "/usr/bin/player" << bin("probe-try") << QString() << QString();
+    QTest::newRow("flatpak") << "probe-flatpak.desktop"
+                             << "/bin/true" << QString() << "org.example.Player" << QString();
+    QTest::newRow("snap") << "probe-snap.desktop"
+                          << "/snap/bin/player" << QString() << QString() << "player";
+}
+
+void DesktopEntriesTest::readsWhatTellsItsProcesses()
+{
+    QFETCH(QString, id);
+    QFETCH(QString, program);
+    QFETCH(QString, tryExecutable);
+    QFETCH(QString, flatpakId);
+    QFETCH(QString, snapName);
+    const auto found = DesktopEntries::find(id);
+    QVERIFY(found);
+    QCOMPARE(found->program, program);
+    QCOMPARE(found->tryExecutable, tryExecutable);
+    QCOMPARE(found->flatpakId, flatpakId);
+    QCOMPARE(found->snapName, snapName);
 }
 
 void DesktopEntriesTest::findsByIdOrName_data()

@@ -32,6 +32,49 @@ QString fromUtf8(const char *text)
     return text ? QString::fromUtf8(text) : QString();
 }
 
+QString stringKey(GDesktopAppInfo *desktop, const char *key)
+{
+    gchar *value = g_desktop_app_info_get_string(desktop, key);
+    QString text = fromUtf8(value);
+    g_free(value);
+    return text;
+}
+
+// An Exec line may start with "env", its options and its NAME=VALUE settings before the program
+// proper (snapd and many hand-written entries do); the program is the first word after them.
+QString programOf(const QStringList &words)
+{
+    // env's options that take the next word as their value.
+    static const QStringList optionsWithValue{QStringLiteral("-u"), QStringLiteral("-C")};
+    if (words.isEmpty() || words.first().section(u'/', -1) != QLatin1String("env"))
+        return words.value(0);
+    for (qsizetype i = 1; i < words.size(); ++i) {
+        const QString &word = words.at(i);
+        if (optionsWithValue.contains(word)) {
+            ++i;
+        } else if (word == QLatin1String("-S")) {
+            // -S splits its value into the command line that env runs.
+            return words.value(i + 1).split(u' ', Qt::SkipEmptyParts).value(0);
+        } else if (!word.startsWith(u'-') && !word.contains(u'=')) {
+            return word;
+        }
+    }
+    return QString();
+}
+
+QString programOf(GAppInfo *info)
+{
+    const char *commandLine = g_app_info_get_commandline(info);
+    gchar **words = nullptr;
+    if (!commandLine || !g_shell_parse_argv(commandLine, nullptr, &words, nullptr))
+        return QString();
+    QStringList list;
+    for (gchar **word = words; *word; ++word)
+        list.append(QString::fromUtf8(*word));
+    g_strfreev(words);
+    return programOf(list);
+}
+
 std::optional<DesktopEntry> entryOf(GAppInfo *info)
 {
     if (!G_IS_DESKTOP_APP_INFO(info))
@@ -50,6 +93,10 @@ std::optional<DesktopEntry> entryOf(GAppInfo *info)
         entry.icon = fromUtf8(text);
         g_free(text);
     }
+    entry.program = programOf(info);
+    entry.tryExecutable = stringKey(desktop, "TryExec");
+    entry.flatpakId = stringKey(desktop, "X-Flatpak");
+    entry.snapName = stringKey(desktop, "X-SnapInstanceName");
     if (entry.id.isEmpty())
         return std::nullopt;
     return entry;

@@ -17,6 +17,15 @@ struct DesktopEntry {
     QString executable;
     // The entry's Icon: a theme icon name or a file path; empty when it names none.
     QString icon;
+    // The program the Exec line runs once a leading "env" with its settings is passed over, as
+    // written there; the same as executable for most entries.
+    QString program;
+    // The entry's TryExec, as written there; empty when it has none.
+    QString tryExecutable;
+    // The Flatpak application id of an entry that Flatpak exported (X-Flatpak).
+    QString flatpakId;
+    // The snap name of an entry that snapd exported (X-SnapInstanceName).
+    QString snapName;
 
     friend bool operator==(const DesktopEntry &, const DesktopEntry &) = default;
 };

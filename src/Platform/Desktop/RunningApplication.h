@@ -8,7 +8,7 @@ namespace Quorvel {
 struct RunningApplication {
     // The application's desktop-entry Name.
     QString name;
-    // The file name of the process's executable.
+    // The file name of what the process runs for the application (the script, for a script).
     QString executableName;
     // The application's desktop-entry id.
     QString bundle;

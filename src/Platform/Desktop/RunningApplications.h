@@ -7,10 +7,12 @@
 
 namespace Quorvel::RunningApplications {
 
-// This user's processes that run one of the given applications, in process-id order. A process
-// runs an application when its executable is the program the entry's Exec line names (found
-// through PATH), or when the file name of its executable or of its first argument is that
-// program's file name.
+// This user's processes that run one of the given applications, in process-id order, each with
+// the first entry it runs. Which process runs which entry is EntryProgram's business; the
+// executable name is the file it runs (the script, for a script).
 QList<RunningApplication> list(const QList<DesktopEntry> &entries);
+
+// The ids of this user's processes that run the entry's application, in order.
+QList<qint64> processIds(const DesktopEntry &entry);
 
 } // namespace Quorvel::RunningApplications

@@ -1,25 +1,32 @@
 #pragma once
 
-#include <QDBusUnixFileDescriptor>
-#include <QString>
+#include "Platform/Power/IdleInhibitor.h"
 
 #include <chrono>
-#include <optional>
+#include <memory>
 
 namespace Quorvel {
 
-// Inhibitor locks of systemd-logind on the system bus. logind holds back what a lock names
-// ("idle", "sleep", "shutdown", ...) for as long as the descriptor it hands out stays open;
-// destroying the last copy of the returned descriptor releases the lock.
-class LogindInhibitor {
+// systemd-logind's "idle" inhibitor lock on the system bus. logind holds back automatic suspend
+// for as long as the descriptor it hands out stays open; closing it releases the lock. logind
+// may take a while to answer, so the call never blocks.
+class LogindInhibitor : public IdleInhibitor {
 public:
-    // logind answers at once; a bus that does not answer must not stall the caller for long.
+    // logind answers at once; a bus that does not answer must not keep the question open long.
     static constexpr std::chrono::milliseconds callTimeout{2000};
 
-    // Asks logind for a lock (Manager.Inhibit with what, who, why and mode). None when there is
-    // no system bus or logind, or it refuses or does not answer in time; that is logged.
-    static std::optional<QDBusUnixFileDescriptor> inhibit(const QString &what, const QString &who,
-                                                          const QString &why, const QString &mode);
+    LogindInhibitor();
+    ~LogindInhibitor() override;
+
+    QString name() const override;
+    void acquire(const QString &who, const QString &why, Answer answer) override;
+    void release() override;
+
+private:
+    struct Request;
+    // The request in flight or holding the lock; shared with its reply's handler, which outlives
+    // this object when the reply is still to come.
+    std::shared_ptr<Request> m_request;
 };
 
 } // namespace Quorvel

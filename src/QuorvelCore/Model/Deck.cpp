@@ -2,6 +2,8 @@
 
 #include "QuorvelCore/Model/CanonicalText.h"
 #include "QuorvelCore/Model/JsonReader.h"
+#include "QuorvelCore/Model/QuitAppScript.h"
+#include "QuorvelCore/Model/ReadoutPreset.h"
 
 #include <QJsonArray>
 
@@ -11,14 +13,15 @@ namespace Quorvel {
 
 namespace {
 
-// A switch that opens SonoBus and quits it through a shortcut, a button, and a readout: one of
-// each kind, so a new host shows what a deck can hold.
+// A switch that opens SonoBus and quits it, a button, and a readout: one of each kind, so a new
+// host shows what a deck can hold, made of commands this desktop runs.
 Deck makeSample()
 {
-    // Seconds the quit shortcut may take before the run counts as failed.
+    // Seconds the quit may take before the run counts as failed.
     constexpr double quitTimeout = 30;
     // Seconds between two uptime readings.
     constexpr double uptimeInterval = 30;
+    const QString app = QStringLiteral("SonoBus");
 
     Control stream{
         QStringLiteral("turntable_stream"),
@@ -26,20 +29,18 @@ Deck makeSample()
         ControlType::toggle,
         QStringLiteral("record.circle"),
         std::nullopt,
-        Action{Action::Kind::shell, QStringLiteral("open -a SonoBus"), std::nullopt, std::nullopt,
-               std::nullopt},
-        Action{Action::Kind::shortcut, QStringLiteral("Quit Sonobus"), quitTimeout, std::nullopt,
-               std::nullopt},
-        StatusCheck{StatusCheck::Kind::processRunning, QStringLiteral("SonoBus"), std::nullopt,
-                    std::nullopt},
+        Action{Action::Kind::app, app, std::nullopt, std::nullopt, std::nullopt},
+        Action{Action::Kind::applescript, quitAppTarget(app).value_or(QString()), quitTimeout,
+               std::nullopt, std::nullopt},
+        StatusCheck{StatusCheck::Kind::processRunning, app, std::nullopt, std::nullopt},
     };
     Control hello{
         QStringLiteral("say_hello"),
         QStringLiteral("Say Hello"),
         ControlType::button,
         QStringLiteral("speaker.wave.2"),
-        Action{Action::Kind::shell, QStringLiteral("say 'hello from the studio'"), std::nullopt,
-               std::nullopt, std::nullopt},
+        Action{Action::Kind::shell, QStringLiteral("notify-send 'Hello from the studio'"),
+               std::nullopt, std::nullopt, std::nullopt},
         std::nullopt,
         std::nullopt,
         std::nullopt,
@@ -52,8 +53,7 @@ Deck makeSample()
         std::nullopt,
         std::nullopt,
         std::nullopt,
-        StatusCheck{StatusCheck::Kind::shellOutput,
-                    QStringLiteral("uptime | sed -E 's/.*up ([^,]*,[^,]*),.*/\\1/'"),
+        StatusCheck{StatusCheck::Kind::shellOutput, readoutPresetCommand(ReadoutPreset::uptime),
                     uptimeInterval, std::nullopt},
     };
     return Deck{QStringLiteral("Studio Controls"), {stream, hello, uptime}};

@@ -8,8 +8,11 @@
 #include "Platform/Desktop/RunningApplications.h"
 
 #include <QCollator>
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QPointer>
 #include <QSet>
+#include <QStandardPaths>
 #include <QThread>
 
 #include <algorithm>
@@ -32,6 +35,29 @@ QCoro::Task<std::vector<HostCatalog::App>> installedAppsOffMainThread()
     co_return std::move(*apps);
 }
 
+// This application's own desktop entry, and any other entry of its parts, is never offered: an
+// action that opens or quits the host would cut every device off.
+const QString ownEntryId = QStringLiteral("com.vantrel.quorvel.desktop");
+const QString ownEntryPrefix = QStringLiteral("com.vantrel.quorvel.");
+
+bool isThisApplication(const DesktopEntry &entry, const QString &ownProgram)
+{
+    if (entry.id == ownEntryId || entry.id.startsWith(ownEntryPrefix))
+        return true;
+    const QString program = QStandardPaths::findExecutable(entry.program);
+    return !program.isEmpty() && QFileInfo(program).canonicalFilePath() == ownProgram;
+}
+
+QList<DesktopEntry> offeredEntries()
+{
+    const QString ownProgram =
+        QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath();
+    QList<DesktopEntry> entries = DesktopEntries::installed();
+    entries.removeIf(
+        [&ownProgram](const DesktopEntry &entry) { return isThisApplication(entry, ownProgram); });
+    return entries;
+}
+
 } // namespace
 
 QCoro::Task<HostCatalog> build(SystemExecutor *executor, AppControls *appControls)
@@ -52,7 +78,7 @@ std::vector<HostCatalog::App> installedApps()
 {
     std::vector<HostCatalog::App> apps;
     QSet<QString> names;
-    for (const DesktopEntry &entry : DesktopEntries::installed()) {
+    for (const DesktopEntry &entry : offeredEntries()) {
         if (names.contains(entry.name))
             continue;
         names.insert(entry.name);
@@ -70,8 +96,7 @@ std::vector<HostCatalog::App> installedApps()
 QStringList runningAppNames()
 {
     QStringList names;
-    for (const RunningApplication &application :
-         RunningApplications::list(DesktopEntries::installed())) {
+    for (const RunningApplication &application : RunningApplications::list(offeredEntries())) {
         if (!application.name.isEmpty() && !names.contains(application.name))
             names.append(application.name);
     }

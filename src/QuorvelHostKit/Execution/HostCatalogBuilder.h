@@ -22,12 +22,13 @@ namespace HostCatalogBuilder {
 // the host's executor; appControls may be null.
 QCoro::Task<HostCatalog> build(SystemExecutor *executor, AppControls *appControls);
 
-// The installed applications, one per name (the entry with the smallest id wins), sorted by name
-// in the user's order without regard to case; the path is the desktop entry's file and the
-// bundle identifier its id.
+// The installed applications except this one, one per name (the entry with the smallest id wins),
+// sorted by name in the user's order without regard to case; the path is the desktop entry's file
+// and the bundle identifier its id.
 std::vector<HostCatalog::App> installedApps();
 
-// The names of the running applications, without duplicates, sorted the same way. Main thread.
+// The names of the running applications except this one, without duplicates, sorted the same
+// way. Main thread.
 QStringList runningAppNames();
 
 } // namespace HostCatalogBuilder

@@ -7,9 +7,13 @@
 #include "QuorvelHostKit/Execution/ShortcutList.h"
 #include "QuorvelHostKit/HostKitLogging.h"
 
+#include "QuorvelCore/Model/QuitAppScript.h"
+
 #include "Platform/Desktop/DesktopEntries.h"
+#include "Platform/Desktop/ProcessTable.h"
 #include "Platform/Desktop/RunningApplications.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 #include <coroutine>
@@ -48,10 +52,57 @@ ExecutionResult failure(const QString &text)
     return ExecutionResult{1, QString(), text};
 }
 
+ExecutionResult unknownApplication(const QString &name)
+{
+    return failure(QStringLiteral("Unable to find application named '%1'\n").arg(name));
+}
+
 QString withoutDesktopSuffix(const QString &id)
 {
     static const QString suffix = QStringLiteral(".desktop");
     return id.endsWith(suffix) ? id.chopped(suffix.size()) : id;
+}
+
+bool sameIgnoringCase(const QString &a, const QString &b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+QString programFileName(const QString &program)
+{
+    return QFileInfo(program).fileName();
+}
+
+// The installed applications that a name can mean: by Name, by id (with or without ".desktop")
+// or by the file name of the program it runs, all ignoring case. An empty name means none: an
+// entry without TryExec must not be taken for it.
+QList<DesktopEntry> entriesCalled(const QString &name)
+{
+    QList<DesktopEntry> entries;
+    if (name.isEmpty())
+        return entries;
+    for (const DesktopEntry &entry : DesktopEntries::installed()) {
+        if (sameIgnoringCase(entry.name, name) || sameIgnoringCase(entry.id, name) ||
+            sameIgnoringCase(withoutDesktopSuffix(entry.id), name) ||
+            sameIgnoringCase(programFileName(entry.program), name) ||
+            sameIgnoringCase(programFileName(entry.tryExecutable), name))
+            entries.append(entry);
+    }
+    return entries;
+}
+
+// The process ids pgrep printed, one per line, of this user's processes only: a quit must never
+// reach another user's programs, even when the host runs with the rights to.
+QList<qint64> ownProcessIds(const QString &pgrepOutput)
+{
+    QList<qint64> ids;
+    for (const QString &line : pgrepOutput.split(u'\n', Qt::SkipEmptyParts)) {
+        bool isNumber = false;
+        const qint64 pid = line.trimmed().toLongLong(&isNumber);
+        if (isNumber && ProcessTable::isOwnProcess(pid))
+            ids.append(pid);
+    }
+    return ids;
 }
 
 } // namespace
@@ -70,6 +121,8 @@ QCoro::Task<ExecutionOutcome> SystemExecutor::run(Action action)
             co_return failure(appControlsMissing);
         co_return co_await m_appControls->run(action);
     case Action::Kind::applescript:
+        if (const std::optional<QString> name = quitAppName(action.target))
+            co_return co_await quitApplication(*name);
         if (!QFileInfo(m_tools.osascript).isExecutable())
             co_return ExecutionError::launchFailed(appleScriptMissing);
         break;
@@ -126,19 +179,47 @@ QCoro::Task<StatusOutcome> SystemExecutor::status(StatusCheck check)
 
 QCoro::Task<bool> SystemExecutor::isRunning(QString name)
 {
-    const QString wanted = name.toLower();
-    const auto applications = RunningApplications::list(DesktopEntries::installed());
-    for (const RunningApplication &application : applications) {
-        if (application.name.toLower() == wanted ||
-            application.executableName.toLower() == wanted ||
-            withoutDesktopSuffix(application.bundle).toLower() == wanted)
-            co_return true;
-    }
+    if (!RunningApplications::list(entriesCalled(name)).isEmpty())
+        co_return true;
     const ProcessCommand command = ProcessCommand::forProcessLookup(name, m_tools);
     const ExecutionOutcome outcome =
         co_await runProcess(command.program, command.arguments, command.timeout);
     const auto *result = std::get_if<ExecutionResult>(&outcome);
     co_return result && result->ok();
+}
+
+QCoro::Task<ExecutionOutcome> SystemExecutor::quitApplication(QString name)
+{
+    qCDebug(lcSystemExecutor, "quit %s", qUtf8Printable(name));
+    const std::optional<DesktopEntry> entry = DesktopEntries::find(name);
+    if (!entry)
+        co_return unknownApplication(name);
+
+    QList<qint64> ids = RunningApplications::processIds(*entry);
+    const ProcessCommand lookup = ProcessCommand::forProcessLookup(name, m_tools);
+    const ExecutionOutcome found =
+        co_await runProcess(lookup.program, lookup.arguments, lookup.timeout);
+    if (const auto *result = std::get_if<ExecutionResult>(&found); result && result->ok()) {
+        for (const qint64 pid : ownProcessIds(result->standardOutput)) {
+            if (!ids.contains(pid))
+                ids.append(pid);
+        }
+    }
+    ids.removeAll(QCoreApplication::applicationPid());
+
+    int signalled = 0;
+    QString refusal;
+    for (const qint64 pid : ProcessTable::outermost(ids)) {
+        QString error;
+        if (ProcessTable::terminate(pid, &error))
+            ++signalled;
+        else if (!error.isEmpty())
+            refusal = error;
+    }
+    // Nothing left to signal means the application is not running, which is what was asked.
+    if (signalled == 0 && !refusal.isEmpty())
+        co_return failure(QStringLiteral("Couldn't quit %1: %2\n").arg(entry->name, refusal));
+    co_return ExecutionResult{};
 }
 
 QCoro::Task<ExecutionOutcome> SystemExecutor::runProcess(QString program, QStringList arguments,
@@ -154,7 +235,7 @@ ExecutionResult SystemExecutor::launchApplication(const QString &name) const
     qCDebug(lcSystemExecutor, "open %s", qUtf8Printable(name));
     const auto entry = DesktopEntries::find(name);
     if (!entry)
-        return failure(QStringLiteral("Unable to find application named '%1'\n").arg(name));
+        return unknownApplication(name);
     QString error;
     if (!DesktopEntries::launch(entry->id, {secretEnvironmentVariable}, &error))
         return failure(QStringLiteral("Couldn't open %1: %2\n").arg(entry->name, error));

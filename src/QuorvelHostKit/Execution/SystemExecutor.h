@@ -43,8 +43,15 @@ public:
     QCoro::Task<StatusOutcome> status(StatusCheck check);
 
     // Whether a process or application of that name runs: an installed application by its
-    // name, executable or id, ignoring case, else a process by its exact name.
+    // name, id or program's file name, ignoring case, of which a process of this user runs the
+    // program; else a process by its exact name.
     QCoro::Task<bool> isRunning(QString name);
+
+    // Quits the application that name names (as an app action finds it) by asking this user's
+    // processes that run it, or whose exact name it is, to end (SIGTERM); of a process and the
+    // helpers it started only the process itself is asked. Succeeds when one was asked or none
+    // runs; an unknown name fails as an app action does.
+    QCoro::Task<ExecutionOutcome> quitApplication(QString name);
 
     // Runs a program (absolute path) with its arguments, collecting at most 64 KiB of each
     // output stream, and stops it with everything it started when it overruns its time-out.

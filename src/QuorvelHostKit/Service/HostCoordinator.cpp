@@ -83,14 +83,23 @@ HostCoordinator::HostCoordinator(Options options, QObject *parent)
     : QObject(parent), m_options(options), m_deck(loadDeck(m_deckProblem)),
       m_listenerStatus(QStringLiteral("starting")), m_pairingToken(HostTokenStore::loadOrCreate()),
       m_allowDeckEditing(HostSettings::stored(allowDeckEditingKey)),
-      m_keepsAwake(HostSettings::stored(keepsAwakeKey)), m_hostID(HostTokenStore::hostID()),
-      m_hostName(hostDisplayName()), m_editorKey(PairingToken::generate())
+      m_keepsAwake(HostSettings::stored(keepsAwakeKey)),
+      m_sleepPreventer(m_options.idleInhibitors ? m_options.idleInhibitors()
+                                                : IdleInhibitor::forThisSystem()),
+      m_hostID(HostTokenStore::hostID()), m_hostName(hostDisplayName()),
+      m_editorKey(PairingToken::generate())
 {
     m_server = std::make_unique<HostServer>(m_hostName, m_hostID, anyPort);
     m_appControls = std::make_unique<AppControls>();
     m_executor = std::make_unique<SystemExecutor>(m_appControls.get());
     m_monitor = std::make_unique<StateMonitor>(m_executor.get(), m_deck, defaultPollInterval);
     installServerCallbacks();
+    connect(&m_sleepPreventer, &SleepPreventer::activeChanged, this, [this] {
+        emit awakeLockHeldChanged();
+        if (m_running) {
+            writeStatusFile();
+        }
+    });
 }
 
 HostCoordinator::~HostCoordinator()
@@ -296,10 +305,31 @@ QStringList HostCoordinator::diagnosticsText() const
     diagnostics.iCloudSignedIn = iCloudSignedIn();
     diagnostics.allowDeckEditing = m_allowDeckEditing;
     diagnostics.keepsAwake = m_keepsAwake;
+    diagnostics.keepAwakeDetail = awakeLockDetail();
     diagnostics.deck = m_deck;
     diagnostics.deckProblem = m_deckProblem;
     diagnostics.activity = m_activity;
     return diagnostics.lines();
+}
+
+QString HostCoordinator::awakeLockProblem() const
+{
+    return m_running ? m_sleepPreventer.problem() : QString();
+}
+
+QString HostCoordinator::awakeLockDetail() const
+{
+    if (!m_running || !m_keepsAwake) {
+        return QString();
+    }
+    if (awakeLockHeld()) {
+        return QStringLiteral("lock held by ") +
+               m_sleepPreventer.heldLocks().join(QStringLiteral(", "));
+    }
+    if (m_sleepPreventer.isAsking()) {
+        return QStringLiteral("asking for a lock");
+    }
+    return QStringLiteral("no lock held: ") + m_sleepPreventer.problem();
 }
 
 void HostCoordinator::addActivity(const HostActivity &entry)
@@ -358,6 +388,11 @@ void HostCoordinator::writeStatusFile()
     status.iCloudSignedIn = iCloudSignedIn();
     status.deckEditingAllowed = HostSettings::stored(allowDeckEditingKey);
     status.deckProblem = m_deckProblem;
+    status.keepAwake = m_keepsAwake;
+    status.awakeLockHeld = awakeLockHeld();
+    if (const QString problem = awakeLockProblem(); !problem.isEmpty()) {
+        status.awakeLockProblem = problem;
+    }
     status.updatedAt = QDateTime::currentDateTimeUtc();
     status.write(HostTokenStore::folderPath() + QLatin1Char('/') +
                  QLatin1String(HostStatusFile::fileName));

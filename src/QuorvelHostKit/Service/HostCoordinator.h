@@ -22,8 +22,10 @@
 #include <QUrl>
 #include <QUuid>
 
+#include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include <qcoro/qcorotask.h>
 
@@ -54,6 +56,7 @@ class HostCoordinator : public QObject {
                    allowDeckEditingChanged)
     Q_PROPERTY(bool keepsAwake READ keepsAwake WRITE setKeepsAwake NOTIFY keepsAwakeChanged)
     Q_PROPERTY(bool running READ running NOTIFY runningChanged)
+    Q_PROPERTY(bool awakeLockHeld READ awakeLockHeld NOTIFY awakeLockHeldChanged)
 
 public:
     // The user-settings keys, as scripts and the settings window know them.
@@ -77,6 +80,8 @@ public:
         int recheckAttempts = defaultRecheckAttempts;
         // Seconds.
         double recheckDelay = defaultRecheckDelay;
+        // Makes the ways to keep the computer awake; unset means this system's.
+        std::function<std::vector<std::unique_ptr<IdleInhibitor>>()> idleInhibitors;
     };
 
     explicit HostCoordinator(QObject *parent = nullptr);
@@ -117,6 +122,10 @@ public:
     bool allowDeckEditing() const { return m_allowDeckEditing; }
     bool keepsAwake() const { return m_keepsAwake; }
     bool running() const { return m_running; }
+    // Whether a keep-awake lock is really held now (the wish alone is keepsAwake).
+    bool awakeLockHeld() const { return m_sleepPreventer.isActive(); }
+    // Why no keep-awake lock is held although the running host wishes one; empty otherwise.
+    QString awakeLockProblem() const;
     LocalNetworkMonitor *localNetworkMonitor() const { return m_localNetworkMonitor.get(); }
     const QString &hostID() const { return m_hostID; }
     const QString &hostName() const { return m_hostName; }
@@ -175,6 +184,7 @@ signals:
     void allowDeckEditingChanged();
     void keepsAwakeChanged();
     void runningChanged();
+    void awakeLockHeldChanged();
     void localNetworkMonitorChanged();
     void pendingNoncesChanged();
     void authenticatedClientsChanged();
@@ -182,6 +192,8 @@ signals:
     void runningControlsChanged();
 
 private:
+    // How the keep-awake lock stands, for the diagnostic report; empty while it says nothing more.
+    QString awakeLockDetail() const;
     void installServerCallbacks();
     // Runs work on the next turn of the event loop, only while the coordinator still exists.
     template<typename Work> void later(Work work);

@@ -65,7 +65,10 @@ QStringList HostDiagnostics::lines(const QLocale &locale) const
     result.append(QStringLiteral("Editing from other devices: ") +
                   (allowDeckEditing ? QStringLiteral("allowed") : QStringLiteral("off")));
     result.append(QStringLiteral("Keep awake: ") +
-                  (keepsAwake ? QStringLiteral("on") : QStringLiteral("off")));
+                  (keepsAwake ? QStringLiteral("on") : QStringLiteral("off")) +
+                  (keepsAwake && !keepAwakeDetail.isEmpty()
+                       ? QStringLiteral(" (") + keepAwakeDetail + QLatin1Char(')')
+                       : QString()));
     result.append(QStringLiteral("Actions: ") + QString::number(deck.controls.size()) +
                   QStringLiteral(" (") + actionKinds(deck) + QLatin1Char(')'));
     if (deckProblem) {

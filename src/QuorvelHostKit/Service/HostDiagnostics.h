@@ -27,6 +27,8 @@ struct HostDiagnostics {
     bool iCloudSignedIn = false;
     bool allowDeckEditing = false;
     bool keepsAwake = false;
+    // Added in parentheses after "on", for example "lock held by logind"; empty adds nothing.
+    QString keepAwakeDetail;
     Deck deck;
     std::optional<QString> deckProblem;
     // Newest first.

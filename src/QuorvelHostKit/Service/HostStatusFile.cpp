@@ -18,6 +18,8 @@ QJsonObject HostStatusFile::toJson() const
         {QStringLiteral("pairing_in_keychain_group"), pairingInKeychainGroup},
         {QStringLiteral("icloud_signed_in"), iCloudSignedIn},
         {QStringLiteral("deck_editing_allowed"), deckEditingAllowed},
+        {QStringLiteral("keep_awake"), keepAwake},
+        {QStringLiteral("awake_lock_held"), awakeLockHeld},
         {QStringLiteral("updated_at"), formatWireDate(updatedAt).value_or(QString())},
     };
     if (port) {
@@ -25,6 +27,9 @@ QJsonObject HostStatusFile::toJson() const
     }
     if (deckProblem) {
         json.insert(QStringLiteral("deck_problem"), *deckProblem);
+    }
+    if (awakeLockProblem) {
+        json.insert(QStringLiteral("awake_lock_problem"), *awakeLockProblem);
     }
     return json;
 }

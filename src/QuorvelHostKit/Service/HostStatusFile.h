@@ -28,6 +28,11 @@ struct HostStatusFile {
     bool deckEditingAllowed = false;
     // Left out when the deck file has no problem.
     std::optional<QString> deckProblem;
+    // The wish to keep the computer awake, whether a lock really holds it awake, and why not
+    // while none does (left out otherwise).
+    bool keepAwake = false;
+    bool awakeLockHeld = false;
+    std::optional<QString> awakeLockProblem;
     QDateTime updatedAt;
 
     QJsonObject toJson() const;

@@ -1,4 +1,6 @@
 #include "QuorvelCore/Model/DeckValidator.h"
+#include "QuorvelCore/Model/QuitAppScript.h"
+#include "QuorvelCore/Model/ReadoutPreset.h"
 #include "QuorvelCore/Model/WireCodec.h"
 
 #include <QtTest>
@@ -224,6 +226,8 @@ private slots:
         QVERIFY(!WireCodec::prettyEncoder(true).encode(deck));
     }
 
+    // The sample keeps its ids, titles, types, icons, time-out and interval, and says what it
+    // does with commands this desktop runs.
     void sampleDeckIsTheDocumentedOne()
     {
         const Deck sample = Deck::sample();
@@ -231,15 +235,39 @@ private slots:
         QCOMPARE(sample.controls.size(), std::size_t(3));
         const Control &stream = sample.controls[0];
         QCOMPARE(stream.id, QStringLiteral("turntable_stream"));
-        QCOMPARE(stream.offAction, std::optional(Action{Action::Kind::shortcut, "Quit Sonobus", 30,
+        QCOMPARE(stream.title, QStringLiteral("Turntable Stream"));
+        QCOMPARE(stream.type, ControlType::toggle);
+        QCOMPARE(stream.icon, std::optional<QString>("record.circle"));
+        QCOMPARE(stream.onAction, std::optional(Action{Action::Kind::app, "SonoBus", std::nullopt,
+                                                       std::nullopt, std::nullopt}));
+        QCOMPARE(stream.offAction, std::optional(Action{Action::Kind::applescript,
+                                                        "tell application \"SonoBus\" to quit", 30,
                                                         std::nullopt, std::nullopt}));
+        QCOMPARE(quitAppName(stream.offAction->target), std::optional<QString>("SonoBus"));
         QCOMPARE(stream.statusCheck,
                  std::optional(StatusCheck{StatusCheck::Kind::processRunning, "SonoBus",
                                            std::nullopt, std::nullopt}));
-        QCOMPARE(sample.controls[1].action->target, QStringLiteral("say 'hello from the studio'"));
-        const QString uptime = sample.controls[2].statusCheck->target;
-        QCOMPARE(uptime.count(u'\\'), 1);
-        QVERIFY(WireCodec::prettyEncoder(true).encode(sample)->contains(R"(\\1\/')"));
+
+        const Control &hello = sample.controls[1];
+        QCOMPARE(hello.id, QStringLiteral("say_hello"));
+        QCOMPARE(hello.title, QStringLiteral("Say Hello"));
+        QCOMPARE(hello.type, ControlType::button);
+        QCOMPARE(hello.icon, std::optional<QString>("speaker.wave.2"));
+        QCOMPARE(hello.action,
+                 std::optional(Action{Action::Kind::shell, "notify-send 'Hello from the studio'",
+                                      std::nullopt, std::nullopt, std::nullopt}));
+
+        const Control &uptime = sample.controls[2];
+        QCOMPARE(uptime.id, QStringLiteral("uptime"));
+        QCOMPARE(uptime.title, QStringLiteral("Uptime"));
+        QCOMPARE(uptime.type, ControlType::metric);
+        QCOMPARE(uptime.icon, std::optional<QString>("clock"));
+        QCOMPARE(uptime.statusCheck,
+                 std::optional(StatusCheck{StatusCheck::Kind::shellOutput,
+                                           readoutPresetCommand(ReadoutPreset::uptime), 30,
+                                           std::nullopt}));
+        QCOMPARE(readoutPresetForCommand(uptime.statusCheck->target), ReadoutPreset::uptime);
+        QVERIFY(WireCodec::prettyEncoder(true).encode(sample)->contains(R"(sed 's\/^up \/\/')"));
     }
 
     void sampleDeckCopiesAreIndependent()

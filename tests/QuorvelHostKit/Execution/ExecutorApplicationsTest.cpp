@@ -9,11 +9,28 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <unistd.h>
+
 using namespace Quorvel;
 
 namespace {
 
 const QString editorId = QStringLiteral("org.quorvel.FixtureEditor.desktop");
+const QString appleScriptMissing = QStringLiteral("AppleScript isn't available on this computer");
+
+Action appleScript(const QString &target)
+{
+    Action action;
+    action.type = Action::Kind::applescript;
+    action.target = target;
+    return action;
+}
+
+bool stillRuns(QProcess *process)
+{
+    return process->state() == QProcess::Running && !process->waitForFinished(0);
+}
 
 } // namespace
 
@@ -26,6 +43,7 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void init();
+    void cleanup();
     void appActionLaunchesTheEntry_data();
     void appActionLaunchesTheEntry();
     void unknownApplicationFails();
@@ -33,15 +51,27 @@ private slots:
     void runningApplicationIsFoundWithoutProcessLookup();
     void processLookupDecidesForOtherNames_data();
     void processLookupDecidesForOtherNames();
+    void quitFormEndsTheApplication_data();
+    void quitFormEndsTheApplication();
+    void quitFormSucceedsWhenNothingRuns();
+    void quitFormOfUnknownApplicationFails();
+    void otherAppleScriptStillFails_data();
+    void otherAppleScriptStillFails();
+    void namingItselfLikeTheApplicationIsNotRunningIt();
+    void quitLeavesOtherUsersProcessesAlone();
+    void quitAsksOnlyTheMainProcess();
 
 private:
     QString path(const QString &name) const { return m_dir.filePath(name); }
     void startProcess(const QString &program);
+    // A process of its own that the test ends or checks; it is killed at the end of the test.
+    QProcess *startOwned(const QString &program, const QStringList &arguments = {});
     bool isRunning(const QString &name) { return QCoro::waitFor(m_executor.isRunning(name)); }
 
     QTemporaryDir m_dir;
     SystemExecutor m_executor;
     QList<QProcess *> m_running;
+    QList<QProcess *> m_owned;
 };
 
 void ExecutorApplicationsTest::initTestCase()
@@ -64,6 +94,45 @@ void ExecutorApplicationsTest::initTestCase()
                        path("bin/fixture-editor") + " %F"));
     QVERIFY(writeEntry(applications + "/launch-probe.desktop", "Launch Probe",
                        path("bin/launch-probe")));
+    // An application whose name is not its program's, and whose program is a script: what runs
+    // is its interpreter.
+    QFile player(path("bin/test-player"));
+    QVERIFY(player.open(QIODevice::WriteOnly));
+    player.write("#!/usr/bin/python3\nimport time\ntime.sleep(300)\n");
+    player.close();
+    QVERIFY(player.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QVERIFY(writeEntry(applications + "/test-player.desktop", "Test Player",
+                       path("bin/test-player") + " %U"));
+    // An application with a helper process of its own program, which it ends itself when asked
+    // to quit; a helper asked directly leaves a mark.
+    QFile family(path("bin/family-player"));
+    QVERIFY(family.open(QIODevice::WriteOnly));
+    family.write("#!/usr/bin/python3\n"
+                 "import os, signal, sys, time\n"
+                 "mark = sys.argv[1]\n"
+                 "helper = 0\n"
+                 "def quit(*_):\n"
+                 "    if helper:\n"
+                 "        os.kill(helper, signal.SIGUSR1)\n"
+                 "        os.waitpid(helper, 0)\n"
+                 "    sys.exit(0)\n"
+                 "def helper_asked(*_):\n"
+                 "    open(mark, 'w').write('helper asked to end')\n"
+                 "    sys.exit(0)\n"
+                 "signal.signal(signal.SIGTERM, quit)\n"
+                 "helper = os.fork()\n"
+                 "if helper == 0:\n"
+                 "    signal.signal(signal.SIGTERM, helper_asked)\n"
+                 "    signal.signal(signal.SIGUSR1, lambda *_: sys.exit(0))\n"
+                 "    open(mark + '.helper', 'w').write(str(os.getpid()))\n"
+                 "time.sleep(300)\n");
+    family.close();
+    QVERIFY(family.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QVERIFY(writeEntry(applications + "/family-player.desktop", "Family Player",
+                       path("bin/family-player")));
+    QVERIFY(QFile::copy("/bin/sleep", path("bin/shared-tool")));
+    QVERIFY(
+        writeEntry(applications + "/shared-tool.desktop", "Shared Tool", path("bin/shared-tool")));
 
     startProcess(path("bin/fixture-editor"));
     startProcess(path("bin/quorvel-short"));
@@ -79,6 +148,24 @@ void ExecutorApplicationsTest::cleanupTestCase()
         process->waitForFinished();
         delete process;
     }
+}
+
+QProcess *ExecutorApplicationsTest::startOwned(const QString &program, const QStringList &arguments)
+{
+    auto *process = new QProcess;
+    m_owned.append(process);
+    process->start(program, arguments);
+    return process->waitForStarted() ? process : nullptr;
+}
+
+void ExecutorApplicationsTest::cleanup()
+{
+    for (QProcess *process : std::as_const(m_owned)) {
+        process->kill();
+        process->waitForFinished();
+        delete process;
+    }
+    m_owned.clear();
 }
 
 void ExecutorApplicationsTest::init()
@@ -158,6 +245,7 @@ void ExecutorApplicationsTest::processLookupDecidesForOtherNames_data()
     QTest::newRow("exact case only") << "QUORVEL-SHORT" << false;
     QTest::newRow("prefix of a long name") << "quorvel-long-running" << false;
     QTest::newRow("not running") << "quorvel-absent" << false;
+    QTest::newRow("empty name, while applications run") << "" << false;
     QTest::newRow("name like an option") << "-v" << false;
     QTest::newRow("short name with pattern characters") << "qv(1)+x.y" << true;
     QTest::newRow("a dot matches only a dot") << "qv(1)+xzy" << false;
@@ -176,6 +264,157 @@ void ExecutorApplicationsTest::processLookupDecidesForOtherNames()
     check.target = name;
     QCOMPARE(QCoro::waitFor(m_executor.status(check)),
              (StatusOutcome{running, running ? "running" : "stopped"}));
+}
+
+void ExecutorApplicationsTest::quitFormEndsTheApplication_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::newRow("by name") << R"(tell application "Test Player" to quit)";
+    QTest::newRow("spaced as an editor may write it")
+        << "  tell  application\t\"Test Player\"   to\tquit \t";
+    QTest::newRow("by name in other case") << R"(tell application "test player" to quit)";
+    QTest::newRow("by id") << R"(tell application "test-player" to quit)";
+}
+
+void ExecutorApplicationsTest::quitFormEndsTheApplication()
+{
+    QFETCH(QString, target);
+    QProcess *player = startOwned(path("bin/test-player"));
+    QVERIFY(player);
+    QTRY_VERIFY(isRunning("Test Player"));
+
+    const ExecutionOutcome outcome = QCoro::waitFor(m_executor.run(appleScript(target)));
+
+    QCOMPARE(std::get<ExecutionResult>(outcome), ExecutionResult{});
+    QTRY_COMPARE(player->state(), QProcess::NotRunning);
+    QCOMPARE(player->exitStatus(), QProcess::CrashExit);
+    QCOMPARE(player->exitCode(), SIGTERM);
+    StatusCheck check;
+    check.type = StatusCheck::Kind::processRunning;
+    check.target = "Test Player";
+    QCOMPARE(QCoro::waitFor(m_executor.status(check)), (StatusOutcome{false, "stopped"}));
+}
+
+void ExecutorApplicationsTest::quitFormSucceedsWhenNothingRuns()
+{
+    QVERIFY(!isRunning("Test Player"));
+    const ExecutionOutcome outcome =
+        QCoro::waitFor(m_executor.run(appleScript(R"(tell application "Test Player" to quit)")));
+    QCOMPARE(std::get<ExecutionResult>(outcome).summary(), QStringLiteral("ok"));
+}
+
+void ExecutorApplicationsTest::quitFormOfUnknownApplicationFails()
+{
+    const ExecutionOutcome outcome = QCoro::waitFor(
+        m_executor.run(appleScript(R"(tell application "Nonexistent Studio" to quit)")));
+    QCOMPARE(
+        std::get<ExecutionResult>(outcome),
+        (ExecutionResult{1, QString(), "Unable to find application named 'Nonexistent Studio'\n"}));
+}
+
+void ExecutorApplicationsTest::otherAppleScriptStillFails_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::newRow("another verb") << R"(tell application "Test Player" to activate)";
+    QTest::newRow("other letter case") << R"(Tell application "Test Player" to quit)";
+    QTest::newRow("a second command")
+        << "tell application \"Test Player\" to quit\ndo shell script \"true\"";
+    QTest::newRow("quote inside the name") << R"(tell application "Test" Player" to quit)";
+    QTest::newRow("backslash before the closing quote")
+        << R"(tell application "Test Player\" to quit)";
+    QTest::newRow("line break inside the name") << "tell application \"Test\nPlayer\" to quit";
+}
+
+void ExecutorApplicationsTest::otherAppleScriptStillFails()
+{
+    QFETCH(QString, target);
+    ExecutorTools tools = m_executor.tools();
+    tools.osascript = path("no-osascript-here");
+    m_executor.setTools(tools);
+    QProcess *player = startOwned(path("bin/test-player"));
+    QVERIFY(player);
+    QTRY_VERIFY(isRunning("Test Player"));
+
+    const ExecutionOutcome outcome = QCoro::waitFor(m_executor.run(appleScript(target)));
+
+    QCOMPARE(std::get<ExecutionError>(outcome), ExecutionError::launchFailed(appleScriptMissing));
+    QVERIFY(stillRuns(player));
+}
+
+// A process may put any name in its command line; only the file it runs makes it an
+// application, so neither the check nor the quit takes it for one.
+void ExecutorApplicationsTest::namingItselfLikeTheApplicationIsNotRunningIt()
+{
+    QList<QProcess *> impostors;
+    for (const QString &name :
+         {path("bin/test-player"), QStringLiteral("test-player"), QStringLiteral("Test Player")}) {
+        QProcess *impostor = startOwned("/bin/bash", {"-c", "exec -a \"$0\" /bin/sleep 300", name});
+        QVERIFY(impostor);
+        impostors.append(impostor);
+    }
+    // Each has replaced the shell with sleep under the borrowed name once its command line says so.
+    for (QProcess *impostor : std::as_const(impostors)) {
+        QTRY_VERIFY(QFile(QStringLiteral("/proc/%1/exe").arg(impostor->processId()))
+                        .symLinkTarget()
+                        .endsWith("/sleep"));
+    }
+
+    QVERIFY(!isRunning("Test Player"));
+    QVERIFY(!isRunning("test-player"));
+    const ExecutionOutcome outcome =
+        QCoro::waitFor(m_executor.run(appleScript(R"(tell application "Test Player" to quit)")));
+    QCOMPARE(std::get<ExecutionResult>(outcome), ExecutionResult{});
+    for (QProcess *impostor : std::as_const(impostors))
+        QVERIFY(stillRuns(impostor));
+}
+
+// A host that runs with the rights to signal anyone must still only quit its own user's
+// programs, also those found by their process name.
+void ExecutorApplicationsTest::quitLeavesOtherUsersProcessesAlone()
+{
+    if (::geteuid() != 0)
+        QSKIP("Starting a process as another user needs root");
+    // The other user must be able to reach the program.
+    const auto open = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther |
+                      QFile::ExeOther | QFile::ReadGroup | QFile::ExeGroup;
+    QVERIFY(QFile::setPermissions(m_dir.path(), open));
+    QVERIFY(QFile::setPermissions(path("bin"), open));
+    QProcess *others =
+        startOwned("/usr/bin/setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups",
+                                        path("bin/shared-tool"), "300"});
+    QVERIFY(others);
+    QProcess *own = startOwned(path("bin/shared-tool"), {"300"});
+    QVERIFY(own);
+    QTRY_VERIFY(QFile(QStringLiteral("/proc/%1/exe").arg(others->processId()))
+                    .symLinkTarget()
+                    .endsWith("/shared-tool"));
+
+    const ExecutionOutcome outcome =
+        QCoro::waitFor(m_executor.run(appleScript(R"(tell application "shared-tool" to quit)")));
+
+    QCOMPARE(std::get<ExecutionResult>(outcome), ExecutionResult{});
+    QTRY_COMPARE(own->state(), QProcess::NotRunning);
+    QVERIFY(stillRuns(others));
+}
+
+// Asking every helper of an application to end at the same moment as the application itself
+// would let the helpers die under it (a browser's tabs crash); the application ends them.
+void ExecutorApplicationsTest::quitAsksOnlyTheMainProcess()
+{
+    const QString mark = path("family-mark");
+    QProcess *player = startOwned(path("bin/family-player"), {mark});
+    QVERIFY(player);
+    QTRY_VERIFY(QFile::exists(mark + ".helper"));
+
+    const ExecutionOutcome outcome =
+        QCoro::waitFor(m_executor.run(appleScript(R"(tell application "Family Player" to quit)")));
+
+    QCOMPARE(std::get<ExecutionResult>(outcome), ExecutionResult{});
+    QTRY_COMPARE(player->state(), QProcess::NotRunning);
+    QCOMPARE(player->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(player->exitCode(), 0);
+    QVERIFY(!QFile::exists(mark));
+    QVERIFY(!isRunning("Family Player"));
 }
 
 QTEST_GUILESS_MAIN(ExecutorApplicationsTest)

@@ -5,6 +5,7 @@
 #include "DesktopEntryFile.h"
 #include "StandIn.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QProcess>
 #include <QStandardPaths>
@@ -34,6 +35,7 @@ private slots:
     void listsEachInstalledNameOnceSorted();
     void installedAppCarriesEntryFileAndId();
     void listsRunningApplicationsOnce();
+    void leavesThisApplicationOut();
     void buildsWholeCatalog();
     void failedShortcutListLeavesTheRest();
 
@@ -60,6 +62,10 @@ void HostCatalogBuilderTest::initTestCase()
     QVERIFY(writeEntry(m_applications + "/zeta.desktop", "zeta", "/bin/true"));
     QVERIFY(writeEntry(m_applications + "/alpha.desktop", "Alpha", path("bin/alpha-app")));
     QVERIFY(writeEntry(path("system-data/applications/beta.desktop"), "beta", "/bin/true"));
+    // This application's own entries: by its id, and one that starts this very program.
+    QVERIFY(writeEntry(m_applications + "/com.vantrel.quorvel.desktop", "Quorvel", "/bin/true"));
+    QVERIFY(writeEntry(m_applications + "/quorvel-dev.desktop", "Quorvel Dev",
+                       QCoreApplication::applicationFilePath()));
 
     for (const QString &program :
          {path("bin/catalog-editor"), path("bin/catalog-editor"), path("bin/alpha-app")}) {
@@ -101,6 +107,15 @@ void HostCatalogBuilderTest::installedAppCarriesEntryFileAndId()
 void HostCatalogBuilderTest::listsRunningApplicationsOnce()
 {
     QCOMPARE(HostCatalogBuilder::runningAppNames(), (QStringList{"Alpha", "Editor"}));
+}
+
+// The test program itself runs, as the host would; neither of its entries is offered.
+void HostCatalogBuilderTest::leavesThisApplicationOut()
+{
+    const QStringList installed = namesOf(HostCatalogBuilder::installedApps());
+    QVERIFY(!installed.contains("Quorvel"));
+    QVERIFY(!installed.contains("Quorvel Dev"));
+    QVERIFY(!HostCatalogBuilder::runningAppNames().contains("Quorvel Dev"));
 }
 
 void HostCatalogBuilderTest::buildsWholeCatalog()

@@ -39,6 +39,8 @@ private slots:
     void fullReport();
     void pairingLine_data();
     void pairingLine();
+    void keepAwakeLine_data();
+    void keepAwakeLine();
     void actionKinds_data();
     void actionKinds();
     void recentActivityShowsNewestThirty();
@@ -107,6 +109,32 @@ void HostDiagnosticsTest::pairingLine()
     diagnostics.pairingSyncedToICloud = synced;
     diagnostics.iCloudSignedIn = signedIn;
     QCOMPARE(diagnostics.lines().at(4), line);
+}
+
+void HostDiagnosticsTest::keepAwakeLine_data()
+{
+    QTest::addColumn<bool>("keepsAwake");
+    QTest::addColumn<QString>("detail");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("off") << false << QString() << "Keep awake: off";
+    QTest::newRow("off, a stale detail is not shown") << false << "lock held by logind"
+                                                      << "Keep awake: off";
+    QTest::newRow("on, nothing more known") << true << QString() << "Keep awake: on";
+    QTest::newRow("on and held") << true << "lock held by logind, GNOME session"
+                                 << "Keep awake: on (lock held by logind, GNOME session)";
+    QTest::newRow("on without a lock") << true << "no lock held: logind: no system bus"
+                                       << "Keep awake: on (no lock held: logind: no system bus)";
+}
+
+void HostDiagnosticsTest::keepAwakeLine()
+{
+    QFETCH(bool, keepsAwake);
+    QFETCH(QString, detail);
+    QFETCH(QString, line);
+    HostDiagnostics diagnostics;
+    diagnostics.keepsAwake = keepsAwake;
+    diagnostics.keepAwakeDetail = detail;
+    QCOMPARE(diagnostics.lines().at(6), line);
 }
 
 void HostDiagnosticsTest::actionKinds_data()

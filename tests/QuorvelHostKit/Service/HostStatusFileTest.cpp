@@ -46,15 +46,22 @@ void HostStatusFileTest::absentValuesLeaveTheirKeysOut()
     const QJsonObject json = sampleStatus().toJson();
     QVERIFY(!json.contains("port"));
     QVERIFY(!json.contains("deck_problem"));
-    QCOMPARE(json.size(), 9);
+    QVERIFY(!json.contains("awake_lock_problem"));
+    QCOMPARE(json.value("keep_awake"), QJsonValue(false));
+    QCOMPARE(json.value("awake_lock_held"), QJsonValue(false));
+    QCOMPARE(json.size(), 11);
 
     HostStatusFile full = sampleStatus();
     full.port = 4242;
     full.deckProblem = "deck.json isn't valid: missing \"title\"";
+    full.keepAwake = true;
+    full.awakeLockProblem = "logind: no system bus";
     const QJsonObject fullJson = full.toJson();
+    QCOMPARE(fullJson.value("keep_awake"), QJsonValue(true));
+    QCOMPARE(fullJson.value("awake_lock_problem").toString(), *full.awakeLockProblem);
     QCOMPARE(fullJson.value("port").toInt(), 4242);
     QCOMPARE(fullJson.value("deck_problem").toString(), *full.deckProblem);
-    QCOMPARE(fullJson.size(), 11);
+    QCOMPARE(fullJson.size(), 14);
 }
 
 void HostStatusFileTest::writesSortedPrettyJson()

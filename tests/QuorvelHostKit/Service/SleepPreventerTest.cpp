@@ -1,5 +1,7 @@
 #include "QuorvelHostKit/Service/SleepPreventer.h"
 
+#include "Platform/Power/LogindInhibitor.h"
+
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -59,6 +61,13 @@ std::optional<QList<Inhibitor>> currentInhibitors()
     return qdbus_cast<QList<Inhibitor>>(reply.arguments().first());
 }
 
+std::vector<std::unique_ptr<IdleInhibitor>> logindOnly()
+{
+    std::vector<std::unique_ptr<IdleInhibitor>> inhibitors;
+    inhibitors.push_back(std::make_unique<LogindInhibitor>());
+    return inhibitors;
+}
+
 qsizetype inhibitorCount()
 {
     const auto inhibitors = currentInhibitors();
@@ -84,9 +93,10 @@ private slots:
 
     void onTakesOneIdleLock()
     {
-        SleepPreventer preventer;
+        SleepPreventer preventer(logindOnly());
         preventer.setActive(true);
-        QVERIFY(preventer.isActive());
+        QTRY_VERIFY(preventer.isActive());
+        QCOMPARE(preventer.heldLocks(), QStringList{"logind"});
 
         const auto inhibitors = currentInhibitors();
         QVERIFY(inhibitors);
@@ -101,8 +111,10 @@ private slots:
 
     void onTwiceOffOnceLeavesNoLock()
     {
-        SleepPreventer preventer;
+        SleepPreventer preventer(logindOnly());
         preventer.setActive(true);
+        preventer.setActive(true);
+        QTRY_VERIFY(preventer.isActive());
         preventer.setActive(true);
         QCOMPARE(inhibitorCount(), 1);
 
@@ -113,7 +125,7 @@ private slots:
 
     void offWithoutALockDoesNothing()
     {
-        SleepPreventer preventer;
+        SleepPreventer preventer(logindOnly());
         preventer.setActive(false);
         QVERIFY(!preventer.isActive());
         QCOMPARE(inhibitorCount(), 0);
@@ -121,12 +133,13 @@ private slots:
 
     void onAgainAfterOffTakesANewLock()
     {
-        SleepPreventer preventer;
+        SleepPreventer preventer(logindOnly());
         preventer.setActive(true);
+        QTRY_VERIFY(preventer.isActive());
         preventer.setActive(false);
         QTRY_COMPARE(inhibitorCount(), 0);
         preventer.setActive(true);
-        QVERIFY(preventer.isActive());
+        QTRY_VERIFY(preventer.isActive());
         QCOMPARE(inhibitorCount(), 1);
         preventer.setActive(false);
     }
@@ -134,8 +147,9 @@ private slots:
     // The lock is a descriptor: a preventer that goes away cannot leave it behind.
     void droppingThePreventerReleasesTheLock()
     {
-        auto preventer = std::make_unique<SleepPreventer>();
+        auto preventer = std::make_unique<SleepPreventer>(logindOnly());
         preventer->setActive(true);
+        QTRY_VERIFY(preventer->isActive());
         QCOMPARE(inhibitorCount(), 1);
         preventer.reset();
         QTRY_COMPARE(inhibitorCount(), 0);

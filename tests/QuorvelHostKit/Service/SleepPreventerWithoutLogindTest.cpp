@@ -1,5 +1,8 @@
 #include "QuorvelHostKit/Service/SleepPreventer.h"
 
+#include "Platform/Power/LogindInhibitor.h"
+
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -19,10 +22,18 @@ private slots:
 
     void onHoldsNothingAndCanBeRepeated()
     {
-        SleepPreventer preventer;
+        std::vector<std::unique_ptr<IdleInhibitor>> inhibitors;
+        inhibitors.push_back(std::make_unique<LogindInhibitor>());
+        SleepPreventer preventer(std::move(inhibitors));
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression("Keep awake is on, but no lock is held: logind: "
+                                                "no system bus"));
         preventer.setActive(true);
+        QTRY_VERIFY(!preventer.problem().isEmpty());
         QVERIFY(!preventer.isActive());
         preventer.setActive(true);
+        QVERIFY(preventer.isAsking());
+        QTRY_VERIFY(!preventer.isAsking());
         QVERIFY(!preventer.isActive());
         preventer.setActive(false);
         QVERIFY(!preventer.isActive());

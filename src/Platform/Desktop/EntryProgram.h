@@ -1,0 +1,54 @@
+#pragma once
+
+#include "Platform/Desktop/DesktopEntry.h"
+#include "Platform/Desktop/ProcessInfo.h"
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+namespace Quorvel {
+
+// Tells whether a process runs the application of one desktop entry. What a process calls itself
+// (the first word of its command line) never counts: only the file it really runs does.
+//
+// - A Flatpak entry matches the processes of its application's sandbox, and a snap entry the
+//   processes that run from its snap; their Exec lines start a launcher that other applications
+//   share, so nothing else counts for them.
+// - Otherwise the programs of Exec and TryExec are found through PATH: a process runs the entry
+//   when its executable is one of them; for a script, when its executable is the script's
+//   interpreter (after "env", the program env runs) and the first word after the options on its
+//   command line is the script.
+class EntryProgram {
+public:
+    // Reads the disk: looks the programs up on PATH and reads a script's first line.
+    explicit EntryProgram(const DesktopEntry &entry);
+
+    // The file name of what the process runs for this entry (the script for a script), or none
+    // when it does not run the entry's application.
+    std::optional<QString> match(const ProcessInfo &process) const;
+
+    // The longest first line of a script that the kernel reads for its interpreter.
+    static constexpr qint64 interpreterLineBytes = 256;
+
+private:
+    struct Executable {
+        // The program's file with every link resolved.
+        QString path;
+        // For a script: its interpreter's file with every link resolved; empty otherwise.
+        QString interpreter;
+
+        friend bool operator==(const Executable &, const Executable &) = default;
+    };
+
+    static std::optional<Executable> executableOf(const QString &program);
+    static std::optional<QString> scriptOf(const ProcessInfo &process);
+
+    QList<Executable> m_executables;
+    QString m_flatpakId;
+    // "/snap/NAME/" for a snap entry.
+    QString m_snapFolder;
+};
+
+} // namespace Quorvel
