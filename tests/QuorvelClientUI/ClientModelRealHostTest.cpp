@@ -1,6 +1,7 @@
 #include "ClientTestSupport.h"
 #include "DBusSandboxReentry.h"
 #include "FakeServiceNetwork.h"
+#include "HostileCrowd.h"
 
 #include "QuorvelCore/Model/WireCodec.h"
 #include "QuorvelHostKit/Service/HostCoordinator.h"
@@ -280,6 +281,53 @@ private slots:
         model.runControl(QStringLiteral("bye"), std::nullopt, bye.context(), bye.handler());
         QCOMPARE(bye.wait(), std::optional(ClientModel::RunOutcome{true, QStringLiteral("bye")}));
 
+        endWithoutATrace(model, host, hostID);
+    }
+
+    // Idle connections from sixteen other addresses hold every place there is to wait to pair,
+    // each reopened as soon as the host closes it: the remote still pairs, runs, and follows the
+    // host when hosting is turned off and on again.
+    void staysServedWhileIdleConnectionsCrowdTheHost()
+    {
+        const Deck deck{
+            QStringLiteral("Studio"),
+            {button(QStringLiteral("hello"), QStringLiteral("Hello"), QStringLiteral("echo hi"))}};
+        const PairingToken code = PairingToken::generate();
+        RealHost host(network, deck, code);
+        QVERIFY(host.isListening());
+        const QString hostID = host.coordinator().hostID();
+        QList<QHostAddress> crowdSources;
+        const int crowdAddresses = 16;
+        for (int i = 0; i < crowdAddresses; ++i)
+            crowdSources.append(QHostAddress(QStringLiteral("127.0.0.%1").arg(2 + i)));
+        const int perAddress = HostServer::maxWaiting / crowdAddresses;
+        auto crowd = std::make_unique<LinkTest::HostileCrowd>(*host.coordinator().port(),
+                                                              crowdSources, perAddress);
+        QTRY_COMPARE(host.coordinator().server().waitingCount(), qsizetype(HostServer::maxWaiting));
+
+        ClientModel model(network, QStringLiteral("Remote"), KeychainTokenStore(), true,
+                          fastTimings());
+        model.start();
+        QTRY_VERIFY_WITH_TIMEOUT(listed(model, hostID).has_value(), discoveryLimitMs);
+        const DiscoveredHost found = *listed(model, hostID);
+        QVERIFY(model.submitPairingCode(code.displayText(), found));
+        QTRY_VERIFY_WITH_TIMEOUT(model.isConnected(), discoveryLimitMs);
+        Answer<ClientModel::RunOutcome> hello;
+        model.runControl(QStringLiteral("hello"), std::nullopt, hello.context(), hello.handler());
+        QCOMPARE(hello.wait(), std::optional(ClientModel::RunOutcome{true, QStringLiteral("hi")}));
+
+        host.stop();
+        QTRY_VERIFY_WITH_TIMEOUT(!model.isConnected(), answerLimitMs);
+        host.start();
+        QVERIFY(host.isListening());
+        crowd = std::make_unique<LinkTest::HostileCrowd>(*host.coordinator().port(), crowdSources,
+                                                         perAddress);
+        QTRY_VERIFY_WITH_TIMEOUT(model.isConnected(), restartLimitMs);
+        Answer<ClientModel::RunOutcome> again;
+        model.runControl(QStringLiteral("hello"), std::nullopt, again.context(), again.handler());
+        QCOMPARE(again.wait(), std::optional(ClientModel::RunOutcome{true, QStringLiteral("hi")}));
+
+        crowd.reset();
         endWithoutATrace(model, host, hostID);
     }
 

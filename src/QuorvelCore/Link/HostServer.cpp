@@ -1,7 +1,9 @@
 #include "QuorvelCore/Link/HostServer.h"
 
 #include "Platform/Discovery/ServiceDiscovery.h"
+#include "QuorvelCore/Link/DeviceText.h"
 #include "QuorvelCore/Link/LinkListener.h"
+#include "QuorvelCore/Link/LinkParameters.h"
 #include "QuorvelCore/Link/LinkTransport.h"
 #include "QuorvelCore/Logging.h"
 #include "QuorvelCore/Model/PairingToken.h"
@@ -20,6 +22,27 @@
 namespace Quorvel {
 
 namespace {
+
+// A closed link whose peer never answers the WebSocket close is cut after this long, so that what
+// was queued for it is freed.
+constexpr std::chrono::seconds closeGrace{10};
+// Bytes of a link the host takes off the network ahead of reading them: a device that sends
+// faster than the host handles its messages waits in TCP instead of in the host's memory. The
+// WebSocket reads a frame only once all of it is buffered, so the largest frame must fit, with
+// its header and a TLS record to spare.
+constexpr qint64 incomingReadAhead = LinkParameters::maxMessageSize + 64 * 1024;
+
+// Bytes handed to the link's socket and not yet sent: the plain bytes still to encrypt and the
+// encrypted ones the kernel has not taken.
+qint64 pendingBytes(const QSslSocket *tls)
+{
+    return tls ? tls->bytesToWrite() + tls->encryptedBytesToWrite() : 0;
+}
+
+qint64 milliseconds(std::chrono::milliseconds duration)
+{
+    return qint64(duration.count());
+}
 
 // The peer as "address:port", with IPv4 peers of the dual-stack listener in their plain form.
 QString endpointText(const QAbstractSocket &socket)
@@ -50,6 +73,8 @@ HostServer::HostServer(QString serviceName, QString hostID, quint16 port,
       m_publisher(std::move(publisher))
 {
     connect(&m_upgrader, &QWebSocketServer::newConnection, this, &HostServer::handleUpgraded);
+    connect(&m_watchdog, &QTimer::timeout, this, &HostServer::checkOutgoing);
+    connect(&m_refusalSummaries, &QTimer::timeout, this, &HostServer::logRefusalSummaries);
 }
 
 HostServer::~HostServer()
@@ -76,6 +101,7 @@ void HostServer::restart(const PairingToken &pairingCode)
     ++m_generation;
     const QHash<QUuid, Connection> dropped = std::exchange(m_connections, {});
     m_authenticated.clear();
+    m_waiting.clear();
     // Closing frees the port at once, so the new listener can take it without waiting.
     dropListener();
     for (auto it = dropped.cbegin(); it != dropped.cend(); ++it) {
@@ -98,20 +124,55 @@ void HostServer::stop()
     dropListener();
     const QHash<QUuid, Connection> dropped = std::exchange(m_connections, {});
     m_authenticated.clear();
+    m_waiting.clear();
+    m_watchdog.stop();
     for (const Connection &connection : dropped)
         cancel(connection);
 }
 
 void HostServer::markAuthenticated(const QUuid &id)
 {
-    if (m_connections.contains(id))
-        m_authenticated.insert(id);
+    const auto it = m_connections.constFind(id);
+    if (it == m_connections.cend() || m_authenticated.contains(id))
+        return;
+    if (m_authenticated.size() >= maxPairedLinks) {
+        qCWarning(lcHostServer, "Refusing client %s: %d paired devices are already connected",
+                  qUtf8Printable(it->record.endpoint), maxPairedLinks);
+        sendAndClose(Message(Message::Error{Message::ErrorCode::unauthorized,
+                                            QStringLiteral("too many devices are connected")}),
+                     id);
+        return;
+    }
+    m_waiting.remove(id);
+    m_authenticated.insert(id);
+}
+
+void HostServer::reportFailedAuthentication(const QUuid &id)
+{
+    const auto it = m_connections.constFind(id);
+    if (it != m_connections.cend())
+        m_penalties.recordFailure(it->source);
+}
+
+std::optional<qint64> HostServer::queuedBytes(const QUuid &id) const
+{
+    const auto it = m_connections.constFind(id);
+    if (it == m_connections.cend())
+        return std::nullopt;
+    return pendingBytes(it->tls);
+}
+
+void HostServer::setClock(LinkClock clock)
+{
+    m_clock = clock;
+    m_penalties.setClock(clock);
+    m_refusals.setClock(std::move(clock));
 }
 
 bool HostServer::send(const Message &message, const QUuid &to)
 {
-    const auto it = m_connections.constFind(to);
-    if (it == m_connections.cend())
+    const auto it = m_connections.find(to);
+    if (it == m_connections.end())
         return false;
     QString error;
     const std::optional<QString> text = encodeForLink(message, &error);
@@ -119,7 +180,7 @@ bool HostServer::send(const Message &message, const QUuid &to)
         qCWarning(lcHostServer, "Not sending a message: %s", qUtf8Printable(error));
         return false;
     }
-    return write(it.value(), *text);
+    return write(to, it.value(), *text);
 }
 
 bool HostServer::broadcast(const Message &message)
@@ -131,9 +192,9 @@ bool HostServer::broadcast(const Message &message)
         return false;
     }
     for (const QUuid &id : std::as_const(m_authenticated)) {
-        const auto it = m_connections.constFind(id);
-        if (it != m_connections.cend())
-            write(it.value(), *text);
+        const auto it = m_connections.find(id);
+        if (it != m_connections.end())
+            write(id, it.value(), *text);
     }
     return true;
 }
@@ -148,7 +209,7 @@ bool HostServer::sendAndClose(const std::optional<Message> &message, const QUuid
         QString error;
         const std::optional<QString> text = encodeForLink(*message, &error);
         if (text) {
-            sent = write(it.value(), *text);
+            sent = write(to, it.value(), *text);
         } else {
             qCWarning(lcHostServer, "Not sending a last message: %s", qUtf8Printable(error));
             sent = false;
@@ -246,36 +307,98 @@ void HostServer::reportListenerState(qint64 generation, const ListenerState &sta
 
 void HostServer::accept(LinkListener *listener, qintptr descriptor)
 {
-    const qsizetype waiting = waitingToPair();
-    if (waiting >= maxWaitingToPair) {
-        qCWarning(lcHostServer, "Refusing a connection: %lld are already waiting to pair",
-                  static_cast<long long>(waiting));
-        ::close(int(descriptor));
-        return;
-    }
     auto *socket = new QSslSocket(this);
     if (!socket->setSocketDescriptor(descriptor)) {
         delete socket;
         ::close(int(descriptor));
         return;
     }
+    const QHostAddress source = WaitingPool::sourceOf(socket->peerAddress());
+    const QString endpoint = endpointText(*socket);
+    if (!admit(source, endpoint)) {
+        socket->abort();
+        delete socket;
+        return;
+    }
     listener->parameters().configureServerSocket(*socket);
 
     const QUuid id = QUuid::createUuid();
-    m_connections.insert(id,
-                         Connection{Client{id, endpointText(*socket), std::nullopt}, socket, {}});
+    m_connections.insert(
+        id,
+        Connection{Client{id, endpoint, std::nullopt}, socket, {}, false, source, std::nullopt});
+    m_waiting.add(id, source);
     // Precise: a coarse timer of this length may fire up to 5 % early, and the limit is a promise
     // to the device that it gets the whole time.
     QTimer::singleShot(handshakeTimeout, Qt::PreciseTimer, this,
                        [this, id] { checkHandshake(id); });
+    QTimer::singleShot(transportTimeout, this, [this, id] { checkTransport(id); });
 
     // These hold until the WebSocket upgrade is done; from then on the receive loop watches.
     connect(socket, &QSslSocket::encrypted, this,
             [this, socket] { m_upgrader.handleConnection(socket); });
     connect(socket, &QAbstractSocket::errorOccurred, this,
-            [this, id, socket] { handleHandshakeEnd(id, socket->errorString()); });
+            [this, id, socket](QAbstractSocket::SocketError error) {
+                if (error == QAbstractSocket::SslHandshakeFailedError) {
+                    const auto it = m_connections.constFind(id);
+                    if (it != m_connections.cend())
+                        m_penalties.recordFailure(it->source);
+                }
+                handleHandshakeEnd(id, socket->errorString());
+            });
     connect(socket, &QAbstractSocket::disconnected, this, [this, id] { closeLater(id); });
     socket->startServerEncryption();
+}
+
+bool HostServer::admit(const QHostAddress &source, const QString &endpoint)
+{
+    const std::chrono::milliseconds penalty = m_penalties.remaining(source);
+    if (penalty.count() > 0) {
+        if (logsInFull(source)) {
+            qCWarning(lcHostServer,
+                      "Refusing a connection from %s for %lld ms more: too many failed attempts",
+                      qUtf8Printable(endpoint), milliseconds(penalty));
+        }
+        return false;
+    }
+    const WaitingPool::Admission admission = m_waiting.admit(source);
+    if (admission.kind != WaitingPool::Admission::Kind::admit) {
+        if (logsInFull(source)) {
+            qCWarning(lcHostServer, "Refusing a connection: %lld are already waiting to pair",
+                      static_cast<long long>(admission.waiting));
+        }
+        return false;
+    }
+    if (admission.evict) {
+        const auto evicted = m_connections.constFind(*admission.evict);
+        if (evicted != m_connections.cend() && logsInFull(evicted->source)) {
+            qCWarning(lcHostServer,
+                      "Closing waiting client %s to make room for one from another address",
+                      qUtf8Printable(evicted->record.endpoint));
+        }
+        drop(*admission.evict);
+    }
+    return true;
+}
+
+bool HostServer::logsInFull(const QHostAddress &source)
+{
+    const bool inFull = m_refusals.note(source);
+    if (!m_refusalSummaries.isActive()) {
+        m_refusalSummaries.start(summaryInterval);
+    }
+    return inFull;
+}
+
+void HostServer::logRefusalSummaries()
+{
+    for (const RefusalLog::Summary &summary : m_refusals.takeEnded()) {
+        qCWarning(lcHostServer,
+                  "Not logged one by one: %d more refused or failed connections or unreadable "
+                  "messages from %s in the last minute",
+                  summary.unlogged, qUtf8Printable(summary.source.toString()));
+    }
+    if (m_refusals.isEmpty())
+        m_refusalSummaries.stop();
 }
 
 void HostServer::handleHandshakeEnd(const QUuid &id, const QString &error)
@@ -283,8 +406,10 @@ void HostServer::handleHandshakeEnd(const QUuid &id, const QString &error)
     const auto it = m_connections.constFind(id);
     if (it == m_connections.cend())
         return;
-    qCWarning(lcHostServer, "Client %s failed handshake: %s", qUtf8Printable(it->record.endpoint),
-              qUtf8Printable(error));
+    if (logsInFull(it->source)) {
+        qCWarning(lcHostServer, "Client %s failed handshake: %s",
+                  qUtf8Printable(it->record.endpoint), qUtf8Printable(error));
+    }
     closeLater(id);
 }
 
@@ -313,7 +438,16 @@ void HostServer::handleUpgraded()
         }
         QObject::disconnect(it->tls, nullptr, this, nullptr);
         LinkParameters::applyMessageLimits(*webSocket);
+        webSocket->setReadBufferSize(incomingReadAhead);
         it->webSocket = webSocket;
+        it->outgoing.emplace(outgoingLimits, m_clock());
+        connect(it->tls, &QSslSocket::encryptedBytesWritten, this, [this, id = it.key()] {
+            const auto found = m_connections.find(id);
+            if (found != m_connections.end() && found->outgoing)
+                found->outgoing->noteProgress(m_clock());
+        });
+        if (!m_watchdog.isActive())
+            m_watchdog.start(watchdogInterval);
         const QUuid id = it.key();
         const Client record = it->record;
         qCInfo(lcHostServer, "Client connected: %s", qUtf8Printable(record.endpoint));
@@ -332,16 +466,30 @@ void HostServer::handleUpgraded()
 
 void HostServer::handleMessage(const QUuid &id, const Message &message)
 {
+    if (const std::optional<QString> overlong = DeviceText::overlongId(message)) {
+        const auto it = m_connections.constFind(id);
+        if (it != m_connections.cend() && logsInFull(it->source)) {
+            qCWarning(lcHostServer, "Dropping a message from %s with an id of %lld characters: %s",
+                      qUtf8Printable(it->record.endpoint), static_cast<long long>(overlong->size()),
+                      qUtf8Printable(DeviceText::forLog(*overlong)));
+        }
+        return;
+    }
     if (const auto *hello = message.as<Message::Hello>()) {
+        Message::Hello cleaned = *hello;
+        cleaned.clientName = DeviceText::deviceName(hello->clientName);
         // After this delivery, so the owner sees the hello before the record changes.
         QMetaObject::invokeMethod(
             this,
-            [this, id, name = hello->clientName] {
+            [this, id, name = cleaned.clientName] {
                 const auto it = m_connections.find(id);
                 if (it != m_connections.end())
                     it->record.name = name;
             },
             Qt::QueuedConnection);
+        if (onMessage)
+            onMessage(id, Message(std::move(cleaned)));
+        return;
     }
     if (onMessage)
         onMessage(id, message);
@@ -352,22 +500,93 @@ void HostServer::checkHandshake(const QUuid &id)
     const auto it = m_connections.constFind(id);
     if (it == m_connections.cend() || m_authenticated.contains(id))
         return;
-    qCWarning(lcHostServer, "Closing client that never authenticated: %s",
-              qUtf8Printable(it->record.endpoint));
+    m_penalties.recordFailure(it->source);
+    if (logsInFull(it->source)) {
+        qCWarning(lcHostServer, "Closing client that never authenticated: %s",
+                  qUtf8Printable(it->record.endpoint));
+    }
     sendAndClose(Message(Message::Error{Message::ErrorCode::unauthorized,
                                         QStringLiteral("handshake timed out")}),
                  id);
 }
 
-bool HostServer::write(const Connection &connection, const QString &text)
+void HostServer::checkTransport(const QUuid &id)
+{
+    const auto it = m_connections.constFind(id);
+    if (it == m_connections.cend() || it->webSocket)
+        return;
+    m_penalties.recordFailure(it->source);
+    if (logsInFull(it->source)) {
+        qCWarning(lcHostServer, "Closing client %s: no TLS and WebSocket handshakes within %lld ms",
+                  qUtf8Printable(it->record.endpoint), milliseconds(transportTimeout));
+    }
+    drop(id);
+}
+
+void HostServer::checkOutgoing()
+{
+    const auto now = m_clock();
+    QList<QUuid> stalled;
+    bool anyLink = false;
+    for (auto it = m_connections.begin(); it != m_connections.end(); ++it) {
+        if (!it->outgoing)
+            continue;
+        anyLink = true;
+        const qint64 queued = pendingBytes(it->tls);
+        const OutgoingWatchdog::Verdict verdict = it->outgoing->check(queued, now);
+        if (verdict == OutgoingWatchdog::Verdict::fine)
+            continue;
+        qCWarning(lcHostServer, "Closing client %s: %lld bytes wait to be sent, %s",
+                  qUtf8Printable(it->record.endpoint), queued,
+                  verdict == OutgoingWatchdog::Verdict::stalled ? "none sent for too long"
+                                                                : "more than a link may queue");
+        stalled.append(it.key());
+    }
+    for (const QUuid &id : std::as_const(stalled))
+        drop(id);
+    if (!anyLink)
+        m_watchdog.stop();
+}
+
+bool HostServer::write(const QUuid &id, Connection &connection, const QString &text)
 {
     // A connection still in its handshakes has nowhere to put a message yet; one that has had its
     // last message, or whose link is already closing, takes no more.
     if (!connection.webSocket || connection.closing ||
         connection.webSocket->state() != QAbstractSocket::ConnectedState)
         return false;
+    const auto now = m_clock();
+    // A queue that starts now has not been stalling before.
+    if (connection.outgoing && pendingBytes(connection.tls) == 0)
+        connection.outgoing->noteProgress(now);
     connection.webSocket->sendTextMessage(text);
-    return true;
+    if (!connection.outgoing)
+        return true;
+    const qint64 queued = pendingBytes(connection.tls);
+    if (connection.outgoing->check(queued, now) != OutgoingWatchdog::Verdict::overLimit)
+        return true;
+    qCWarning(lcHostServer,
+              "Closing client %s: %lld bytes wait to be sent, more than a link may queue",
+              qUtf8Printable(connection.record.endpoint), queued);
+    // Cut at once, which frees the queue; the tables follow on the next turn, as the caller may
+    // be going through them.
+    connection.closing = true;
+    connection.webSocket->abort();
+    closeLater(id);
+    return false;
+}
+
+void HostServer::drop(const QUuid &id)
+{
+    const auto it = m_connections.find(id);
+    if (it == m_connections.end())
+        return;
+    it->closing = true;
+    if (it->webSocket)
+        it->webSocket->abort();
+    else if (it->tls)
+        it->tls->abort();
+    close(id);
 }
 
 void HostServer::close(const QUuid &id)
@@ -378,6 +597,7 @@ void HostServer::close(const QUuid &id)
     const Connection connection = it.value();
     m_connections.erase(it);
     m_authenticated.remove(id);
+    m_waiting.remove(id);
     cancel(connection);
     qCInfo(lcHostServer, "Client disconnected");
     if (onClientDisconnected)
@@ -407,8 +627,10 @@ void HostServer::cancel(const Connection &connection)
         if (webSocket->state() == QAbstractSocket::UnconnectedState) {
             webSocket->deleteLater();
         } else {
-            // The socket goes once its close, queued behind everything sent, is out.
+            // The socket goes once its close, queued behind everything sent, is out, or once a
+            // peer that does not take it has had long enough.
             connect(webSocket, &QWebSocket::disconnected, webSocket, &QObject::deleteLater);
+            QTimer::singleShot(closeGrace, webSocket, &QWebSocket::abort);
             webSocket->close();
         }
     } else if (QSslSocket *tls = connection.tls) {
@@ -427,16 +649,6 @@ void HostServer::dropListener()
         m_listener = nullptr;
     }
     m_publisher->stop();
-}
-
-qsizetype HostServer::waitingToPair() const
-{
-    qsizetype waiting = 0;
-    for (auto it = m_connections.cbegin(); it != m_connections.cend(); ++it) {
-        if (!m_authenticated.contains(it.key()))
-            ++waiting;
-    }
-    return waiting;
 }
 
 } // namespace Quorvel

@@ -12,6 +12,7 @@
 #include "QuorvelHostKit/Service/DeckWatcher.h"
 #include "QuorvelHostKit/Service/HostActivity.h"
 #include "QuorvelHostKit/Service/HostClientTable.h"
+#include "QuorvelHostKit/Service/RequestsInFlight.h"
 #include "QuorvelHostKit/Service/SleepPreventer.h"
 
 #include <QHash>
@@ -271,6 +272,7 @@ private:
     // Tested actions being run now; they count against the same limit as the controls.
     int m_runningTests = 0;
     PairingToken m_editorKey;
+    RequestsInFlight m_requestsInFlight;
     std::unique_ptr<HostServer> m_server;
     std::unique_ptr<AppControls> m_appControls;
     std::unique_ptr<SystemExecutor> m_executor;

@@ -3,6 +3,8 @@
 
 #include "QuorvelHostKit/Service/HostCoordinator.h"
 
+#include "QuorvelCore/Link/DeviceText.h"
+
 #include "QuorvelHostKit/Execution/HostCatalogBuilder.h"
 #include "QuorvelHostKit/Execution/StateMonitor.h"
 #include "QuorvelHostKit/HostKitLogging.h"
@@ -37,6 +39,14 @@ QCoro::Task<> HostCoordinator::handle(Message message, QUuid client)
         m_server->sendAndClose(Message(Message::Error{Message::ErrorCode::unauthorized,
                                                       QStringLiteral("pair this device first")}),
                                client);
+        co_return;
+    }
+    const std::optional<RequestsInFlight::Ticket> ticket = m_requestsInFlight.enter(client);
+    if (!ticket) {
+        m_server->send(Message(Message::Error{QString::fromLatin1(RequestsInFlight::refusalCode),
+                                              QStringLiteral("wait for the answers to earlier "
+                                                             "requests")}),
+                       client);
         co_return;
     }
     if (const auto *trigger = message.as<Message::TriggerAction>()) {
@@ -79,7 +89,8 @@ void HostCoordinator::handleHello(const QUuid &client, const Message::Hello &hel
 
     if (!nonce || !hello.auth || !m_pairingToken.verify(*hello.auth, *nonce)) {
         qCInfo(lcHostCoordinator, "Rejected client '%s': bad or missing pairing response",
-               qUtf8Printable(hello.clientName));
+               qUtf8Printable(DeviceText::forLog(hello.clientName)));
+        m_server->reportFailedAuthentication(client);
         refuseHello(client,
                     HostActivity::make(hello.clientName,
                                        QStringLiteral("Refused: wrong or missing pairing code"),
@@ -94,7 +105,8 @@ void HostCoordinator::handleHello(const QUuid &client, const Message::Hello &hel
     setClients(m_clients.paired(client, hello.clientName, localEditor));
     m_server->markAuthenticated(client);
     writeStatusFile();
-    qCInfo(lcHostCoordinator, "Client '%s' authenticated", qUtf8Printable(hello.clientName));
+    qCInfo(lcHostCoordinator, "Client '%s' authenticated",
+           qUtf8Printable(DeviceText::forLog(hello.clientName)));
     addActivity(HostActivity::make(hello.clientName, QStringLiteral("Connected"),
                                    HostActivity::Outcome::info));
 

@@ -261,11 +261,11 @@ private slots:
         QTRY_VERIFY(received.startsWith("HTTP/1.1 101"));
         const QUuid id = serverLog.connected.first().id;
 
-        // The silent ones leave; each is its own client, and the real one stays.
-        for (const int descriptor : silent) {
-            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"failed handshake"_qs));
+        // The silent ones leave; each is its own client, and the real one stays. They come from
+        // one address, so only the first failure is logged one by one.
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"failed handshake"_qs));
+        for (const int descriptor : silent)
             ::close(descriptor);
-        }
         QTRY_COMPARE(serverLog.disconnected.size(), qsizetype(silent.size()));
         QVERIFY(!serverLog.disconnected.contains(id));
         received.clear();
