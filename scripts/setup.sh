@@ -10,6 +10,7 @@ packages=(
   avahi-daemon avahi-utils dbus dbus-daemon gnome-keyring libsecret-tools
   python3-dbusmock zsh procps iproute2 util-linux
   libbenchmark-dev clang-format
+  breeze-icon-theme libqt6svg6
 )
 if [ "${QUORVEL_FUZZ:-}" = 1 ]; then
   packages+=(clang libclang-rt-dev)

@@ -219,8 +219,12 @@ signals:
     void statusChanged();
     void deckChanged();
     void statesChanged();
+    // Before statesChanged, when one control's state was replaced: views redraw that row alone.
+    void stateChanged(const QString &controlID);
     void lastNoticeChanged();
     void pendingControlsChanged();
+    // Before pendingControlsChanged, when one control joined or left the set.
+    void pendingControlChanged(const QString &controlID);
     void tlsSummaryChanged();
     void hostInfoChanged();
     void catalogChanged();

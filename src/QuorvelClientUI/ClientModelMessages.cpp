@@ -80,6 +80,7 @@ void ClientModel::mergeStates(const std::vector<ControlState> &states)
 {
     for (const ControlState &state : states) {
         m_states.insert(state.id, state);
+        emit stateChanged(state.id);
         emit statesChanged();
     }
 }

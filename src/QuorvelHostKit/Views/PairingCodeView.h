@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+
+namespace Quorvel {
+
+class HostCoordinator;
+class PlainLabel;
+
+// The host's pairing code: hidden until asked for, copied in its display form, and replaced by a
+// new one after a confirmation. A new code that could not be saved is said to last only until
+// Quorvel quits, so nobody pairs devices with a code the next start will not know.
+class PairingCodeView : public QWidget {
+    Q_OBJECT
+public:
+    explicit PairingCodeView(HostCoordinator *coordinator, QWidget *parent = nullptr);
+
+    bool revealed() const { return m_revealed; }
+    bool confirmRotate() const { return m_confirmRotate; }
+    QString shownCode() const;
+    // What the last line offers, for tests: whether each is visible.
+    bool showsSetByEnvironment() const;
+    bool offersNewCode() const;
+    bool showsConfirmation() const;
+    bool showsUnsavedWarning() const;
+
+    // The view's own buttons.
+    void toggleRevealed();
+    void copy();
+    void askToRotate();
+    void cancelRotate();
+    void rotate();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void refresh();
+
+    QPointer<HostCoordinator> m_coordinator;
+    bool m_revealed = false;
+    bool m_confirmRotate = false;
+    QLabel *m_code;
+    QPushButton *m_show;
+    QPushButton *m_copy;
+    PlainLabel *m_setByEnvironment;
+    QPushButton *m_offer;
+    QWidget *m_confirmRow;
+    PlainLabel *m_unsaved;
+};
+
+} // namespace Quorvel
