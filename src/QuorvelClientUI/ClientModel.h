@@ -88,6 +88,10 @@ public:
     static inline const QString preferredHostKeySetting = QStringLiteral("Quorvel.preferredHost");
     static inline const QString lastDeckKey = QStringLiteral("Quorvel.lastDeck");
 
+    // What a request ends with when the host did not answer in time or the link dropped first;
+    // the host may still have acted on it.
+    static inline const QString noAnswerFromTheHost = QStringLiteral("No answer from the host.");
+
     // The protocol this client speaks in its hello.
     static constexpr qint64 helloProtocolVersion = 2;
 

@@ -15,7 +15,6 @@ namespace {
 // The longest wait a Qt timer can hold (its interval is an int of milliseconds).
 constexpr double longestWaitMs = double(INT_MAX);
 
-const QString noAnswerFromTheHost = QStringLiteral("No answer from the host.");
 const QString unexpectedReply = QStringLiteral("Unexpected reply.");
 
 std::chrono::milliseconds testTimeout(const Action &action, const ClientTimings &timings)

@@ -5,3 +5,4 @@
 Q_LOGGING_CATEGORY(lcClientModel, "Quorvel.ClientModel", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcClientModelPath, "Quorvel.ClientModel.path", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcActionSharing, "Quorvel.ActionSharing", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcDeckEditor, "Quorvel.DeckEditor", QtInfoMsg)
