@@ -237,7 +237,8 @@ private slots:
         QStringList asked;
         AppIconLookup lookup([&asked](const QString &name) -> std::optional<DesktopEntry> {
             asked.append(name);
-            if (name == QStringLiteral("org.example.Terminal") || name == QStringLiteral("Terminal"))
+            if (name == QStringLiteral("org.example.Terminal") ||
+                name == QStringLiteral("Terminal"))
                 return DesktopEntry{QStringLiteral("org.example.Terminal.desktop"),
                                     QStringLiteral("Terminal"), QString(), QStringLiteral("term"),
                                     QStringLiteral("utilities-terminal")};

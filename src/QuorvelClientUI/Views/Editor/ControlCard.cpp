@@ -226,17 +226,16 @@ void ControlCard::rebuildSentence()
         }
         return true;
     };
-    if (!m_pieces.isEmpty() && sameShape() &&
-        chips().size() == std::count_if(pieces.cbegin(), pieces.cend(),
-                                        [](const auto &piece) { return piece.part.has_value(); })) {
+    const QList<Chip *> shown = chips();
+    const bool sameChips = std::all_of(shown.cbegin(), shown.cend(), [this](const Chip *chip) {
+        return chip->isEditable() == m_inputs.editable;
+    });
+    if (!m_pieces.isEmpty() && sameShape() && sameChips) {
         // Same sentence with other words in the chips: an open popover stays open.
-        const QList<Chip *> shown = chips();
         qsizetype chipIndex = 0;
         for (const ActionSentence::Piece &piece : pieces) {
-            if (piece.part && shown.at(chipIndex)->isEditable() == m_inputs.editable)
+            if (piece.part)
                 shown.at(chipIndex++)->setLabel(piece.text, piece.warning);
-            else if (piece.part)
-                ++chipIndex;
         }
         m_pieces = pieces;
         m_sentence->updateGeometry();
