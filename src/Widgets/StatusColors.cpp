@@ -40,6 +40,12 @@ Pair pairFor(StatusTone tone)
 
 } // namespace
 
+bool isColourTone(StatusTone tone)
+{
+    return tone != StatusTone::none && tone != StatusTone::secondary &&
+           tone != StatusTone::tertiary;
+}
+
 bool isDarkPalette(const QPalette &palette)
 {
     return palette.color(QPalette::Window).lightness() < darkWindowLightness;

@@ -12,6 +12,8 @@ enum class StatusTone { none, green, orange, red, purple, blue, gray, secondary,
 // The tone's colour for this palette; dark palettes get lighter variants so the colour stays
 // readable on a dark window. none gives the palette's text colour.
 QColor statusColor(StatusTone tone, const QPalette &palette);
+// Whether the tone is one of the meaningful colours (not the text's own shades).
+bool isColourTone(StatusTone tone);
 // Whether the palette's window is dark.
 bool isDarkPalette(const QPalette &palette);
 

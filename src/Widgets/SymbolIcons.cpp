@@ -1,6 +1,7 @@
 #include "Widgets/SymbolIcons.h"
 
 #include <QHash>
+#include <QPainter>
 #include <QPair>
 
 namespace Quorvel::SymbolIcons {
@@ -14,8 +15,9 @@ const QHash<QString, QString> &table()
         {QStringLiteral("circle"), QStringLiteral("draw-circle")},
         {QStringLiteral("circle.fill"), QStringLiteral("draw-circle")},
         {QStringLiteral("circle.dashed"), QStringLiteral("draw-circle")},
-        {QStringLiteral("key"), QStringLiteral("dialog-password")},
-        {QStringLiteral("key.fill"), QStringLiteral("dialog-password")},
+        // The theme has no plain key: its lock says the same and takes a tint.
+        {QStringLiteral("key"), QStringLiteral("lock")},
+        {QStringLiteral("key.fill"), QStringLiteral("lock")},
         {QStringLiteral("rectangle.grid.2x2"), QStringLiteral("view-grid")},
         {QStringLiteral("square.grid.2x2"), QStringLiteral("view-grid")},
         {QStringLiteral("desktopcomputer"), QStringLiteral("computer")},
@@ -109,6 +111,22 @@ QPixmap pixmap(const QString &symbol, int side)
     const QPixmap drawn = icon(symbol).pixmap(side, side);
     made.insert(key, drawn);
     return drawn;
+}
+
+QPixmap tinted(const QString &symbol, int side, const QColor &colour)
+{
+    // Warnings and errors come in the theme's own warning colours; a tint would fill in their
+    // inner marks.
+    static const QStringList ownColours{QStringLiteral("dialog-warning"),
+                                        QStringLiteral("dialog-error")};
+    QPixmap shape = pixmap(symbol, side);
+    if (ownColours.contains(themeName(symbol)))
+        return shape;
+    QPainter painter(&shape);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    painter.fillRect(shape.rect(), colour);
+    painter.end();
+    return shape;
 }
 
 } // namespace Quorvel::SymbolIcons

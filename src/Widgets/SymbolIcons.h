@@ -20,5 +20,7 @@ bool knows(const QString &symbol);
 QIcon icon(const QString &symbol);
 // The icon as a square pixmap of side pixels, kept once made: many rows share few symbols.
 QPixmap pixmap(const QString &symbol, int side);
+// The icon's shape filled with one colour, for marks whose colour carries meaning.
+QPixmap tinted(const QString &symbol, int side, const QColor &colour);
 
 } // namespace Quorvel::SymbolIcons

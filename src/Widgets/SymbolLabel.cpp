@@ -31,7 +31,9 @@ void SymbolLabel::set(const QString &symbol, const QString &text, StatusTone ton
     m_symbol = symbol;
     m_tone = tone;
     const int side = QFontMetrics(m_text->font()).height();
-    m_icon->setPixmap(SymbolIcons::pixmap(symbol, side));
+    m_icon->setPixmap(isColourTone(tone)
+                          ? SymbolIcons::tinted(symbol, side, statusColor(tone, palette()))
+                          : SymbolIcons::pixmap(symbol, side));
     m_icon->setFixedSize(side, side);
     m_icon->setAccessibleName(symbol);
     m_text->setText(text);

@@ -52,9 +52,13 @@ void applyTextStyle(QWidget *widget, TextStyle style, bool monospaced)
 void applyTone(QWidget *widget, StatusTone tone)
 {
     QPalette palette = widget->palette();
-    const QColor colour = statusColor(tone, QPalette());
-    palette.setColor(QPalette::WindowText, colour);
-    palette.setColor(QPalette::Text, colour);
+    const QColor colour = statusColor(tone, palette);
+    // The disabled group keeps the desktop's greyed text, so disabled rows still look disabled.
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        palette.setColor(group, QPalette::WindowText, colour);
+        palette.setColor(group, QPalette::Text, colour);
+        palette.setColor(group, QPalette::ButtonText, colour);
+    }
     widget->setPalette(palette);
 }
 

@@ -6,10 +6,10 @@
 #include "QuorvelClientUI/Views/HostListView.h"
 #include "QuorvelClientUI/Views/NotConnectedView.h"
 #include "QuorvelClientUI/Views/PairingView.h"
+#include "Widgets/BorderlessButton.h"
 #include "Widgets/Divider.h"
 #include "Widgets/PlainLabel.h"
 
-#include <QPushButton>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -53,7 +53,8 @@ ClientRootView::ClientRootView(ClientModel *model, std::function<void()> onEditD
       m_hostsLabel(
           new PlainLabel(QStringLiteral("Hosts"), TextStyle::caption, StatusTone::secondary, this)),
       m_hostList(new HostListView(model, this)), m_editDivider(new Divider(this)),
-      m_edit(new QPushButton(QStringLiteral("Edit Actions\u2026"), this))
+      m_edit(new BorderlessButton(QStringLiteral("Edit Actions\u2026"), TextStyle::caption,
+                                  StatusTone::none, this))
 {
     setFixedWidth(surfaceWidth);
     auto *layout = new QVBoxLayout(this);
@@ -64,8 +65,6 @@ ClientRootView::ClientRootView(ClientModel *model, std::function<void()> onEditD
     m_main->addWidget(m_deck);
     m_main->addWidget(m_notConnected);
     m_notice->setWrapping(noticeLines);
-    m_edit->setFlat(true);
-    applyTextStyle(m_edit, TextStyle::caption);
 
     layout->addWidget(m_status);
     layout->addWidget(m_statusDivider);
@@ -79,7 +78,7 @@ ClientRootView::ClientRootView(ClientModel *model, std::function<void()> onEditD
     layout->addWidget(m_edit, 0, Qt::AlignLeft);
     layout->addStretch();
 
-    connect(m_edit, &QPushButton::clicked, this, [this] {
+    connect(m_edit, &QToolButton::clicked, this, [this] {
         if (m_onEditDeck)
             m_onEditDeck();
     });
@@ -124,6 +123,13 @@ void ClientRootView::refresh()
         m_main->setCurrentWidget(m_deck);
     } else {
         m_main->setCurrentWidget(m_notConnected);
+    }
+    // Pages not shown take no room: the stack is as tall as the page it shows.
+    for (int page = 0; page < m_main->count(); ++page) {
+        QWidget *widget = m_main->widget(page);
+        const QSizePolicy::Policy policy =
+            widget == m_main->currentWidget() ? QSizePolicy::Preferred : QSizePolicy::Ignored;
+        widget->setSizePolicy(policy, policy);
     }
     m_main->updateGeometry();
     m_noticeDivider->setVisible(m_parts.notice);

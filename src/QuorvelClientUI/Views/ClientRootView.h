@@ -7,11 +7,11 @@
 
 #include <functional>
 
-class QPushButton;
 class QStackedWidget;
 
 namespace Quorvel {
 
+class BorderlessButton;
 class ClientModel;
 class ConnectionStatusLabel;
 class DeckView;
@@ -37,7 +37,7 @@ public:
     PairingView *pairingView() const { return m_pairing; }
     NotConnectedView *notConnectedView() const { return m_notConnected; }
     HostListView *hostList() const { return m_hostList; }
-    QPushButton *editButton() const { return m_edit; }
+    BorderlessButton *editButton() const { return m_edit; }
     QString noticeText() const;
 
 protected:
@@ -61,7 +61,7 @@ private:
     PlainLabel *m_hostsLabel;
     HostListView *m_hostList;
     Divider *m_editDivider;
-    QPushButton *m_edit;
+    BorderlessButton *m_edit;
 };
 
 } // namespace Quorvel

@@ -40,7 +40,6 @@ HostListView::HostListView(ClientModel *model, QWidget *parent)
     notice->setSpacing(noticeSpacing);
     notice->addWidget(m_noticeTitle);
     notice->addWidget(m_noticeMessage);
-    m_noticeTitle->textLabel()->setWrapping();
     m_noticeMessage->setWrapping();
     layout->addWidget(m_notice);
 

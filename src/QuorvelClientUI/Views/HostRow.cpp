@@ -53,8 +53,10 @@ void HostRow::setMark(const RemoteViewRules::HostMark &mark)
     m_spinner->setVisible(spinning);
     m_symbol->setVisible(!spinning);
     if (!spinning) {
-        // The theme's icons carry their own colours (a green tick, an orange warning).
-        m_symbol->setPixmap(SymbolIcons::pixmap(mark.symbol, iconSide));
+        m_symbol->setPixmap(
+            isColourTone(mark.tone)
+                ? SymbolIcons::tinted(mark.symbol, iconSide, statusColor(mark.tone, palette()))
+                : SymbolIcons::pixmap(mark.symbol, iconSide));
         m_symbol->setAccessibleName(mark.symbol);
     }
     setToolTip(mark.help);

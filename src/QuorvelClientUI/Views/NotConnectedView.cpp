@@ -44,7 +44,6 @@ NotConnectedView::NotConnectedView(ClientModel *model, bool showsHostList, QWidg
     notice->setSpacing(noticeSpacing);
     notice->addWidget(m_noticeTitle);
     notice->addWidget(m_noticeMessage);
-    m_noticeTitle->textLabel()->setWrapping();
     m_noticeMessage->setWrapping();
     layout->addWidget(m_notice);
 
@@ -66,6 +65,7 @@ NotConnectedView::NotConnectedView(ClientModel *model, bool showsHostList, QWidg
 
     layout->addWidget(m_otherHosts);
     layout->addWidget(m_hostList);
+    layout->addStretch();
 
     if (m_model) {
         for (auto signal :

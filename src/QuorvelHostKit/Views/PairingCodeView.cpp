@@ -2,13 +2,14 @@
 
 #include "QuorvelHostKit/Service/HostCoordinator.h"
 #include "QuorvelHostKit/Views/HostViewRules.h"
+#include "Widgets/BorderlessButton.h"
 #include "Widgets/SymbolLabel.h"
 #include "Widgets/TextStyle.h"
 
 #include <QClipboard>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace Quorvel {
@@ -18,13 +19,12 @@ namespace {
 // Space between the block's lines.
 constexpr int blockSpacing = 6;
 
-QPushButton *borderless(const QString &text, QWidget *parent)
+// The code shrinks down to this share of its size before it is cut.
+constexpr qreal smallestCodeScale = 0.7;
+
+BorderlessButton *borderless(const QString &text, QWidget *parent)
 {
-    auto *button = new QPushButton(text, parent);
-    button->setFlat(true);
-    button->setCursor(Qt::PointingHandCursor);
-    applyTextStyle(button, TextStyle::caption);
-    return button;
+    return new BorderlessButton(text, TextStyle::caption, StatusTone::none, parent);
 }
 
 } // namespace
@@ -51,6 +51,9 @@ PairingCodeView::PairingCodeView(HostCoordinator *coordinator, QWidget *parent)
     auto *codeRow = new QHBoxLayout;
     m_code->setTextFormat(Qt::PlainText);
     m_code->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // The code takes the room the buttons leave; fitCode() shrinks it into that room.
+    m_code->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_code->installEventFilter(this);
     applyTextStyle(m_code, TextStyle::callout, true);
     codeRow->addWidget(m_code, 1);
     codeRow->addWidget(m_show);
@@ -74,11 +77,11 @@ PairingCodeView::PairingCodeView(HostCoordinator *coordinator, QWidget *parent)
     layout->addWidget(m_confirmRow);
     layout->addWidget(m_offer, 0, Qt::AlignLeft);
 
-    connect(m_show, &QPushButton::clicked, this, &PairingCodeView::toggleRevealed);
-    connect(m_copy, &QPushButton::clicked, this, &PairingCodeView::copy);
-    connect(m_offer, &QPushButton::clicked, this, &PairingCodeView::askToRotate);
-    connect(cancel, &QPushButton::clicked, this, &PairingCodeView::cancelRotate);
-    connect(newCode, &QPushButton::clicked, this, &PairingCodeView::rotate);
+    connect(m_show, &QToolButton::clicked, this, &PairingCodeView::toggleRevealed);
+    connect(m_copy, &QToolButton::clicked, this, &PairingCodeView::copy);
+    connect(m_offer, &QToolButton::clicked, this, &PairingCodeView::askToRotate);
+    connect(cancel, &QToolButton::clicked, this, &PairingCodeView::cancelRotate);
+    connect(newCode, &QToolButton::clicked, this, &PairingCodeView::rotate);
     if (m_coordinator) {
         connect(m_coordinator, &HostCoordinator::pairingTokenChanged, this,
                 &PairingCodeView::refresh);
@@ -156,6 +159,32 @@ void PairingCodeView::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
 }
 
+bool PairingCodeView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_code && event->type() == QEvent::Resize) {
+        fitCode();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void PairingCodeView::fitCode()
+{
+    QFont font;
+    applyTextStyle(m_code, TextStyle::callout, true);
+    const QFont full = m_code->font();
+    const int needed = QFontMetrics(full).horizontalAdvance(m_code->text());
+    const int available = m_code->width();
+    if (needed > available && available > 0) {
+        const qreal scale = qMax(smallestCodeScale, qreal(available) / needed);
+        font = full;
+        if (full.pointSizeF() > 0)
+            font.setPointSizeF(full.pointSizeF() * scale);
+        else
+            font.setPixelSize(qMax(1, qFloor(full.pixelSize() * scale)));
+        m_code->setFont(font);
+    }
+}
+
 void PairingCodeView::refresh()
 {
     if (!m_coordinator) {
@@ -170,6 +199,7 @@ void PairingCodeView::refresh()
     m_confirmRow->setHidden(line != HostViewRules::NewCodeLine::confirm);
     m_offer->setHidden(line != HostViewRules::NewCodeLine::offer);
     m_unsaved->setHidden(m_coordinator->pairingCodeSaved());
+    fitCode();
 }
 
 } // namespace Quorvel

@@ -4,10 +4,10 @@
 #include <QWidget>
 
 class QLabel;
-class QPushButton;
 
 namespace Quorvel {
 
+class BorderlessButton;
 class HostCoordinator;
 class PlainLabel;
 
@@ -37,18 +37,21 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void refresh();
+    // Shrinks the code's font, down to a limit, until the code fits its line.
+    void fitCode();
 
     QPointer<HostCoordinator> m_coordinator;
     bool m_revealed = false;
     bool m_confirmRotate = false;
     QLabel *m_code;
-    QPushButton *m_show;
-    QPushButton *m_copy;
+    BorderlessButton *m_show;
+    BorderlessButton *m_copy;
     PlainLabel *m_setByEnvironment;
-    QPushButton *m_offer;
+    BorderlessButton *m_offer;
     QWidget *m_confirmRow;
     PlainLabel *m_unsaved;
 };
