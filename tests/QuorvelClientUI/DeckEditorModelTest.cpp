@@ -348,6 +348,21 @@ private slots:
         QVERIFY(editor.model.canSave());
     }
 
+    void theHostsDeckTakenDuringASaveCountsAgainstTheSavedOne()
+    {
+        Editor editor;
+        editor.retitle(0, "Desk Lamp");
+        editor.model.save();
+        const Deck theirs = withTitle(threeActions(), 1, "Ceiling Fan");
+        editor.client.setDeck(theirs);
+        editor.model.reloadFromHost();
+        QVERIFY(editor.client.answerUpdate({}));
+        QCOMPARE(editor.model.baseline(), std::optional(editor.client.sentDecks().back()));
+        // The lamp and the fan as the host had them differ from the saved ones.
+        QCOMPARE(editor.model.unsavedChangeCount(), 2);
+        QCOMPARE(editor.row(0).original->title, QString("Desk Lamp"));
+    }
+
     void editsDuringASaveSurviveItsFailure()
     {
         Editor editor;
@@ -427,11 +442,11 @@ private slots:
         editor.client.setDeck(std::nullopt);
         editor.client.connectTo("Office Host", other);
 
-        QVERIFY(editor.model.isFromOtherHost());
         QVERIFY(!editor.model.hostChangedWhileEditing());
         QCOMPARE(editor.row(0).control.title, QString("Desk Lamp"));
         QCOMPARE(editor.model.baseline(), std::optional(threeActions()));
         QVERIFY(!editor.model.canSave());
+        QVERIFY(editor.model.isFromOtherHost());
         editor.model.keepMine();
         QCOMPARE(editor.model.baseline(), std::optional(threeActions()));
         QVERIFY(!editor.model.canSave());
@@ -527,9 +542,10 @@ private slots:
         DeckEditorModel model(client);
         model.appear();
         QVERIFY(!model.hasDeck());
-        QVERIFY(model.items().isEmpty());
+        QVERIFY(!model.showsEmptyDeck());
         client.connectTo(hostName, Deck{"Empty", {}});
         QVERIFY(model.hasDeck());
+        QVERIFY(model.showsEmptyDeck());
         QCOMPARE(model.deckName(), QString("Empty"));
     }
 

@@ -70,6 +70,7 @@ void TestHost::stop()
     m_server.reset();
     m_nonces.clear();
     m_challengeHeld.clear();
+    m_heldUpdates.clear();
     authenticated.clear();
 }
 
@@ -102,6 +103,27 @@ void TestHost::releaseChallenges()
 void TestHost::broadcast(const Message &message)
 {
     m_server->broadcast(message);
+}
+
+void TestHost::releaseDeckUpdates()
+{
+    holdDeckUpdates = false;
+    const auto held = std::exchange(m_heldUpdates, {});
+    for (const auto &[client, update] : held)
+        answerDeckUpdate(client, update);
+}
+
+void TestHost::answerDeckUpdate(const QUuid &client, const Message::UpdateDeck &update)
+{
+    if (refuseDeckUpdates) {
+        m_server->send(
+            Message(Message::DeckUpdateResult{update.requestID, false, *refuseDeckUpdates}),
+            client);
+        return;
+    }
+    m_deck = update.deck;
+    m_server->send(Message(Message::DeckUpdateResult{update.requestID, true, {}}), client);
+    m_server->broadcast(Message(m_deck));
 }
 
 void TestHost::handleConnected(const HostServer::Client &client)
@@ -180,9 +202,11 @@ void TestHost::handleMessage(const QUuid &client, const Message &message)
     if (const auto *update = message.as<Message::UpdateDeck>()) {
         if (silent)
             return;
-        m_deck = update->deck;
-        m_server->send(Message(Message::DeckUpdateResult{update->requestID, true, {}}), client);
-        m_server->broadcast(Message(m_deck));
+        if (holdDeckUpdates) {
+            m_heldUpdates.emplace_back(client, *update);
+            return;
+        }
+        answerDeckUpdate(client, *update);
         return;
     }
     if (message.as<Message::RequestState>())

@@ -11,9 +11,12 @@
 #include <QList>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <QUuid>
 
 #include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace Quorvel::ClientTest {
@@ -47,6 +50,8 @@ public:
     void setDeckQuietly(const Deck &deck) { m_deck = deck; }
     // Sends a message to every connected client.
     void broadcast(const Message &message);
+    // Takes and answers every deck update that waits, in order.
+    void releaseDeckUpdates();
 
     // Knobs.
     HostInfo info;
@@ -60,6 +65,10 @@ public:
     // Every hello is refused with this version_mismatch, or unauthorized, message.
     bool refuseVersion = false;
     std::optional<QString> refuseHelloAsUnauthorized;
+    // Deck updates are refused with these problems.
+    std::optional<QStringList> refuseDeckUpdates;
+    // Deck updates wait for releaseDeckUpdates().
+    bool holdDeckUpdates = false;
     // What a successful run answers.
     QString runOutput = QStringLiteral("done");
 
@@ -72,6 +81,7 @@ private:
     void handleConnected(const HostServer::Client &client);
     void handleMessage(const QUuid &client, const Message &message);
     void handleHello(const QUuid &client, const Message::Hello &hello);
+    void answerDeckUpdate(const QUuid &client, const Message::UpdateDeck &update);
 
     PairingToken m_code;
     Deck m_deck;
@@ -81,6 +91,7 @@ private:
     std::unique_ptr<HostServer> m_server;
     QHash<QUuid, QString> m_nonces;
     QSet<QUuid> m_challengeHeld;
+    std::vector<std::pair<QUuid, Message::UpdateDeck>> m_heldUpdates;
 };
 
 // Two codes for the tests.

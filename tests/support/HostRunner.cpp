@@ -1,7 +1,9 @@
 // A real host for end-to-end tests. Serves the deck at QUORVEL_DECK (the sample deck when unset)
 // with the pairing code in QUORVEL_TOKEN, keeping its data and settings in a temporary folder
 // that goes with it. Prints "port N" once the listener is ready and serves until SIGTERM or
-// SIGINT, then stops the host and exits 0.
+// SIGINT, then stops the host and exits 0. QUORVEL_RUNNER_HOME, when set, names the folder to
+// keep data and settings in instead, so that a test can read the deck history or change a
+// setting while the host runs.
 //
 // Usage: host-runner [--allow-deck-editing]
 //   --allow-deck-editing  turns on editing from other devices before the host starts.
@@ -55,10 +57,10 @@ bool quitOnSignals(QCoreApplication &app)
 }
 
 // Points the data and settings folders into `home`, before anything looks them up.
-bool useFolders(const QTemporaryDir &home)
+bool useFolders(const QString &home)
 {
-    const QString data = home.filePath(QStringLiteral("data"));
-    const QString config = home.filePath(QStringLiteral("config"));
+    const QString data = home + QStringLiteral("/data");
+    const QString config = home + QStringLiteral("/config");
     qputenv("XDG_DATA_HOME", QFile::encodeName(data));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
     return QDir().mkpath(data) && QDir().mkpath(config);
@@ -68,8 +70,10 @@ bool useFolders(const QTemporaryDir &home)
 
 int main(int argc, char *argv[])
 {
-    QTemporaryDir home;
-    if (!home.isValid() || !useFolders(home)) {
+    QTemporaryDir temporaryHome;
+    const QString chosenHome = qEnvironmentVariable("QUORVEL_RUNNER_HOME");
+    const QString home = chosenHome.isEmpty() ? temporaryHome.path() : chosenHome;
+    if (!temporaryHome.isValid() || !useFolders(home)) {
         std::fprintf(stderr, "host-runner: cannot make a temporary folder\n");
         return usageError;
     }

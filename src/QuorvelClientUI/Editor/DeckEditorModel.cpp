@@ -23,7 +23,7 @@ QList<EditableControl> rowsOf(const Deck &deck)
     QList<EditableControl> rows;
     rows.reserve(qsizetype(deck.controls.size()));
     for (const Control &control : deck.controls)
-        rows.append(EditableControl{QUuid::createUuid(), control, control});
+        rows.append(EditableControl::loaded(control));
     return rows;
 }
 
@@ -93,9 +93,8 @@ int DeckEditorModel::orderChangeCount() const
 int DeckEditorModel::unsavedChangeCount() const
 {
     const int changedRows =
-        int(std::count_if(m_items.cbegin(), m_items.cend(), [](const EditableControl &row) {
-            return !row.original || *row.original != row.control;
-        }));
+        int(std::count_if(m_items.cbegin(), m_items.cend(),
+                          [](const EditableControl &row) { return row.isChanged(); }));
     const int renamed = m_baseline && m_baseline->deckName != m_deckName ? 1 : 0;
     return changedRows + removedCount() + renamed + orderChangeCount();
 }
@@ -205,7 +204,7 @@ void DeckEditorModel::loadDeck(const Deck &deck, const std::optional<QString> &h
 
 void DeckEditorModel::appendItem(const Control &control)
 {
-    m_items.append(EditableControl{QUuid::createUuid(), control, std::nullopt});
+    m_items.append(EditableControl::added(control));
     notifyRows();
 }
 
@@ -234,7 +233,7 @@ void DeckEditorModel::duplicateItem(const QUuid &rowID)
     for (const EditableControl &row : std::as_const(m_items))
         taken.insert(row.control.id);
     copy.id = makeControlID(copy.title.isEmpty() ? oldID : copy.title, taken);
-    m_items.insert(index + 1, EditableControl{QUuid::createUuid(), copy, std::nullopt});
+    m_items.insert(index + 1, EditableControl::added(copy));
     notifyRows();
 }
 

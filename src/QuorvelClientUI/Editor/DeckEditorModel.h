@@ -80,9 +80,8 @@ public:
     bool hasDeck() const { return m_baseline.has_value(); }
     // The client reaches a different host than the one the working copy came from.
     bool isFromOtherHost() const;
-    // The client's deck is from another host while the working copy holds unsaved changes: the
-    // editor offers to load that host's actions instead.
-    bool otherHostDeckWaiting() const;
+    // The host's deck arrived and the working copy holds no action: only then is the deck empty.
+    bool showsEmptyDeck() const { return hasDeck() && m_items.isEmpty(); }
 
     // Showing. The first show loads the host's deck; later shows of a kept window treat the
     // host's deck as a change. Each show asks for the catalog when editing is allowed.
@@ -92,19 +91,31 @@ public:
     void setDeckName(const QString &name);
     // Replaces the action of a row; unknown rows are ignored.
     void setControl(const QUuid &rowID, const Control &control);
+    // Replaces the working copy with deck, which becomes the baseline of the client's host;
+    // clears the banner and the save message.
     void loadDeck(const Deck &deck);
+    // Adds a new action at the end.
     void appendItem(const Control &control);
+    // Swaps the row with the one offset places away; nothing past either end.
     void moveItem(const QUuid &rowID, int offset);
+    // Inserts a new copy after the row: " copy" after its title and an id no row uses.
     void duplicateItem(const QUuid &rowID);
     void removeItem(const QUuid &rowID);
     void requestCatalog();
+    // Asks for the add-action sheet, starting from preset when given; the sheet ends the request.
     void startAdding(const std::optional<Control> &preset = std::nullopt);
     void finishAdding();
 
     // Saving and the host's changes.
+    // Sends the working copy when it can be saved; its outcome becomes the save message. Edits
+    // made while the host answers stay edits.
     void save();
+    // Back to the baseline.
     void discardChanges();
+    // Over to the deck the client holds now (Load Theirs).
     void reloadFromHost();
+    // Hides the banner and measures the working copy against the host's current deck, so that
+    // the count shows what a save would undo there.
     void keepMine();
 
     // The whole deck as JSON. The text of the working copy; empty when it cannot be encoded.

@@ -60,7 +60,9 @@ void DeckEditorModel::finishSave(const SentDeck &sent, const QStringList &proble
 
 void DeckEditorModel::rebaseOnSent(const SentDeck &sent)
 {
-    m_baseline = sent.deck;
+    // Rows loaded since the deck was sent (the host's deck taken meanwhile) are measured against
+    // what was sent, by id.
+    rebaseKeepingRows(sent.deck);
     m_baselineHostKey = sent.hostKey;
     // Rows that existed when the deck was sent now stand for what was sent; edits made since
     // stay as edits, and rows added since stay new.
