@@ -77,7 +77,7 @@ void Chip::open()
 {
     if (!m_editable || !m_content || isShown())
         return;
-    m_popover = new Popover(this, m_content(), popoverWidth);
+    m_popover = new Popover(this, m_content(), m_popoverWidth);
     connect(m_popover, &Popover::closed, this, [this] {
         m_popover = nullptr;
         update();

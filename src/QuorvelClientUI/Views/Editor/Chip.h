@@ -34,6 +34,8 @@ public:
 
     // What the popover shows; a chip without content opens nothing.
     void setContent(ContentFactory factory) { m_content = std::move(factory); }
+    // A popover wider than the default, for content that needs the room.
+    void setPopoverWidth(int width) { m_popoverWidth = width; }
     bool hasContent() const { return bool(m_content); }
     // Closes the popover when it is open.
     void closePopover();
@@ -53,6 +55,7 @@ private:
     bool m_editable;
     bool m_warning;
     ContentFactory m_content;
+    int m_popoverWidth = popoverWidth;
     QPointer<Popover> m_popover;
 };
 

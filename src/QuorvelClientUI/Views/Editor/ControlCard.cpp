@@ -5,6 +5,7 @@
 #include "QuorvelClientUI/Views/Editor/AdvancedSection.h"
 #include "QuorvelClientUI/Views/Editor/CardStateLine.h"
 #include "QuorvelClientUI/Views/Editor/Chip.h"
+#include "QuorvelClientUI/Views/Editor/ChipPopovers.h"
 #include "QuorvelClientUI/Views/Editor/ControlBadge.h"
 #include "QuorvelClientUI/Views/Editor/ControlJSONSheet.h"
 #include "QuorvelClientUI/Views/Editor/FlowLayout.h"
@@ -249,6 +250,14 @@ void ControlCard::rebuildSentence()
             continue;
         }
         auto *chip = new Chip(piece.text, m_inputs.editable, piece.warning, m_sentence);
+        const QPointer<ControlCard> card(this);
+        ChipPopovers::attach(chip, *piece.part,
+                             {[card] { return card ? card->control() : Control(); },
+                              [card](const Control &changed) {
+                                  if (card)
+                                      card->edit(changed);
+                              }},
+                             m_model.client());
         m_sentenceLayout->addWidget(chip, false);
     }
     m_sentence->updateGeometry();
