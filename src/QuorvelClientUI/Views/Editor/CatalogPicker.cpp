@@ -1,9 +1,9 @@
 #include "QuorvelClientUI/Views/Editor/CatalogPicker.h"
 
 #include "QuorvelClientUI/Views/Editor/CatalogFilter.h"
+#include "QuorvelClientUI/Views/Editor/ChromeIcon.h"
 #include "QuorvelClientUI/Views/Editor/PickerRow.h"
 #include "Widgets/PlainLabel.h"
-#include "Widgets/SymbolIcons.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -33,7 +33,7 @@ CatalogPicker::CatalogPicker(QWidget *parent)
     searchRow->setFrameShape(QFrame::StyledPanel);
     auto *searchLayout = new QHBoxLayout(searchRow);
     auto *glass = new QLabel(searchRow);
-    glass->setPixmap(SymbolIcons::pixmap(QStringLiteral("magnifyingglass"), searchIconSide));
+    glass->setPixmap(chromeIcon(QStringLiteral("magnifyingglass")).pixmap(searchIconSide));
     searchLayout->addWidget(glass);
     m_search->setFrame(false);
     m_search->setObjectName(QStringLiteral("search"));

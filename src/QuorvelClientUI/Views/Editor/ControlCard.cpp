@@ -20,6 +20,7 @@
 #include "Widgets/SymbolLabel.h"
 
 #include <QClipboard>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -139,12 +140,29 @@ ControlCard::ControlCard(DeckEditorModel &model, LiveStates &live, const QUuid &
     row->addLayout(trailing);
     row->setAlignment(trailing, Qt::AlignVCenter);
 
+    // Boxes and scroll areas size a card from its plain size hint: the sentence asks for the height
+    // its lines take at its width whenever that width changes.
+    m_sentence->installEventFilter(this);
     connect(m_advanced, &AdvancedSection::edited, this, &ControlCard::edit);
     connect(m_advanced, &AdvancedSection::editAsJSON, this, &ControlCard::showJSON);
     connect(&m_live, &LiveStates::stateChanged, this, [this](const QString &id) {
         if (id.isEmpty() || id == control().id)
             refreshHeader();
     });
+}
+
+bool ControlCard::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_sentence && event->type() == QEvent::Resize)
+        fitSentence();
+    return QFrame::eventFilter(watched, event);
+}
+
+void ControlCard::fitSentence()
+{
+    const int height = m_sentenceLayout->heightForWidth(m_sentence->width());
+    if (m_sentence->minimumHeight() != height)
+        m_sentence->setMinimumHeight(height);
 }
 
 void ControlCard::setInputs(const Inputs &inputs)
@@ -239,7 +257,7 @@ void ControlCard::rebuildSentence()
                 shown.at(chipIndex++)->setLabel(piece.text, piece.warning);
         }
         m_pieces = pieces;
-        m_sentence->updateGeometry();
+        fitSentence();
         return;
     }
     m_pieces = pieces;
@@ -260,7 +278,7 @@ void ControlCard::rebuildSentence()
                              m_model.client());
         m_sentenceLayout->addWidget(chip, false);
     }
-    m_sentence->updateGeometry();
+    fitSentence();
 }
 
 void ControlCard::rebuildProblems()

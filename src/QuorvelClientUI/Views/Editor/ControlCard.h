@@ -82,6 +82,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 signals:
     // A try ended and its result is shown.
@@ -90,6 +91,7 @@ signals:
 private:
     void buildMenu();
     void rebuildSentence();
+    void fitSentence();
     void rebuildProblems();
     void refreshHeader();
     void refreshTryControl();

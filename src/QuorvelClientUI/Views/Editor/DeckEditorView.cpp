@@ -3,6 +3,7 @@
 #include "QuorvelClientUI/Editor/DeckEditorModel.h"
 #include "QuorvelClientUI/Editor/DeckIdeas.h"
 #include "QuorvelClientUI/Views/Editor/Banner.h"
+#include "QuorvelClientUI/Views/Editor/ChromeIcon.h"
 #include "QuorvelClientUI/Views/Editor/ControlBadge.h"
 #include "QuorvelClientUI/Views/Editor/ControlCard.h"
 #include "QuorvelClientUI/Views/Editor/EditorScreenText.h"
@@ -158,7 +159,7 @@ QWidget *DeckEditorView::makeHeader()
     row->addLayout(titleBlock);
     row->addStretch(1);
 
-    m_add = new QPushButton(SymbolIcons::icon(QStringLiteral("plus")), tr("Add Action"), header);
+    m_add = new QPushButton(chromeIcon(QStringLiteral("plus")), tr("Add Action"), header);
     m_add->setObjectName(QStringLiteral("addAction"));
     m_add->setAutoDefault(false);
     connect(m_add, &QPushButton::clicked, this, [this] { m_model.startAdding(); });
@@ -272,7 +273,9 @@ QWidget *DeckEditorView::makeEmptyView()
                                 TextStyle::body, StatusTone::secondary, empty);
     text->setWrapping();
     text->setAlignment(Qt::AlignHCenter);
-    text->setMaximumWidth(introTextWidth);
+    // A fixed text in a centred column: its lines are known once, at its one width.
+    text->setFixedWidth(introTextWidth);
+    text->setMinimumHeight(text->heightForWidth(introTextWidth));
     intro->addWidget(text, 0, Qt::AlignHCenter);
     m_emptyAdd = new QPushButton(tr("Add Action"), empty);
     m_emptyAdd->setAutoDefault(false);
@@ -281,7 +284,7 @@ QWidget *DeckEditorView::makeEmptyView()
     layout->addLayout(intro);
 
     m_ideas = new QWidget(empty);
-    m_ideas->setMaximumWidth(ideasWidth);
+    m_ideas->setFixedWidth(ideasWidth);
     auto *ideasLayout = new QVBoxLayout(m_ideas);
     ideasLayout->setContentsMargins(0, 0, 0, 0);
     ideasLayout->setSpacing(ideasSpacing);
@@ -414,7 +417,7 @@ void DeckEditorView::refresh()
 
     const QString name = m_model.deckName();
     m_titleButton->setText(name.isEmpty() ? tr("Untitled") : name);
-    m_titleButton->setIcon(canEdit ? SymbolIcons::icon(QStringLiteral("pencil")) : QIcon());
+    m_titleButton->setIcon(canEdit ? chromeIcon(QStringLiteral("pencil")) : QIcon());
     m_titleButton->setToolTip(canEdit ? tr("Change the title your devices show") : QString());
     if (m_titleStack->currentWidget() == m_titleField && !m_titleField->hasFocus() &&
         m_titleField->text() != name)

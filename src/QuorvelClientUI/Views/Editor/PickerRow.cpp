@@ -1,7 +1,6 @@
 #include "QuorvelClientUI/Views/Editor/PickerRow.h"
 
 #include "Widgets/StatusColors.h"
-#include "Widgets/SymbolIcons.h"
 
 #include <QPainter>
 
@@ -51,9 +50,10 @@ void PickerRow::paintEvent(QPaintEvent *)
     const QRect markRect(x, (height() - markWidth) / 2, markWidth, markWidth);
     if (!m_icon.isNull())
         m_icon.paint(&painter, markRect);
-    else if (m_selected)
-        painter.drawPixmap(markRect, SymbolIcons::pixmap(QStringLiteral("checkmark"),
-                                                         markWidth * devicePixelRatio()));
+    else if (m_selected) {
+        painter.setPen(ink);
+        painter.drawText(markRect, Qt::AlignCenter, QStringLiteral("\u2713"));
+    }
     x += markWidth + partSpacing;
     int right = width() - horizontalPadding;
     if (!m_badge.isEmpty()) {
