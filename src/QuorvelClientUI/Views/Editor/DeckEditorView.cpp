@@ -2,6 +2,7 @@
 
 #include "QuorvelClientUI/Editor/DeckEditorModel.h"
 #include "QuorvelClientUI/Editor/DeckIdeas.h"
+#include "QuorvelClientUI/Views/Editor/AddActionPresenter.h"
 #include "QuorvelClientUI/Views/Editor/Banner.h"
 #include "QuorvelClientUI/Views/Editor/ChromeIcon.h"
 #include "QuorvelClientUI/Views/Editor/ControlBadge.h"
@@ -80,6 +81,7 @@ DeckEditorView::DeckEditorView(DeckEditorModel &model, LiveStates &live, QWidget
     outer->setSpacing(0);
     outer->addWidget(makeHeader());
     outer->addWidget(divider(this));
+    new AddActionPresenter(m_model, this);
 
     auto *scroll = new QScrollArea(this);
     scroll->setFrameShape(QFrame::NoFrame);
