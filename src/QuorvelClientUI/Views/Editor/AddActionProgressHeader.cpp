@@ -2,7 +2,6 @@
 
 #include "Widgets/PlainLabel.h"
 #include "Widgets/StatusColors.h"
-#include "Widgets/SymbolIcons.h"
 #include "Widgets/TextStyle.h"
 
 #include <QHBoxLayout>
@@ -17,7 +16,8 @@ using Mark = AddActionFlow::ProgressLabel::Mark;
 constexpr int labelSpacing = 18;
 constexpr int markSpacing = 6;
 constexpr int steps = 3;
-constexpr int checkSide = 10;
+constexpr int checkSide = 8;
+constexpr qreal checkStroke = 1.8;
 constexpr qreal doneOpacity = 0.18;
 constexpr qreal toComeOpacity = 0.5;
 // The share of the mark the number's font takes.
@@ -55,10 +55,12 @@ void AddActionProgressHeader::set(const QList<AddActionFlow::ProgressLabel> &lab
         QFont font = text->font();
         font.setWeight(label.mark == Mark::current ? QFont::DemiBold : QFont::Normal);
         text->setFont(font);
+        // Colours come from the header's own palette: the label's carries its last colour.
         QPalette palette = text->palette();
-        palette.setColor(QPalette::WindowText, label.mark == Mark::current
-                                                   ? palette.color(QPalette::Highlight)
-                                                   : statusColor(StatusTone::secondary, palette));
+        palette.setColor(QPalette::WindowText,
+                         label.mark == Mark::current
+                             ? this->palette().color(QPalette::Highlight)
+                             : statusColor(StatusTone::secondary, this->palette()));
         text->setPalette(palette);
         text->setProperty("mark", int(label.mark));
         m_marks.at(i)->setPixmap(markPixmap(int(i) + 1, label.mark));
@@ -95,10 +97,16 @@ QPixmap AddActionProgressHeader::markPixmap(int n, Mark mark) const
         painter.setPen(Qt::NoPen);
         painter.setBrush(fill);
         painter.drawEllipse(circle);
-        const int offset = (markSide - checkSide) / 2;
-        painter.drawPixmap(offset, offset,
-                           SymbolIcons::tinted(QStringLiteral("checkmark"), checkSide,
-                                               palette().color(QPalette::WindowText)));
+        // A check mark drawn as two strokes, so it needs no icon from the theme.
+        const qreal inset = (markSide - checkSide) / 2.0;
+        QPen pen(palette().color(QPalette::WindowText), checkStroke);
+        pen.setCapStyle(Qt::RoundCap);
+        pen.setJoinStyle(Qt::RoundJoin);
+        painter.setPen(pen);
+        const QPointF points[] = {{inset, inset + checkSide * 0.55},
+                                  {inset + checkSide * 0.4, inset + checkSide * 0.9},
+                                  {inset + checkSide, inset + checkSide * 0.15}};
+        painter.drawPolyline(points, 3);
         break;
     }
     case Mark::current:

@@ -329,6 +329,7 @@ QWidget *AddActionSheet::appControlStep()
         const std::optional<HostCatalog> catalog = m_flow->client().catalog();
         picker->setProviders(catalog ? catalog->appControls
                                      : std::vector<HostCatalog::AppControls>());
+        picker->setChoice(m_flow->controlApp(), m_flow->controlItem());
         const std::optional<Control> draft = m_flow->appControlDraft();
         description->setVisible(draft.has_value());
         if (draft)

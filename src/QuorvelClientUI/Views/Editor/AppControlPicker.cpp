@@ -6,6 +6,7 @@
 
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QScrollArea>
 #include <QToolButton>
 
@@ -21,6 +22,9 @@ constexpr int emptySpacing = 8;
 constexpr int rowSpacing = 2;
 constexpr int panelPadding = 4;
 constexpr int symbolSide = 18;
+constexpr int rowPaddingX = 8;
+constexpr int rowPaddingY = 6;
+constexpr int textSpacing = 1;
 constexpr int notePadding = 8;
 constexpr int headingTop = 6;
 constexpr int headingLeading = 8;
@@ -29,6 +33,7 @@ QScrollArea *panel(QWidget *parent, QVBoxLayout **layout)
 {
     auto *scroll = new QScrollArea(parent);
     scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setBackgroundRole(QPalette::Base);
     auto *content = new QWidget;
     *layout = new QVBoxLayout(content);
@@ -103,20 +108,33 @@ QToolButton *AppControlPicker::makeRow(const QString &name, const QString &capti
 {
     auto *row = new QToolButton(parent);
     row->setObjectName(name);
-    row->setText(caption.isEmpty() ? name : name + QLatin1Char('\n') + caption);
     row->setAccessibleName(name);
+    row->setProperty("caption", caption);
     row->setAutoRaise(true);
     row->setCheckable(true);
     row->setChecked(selected);
     row->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    auto *layout = new QHBoxLayout(row);
+    layout->setContentsMargins(rowPaddingX, rowPaddingY, rowPaddingX, rowPaddingY);
+    layout->setSpacing(rowPaddingX);
     if (!symbol.isEmpty()) {
-        row->setIcon(SymbolIcons::icon(symbol));
-        row->setIconSize(QSize(symbolSide, symbolSide));
-        row->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    } else {
-        row->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        auto *icon = new QLabel(row);
+        icon->setPixmap(SymbolIcons::pixmap(symbol, symbolSide));
+        layout->addWidget(icon);
     }
-    row->setStyleSheet(QStringLiteral("QToolButton { text-align: left; padding: 6px 8px; }"));
+    auto *texts = new QVBoxLayout;
+    texts->setSpacing(textSpacing);
+    auto *title = new PlainLabel(name, TextStyle::body, StatusTone::none, row);
+    QFont medium = title->font();
+    medium.setWeight(QFont::Medium);
+    title->setFont(medium);
+    texts->addWidget(title);
+    if (!caption.isEmpty())
+        texts->addWidget(new PlainLabel(caption, TextStyle::caption, StatusTone::secondary, row));
+    layout->addLayout(texts, 1);
+    for (QWidget *child : row->findChildren<QWidget *>())
+        child->setAttribute(Qt::WA_TransparentForMouseEvents);
+    row->setMinimumHeight(layout->sizeHint().height());
     return row;
 }
 

@@ -25,6 +25,7 @@ TryRow::TryRow(const QString &label, const QString &busyLabel, const QString &no
     applyTextStyle(m_resultLabel->textLabel(), TextStyle::caption);
     m_resultLabel->textLabel()->setWrapping(resultLines);
     layout->addWidget(m_resultLabel, 1);
+    layout->addStretch();
     connect(m_button, &QPushButton::clicked, this, &TryRow::run);
     refresh();
 }
