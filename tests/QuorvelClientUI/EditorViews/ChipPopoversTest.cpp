@@ -2,12 +2,18 @@
 
 #include "QuorvelClientUI/Editor/ActionMakers.h"
 #include "QuorvelClientUI/Editor/AppControlBinding.h"
+#include "QuorvelClientUI/Editor/DeckEditorModel.h"
 #include "QuorvelClientUI/Editor/ScriptedEditorClient.h"
 #include "QuorvelClientUI/Views/Editor/ActionPopover.h"
 #include "QuorvelClientUI/Views/Editor/AppControlPicker.h"
 #include "QuorvelClientUI/Views/Editor/AppControlPopover.h"
+#include "QuorvelClientUI/Views/Editor/Chip.h"
+#include "QuorvelClientUI/Views/Editor/ControlCard.h"
+#include "QuorvelClientUI/Views/Editor/DeckEditorView.h"
+#include "QuorvelClientUI/Views/Editor/FixedLiveStates.h"
 #include "QuorvelClientUI/Views/Editor/IntervalPopover.h"
 #include "QuorvelClientUI/Views/Editor/MetricSourcePopover.h"
+#include "QuorvelClientUI/Views/Editor/Popover.h"
 #include "QuorvelClientUI/Views/Editor/StatusPopover.h"
 #include "QuorvelClientUI/Views/Editor/TryRow.h"
 #include "QuorvelClientUI/Views/Editor/TypePopover.h"
@@ -227,6 +233,42 @@ private slots:
         IntervalPopover popover(held.binding());
         QCOMPARE(popover.options()->buttons().size(), 8);
         QCOMPARE(popover.options()->button(7)->text(), "Every 24 hours");
+    }
+
+    // A card's chip opens its popover; a change that redraws the sentence (and so the chip and
+    // its popover) lands in the editor's row once the popover's click is over.
+    void cardChipsOpenTheirPopoversAndEditTheRow()
+    {
+        ScriptedEditorClient client;
+        client.connectTo("Studio", Deck{"Deck", {appSwitchControl("Rhythmbox", std::nullopt, {})}});
+        client.setCatalog(studioCatalog());
+        FixedLiveStates live;
+        DeckEditorModel model(client);
+        DeckEditorView view(model, live);
+        model.appear();
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QTRY_COMPARE(view.cards().size(), 1);
+        QList<QString> opened;
+        Chip *typeChip = nullptr;
+        for (Chip *chip : view.cards().first()->chips()) {
+            QTest::mouseClick(chip, Qt::LeftButton);
+            QVERIFY(chip->isShown());
+            QWidget *content = chip->popover()->content();
+            opened.append(QString::fromLatin1(content->metaObject()->className()));
+            if (qobject_cast<TypePopover *>(content))
+                typeChip = chip;
+            else
+                chip->closePopover();
+        }
+        QVERIFY(opened.contains("Quorvel::ActionPopover"));
+        QVERIFY(opened.contains("Quorvel::StatusPopover"));
+        QVERIFY(typeChip);
+        auto *types = qobject_cast<TypePopover *>(typeChip->popover()->content());
+        QTest::mouseClick(types->rows().at(2), Qt::LeftButton);
+        QTRY_COMPARE(model.items().first().control.type, ControlType::metric);
+        QCOMPARE(model.items().first().control.statusCheck->type, Kind::shellOutput);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
     void noCatalogShowsThePickersEmptyState()

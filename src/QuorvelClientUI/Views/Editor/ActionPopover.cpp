@@ -1,4 +1,5 @@
 #include "QuorvelClientUI/Views/Editor/ActionPopover.h"
+#include "QuorvelClientUI/Views/Editor/RetiredWidget.h"
 
 #include "QuorvelClientUI/Editor/DeckEditorClient.h"
 #include "QuorvelClientUI/Views/Editor/AppControlPicker.h"
@@ -106,7 +107,7 @@ void ActionPopover::refresh()
 
 void ActionPopover::rebuildEditor()
 {
-    delete m_editor;
+    retireWidget(m_editor);
     m_onOff = nullptr;
     m_editor = new QWidget(this);
     auto *layout = new QVBoxLayout(m_editor);

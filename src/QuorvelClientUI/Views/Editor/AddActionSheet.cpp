@@ -3,6 +3,7 @@
 #include "QuorvelClientUI/Views/Editor/AddActionProgressHeader.h"
 #include "QuorvelClientUI/Views/Editor/CatalogPicker.h"
 #include "QuorvelClientUI/Views/Editor/PickerRow.h"
+#include "QuorvelClientUI/Views/Editor/RetiredWidget.h"
 #include "Widgets/Divider.h"
 #include "Widgets/PlainLabel.h"
 
@@ -101,12 +102,7 @@ void AddActionSheet::refresh()
 void AddActionSheet::rebuildStep()
 {
     m_refreshers.clear();
-    if (m_step) {
-        // The click that led here may come from inside the old step: it goes once that is over.
-        m_step->hide();
-        m_step->setParent(nullptr);
-        m_step->deleteLater();
-    }
+    retireWidget(m_step);
     switch (m_flow->step()) {
     case 1:
         m_step = intentStep();

@@ -1,4 +1,5 @@
 #include "QuorvelClientUI/Views/Editor/AppControlPicker.h"
+#include "QuorvelClientUI/Views/Editor/RetiredWidget.h"
 
 #include "QuorvelClientUI/Editor/AppControlPickerRules.h"
 #include "Widgets/PlainLabel.h"
@@ -140,7 +141,7 @@ QToolButton *AppControlPicker::makeRow(const QString &name, const QString &capti
 
 void AppControlPicker::rebuild()
 {
-    delete m_body;
+    retireWidget(m_body);
     m_body = new QWidget(this);
     layout()->addWidget(m_body);
     if (m_providers.empty()) {

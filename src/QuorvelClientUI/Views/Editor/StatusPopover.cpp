@@ -1,4 +1,5 @@
 #include "QuorvelClientUI/Views/Editor/StatusPopover.h"
+#include "QuorvelClientUI/Views/Editor/RetiredWidget.h"
 
 #include "QuorvelClientUI/Editor/CheckEditing.h"
 #include "QuorvelClientUI/Editor/DeckEditorClient.h"
@@ -89,7 +90,7 @@ void StatusPopover::refresh()
 
 void StatusPopover::rebuildEditor()
 {
-    delete m_editor;
+    retireWidget(m_editor);
     m_editor = new QWidget(this);
     auto *layout = new QVBoxLayout(m_editor);
     layout->setContentsMargins(0, 0, 0, 0);
