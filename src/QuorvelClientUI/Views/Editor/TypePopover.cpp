@@ -70,7 +70,7 @@ TypePopover::TypePopover(EditBinding<Control> control, QWidget *parent)
         rowLayout->addLayout(texts, 1);
         auto *check = new QLabel(row);
         check->setObjectName(QStringLiteral("checkmark"));
-        check->setPixmap(SymbolIcons::pixmap(QStringLiteral("checkmark"), checkSide));
+        check->setPixmap(SymbolIcons::pixmap(QStringLiteral("checkmark.circle"), checkSide));
         rowLayout->addWidget(check);
         row->setMinimumHeight(rowLayout->sizeHint().height());
         const ControlType type = kind.type;
