@@ -82,8 +82,10 @@ public:
     ~Runner()
     {
         resume();
-        for (qint64 pid : probes())
-            ::kill(pid_t(pid), SIGKILL);
+        for (qint64 pid : probes()) {
+            if (pid > 0)
+                ::kill(pid_t(pid), SIGKILL);
+        }
         m_process.terminate();
         if (!m_process.waitForFinished(hostLimitMs))
             m_process.kill();
@@ -124,10 +126,17 @@ public:
         return pids;
     }
     // Makes the host silent, or lets it answer again.
-    void pause() { ::kill(pid_t(m_process.processId()), SIGSTOP); }
-    void resume() { ::kill(pid_t(m_process.processId()), SIGCONT); }
+    void pause() { signal(SIGSTOP); }
+    void resume() { signal(SIGCONT); }
 
 private:
+    // Only ever the runner itself: without a process there is no id to signal.
+    void signal(int number)
+    {
+        if (m_process.processId() > 0)
+            ::kill(pid_t(m_process.processId()), number);
+    }
+
     QTemporaryDir m_dir;
     QString m_deckPath;
     bool m_ready = false;
