@@ -1,0 +1,146 @@
+#include "QuorvelClientUI/Views/Editor/CatalogPicker.h"
+
+#include "QuorvelClientUI/Views/Editor/CatalogFilter.h"
+#include "QuorvelClientUI/Views/Editor/ChromeIcon.h"
+#include "QuorvelClientUI/Views/Editor/PickerRow.h"
+#include "Widgets/PlainLabel.h"
+
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QScrollArea>
+
+namespace Quorvel {
+
+namespace {
+
+constexpr int partSpacing = 6;
+constexpr int defaultListHeight = 180;
+constexpr int searchIconSide = 16;
+constexpr int emptyNotePadding = 8;
+
+} // namespace
+
+CatalogPicker::CatalogPicker(QWidget *parent)
+    : QWidget(parent), m_search(new QLineEdit(this)),
+      m_count(new PlainLabel(QString(), TextStyle::caption, StatusTone::secondary, this)),
+      m_list(new QWidget), m_listLayout(new QVBoxLayout(m_list))
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(partSpacing);
+    auto *searchRow = new QFrame(this);
+    searchRow->setFrameShape(QFrame::StyledPanel);
+    auto *searchLayout = new QHBoxLayout(searchRow);
+    auto *glass = new QLabel(searchRow);
+    glass->setPixmap(chromeIcon(QStringLiteral("magnifyingglass")).pixmap(searchIconSide));
+    searchLayout->addWidget(glass);
+    m_search->setFrame(false);
+    m_search->setObjectName(QStringLiteral("search"));
+    searchLayout->addWidget(m_search, 1);
+    m_count->setObjectName(QStringLiteral("count"));
+    searchLayout->addWidget(m_count);
+    layout->addWidget(searchRow);
+    auto *scroll = new QScrollArea(this);
+    scroll->setWidgetResizable(true);
+    scroll->setBackgroundRole(QPalette::Base);
+    m_listLayout->setContentsMargins(0, 0, 0, 0);
+    m_listLayout->setSpacing(0);
+    scroll->setWidget(m_list);
+    scroll->setFixedHeight(defaultListHeight);
+    m_scroll = scroll;
+    layout->addWidget(scroll);
+    connect(m_search, &QLineEdit::textChanged, this, &CatalogPicker::rebuild);
+    rebuild();
+}
+
+void CatalogPicker::setItems(const QStringList &items)
+{
+    m_items = items;
+    rebuild();
+}
+
+void CatalogPicker::setSelection(const QString &selection)
+{
+    if (selection == m_selection)
+        return;
+    m_selection = selection;
+    rebuild();
+}
+
+void CatalogPicker::setPrompt(const QString &prompt)
+{
+    m_search->setPlaceholderText(prompt);
+}
+
+void CatalogPicker::setBadge(Badge badge)
+{
+    m_badge = std::move(badge);
+    rebuild();
+}
+
+void CatalogPicker::setIcon(Icon icon)
+{
+    m_icon = std::move(icon);
+    rebuild();
+}
+
+void CatalogPicker::setListHeight(int height)
+{
+    m_scroll->setFixedHeight(height);
+}
+
+QList<PickerRow *> CatalogPicker::rows() const
+{
+    return m_list->findChildren<PickerRow *>(Qt::FindDirectChildrenOnly);
+}
+
+QString CatalogPicker::countText() const
+{
+    return m_count->text();
+}
+
+void CatalogPicker::rebuild()
+{
+    // A row may be the one whose click led here: it goes once its signal has returned.
+    while (QLayoutItem *item = m_listLayout->takeAt(0)) {
+        if (QWidget *widget = item->widget()) {
+            widget->hide();
+            widget->setParent(nullptr);
+            widget->deleteLater();
+        }
+        delete item;
+    }
+    const QString search = m_search->text();
+    const QStringList names = CatalogFilter::listed(m_items, m_selection, search);
+    m_count->setText(CatalogFilter::countText(int(names.size()), int(m_items.size()), search));
+    m_count->setVisible(!search.isEmpty());
+    const auto addRow = [this](const QString &value, const QString &label) {
+        const QIcon icon = m_icon ? m_icon(value) : QIcon();
+        const QString badge = m_badge ? m_badge(value).value_or(QString()) : QString();
+        auto *row = new PickerRow(value, label, icon, badge, value == m_selection, m_list);
+        connect(row, &PickerRow::clicked, this, [this, value] {
+            if (value == m_selection)
+                return;
+            m_selection = value;
+            emit selectionChanged(value);
+            rebuild();
+        });
+        m_listLayout->addWidget(row);
+    };
+    if (const std::optional<QString> offered = CatalogFilter::offer(m_items, search))
+        addRow(*offered, CatalogFilter::offerLabel(*offered));
+    for (const QString &name : names)
+        addRow(name, name);
+    if (m_items.isEmpty()) {
+        auto *note = new PlainLabel(tr("Nothing to pick from yet. Type a name above."),
+                                    TextStyle::caption, StatusTone::secondary, m_list);
+        note->setObjectName(QStringLiteral("emptyNote"));
+        note->setContentsMargins(emptyNotePadding, emptyNotePadding, emptyNotePadding,
+                                 emptyNotePadding);
+        m_listLayout->addWidget(note);
+    }
+    m_listLayout->addStretch(1);
+}
+
+} // namespace Quorvel

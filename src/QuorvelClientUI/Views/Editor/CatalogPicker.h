@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QIcon>
+#include <QStringList>
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+
+class QLabel;
+class QLineEdit;
+class QVBoxLayout;
+
+namespace Quorvel {
+
+class PickerRow;
+
+// Picks one name out of a host's catalog (an app, a shortcut), with a search field and the offer
+// to use a typed name the host did not list. Its only effect is the selection.
+class CatalogPicker : public QWidget {
+    Q_OBJECT
+
+public:
+    using Badge = std::function<std::optional<QString>(const QString &)>;
+    using Icon = std::function<QIcon(const QString &)>;
+
+    explicit CatalogPicker(QWidget *parent = nullptr);
+
+    void setItems(const QStringList &items);
+    void setSelection(const QString &selection);
+    QString selection() const { return m_selection; }
+    void setPrompt(const QString &prompt);
+    void setBadge(Badge badge);
+    void setIcon(Icon icon);
+    void setListHeight(int height);
+
+    QLineEdit *searchField() const { return m_search; }
+    // The rows shown, the offer first when there is one.
+    QList<PickerRow *> rows() const;
+    QString countText() const;
+
+signals:
+    void selectionChanged(const QString &selection);
+
+private:
+    void rebuild();
+
+    QStringList m_items;
+    QString m_selection;
+    Badge m_badge;
+    Icon m_icon;
+    QLineEdit *m_search;
+    QLabel *m_count;
+    QWidget *m_list;
+    QVBoxLayout *m_listLayout;
+    QWidget *m_scroll;
+};
+
+} // namespace Quorvel

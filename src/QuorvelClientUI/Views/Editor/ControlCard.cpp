@@ -1,0 +1,452 @@
+#include "QuorvelClientUI/Views/Editor/ControlCard.h"
+
+#include "QuorvelClientUI/ActionLink.h"
+#include "QuorvelClientUI/Editor/DeckEditorModel.h"
+#include "QuorvelClientUI/Views/Editor/AdvancedSection.h"
+#include "QuorvelClientUI/Views/Editor/CardStateLine.h"
+#include "QuorvelClientUI/Views/Editor/Chip.h"
+#include "QuorvelClientUI/Views/Editor/ChipPopovers.h"
+#include "QuorvelClientUI/Views/Editor/ControlBadge.h"
+#include "QuorvelClientUI/Views/Editor/ControlJSONSheet.h"
+#include "QuorvelClientUI/Views/Editor/FlowLayout.h"
+#include "QuorvelClientUI/Views/Editor/JSONEditor.h"
+#include "QuorvelClientUI/Views/Editor/LiveStates.h"
+#include "QuorvelClientUI/Views/Editor/Popover.h"
+#include "QuorvelClientUI/Views/Editor/RenamePopover.h"
+#include "QuorvelClientUI/Views/Editor/TestResultLabel.h"
+#include "QuorvelClientUI/Views/Editor/Words.h"
+#include "Widgets/PlainLabel.h"
+#include "Widgets/SymbolIcons.h"
+#include "Widgets/SymbolLabel.h"
+
+#include <QClipboard>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPainter>
+#include <QPainterPath>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace Quorvel {
+
+namespace {
+
+constexpr int badgeSize = 40;
+constexpr int partSpacing = 14;
+constexpr int verticalPadding = 14;
+constexpr int horizontalPadding = 16;
+constexpr int columnSpacing = 6;
+constexpr int titleSpacing = 10;
+constexpr int trailingSpacing = 2;
+constexpr int sentenceSpacing = 4;
+constexpr int sentenceLineSpacing = 7;
+constexpr int advancedGap = 6;
+constexpr qreal cornerRadius = 14;
+// Problem look: orange at 5% inside, 55% on the border; otherwise the secondary colour at 25%.
+constexpr qreal problemFillAlpha = 0.05;
+constexpr qreal problemBorderAlpha = 0.55;
+constexpr qreal borderAlpha = 0.25;
+constexpr int trySymbolSide = 16;
+
+QColor withAlpha(QColor color, qreal alpha)
+{
+    color.setAlphaF(float(alpha));
+    return color;
+}
+
+} // namespace
+
+ControlCard::ControlCard(DeckEditorModel &model, LiveStates &live, const QUuid &rowID,
+                         QWidget *parent)
+    : QFrame(parent), m_model(model), m_live(live), m_rowID(rowID),
+      m_badgeButton(new QToolButton(this)), m_badge(nullptr),
+      m_title(new PlainLabel(QString(), TextStyle::title, StatusTone::none, this)),
+      m_state(new PlainLabel(QString(), TextStyle::caption, StatusTone::secondary, this)),
+      m_sentence(new QWidget(this)),
+      m_sentenceLayout(new FlowLayout(sentenceSpacing, sentenceLineSpacing, m_sentence)),
+      m_problemsLayout(nullptr), m_problems(new QWidget(this)),
+      m_result(new TestResultLabel(ClientTestOutcome::action(true, QString()), this)),
+      m_advanced(new AdvancedSection(this)), m_try(new QToolButton(this)),
+      m_tryMenu(new QMenu(this)), m_moreButton(new QToolButton(this)), m_more(new QMenu(this))
+{
+    setObjectName(QStringLiteral("controlCard"));
+    auto *row = new QHBoxLayout(this);
+    row->setContentsMargins(horizontalPadding, verticalPadding, horizontalPadding, verticalPadding);
+    row->setSpacing(partSpacing);
+
+    m_badgeButton->setAutoRaise(true);
+    m_badgeButton->setFixedSize(badgeSize, badgeSize);
+    m_badgeButton->setAccessibleName(tr("Rename and change icon"));
+    m_badge = new ControlBadge(std::nullopt, ControlType::button, badgeSize, m_badgeButton);
+    connect(m_badgeButton, &QToolButton::clicked, this, &ControlCard::showRename);
+    row->addWidget(m_badgeButton, 0, Qt::AlignTop);
+
+    auto *column = new QVBoxLayout;
+    column->setSpacing(columnSpacing);
+    auto *titleRow = new QHBoxLayout;
+    titleRow->setSpacing(titleSpacing);
+    m_title->setObjectName(QStringLiteral("title"));
+    m_state->setObjectName(QStringLiteral("state"));
+    titleRow->addWidget(m_title);
+    titleRow->addWidget(m_state);
+    titleRow->addStretch(1);
+    column->addLayout(titleRow);
+    m_sentence->setObjectName(QStringLiteral("sentence"));
+    QSizePolicy sentencePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    sentencePolicy.setHeightForWidth(true);
+    m_sentence->setSizePolicy(sentencePolicy);
+    column->addWidget(m_sentence);
+    m_problemsLayout = new QVBoxLayout(m_problems);
+    m_problemsLayout->setContentsMargins(0, 0, 0, 0);
+    m_problemsLayout->setSpacing(columnSpacing);
+    m_problems->hide();
+    column->addWidget(m_problems);
+    m_result->hide();
+    column->addWidget(m_result);
+    column->addSpacing(advancedGap);
+    m_advanced->hide();
+    column->addWidget(m_advanced);
+    row->addLayout(column, 1);
+
+    auto *trailing = new QHBoxLayout;
+    trailing->setSpacing(trailingSpacing);
+    m_try->setAutoRaise(true);
+    m_try->setObjectName(QStringLiteral("try"));
+    m_try->setIconSize(QSize(trySymbolSide, trySymbolSide));
+    QAction *turnOn = m_tryMenu->addAction(tr("Try Turning On"));
+    QAction *turnOff = m_tryMenu->addAction(tr("Try Turning Off"));
+    QAction *check = m_tryMenu->addAction(tr("Check Whether It's On"));
+    connect(turnOn, &QAction::triggered, this, [this] { tryIt(Try::turnOn); });
+    connect(turnOff, &QAction::triggered, this, [this] { tryIt(Try::turnOff); });
+    connect(check, &QAction::triggered, this, [this] { tryIt(Try::check); });
+    connect(m_try, &QToolButton::clicked, this, [this] {
+        if (control().type == ControlType::button)
+            tryIt(Try::action);
+        else if (control().type == ControlType::metric)
+            tryIt(Try::check);
+    });
+    trailing->addWidget(m_try);
+    m_moreButton->setAutoRaise(true);
+    m_moreButton->setObjectName(QStringLiteral("more"));
+    m_moreButton->setIcon(SymbolIcons::icon(QStringLiteral("ellipsis")));
+    m_moreButton->setPopupMode(QToolButton::InstantPopup);
+    m_moreButton->setMenu(m_more);
+    m_moreButton->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; }"));
+    connect(m_more, &QMenu::aboutToShow, this, &ControlCard::buildMenu);
+    trailing->addWidget(m_moreButton);
+    row->addLayout(trailing);
+    row->setAlignment(trailing, Qt::AlignVCenter);
+
+    // Boxes and scroll areas size a card from its plain size hint: the sentence asks for the height
+    // its lines take at its width whenever that width changes.
+    m_sentence->installEventFilter(this);
+    connect(m_advanced, &AdvancedSection::edited, this, &ControlCard::edit);
+    connect(m_advanced, &AdvancedSection::editAsJSON, this, &ControlCard::showJSON);
+    connect(&m_live, &LiveStates::stateChanged, this, [this](const QString &id) {
+        if (id.isEmpty() || id == control().id)
+            refreshHeader();
+    });
+}
+
+bool ControlCard::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_sentence && event->type() == QEvent::Resize)
+        fitSentence();
+    return QFrame::eventFilter(watched, event);
+}
+
+void ControlCard::fitSentence()
+{
+    const int height = m_sentenceLayout->heightForWidth(m_sentence->width());
+    if (m_sentence->minimumHeight() != height)
+        m_sentence->setMinimumHeight(height);
+}
+
+void ControlCard::setInputs(const Inputs &inputs)
+{
+    if (m_shown && inputs == m_inputs)
+        return;
+    const bool first = !m_shown;
+    const bool controlChanged = first || inputs.row.control != m_inputs.row.control;
+    const bool editableChanged = first || inputs.editable != m_inputs.editable;
+    const bool problemsChanged = first || inputs.problems != m_inputs.problems;
+    m_inputs = inputs;
+    m_shown = true;
+    refreshHeader();
+    if (controlChanged || editableChanged)
+        rebuildSentence();
+    if (problemsChanged) {
+        rebuildProblems();
+        update();
+    }
+    if (controlChanged && m_advanced->isVisible())
+        m_advanced->showControl(control());
+    m_badgeButton->setToolTip(inputs.editable ? tr("Rename and change icon") : QString());
+    m_moreButton->setEnabled(inputs.editable);
+    m_moreButton->setAccessibleName(tr("More for %1").arg(control().title));
+    refreshTryControl();
+}
+
+void ControlCard::hostChanged()
+{
+    rebuildSentence();
+    refreshHeader();
+    refreshTryControl();
+}
+
+QString ControlCard::titleText() const
+{
+    return m_title->text();
+}
+
+QString ControlCard::stateText() const
+{
+    return m_state->text();
+}
+
+QList<Chip *> ControlCard::chips() const
+{
+    return m_sentence->findChildren<Chip *>(Qt::FindDirectChildrenOnly);
+}
+
+QStringList ControlCard::sentenceTexts() const
+{
+    QStringList texts;
+    for (const ActionSentence::Piece &piece : m_pieces)
+        texts.append(piece.text);
+    return texts;
+}
+
+void ControlCard::refreshHeader()
+{
+    m_badge->set(control().icon, control().type);
+    const bool untitled = control().title.isEmpty();
+    m_title->setText(untitled ? tr("Untitled") : control().title);
+    applyTone(m_title, untitled ? StatusTone::secondary : StatusTone::none);
+    m_state->setText(CardStateLine::text(m_inputs.row, m_live.state(control().id)));
+}
+
+void ControlCard::rebuildSentence()
+{
+    const DeckEditorClient &client = m_model.client();
+    const QList<ActionSentence::Piece> pieces =
+        ActionSentence::pieces(control(), client.catalog(), client.hostInfo());
+    const auto sameShape = [this, &pieces] {
+        if (pieces.size() != m_pieces.size())
+            return false;
+        for (qsizetype i = 0; i < pieces.size(); ++i) {
+            const ActionSentence::Piece &a = pieces.at(i);
+            const ActionSentence::Piece &b = m_pieces.at(i);
+            if (a.part != b.part || (!a.part && a.text != b.text))
+                return false;
+        }
+        return true;
+    };
+    const QList<Chip *> shown = chips();
+    const bool sameChips = std::all_of(shown.cbegin(), shown.cend(), [this](const Chip *chip) {
+        return chip->isEditable() == m_inputs.editable;
+    });
+    if (!m_pieces.isEmpty() && sameShape() && sameChips) {
+        // Same sentence with other words in the chips: an open popover stays open.
+        qsizetype chipIndex = 0;
+        for (const ActionSentence::Piece &piece : pieces) {
+            if (piece.part)
+                shown.at(chipIndex++)->setLabel(piece.text, piece.warning);
+        }
+        m_pieces = pieces;
+        fitSentence();
+        return;
+    }
+    m_pieces = pieces;
+    m_sentenceLayout->clear();
+    for (const ActionSentence::Piece &piece : pieces) {
+        if (!piece.part) {
+            Words::addTo(m_sentenceLayout, piece.text, m_sentence);
+            continue;
+        }
+        auto *chip = new Chip(piece.text, m_inputs.editable, piece.warning, m_sentence);
+        const QPointer<ControlCard> card(this);
+        ChipPopovers::attach(chip, *piece.part,
+                             {[card] { return card ? card->control() : Control(); },
+                              [card](const Control &changed) {
+                                  if (card)
+                                      card->edit(changed);
+                              }},
+                             m_model.client());
+        m_sentenceLayout->addWidget(chip, false);
+    }
+    fitSentence();
+}
+
+void ControlCard::rebuildProblems()
+{
+    while (QLayoutItem *item = m_problemsLayout->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+    for (const QString &problem : m_inputs.problems) {
+        auto *label = new SymbolLabel(QStringLiteral("exclamationmark.triangle.fill"), problem,
+                                      TextStyle::caption, StatusTone::orange, m_problems);
+        label->setObjectName(QStringLiteral("problem"));
+        label->textLabel()->setWrapping();
+        m_problemsLayout->addWidget(label);
+    }
+    m_problems->setVisible(!m_inputs.problems.isEmpty());
+}
+
+void ControlCard::refreshTryControl()
+{
+    const DeckEditorClient &client = m_model.client();
+    const QString host = client.hostName();
+    const ControlType type = control().type;
+    QString symbol = m_trying ? QStringLiteral("hourglass") : QStringLiteral("play.fill");
+    QString help = tr("Try it on %1").arg(host);
+    if (type == ControlType::metric) {
+        symbol = QStringLiteral("arrow.clockwise");
+        help = tr("Check the value now");
+    }
+    m_try->setIcon(SymbolIcons::icon(symbol));
+    m_try->setProperty("symbol", symbol);
+    m_try->setToolTip(help);
+    m_try->setAccessibleName(help);
+    if (type == ControlType::toggle) {
+        m_try->setMenu(m_tryMenu);
+        m_try->setPopupMode(QToolButton::InstantPopup);
+        m_try->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; }"));
+    } else {
+        m_try->setMenu(nullptr);
+        m_try->setPopupMode(QToolButton::DelayedPopup);
+    }
+    m_try->setEnabled(client.canEditDeck() && !m_trying);
+}
+
+void ControlCard::buildMenu()
+{
+    m_more->clear();
+    m_more->addAction(tr("Rename and Change Icon\u2026"), this, &ControlCard::showRename);
+    const QUuid rowID = m_rowID;
+    DeckEditorModel *model = &m_model;
+    m_more->addAction(tr("Duplicate"), this, [model, rowID] { model->duplicateItem(rowID); });
+    const QList<ActionLink::Offer> links = ActionLink::links(control());
+    if (m_live.offersLinks() && !links.isEmpty()) {
+        QMenu *copy = m_more->addMenu(tr("Copy Link"));
+        copy->setToolTip(tr("A link that runs this action, for launchers and other apps"));
+        copy->setToolTipsVisible(true);
+        for (const ActionLink::Offer &offer : links) {
+            copy->addAction(offer.title, this, [this, offer] {
+                ActionLink link = offer.link;
+                link.action = control().id;
+                QGuiApplication::clipboard()->setText(link.url().toString(QUrl::FullyEncoded));
+            });
+        }
+    }
+    m_more->addSeparator();
+    QAction *up =
+        m_more->addAction(tr("Move Up"), this, [model, rowID] { model->moveItem(rowID, -1); });
+    up->setEnabled(m_inputs.canMoveUp);
+    QAction *down =
+        m_more->addAction(tr("Move Down"), this, [model, rowID] { model->moveItem(rowID, 1); });
+    down->setEnabled(m_inputs.canMoveDown);
+    m_more->addSeparator();
+    m_more->addAction(m_advanced->isVisible() ? tr("Hide Advanced") : tr("Advanced\u2026"), this,
+                      &ControlCard::toggleAdvanced);
+    m_more->addAction(tr("Edit as JSON\u2026"), this, &ControlCard::showJSON);
+    m_more->addSeparator();
+    m_more->addAction(tr("Remove Action"), this, [model, rowID] { model->removeItem(rowID); });
+}
+
+void ControlCard::showRename()
+{
+    if (!m_inputs.editable || m_renamePopover)
+        return;
+    auto *content = new RenamePopover(control().title, control().icon.value_or(QString()));
+    connect(content, &RenamePopover::titleEdited, this, [this](const QString &title) {
+        Control changed = control();
+        changed.title = title;
+        edit(changed);
+    });
+    connect(content, &RenamePopover::iconPicked, this, [this](const QString &icon) {
+        Control changed = control();
+        changed.icon = icon;
+        edit(changed);
+    });
+    m_renamePopover = new Popover(m_badgeButton, content);
+    m_renamePopover->showBy(Popover::Side::trailing);
+    content->nameField()->setFocus();
+}
+
+void ControlCard::toggleAdvanced()
+{
+    const bool show = !m_advanced->isVisible();
+    if (show)
+        m_advanced->showControl(control());
+    m_advanced->setVisible(show);
+}
+
+void ControlCard::showJSON()
+{
+    if (m_jsonSheet)
+        return;
+    m_jsonSheet = ControlJSONSheet::open(m_model, m_rowID, control(), window());
+}
+
+void ControlCard::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QPalette &pal = palette();
+    const bool problem = hasProblemLook();
+    const QColor orange = statusColor(StatusTone::orange, pal);
+    const QColor fill = problem ? withAlpha(orange, problemFillAlpha) : pal.color(QPalette::Base);
+    const QColor border = problem ? withAlpha(orange, problemBorderAlpha)
+                                  : withAlpha(statusColor(StatusTone::secondary, pal), borderAlpha);
+    QPainterPath shape;
+    shape.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius, cornerRadius);
+    painter.fillPath(shape, fill);
+    painter.setPen(QPen(border, 1));
+    painter.drawPath(shape);
+}
+
+void ControlCard::edit(const Control &changed)
+{
+    m_model.setControl(m_rowID, changed);
+}
+
+void ControlCard::tryIt(Try what)
+{
+    DeckEditorClient &client = m_model.client();
+    if (m_trying || !client.canEditDeck())
+        return;
+    m_trying = true;
+    refreshTryControl();
+    // The card is the request's context: an answer after the card is gone goes nowhere.
+    const auto done = [this](const ClientTestOutcome &outcome) {
+        m_trying = false;
+        m_tryResult = outcome;
+        m_result->setOutcome(outcome);
+        m_result->show();
+        refreshTryControl();
+        emit tried();
+    };
+    const Control &current = control();
+    switch (what) {
+    case Try::action:
+        client.test(current.action.value_or(ActionSentence::defaultAction()), this, done);
+        break;
+    case Try::turnOn:
+        client.test(current.onAction.value_or(ActionSentence::defaultOnAction()), this, done);
+        break;
+    case Try::turnOff:
+        client.test(current.offAction.value_or(ActionSentence::defaultOffAction()), this, done);
+        break;
+    case Try::check:
+        client.check(current.statusCheck.value_or(ActionSentence::defaultStatusCheck()), this,
+                     done);
+        break;
+    }
+}
+
+} // namespace Quorvel

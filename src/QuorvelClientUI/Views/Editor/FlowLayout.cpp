@@ -1,0 +1,112 @@
+#include "QuorvelClientUI/Views/Editor/FlowLayout.h"
+
+#include <QWidget>
+
+#include <cmath>
+#include <limits>
+
+namespace Quorvel {
+
+FlowLayout::FlowLayout(int spacing, int lineSpacing, QWidget *parent)
+    : QLayout(parent), m_lineSpacing(lineSpacing)
+{
+    setSpacing(spacing);
+    setContentsMargins(0, 0, 0, 0);
+}
+
+FlowLayout::~FlowLayout()
+{
+    while (QLayoutItem *item = takeAt(0))
+        delete item;
+}
+
+void FlowLayout::addWidget(QWidget *widget, bool tight)
+{
+    addChildWidget(widget);
+    m_items.append(Entry{new QWidgetItem(widget), tight});
+    invalidate();
+}
+
+void FlowLayout::clear()
+{
+    while (QLayoutItem *item = takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+}
+
+void FlowLayout::addItem(QLayoutItem *item)
+{
+    m_items.append(Entry{item, false});
+    invalidate();
+}
+
+QLayoutItem *FlowLayout::itemAt(int index) const
+{
+    return index >= 0 && index < m_items.size() ? m_items.at(index).item : nullptr;
+}
+
+QLayoutItem *FlowLayout::takeAt(int index)
+{
+    if (index < 0 || index >= m_items.size())
+        return nullptr;
+    QLayoutItem *item = m_items.takeAt(index).item;
+    invalidate();
+    return item;
+}
+
+QList<FlowRows::Piece> FlowLayout::pieces() const
+{
+    QList<FlowRows::Piece> result;
+    result.reserve(m_items.size());
+    for (const Entry &entry : m_items) {
+        const QSize size = entry.item->isEmpty() ? QSize() : entry.item->sizeHint();
+        result.append(FlowRows::Piece{QSizeF(size), entry.tight});
+    }
+    return result;
+}
+
+int FlowLayout::heightForWidth(int width) const
+{
+    const auto rows = FlowRows::rows(pieces(), double(width), double(spacing()));
+    return int(std::ceil(FlowRows::height(rows, m_lineSpacing)));
+}
+
+QSize FlowLayout::sizeHint() const
+{
+    const auto rows =
+        FlowRows::rows(pieces(), std::numeric_limits<double>::infinity(), double(spacing()));
+    return QSize(int(std::ceil(FlowRows::width(rows))),
+                 int(std::ceil(FlowRows::height(rows, m_lineSpacing))));
+}
+
+QSize FlowLayout::minimumSize() const
+{
+    QSize widest;
+    for (const Entry &entry : m_items)
+        widest = widest.expandedTo(entry.item->minimumSize());
+    return QSize(widest.width(), 0);
+}
+
+void FlowLayout::setGeometry(const QRect &rect)
+{
+    QLayout::setGeometry(rect);
+    const QList<FlowRows::Piece> all = pieces();
+    const auto rows = FlowRows::rows(all, double(rect.width()), double(spacing()));
+    double y = rect.top();
+    for (const FlowRows::Row &row : rows) {
+        double x = rect.left();
+        for (const FlowRows::Placed &placed : row.items) {
+            x += placed.leading;
+            const QSizeF size = all.at(placed.index).size;
+            const double top = y + (row.height - size.height()) / 2;
+            m_items.at(placed.index)
+                .item->setGeometry(
+                    QRect(QPoint(int(std::lround(x)), int(std::lround(top))), size.toSize()));
+            x += size.width();
+        }
+        y += row.height + m_lineSpacing;
+    }
+}
+
+} // namespace Quorvel

@@ -1,0 +1,64 @@
+#include "QuorvelClientUI/Views/Editor/LocalHostEditor.h"
+
+#include "QuorvelClientUI/ClientModel.h"
+#include "QuorvelHostKit/Service/HostCoordinator.h"
+
+#include <QCoreApplication>
+
+namespace Quorvel {
+
+LocalHostEditor::LocalHostEditor(KeychainTokenStore tokens, ClientTimings timings, QObject *parent)
+    : QObject(parent), m_tokens(std::move(tokens)), m_timings(timings)
+{}
+
+LocalHostEditor::~LocalHostEditor() = default;
+
+QString LocalHostEditor::windowTitle()
+{
+    return QCoreApplication::translate("LocalHostEditor", "Edit This Computer's Actions");
+}
+
+std::optional<QString> LocalHostEditor::unavailableReason(const HostCoordinator &coordinator)
+{
+    const std::optional<quint16> port = coordinator.port();
+    if (port && *port != 0)
+        return std::nullopt;
+    return coordinator.listenerStatus();
+}
+
+ClientModel &LocalHostEditor::model()
+{
+    if (!m_model)
+        m_model = std::make_unique<ClientModel>(clientName, m_tokens, false, m_timings);
+    return *m_model;
+}
+
+bool LocalHostEditor::open(HostCoordinator &coordinator, const std::function<void()> &showWindow)
+{
+    const std::optional<quint16> port = coordinator.port();
+    if (!port || *port == 0)
+        return false;
+    ClientModel &client = model();
+    client.setEditorKey(coordinator.editorKey());
+    DiscoveredHost host;
+    host.id = QStringLiteral("local-") + coordinator.hostID();
+    host.name = coordinator.hostName();
+    host.endpoint = HostPortEndpoint{QStringLiteral("localhost"), *port};
+    host.protocolVersion = Message::protocolVersion;
+    host.hostID = coordinator.hostID();
+    // The keyring saves asynchronously: a connection started before its answer could read the
+    // code of before a rotation and ask this computer to pair with itself.
+    m_tokens.save(coordinator.pairingToken(), coordinator.hostID(), this, [this, host](bool saved) {
+        ClientModel &client = model();
+        const auto kind = client.status().kind();
+        if (kind != ClientConnectionStatus::Kind::connected &&
+            kind != ClientConnectionStatus::Kind::connecting)
+            client.connectTo(host);
+        emit codeSaved(saved);
+    });
+    if (showWindow)
+        showWindow();
+    return true;
+}
+
+} // namespace Quorvel

@@ -1,0 +1,124 @@
+#include "QuorvelClientUI/Views/Editor/MetricSourcePopover.h"
+
+#include "QuorvelClientUI/Editor/CheckEditing.h"
+#include "QuorvelClientUI/Editor/DeckEditorClient.h"
+#include "QuorvelClientUI/Views/Editor/AppControlPicker.h"
+#include "QuorvelClientUI/Views/Editor/TryRow.h"
+#include "Widgets/Divider.h"
+#include "Widgets/PlainLabel.h"
+#include "Widgets/SymbolIcons.h"
+
+#include <QPlainTextEdit>
+#include <QSignalBlocker>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace Quorvel {
+
+namespace {
+
+constexpr int rowSpacing = 10;
+constexpr int pickerWidth = 440;
+constexpr int pickerHeight = 160;
+constexpr int resultLines = 2;
+// The command field shows up to three lines before it scrolls, plus its frame.
+constexpr int commandLines = 3;
+constexpr int commandFrame = 12;
+constexpr int symbolSide = 20;
+
+} // namespace
+
+MetricSourcePopover::MetricSourcePopover(EditBinding<StatusCheck> check, DeckEditorClient &client,
+                                         QWidget *parent)
+    : QWidget(parent), m_checkBinding(std::move(check)), m_client(client),
+      m_command(new QPlainTextEdit(this)),
+      m_check(new TryRow(tr("Check Now"), tr("Checking…"), QString(), resultLines, this))
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(rowSpacing);
+    layout->addWidget(
+        new PlainLabel(tr("What should it show?"), TextStyle::headline, StatusTone::none, this));
+    for (const ValuePreset &preset : ValuePreset::all()) {
+        auto *row = new QToolButton(this);
+        row->setObjectName(preset.rawValue());
+        row->setText(preset.title());
+        row->setIcon(SymbolIcons::icon(preset.symbol()));
+        row->setIconSize(QSize(symbolSide, symbolSide));
+        row->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        row->setAutoRaise(true);
+        row->setCheckable(true);
+        row->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+        connect(row, &QToolButton::clicked, this,
+                [this, preset] { write(CheckEditing::presetCheck(preset), true); });
+        m_presets.append(row);
+        layout->addWidget(row);
+    }
+    layout->addWidget(new Divider(this));
+    layout->addWidget(new PlainLabel(tr("Or the output of a command"), TextStyle::caption,
+                                     StatusTone::secondary, this));
+    m_command->setObjectName(QStringLiteral("command"));
+    m_command->setAccessibleName(tr("Command"));
+    m_command->setPlaceholderText(QStringLiteral("date +%H:%M"));
+    applyTextStyle(m_command, TextStyle::body, true);
+    m_command->setFixedHeight(QFontMetrics(m_command->font()).lineSpacing() * commandLines +
+                              commandFrame);
+    connect(m_command, &QPlainTextEdit::textChanged, this, [this] {
+        write(CheckEditing::withReadoutCommand(m_checkBinding.get(), m_command->toPlainText()),
+              false);
+    });
+    layout->addWidget(m_command);
+    const std::optional<HostCatalog> catalog = m_client.catalog();
+    if (catalog && !catalog->appControls.empty()) {
+        layout->addWidget(new Divider(this));
+        layout->addWidget(new PlainLabel(tr("Or a value from another app"), TextStyle::caption,
+                                         StatusTone::secondary, this));
+        const StatusCheck current = m_checkBinding.get();
+        if (current.type == StatusCheck::Kind::appControl)
+            m_pickedApp = current.target;
+        m_picker = new AppControlPicker({ControlType::metric}, pickerHeight, this);
+        m_picker->setFixedWidth(pickerWidth);
+        m_picker->setProviders(catalog->appControls);
+        m_picker->setHostName(m_client.hostName());
+        connect(m_picker, &AppControlPicker::appChosen, this,
+                [this](const QString &app) { m_pickedApp = app; });
+        connect(m_picker, &AppControlPicker::controlChosen, this, [this](const QString &item) {
+            if (const auto next = CheckEditing::withPickedItem(m_pickedApp, item))
+                write(*next, true);
+        });
+        layout->addWidget(m_picker);
+    }
+    layout->addWidget(m_check);
+    m_check->setRequest([this](QObject *context, TryRow::Done done) {
+        m_client.check(m_checkBinding.get(), context, std::move(done));
+    });
+    connect(&m_client, &DeckEditorClient::statusChanged, this, &MetricSourcePopover::refresh);
+    connect(&m_client, &DeckEditorClient::hostInfoChanged, this, &MetricSourcePopover::refresh);
+    refresh();
+}
+
+void MetricSourcePopover::write(const StatusCheck &check, bool clearsResult)
+{
+    m_checkBinding.set(check);
+    if (clearsResult)
+        m_check->clearResult();
+    refresh();
+}
+
+void MetricSourcePopover::refresh()
+{
+    const StatusCheck check = m_checkBinding.get();
+    const std::optional<ValuePreset> current = CheckEditing::currentPreset(check);
+    for (QToolButton *row : m_presets)
+        row->setChecked(current && current->rawValue() == row->objectName());
+    const QString command = CheckEditing::commandText(check);
+    if (m_command->toPlainText() != command) {
+        const QSignalBlocker blocker(m_command);
+        m_command->setPlainText(command);
+    }
+    if (m_picker)
+        m_picker->setChoice(m_pickedApp, CheckEditing::pickedItem(check, m_pickedApp));
+    m_check->setAllowed(m_client.canEditDeck() && CheckEditing::canCheck(check));
+}
+
+} // namespace Quorvel

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "QuorvelClientUI/Views/Editor/EditBinding.h"
+#include "QuorvelCore/Model/StatusCheck.h"
+
+#include <QWidget>
+
+class QPlainTextEdit;
+class QToolButton;
+
+namespace Quorvel {
+
+class AppControlPicker;
+class DeckEditorClient;
+class TryRow;
+
+// Changes what a readout shows: a ready-made value, the output of a command, or a value another
+// app offers; with Check Now, which reads it once as it stands.
+class MetricSourcePopover : public QWidget {
+    Q_OBJECT
+
+public:
+    MetricSourcePopover(EditBinding<StatusCheck> check, DeckEditorClient &client,
+                        QWidget *parent = nullptr);
+
+    QList<QToolButton *> presetRows() const { return m_presets; }
+    QPlainTextEdit *commandField() const { return m_command; }
+    // Null while the host offers no app's values.
+    AppControlPicker *picker() const { return m_picker; }
+    TryRow *checkRow() const { return m_check; }
+
+private:
+    void write(const StatusCheck &check, bool clearsResult);
+    void refresh();
+
+    EditBinding<StatusCheck> m_checkBinding;
+    DeckEditorClient &m_client;
+    QString m_pickedApp;
+    QList<QToolButton *> m_presets;
+    QPlainTextEdit *m_command;
+    AppControlPicker *m_picker = nullptr;
+    TryRow *m_check;
+};
+
+} // namespace Quorvel

@@ -1,0 +1,42 @@
+#include "QuorvelClientUI/Views/Editor/Popover.h"
+
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace Quorvel {
+
+Popover::Popover(QWidget *anchor, QWidget *content, int width)
+    : QFrame(anchor, Qt::Popup), m_anchor(anchor), m_content(content)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFrameShape(QFrame::StyledPanel);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(padding, padding, padding, padding);
+    layout->addWidget(content);
+    if (width > 0)
+        setFixedWidth(width);
+}
+
+void Popover::showBy(Side side)
+{
+    adjustSize();
+    const QRect anchorRect(m_anchor->mapToGlobal(QPoint(0, 0)), m_anchor->size());
+    QPoint at = side == Side::below ? anchorRect.bottomLeft() + QPoint(0, 1)
+                                    : anchorRect.topRight() + QPoint(1, 0);
+    if (const QScreen *screen = m_anchor->screen()) {
+        const QRect area = screen->availableGeometry();
+        at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() - width())));
+        at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() - height())));
+    }
+    move(at);
+    show();
+}
+
+void Popover::hideEvent(QHideEvent *event)
+{
+    QFrame::hideEvent(event);
+    emit closed();
+    close();
+}
+
+} // namespace Quorvel

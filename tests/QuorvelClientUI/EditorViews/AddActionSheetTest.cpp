@@ -1,0 +1,247 @@
+#include "../EditorTestSupport.h"
+
+#include "QuorvelClientUI/Editor/DeckEditorModel.h"
+#include "QuorvelClientUI/Editor/ScriptedEditorClient.h"
+#include "QuorvelClientUI/Views/Editor/AddActionPresenter.h"
+#include "QuorvelClientUI/Views/Editor/AddActionProgressHeader.h"
+#include "QuorvelClientUI/Views/Editor/AddActionSheet.h"
+#include "QuorvelClientUI/Views/Editor/AppControlPicker.h"
+#include "QuorvelClientUI/Views/Editor/CatalogPicker.h"
+#include "QuorvelClientUI/Views/Editor/PickerRow.h"
+#include "Widgets/IconTheme.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QToolButton>
+
+using namespace Quorvel;
+using namespace EditorTest;
+
+using Intent = AddActionFlow::Intent;
+
+namespace {
+
+// The sheet over a link to "Studio" with the studio catalog, keeping what it adds.
+struct Fixture {
+    Fixture(std::optional<Intent> startIntent = std::nullopt,
+            std::optional<Control> preset = std::nullopt)
+    {
+        client.connectTo("Studio", Deck{"Deck", {}});
+        client.setCatalog(studioCatalog());
+        sheet = new AddActionSheet(client, {}, preset, startIntent,
+                                   [this](const Control &control) { added.push_back(control); });
+        sheet->setAttribute(Qt::WA_DeleteOnClose);
+        sheet->show();
+    }
+    ~Fixture() { delete sheet.data(); }
+
+    template<typename T> T *find(const QString &name) const
+    {
+        return sheet->stepView()->findChild<T *>(name);
+    }
+
+    ScriptedEditorClient client;
+    QPointer<AddActionSheet> sheet;
+    std::vector<Control> added;
+};
+
+} // namespace
+
+class AddActionSheetTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { IconTheme::setUp(); }
+
+    void walksFromAKindToAddedAction()
+    {
+        Fixture f;
+        QVERIFY(QTest::qWaitForWindowExposed(f.sheet));
+        QCOMPARE(f.sheet->header()->texts(),
+                 (QStringList{"What it does", "Pick it", "Try it and name it"}));
+        QVERIFY(f.sheet->somethingElseButton()->isVisible());
+        QVERIFY(!f.sheet->continueButton()->isVisible());
+        QVERIFY(f.find<QWidget>("ideas"));
+        QTest::mouseClick(f.find<QPushButton>("command"), Qt::LeftButton);
+        QTRY_COMPARE(f.sheet->flow().step(), 2);
+        QTRY_VERIFY(f.find<QPlainTextEdit>("command"));
+        QVERIFY(!f.sheet->continueButton()->isEnabled());
+        // AppleScript is not offered for a new command.
+        QVERIFY(!f.find<QPushButton>("AppleScript"));
+        QCOMPARE(f.find<QPlainTextEdit>("command")->placeholderText(),
+                 "notify-send 'hello from Studio'");
+        QTest::keyClicks(f.find<QPlainTextEdit>("command"), "echo hi");
+        QVERIFY(f.sheet->continueButton()->isEnabled());
+        QTest::mouseClick(f.sheet->continueButton(), Qt::LeftButton);
+        QTRY_VERIFY(f.find<QLineEdit>("name"));
+        QVERIFY(!f.sheet->addButton()->isEnabled());
+        auto *tryButton = f.find<QWidget>("tryRow")->findChild<QPushButton *>();
+        QCOMPARE(tryButton->text(), "Try It on Studio");
+        f.client.setTestOutcome(ClientTestOutcome::action(false, "nope"));
+        QTest::mouseClick(tryButton, Qt::LeftButton);
+        QTRY_VERIFY(f.find<QWidget>("resultBox")->isVisible());
+        QCOMPARE(f.find<QLabel>("hint")->text(),
+                 "You can still add it and fix it on Studio later.");
+        QTest::keyClicks(f.find<QLineEdit>("name"), "Say hi");
+        QVERIFY(f.sheet->addButton()->isEnabled());
+        QVERIFY(f.sheet->addButton()->isDefault());
+        QTest::keyClick(f.find<QLineEdit>("name"), Qt::Key_Return);
+        QTRY_COMPARE(f.added.size(), size_t(1));
+        QCOMPARE(f.added.front().id, "say_hi");
+        QCOMPARE(f.added.front().action->target, "echo hi");
+        QTRY_VERIFY(!f.sheet);
+    }
+
+    void backKeepsTheTypedCommand()
+    {
+        Fixture f(Intent::command);
+        QTRY_VERIFY(f.find<QPlainTextEdit>("command"));
+        QTest::keyClicks(f.find<QPlainTextEdit>("command"), "ls");
+        QTest::mouseClick(f.find<QPushButton>("Script file"), Qt::LeftButton);
+        QTRY_VERIFY(f.find<QLineEdit>("command"));
+        QCOMPARE(f.find<QLineEdit>("command")->text(), "ls");
+        QTest::mouseClick(f.sheet->continueButton(), Qt::LeftButton);
+        QTRY_COMPARE(f.sheet->flow().step(), 3);
+        QTest::mouseClick(f.sheet->backButton(), Qt::LeftButton);
+        QTRY_VERIFY(f.find<QLineEdit>("command"));
+        QCOMPARE(f.find<QLineEdit>("command")->text(), "ls");
+    }
+
+    void appSwitchStepPicksHowItTurnsOff()
+    {
+        Fixture f(Intent::appSwitch);
+        QTRY_VERIFY(f.find<CatalogPicker>(QString()));
+        auto *picker = f.find<CatalogPicker>(QString());
+        const auto row = [picker](const QString &name) -> PickerRow * {
+            for (PickerRow *row : picker->rows()) {
+                if (row->value() == name)
+                    return row;
+            }
+            return nullptr;
+        };
+        QTest::mouseClick(row("Rhythmbox"), Qt::LeftButton);
+        QTRY_COMPARE(f.sheet->flow().app(), "Rhythmbox");
+        auto *quitBy = f.find<QComboBox>("quitBy");
+        QCOMPARE(quitBy->currentText(), "Shortcut: Quit Rhythmbox");
+        quitBy->setCurrentIndex(0);
+        emit quitBy->activated(0);
+        QCOMPARE(f.sheet->flow().quitShortcut(), std::nullopt);
+        QTRY_VERIFY(row("Firefox ESR"));
+        QTest::mouseClick(row("Firefox ESR"), Qt::LeftButton);
+        QTRY_COMPARE(f.sheet->flow().app(), "Firefox ESR");
+        QCOMPARE(quitBy->currentText(), "Quitting the app");
+    }
+
+    void returnInTheSearchPicksWithoutContinuing()
+    {
+        Fixture f(Intent::appSwitch);
+        QVERIFY(QTest::qWaitForWindowExposed(f.sheet));
+        f.sheet->flow().setApp("Rhythmbox");
+        QVERIFY(f.sheet->continueButton()->isEnabled());
+        auto *picker = f.find<CatalogPicker>(QString());
+        QTest::keyClicks(picker->searchField(), "Firefox");
+        QTest::keyClick(picker->searchField(), Qt::Key_Return);
+        // The first row is the offer of the typed name.
+        QTRY_COMPARE(f.sheet->flow().app(), "Firefox");
+        QCoreApplication::processEvents();
+        QCOMPARE(f.sheet->flow().step(), 2);
+    }
+
+    void valueStepShowsTheCommandOnlyForACommand()
+    {
+        Fixture f(Intent::value);
+        QTRY_VERIFY(f.find<QToolButton>("freeDisk"));
+        QVERIFY(f.find<QToolButton>("freeDisk")->isChecked());
+        QVERIFY(f.find<QLineEdit>("customValue")->isHidden());
+        QVERIFY(f.sheet->continueButton()->isEnabled());
+        QTest::mouseClick(f.find<QToolButton>("command"), Qt::LeftButton);
+        QVERIFY(!f.find<QLineEdit>("customValue")->isHidden());
+        QVERIFY(!f.sheet->continueButton()->isEnabled());
+        QTest::keyClicks(f.find<QLineEdit>("customValue"), "date");
+        QTest::mouseClick(f.find<QToolButton>("uptime"), Qt::LeftButton);
+        QVERIFY(f.find<QLineEdit>("customValue")->isHidden());
+        QCOMPARE(f.sheet->flow().customValue(), "date");
+    }
+
+    void appControlStepNeverChoosesByItself()
+    {
+        Fixture f(Intent::appControl);
+        QTRY_VERIFY(f.find<AppControlPicker>(QString()));
+        auto *picker = f.find<AppControlPicker>(QString());
+        QCOMPARE(picker->shownApp(), "a.b.Player");
+        QCOMPARE(f.sheet->flow().controlApp(), QString());
+        QVERIFY(!f.sheet->continueButton()->isEnabled());
+        QToolButton *volume = nullptr;
+        for (QToolButton *row : picker->itemRows()) {
+            if (row->objectName() == "volume")
+                volume = row;
+        }
+        QVERIFY(volume);
+        QTest::mouseClick(volume, Qt::LeftButton);
+        QCOMPARE(f.sheet->flow().controlApp(), "a.b.Player");
+        QCOMPARE(f.sheet->flow().controlItem(), "volume");
+        QVERIFY(f.find<QLabel>("description")->isVisible());
+        QVERIFY(f.sheet->continueButton()->isEnabled());
+    }
+
+    void shortcutButtonTurnedIntoASwitch()
+    {
+        Control play = control("play", "Play", ControlType::button);
+        play.action = action(Action::Kind::shortcut, "Morning");
+        Fixture f(std::nullopt, play);
+        QTRY_VERIFY(f.find<QCheckBox>("makeSwitch"));
+        QVERIFY(!f.sheet->backButton()->isVisible());
+        QVERIFY(f.find<QWidget>("switchOption")->isVisible());
+        f.find<QCheckBox>("makeSwitch")->setChecked(true);
+        QVERIFY(!f.sheet->addButton()->isEnabled());
+        auto *status = f.find<QComboBox>("switchStatusApp");
+        QCOMPARE(status->itemText(0), "Choose an app…");
+        emit status->activated(2);
+        QCOMPARE(f.sheet->flow().switchStatusApp(), "Rhythmbox");
+        QVERIFY(f.sheet->addButton()->isEnabled());
+        const QList<QPushButton *> tries = f.find<QWidget>("tryRow")->findChildren<QPushButton *>();
+        QCOMPARE(tries.size(), 2);
+    }
+
+    void closingDuringATryWritesNothing()
+    {
+        ScriptedEditorClient client;
+        DeckEditorModel model(client);
+        client.connectTo("Studio", Deck{"Deck", {control("a", "A", ControlType::button)}});
+        QWidget window;
+        new AddActionPresenter(model, &window);
+        window.show();
+        model.appear();
+        model.startAdding();
+        auto *presenter = window.findChild<AddActionPresenter *>();
+        QTRY_VERIFY(presenter->sheet());
+        QPointer<AddActionSheet> sheet = presenter->sheet();
+        sheet->flow().somethingElse();
+        sheet->flow().setCommand("echo hi");
+        sheet->flow().setName("Hi");
+        sheet->flow().tryPart(AddActionFlow::TryPart::action);
+        QVERIFY(sheet->flow().isTrying());
+        QTest::mouseClick(sheet->cancelButton(), Qt::LeftButton);
+        QTRY_VERIFY(!sheet);
+        QTRY_VERIFY(!model.addRequest());
+        QCOMPARE(model.items().size(), 1);
+        // A new request gets a fresh sheet that adds to the working copy.
+        model.startAdding();
+        QTRY_VERIFY(presenter->sheet());
+        presenter->sheet()->flow().somethingElse();
+        presenter->sheet()->flow().setName("Shell");
+        QTest::mouseClick(presenter->sheet()->addButton(), Qt::LeftButton);
+        QTRY_COMPARE(model.items().size(), 2);
+        QCOMPARE(model.items().last().control.title, "Shell");
+        QVERIFY(!model.items().last().original);
+        QTRY_VERIFY(!model.addRequest());
+    }
+};
+
+QTEST_MAIN(AddActionSheetTest)
+#include "AddActionSheetTest.moc"
