@@ -45,6 +45,7 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void open();
@@ -52,6 +53,8 @@ private:
 
     bool m_editable;
     bool m_warning;
+    // Measured once per label and font: sentences are measured often.
+    mutable QSize m_sizeHint;
     ContentFactory m_content;
     QPointer<Popover> m_popover;
 };
