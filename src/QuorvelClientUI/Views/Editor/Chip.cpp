@@ -3,6 +3,7 @@
 #include "QuorvelClientUI/Views/Editor/Popover.h"
 #include "Widgets/StatusColors.h"
 
+#include <QEvent>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -52,6 +53,7 @@ void Chip::setLabel(const QString &label, bool warning)
         return;
     m_warning = warning;
     setText(label);
+    m_sizeHint = QSize();
     setAccessibleName(label);
     updateGeometry();
     update();
@@ -67,10 +69,20 @@ QFont Chip::labelFont() const
 
 QSize Chip::sizeHint() const
 {
-    const QFontMetrics metrics(labelFont());
-    const int pad = m_editable ? horizontalPadding : 0;
-    return QSize(metrics.horizontalAdvance(text()) + 2 * pad,
-                 metrics.height() + 2 * verticalPadding + underlineRoom);
+    if (!m_sizeHint.isValid()) {
+        const QFontMetrics metrics(labelFont());
+        const int pad = m_editable ? horizontalPadding : 0;
+        m_sizeHint = QSize(metrics.horizontalAdvance(text()) + 2 * pad,
+                           metrics.height() + 2 * verticalPadding + underlineRoom);
+    }
+    return m_sizeHint;
+}
+
+void Chip::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::FontChange)
+        m_sizeHint = QSize();
+    QAbstractButton::changeEvent(event);
 }
 
 void Chip::open()

@@ -47,6 +47,7 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void open();
@@ -54,6 +55,8 @@ private:
 
     bool m_editable;
     bool m_warning;
+    // Measured once per label and font: sentences are measured often.
+    mutable QSize m_sizeHint;
     ContentFactory m_content;
     int m_popoverWidth = popoverWidth;
     QPointer<Popover> m_popover;

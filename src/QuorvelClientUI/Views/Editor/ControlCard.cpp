@@ -57,6 +57,15 @@ QColor withAlpha(QColor color, qreal alpha)
     return color;
 }
 
+// The sentence's box. Its flow layout wraps to its width, but it tells the boxes around it only a
+// minimum height, set whenever its width changes: a column of many cards asking every sentence
+// for its height at each width on every pass is what makes a large deck slow to show.
+class SentenceBox : public QWidget {
+public:
+    using QWidget::QWidget;
+    bool hasHeightForWidth() const override { return false; }
+};
+
 } // namespace
 
 ControlCard::ControlCard(DeckEditorModel &model, LiveStates &live, const QUuid &rowID,
@@ -65,12 +74,11 @@ ControlCard::ControlCard(DeckEditorModel &model, LiveStates &live, const QUuid &
       m_badgeButton(new QToolButton(this)), m_badge(nullptr),
       m_title(new PlainLabel(QString(), TextStyle::title, StatusTone::none, this)),
       m_state(new PlainLabel(QString(), TextStyle::caption, StatusTone::secondary, this)),
-      m_sentence(new QWidget(this)),
+      m_sentence(new SentenceBox(this)),
       m_sentenceLayout(new FlowLayout(sentenceSpacing, sentenceLineSpacing, m_sentence)),
-      m_problemsLayout(nullptr), m_problems(new QWidget(this)),
-      m_result(new TestResultLabel(ClientTestOutcome::action(true, QString()), this)),
-      m_advanced(new AdvancedSection(this)), m_try(new QToolButton(this)),
-      m_tryMenu(new QMenu(this)), m_moreButton(new QToolButton(this)), m_more(new QMenu(this))
+      m_problemsLayout(nullptr), m_problems(new QWidget(this)), m_result(nullptr),
+      m_advanced(nullptr), m_try(new QToolButton(this)), m_tryMenu(nullptr),
+      m_moreButton(new QToolButton(this)), m_more(nullptr)
 {
     setObjectName(QStringLiteral("controlCard"));
     auto *row = new QHBoxLayout(this);
@@ -85,6 +93,7 @@ ControlCard::ControlCard(DeckEditorModel &model, LiveStates &live, const QUuid &
     row->addWidget(m_badgeButton, 0, Qt::AlignTop);
 
     auto *column = new QVBoxLayout;
+    m_column = column;
     column->setSpacing(columnSpacing);
     auto *titleRow = new QHBoxLayout;
     titleRow->setSpacing(titleSpacing);
@@ -95,20 +104,13 @@ ControlCard::ControlCard(DeckEditorModel &model, LiveStates &live, const QUuid &
     titleRow->addStretch(1);
     column->addLayout(titleRow);
     m_sentence->setObjectName(QStringLiteral("sentence"));
-    QSizePolicy sentencePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
-    sentencePolicy.setHeightForWidth(true);
-    m_sentence->setSizePolicy(sentencePolicy);
+    m_sentence->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
     column->addWidget(m_sentence);
     m_problemsLayout = new QVBoxLayout(m_problems);
     m_problemsLayout->setContentsMargins(0, 0, 0, 0);
     m_problemsLayout->setSpacing(columnSpacing);
     m_problems->hide();
     column->addWidget(m_problems);
-    m_result->hide();
-    column->addWidget(m_result);
-    column->addSpacing(advancedGap);
-    m_advanced->hide();
-    column->addWidget(m_advanced);
     row->addLayout(column, 1);
 
     auto *trailing = new QHBoxLayout;
@@ -116,35 +118,27 @@ ControlCard::ControlCard(DeckEditorModel &model, LiveStates &live, const QUuid &
     m_try->setAutoRaise(true);
     m_try->setObjectName(QStringLiteral("try"));
     m_try->setIconSize(QSize(trySymbolSide, trySymbolSide));
-    QAction *turnOn = m_tryMenu->addAction(tr("Try Turning On"));
-    QAction *turnOff = m_tryMenu->addAction(tr("Try Turning Off"));
-    QAction *check = m_tryMenu->addAction(tr("Check Whether It's On"));
-    connect(turnOn, &QAction::triggered, this, [this] { tryIt(Try::turnOn); });
-    connect(turnOff, &QAction::triggered, this, [this] { tryIt(Try::turnOff); });
-    connect(check, &QAction::triggered, this, [this] { tryIt(Try::check); });
     connect(m_try, &QToolButton::clicked, this, [this] {
         if (control().type == ControlType::button)
             tryIt(Try::action);
         else if (control().type == ControlType::metric)
             tryIt(Try::check);
+        else
+            tryMenu()->popup(m_try->mapToGlobal(QPoint(0, m_try->height())));
     });
     trailing->addWidget(m_try);
     m_moreButton->setAutoRaise(true);
     m_moreButton->setObjectName(QStringLiteral("more"));
     m_moreButton->setIcon(SymbolIcons::icon(QStringLiteral("ellipsis")));
-    m_moreButton->setPopupMode(QToolButton::InstantPopup);
-    m_moreButton->setMenu(m_more);
-    m_moreButton->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; }"));
-    connect(m_more, &QMenu::aboutToShow, this, &ControlCard::buildMenu);
+    // The menus open from plain buttons: a tool button's own menu draws an indicator arrow.
+    connect(m_moreButton, &QToolButton::clicked, this, [this] {
+        moreMenu()->popup(m_moreButton->mapToGlobal(QPoint(0, m_moreButton->height())));
+    });
     trailing->addWidget(m_moreButton);
     row->addLayout(trailing);
     row->setAlignment(trailing, Qt::AlignVCenter);
 
-    // Boxes and scroll areas size a card from its plain size hint: the sentence asks for the height
-    // its lines take at its width whenever that width changes.
     m_sentence->installEventFilter(this);
-    connect(m_advanced, &AdvancedSection::edited, this, &ControlCard::edit);
-    connect(m_advanced, &AdvancedSection::editAsJSON, this, &ControlCard::showJSON);
     connect(&m_live, &LiveStates::stateChanged, this, [this](const QString &id) {
         if (id.isEmpty() || id == control().id)
             refreshHeader();
@@ -182,7 +176,7 @@ void ControlCard::setInputs(const Inputs &inputs)
         rebuildProblems();
         update();
     }
-    if (controlChanged && m_advanced->isVisible())
+    if (controlChanged && m_showAdvanced)
         m_advanced->showControl(control());
     m_badgeButton->setToolTip(inputs.editable ? tr("Rename and change icon") : QString());
     m_moreButton->setEnabled(inputs.editable);
@@ -312,15 +306,27 @@ void ControlCard::refreshTryControl()
     m_try->setProperty("symbol", symbol);
     m_try->setToolTip(help);
     m_try->setAccessibleName(help);
-    if (type == ControlType::toggle) {
-        m_try->setMenu(m_tryMenu);
-        m_try->setPopupMode(QToolButton::InstantPopup);
-        m_try->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; }"));
-    } else {
-        m_try->setMenu(nullptr);
-        m_try->setPopupMode(QToolButton::DelayedPopup);
-    }
     m_try->setEnabled(client.canEditDeck() && !m_trying);
+}
+
+QMenu *ControlCard::moreMenu()
+{
+    if (!m_more) {
+        m_more = new QMenu(this);
+        connect(m_more, &QMenu::aboutToShow, this, &ControlCard::buildMenu);
+    }
+    return m_more;
+}
+
+QMenu *ControlCard::tryMenu()
+{
+    if (!m_tryMenu) {
+        m_tryMenu = new QMenu(this);
+        m_tryMenu->addAction(tr("Try Turning On"), this, [this] { tryIt(Try::turnOn); });
+        m_tryMenu->addAction(tr("Try Turning Off"), this, [this] { tryIt(Try::turnOff); });
+        m_tryMenu->addAction(tr("Check Whether It's On"), this, [this] { tryIt(Try::check); });
+    }
+    return m_tryMenu;
 }
 
 void ControlCard::buildMenu()
@@ -351,7 +357,7 @@ void ControlCard::buildMenu()
         m_more->addAction(tr("Move Down"), this, [model, rowID] { model->moveItem(rowID, 1); });
     down->setEnabled(m_inputs.canMoveDown);
     m_more->addSeparator();
-    m_more->addAction(m_advanced->isVisible() ? tr("Hide Advanced") : tr("Advanced\u2026"), this,
+    m_more->addAction(m_showAdvanced ? tr("Hide Advanced") : tr("Advanced\u2026"), this,
                       &ControlCard::toggleAdvanced);
     m_more->addAction(tr("Edit as JSON\u2026"), this, &ControlCard::showJSON);
     m_more->addSeparator();
@@ -380,10 +386,18 @@ void ControlCard::showRename()
 
 void ControlCard::toggleAdvanced()
 {
-    const bool show = !m_advanced->isVisible();
-    if (show)
+    m_showAdvanced = !m_showAdvanced;
+    if (!m_advanced) {
+        // Made on first use: most cards never open it, and a large deck shows many cards.
+        m_advanced = new AdvancedSection(this);
+        m_column->addSpacing(advancedGap);
+        m_column->addWidget(m_advanced);
+        connect(m_advanced, &AdvancedSection::edited, this, &ControlCard::edit);
+        connect(m_advanced, &AdvancedSection::editAsJSON, this, &ControlCard::showJSON);
+    }
+    if (m_showAdvanced)
         m_advanced->showControl(control());
-    m_advanced->setVisible(show);
+    m_advanced->setVisible(m_showAdvanced);
 }
 
 void ControlCard::showJSON()
@@ -426,6 +440,10 @@ void ControlCard::tryIt(Try what)
     const auto done = [this](const ClientTestOutcome &outcome) {
         m_trying = false;
         m_tryResult = outcome;
+        if (!m_result) {
+            m_result = new TestResultLabel(outcome, this);
+            m_column->insertWidget(m_column->indexOf(m_problems) + 1, m_result);
+        }
         m_result->setOutcome(outcome);
         m_result->show();
         refreshTryControl();

@@ -65,12 +65,16 @@ public:
     QList<Chip *> chips() const;
     QStringList sentenceTexts() const;
     QToolButton *tryButton() const { return m_try; }
-    QMenu *moreMenu() const { return m_more; }
+    // The card's menu and a switch's try menu, made when first asked for.
+    QMenu *moreMenu();
+    QMenu *tryMenu();
     QToolButton *moreButton() const { return m_moreButton; }
     QToolButton *badgeButton() const { return m_badgeButton; }
     bool isTrying() const { return m_trying; }
     const std::optional<ClientTestOutcome> &tryResult() const { return m_tryResult; }
+    // None until the section is first opened.
     AdvancedSection *advancedSection() const { return m_advanced; }
+    bool isShowingAdvanced() const { return m_showAdvanced; }
     JSONEditor *jsonSheet() const { return m_jsonSheet; }
     Popover *renamePopover() const { return m_renamePopover; }
 
@@ -105,6 +109,7 @@ private:
     bool m_shown = false;
     QList<ActionSentence::Piece> m_pieces;
     bool m_trying = false;
+    bool m_showAdvanced = false;
     std::optional<ClientTestOutcome> m_tryResult;
 
     QToolButton *m_badgeButton;
@@ -113,6 +118,7 @@ private:
     PlainLabel *m_state;
     QWidget *m_sentence;
     FlowLayout *m_sentenceLayout;
+    QVBoxLayout *m_column = nullptr;
     QVBoxLayout *m_problemsLayout;
     QWidget *m_problems;
     TestResultLabel *m_result;

@@ -172,14 +172,14 @@ QWidget *DeckEditorView::makeHeader()
     m_moreButton->setIcon(SymbolIcons::icon(QStringLiteral("ellipsis.circle")));
     m_moreButton->setAccessibleName(tr("More"));
     m_moreButton->setAutoRaise(true);
-    m_moreButton->setPopupMode(QToolButton::InstantPopup);
-    m_moreButton->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; }"));
     m_more = new QMenu(m_moreButton);
+    connect(m_moreButton, &QToolButton::clicked, this, [this] {
+        m_more->popup(m_moreButton->mapToGlobal(QPoint(0, m_moreButton->height())));
+    });
     m_jsonAction = m_more->addAction(tr("Edit All Actions as JSON\u2026"), &m_model,
                                      &DeckEditorModel::beginDeckJSON);
     m_reloadAction = m_more->addAction(QString(), &m_model, &DeckEditorModel::reloadFromHost);
     m_refreshAction = m_more->addAction(QString(), &m_model, &DeckEditorModel::requestCatalog);
-    m_moreButton->setMenu(m_more);
     row->addWidget(m_moreButton);
     return header;
 }

@@ -68,8 +68,18 @@ QList<FlowRows::Piece> FlowLayout::pieces() const
 
 int FlowLayout::heightForWidth(int width) const
 {
-    const auto rows = FlowRows::rows(pieces(), double(width), double(spacing()));
-    return int(std::ceil(FlowRows::height(rows, m_lineSpacing)));
+    if (width != m_cachedWidth) {
+        const auto rows = FlowRows::rows(pieces(), double(width), double(spacing()));
+        m_cachedHeight = int(std::ceil(FlowRows::height(rows, m_lineSpacing)));
+        m_cachedWidth = width;
+    }
+    return m_cachedHeight;
+}
+
+void FlowLayout::invalidate()
+{
+    m_cachedWidth = -1;
+    QLayout::invalidate();
 }
 
 QSize FlowLayout::sizeHint() const

@@ -31,6 +31,7 @@ public:
     QSize sizeHint() const override;
     QSize minimumSize() const override;
     void setGeometry(const QRect &rect) override;
+    void invalidate() override;
 
 private:
     struct Entry {
@@ -42,6 +43,10 @@ private:
 
     QList<Entry> m_items;
     int m_lineSpacing;
+    // Box layouts ask for the height at one width many times per pass: the answer is kept until
+    // the layout is invalidated.
+    mutable int m_cachedWidth = -1;
+    mutable int m_cachedHeight = 0;
 };
 
 } // namespace Quorvel

@@ -1,7 +1,7 @@
 #include "QuorvelClientUI/Views/Editor/Words.h"
 
 #include "QuorvelClientUI/Views/Editor/FlowLayout.h"
-#include "Widgets/PlainLabel.h"
+#include "QuorvelClientUI/Views/Editor/WordLabel.h"
 
 #include <algorithm>
 
@@ -25,7 +25,7 @@ bool Words::isTight(const QString &word)
 void Words::addTo(FlowLayout *layout, const QString &text, QWidget *parent)
 {
     for (const Word &word : split(text)) {
-        auto *label = new PlainLabel(word.text, TextStyle::body, StatusTone::none, parent);
+        auto *label = new WordLabel(word.text, parent);
         label->setObjectName(QStringLiteral("word"));
         layout->addWidget(label, word.tight);
     }
