@@ -167,6 +167,10 @@ void AppState::openDeckEditor()
 
 void AppState::openLocalEditor()
 {
+    if (m_localEditorOpener) {
+        m_localEditorOpener();
+        return;
+    }
     m_windows.open(WindowTable::localEditor);
 }
 

@@ -90,6 +90,9 @@ public:
     // Follows a link of the program's scheme; until a link handler is set, links are logged.
     using LinkHandler = std::function<void(const QUrl &link, std::optional<qint64> sender)>;
     void setLinkHandler(LinkHandler handler) { m_linkHandler = std::move(handler); }
+    // Opens this computer's own deck editor; without one, openLocalEditor only opens the
+    // window table's entry.
+    void setLocalEditorOpener(std::function<void()> opener) { m_localEditorOpener = std::move(opener); }
     void openLink(const QUrl &link, std::optional<qint64> sender);
 
     // The one way the program ends, for Quit and for the signals that end it: stops the host so
@@ -119,6 +122,7 @@ private:
     std::chrono::milliseconds m_deckEditorDelay;
     WindowTable m_windows;
     LinkHandler m_linkHandler;
+    std::function<void()> m_localEditorOpener;
     bool m_active = false;
     bool m_quitting = false;
 };

@@ -2,6 +2,7 @@
 #include "Quorvel/AppMenu.h"
 #include "Quorvel/AppState.h"
 #include "Quorvel/DesktopRegistration.h"
+#include "Quorvel/EditorWindows.h"
 #include "Quorvel/Launcher.h"
 #include "Quorvel/OutsideAccess.h"
 #include "Quorvel/TrayPresence.h"
@@ -71,6 +72,7 @@ int main(int argc, char *argv[])
     std::unique_ptr<AppState> state;
     std::unique_ptr<TrayPresence> presence;
     std::unique_ptr<OutsideAccess> outside;
+    std::unique_ptr<EditorWindows> editorWindows;
     QObject::connect(&quitSignals, &QuitSignals::quitRequested, &application, [&state] {
         if (state)
             state->quit();
@@ -85,6 +87,7 @@ int main(int argc, char *argv[])
         options.launch = launcher.request();
         state = std::make_unique<AppState>(std::move(options));
         outside = std::make_unique<OutsideAccess>(*state, OutsideAccess::Options());
+        editorWindows = std::make_unique<EditorWindows>(*state);
         QObject::connect(&launcher, &Launcher::requested, state.get(), &AppState::handle);
         // The session's end through session management quits the event loop directly; it takes
         // the same path as every other way out (a second call does nothing).
@@ -97,6 +100,7 @@ int main(int argc, char *argv[])
     QMetaObject::invokeMethod(&launcher, &Launcher::start, Qt::QueuedConnection);
     const int status = application.exec();
     presence.reset();
+    editorWindows.reset();
     outside.reset();
     state.reset();
     return status;

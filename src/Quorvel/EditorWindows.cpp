@@ -1,0 +1,45 @@
+#include "Quorvel/EditorWindows.h"
+
+#include "Quorvel/AppLogging.h"
+#include "Quorvel/AppState.h"
+#include "QuorvelClientUI/Views/Editor/DeckEditorWindow.h"
+
+namespace Quorvel {
+
+EditorWindows::EditorWindows(AppState &app, QObject *parent) : QObject(parent), m_app(app)
+{
+    WindowTable &windows = m_app.windows();
+    windows.setFactory(WindowTable::deckEditor, [this] {
+        return new DeckEditorWindow(m_app.model(), WindowTable::deckEditor,
+                                    DeckEditorWindow::deckEditorTitle());
+    });
+    windows.setFactory(WindowTable::localEditor, [this] {
+        return new DeckEditorWindow(m_localEditor.model(), WindowTable::localEditor,
+                                    LocalHostEditor::windowTitle());
+    });
+    m_app.setLocalEditorOpener([this] { openLocalEditor(); });
+}
+
+EditorWindows::~EditorWindows()
+{
+    // The local editor's window shows this object's model: it goes first.
+    m_app.setLocalEditorOpener({});
+    m_app.windows().forget(WindowTable::localEditor);
+}
+
+void EditorWindows::openLocalEditor()
+{
+    HostCoordinator *host = m_app.host();
+    if (!host) {
+        qCInfo(lcApp) << "This computer's actions can be edited only while it hosts";
+        return;
+    }
+    const bool opening = m_localEditor.open(*host, [this] {
+        m_app.windows().open(WindowTable::localEditor, LocalHostEditor::windowTitle());
+    });
+    if (!opening)
+        qCInfo(lcApp).noquote() << "This computer's actions can't be edited now:"
+                                << LocalHostEditor::unavailableReason(*host).value_or(QString());
+}
+
+} // namespace Quorvel

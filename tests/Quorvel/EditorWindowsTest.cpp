@@ -1,0 +1,113 @@
+#include "Quorvel/EditorWindows.h"
+#include "Quorvel/AppState.h"
+#include "QuorvelClientUI/ClientModel.h"
+#include "QuorvelClientUI/ClientSettings.h"
+#include "QuorvelClientUI/Editor/DeckEditorModel.h"
+#include "QuorvelClientUI/Views/Editor/DeckEditorWindow.h"
+#include "QuorvelHostKit/Service/HostCoordinator.h"
+
+#include "ClientTestSupport.h"
+#include "StandInSystemctl.h"
+
+#include <QPointer>
+#include <QTest>
+
+using namespace Quorvel;
+using namespace Quorvel::AppTest;
+using namespace Quorvel::ClientTest;
+
+namespace {
+
+// Long enough for a host to listen and a loopback link to pair on a loaded machine.
+constexpr int linkLimitMs = 20000;
+
+void storeRoles(bool remote, bool hosting)
+{
+    const auto settings = openClientSettings();
+    settings->setValue(AppRoles::remoteKey, remote);
+    settings->setValue(AppRoles::hostingKey, hosting);
+    settings->setValue(AppRoles::onboardedKey, true);
+    settings->sync();
+}
+
+// The application state with its editors, in the D-Bus sandbox's private keyring and bus.
+struct App {
+    App() : model("Remote", KeychainTokenStore(), true, fastTimings())
+    {
+        AppState::Options options;
+        options.model = &model;
+        options.loginAgent.systemctl = systemctl.path();
+        options.loginAgent.unitFolder = systemctl.unitFolder();
+        state = std::make_unique<AppState>(std::move(options));
+        editors = std::make_unique<EditorWindows>(*state);
+    }
+    ~App()
+    {
+        editors.reset();
+        state.reset();
+    }
+
+    StandInSystemctl systemctl;
+    ClientModel model;
+    std::unique_ptr<AppState> state;
+    std::unique_ptr<EditorWindows> editors;
+};
+
+} // namespace
+
+// The application's two deck editors: the remote's over the shared model, and this computer's
+// own, which reaches its host over loopback once the host listens and its code is saved.
+class EditorWindowsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void remoteEditorShowsTheSharedModel()
+    {
+        storeRoles(true, false);
+        App app;
+        app.state->openDeckEditor();
+        auto *window =
+            qobject_cast<DeckEditorWindow *>(app.state->windows().window(WindowTable::deckEditor));
+        QVERIFY(window);
+        QVERIFY(window->isVisible());
+        app.state->openDeckEditor();
+        QCOMPARE(app.state->windows().window(WindowTable::deckEditor), window);
+    }
+
+    void localEditorReachesThisComputersHost()
+    {
+        storeRoles(false, true);
+        App app;
+        HostCoordinator *const host = app.state->host();
+        QVERIFY(host);
+        QTRY_VERIFY_WITH_TIMEOUT(host->port().has_value(), linkLimitMs);
+
+        app.state->openLocalEditor();
+        QTRY_VERIFY_WITH_TIMEOUT(app.state->windows().window(WindowTable::localEditor),
+                                 linkLimitMs);
+        auto *window =
+            qobject_cast<DeckEditorWindow *>(app.state->windows().window(WindowTable::localEditor));
+        QVERIFY(window);
+        QTRY_VERIFY_WITH_TIMEOUT(app.editors->localEditor().model().isConnected(), linkLimitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(window->editorModel()->hasDeck(), linkLimitMs);
+        QCOMPARE(window->editorModel()->deckName(), host->deck().deckName);
+
+        // The window shows the editors' own model: it goes with them, before the state.
+        const QPointer<QWidget> shown = window;
+        app.editors.reset();
+        QVERIFY(shown.isNull());
+    }
+
+    void localEditorWaitsForHosting()
+    {
+        storeRoles(true, false);
+        App app;
+        QVERIFY(!app.state->host());
+        QTest::ignoreMessage(QtInfoMsg, QRegularExpression("can be edited only while it hosts"));
+        app.state->openLocalEditor();
+        QVERIFY(!app.state->windows().window(WindowTable::localEditor));
+    }
+};
+
+QTEST_MAIN(EditorWindowsTest)
+#include "EditorWindowsTest.moc"
