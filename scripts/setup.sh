@@ -8,8 +8,10 @@ packages=(
   qt6-base-dev qt6-websockets-dev qtkeychain-qt6-dev qcoro-qt6-dev
   libavahi-client-dev libglib2.0-dev libssl-dev
   avahi-daemon avahi-utils dbus dbus-daemon gnome-keyring libsecret-tools
-  python3-dbusmock zsh procps iproute2 util-linux libnotify-bin
-  libbenchmark-dev clang-format
+  python3-dbusmock zsh procps iproute2 util-linux libnotify-bin systemd xvfb
+  libglib2.0-bin openssl
+  libbenchmark-dev clang-format dpkg-dev file
+  breeze-icon-theme libqt6svg6
 )
 if [ "${QUORVEL_FUZZ:-}" = 1 ]; then
   packages+=(clang libclang-rt-dev)

@@ -4,3 +4,4 @@
 // seconds and would otherwise print for each one.
 Q_LOGGING_CATEGORY(lcAvahi, "Quorvel.Avahi", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcPower, "Quorvel.Power", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcDesktop, "Quorvel.Desktop", QtInfoMsg)

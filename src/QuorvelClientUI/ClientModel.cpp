@@ -203,6 +203,7 @@ void ClientModel::dropConnection()
         connection->deleteLater();
     }
     m_connection = nullptr;
+    m_statesArrived = false;
     emit connectionChanged();
 }
 

@@ -140,6 +140,9 @@ public:
     bool autoReconnect() const { return m_autoReconnect; }
     const std::optional<QString> &preferredHostKey() const { return m_preferredHostKey; }
     bool isWatchingForPairingCode() const { return m_pairingWatch.isActive(); }
+    // The current link has delivered its first state update, so switches read their real
+    // position; the host sends one right after the deck.
+    bool statesArrived() const { return m_statesArrived; }
 
     // The live deck, else (persistent only) the cached one.
     std::optional<Deck> visibleDeck() const;
@@ -208,6 +211,10 @@ public:
     // soon as it is, or when the time is up.
     void waitUntilConnected(std::chrono::milliseconds timeout, QObject *context,
                             std::function<void(bool)> onDone);
+    // As waitUntilConnected, and the link has also delivered its first state update, so that a
+    // flip turns a switch from its real position.
+    void waitUntilReady(std::chrono::milliseconds timeout, QObject *context,
+                        std::function<void(bool)> onDone);
     // The lines of the diagnostic report, as things stand when it is asked for; answered once the
     // Keychain has said for which listed hosts a code is saved.
     void diagnosticSummary(QObject *context, std::function<void(QStringList)> onDone);
@@ -223,8 +230,12 @@ signals:
     void statusChanged();
     void deckChanged();
     void statesChanged();
+    // Before statesChanged, when one control's state was replaced: views redraw that row alone.
+    void stateChanged(const QString &controlID);
     void lastNoticeChanged();
     void pendingControlsChanged();
+    // Before pendingControlsChanged, when one control joined or left the set.
+    void pendingControlChanged(const QString &controlID);
     void tlsSummaryChanged();
     void hostInfoChanged();
     void catalogChanged();
@@ -335,6 +346,7 @@ private:
     std::map<QString, PendingReply> m_pendingReplies;
     std::optional<PairingToken> m_editorKey;
     bool m_refusedForVersion = false;
+    bool m_statesArrived = false;
     bool m_autoReconnect = true;
     std::optional<QString> m_preferredHostKey;
 

@@ -35,6 +35,7 @@ void ClientModel::handleMessage(const Message &message, const DiscoveredHost &ho
         return;
     }
     case Kind::stateUpdate:
+        m_statesArrived = true;
         mergeStates(message.as<Message::StateUpdate>()->states);
         return;
     case Kind::catalog:
@@ -80,6 +81,7 @@ void ClientModel::mergeStates(const std::vector<ControlState> &states)
 {
     for (const ControlState &state : states) {
         m_states.insert(state.id, state);
+        emit stateChanged(state.id);
         emit statesChanged();
     }
 }

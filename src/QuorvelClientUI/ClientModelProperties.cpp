@@ -108,12 +108,14 @@ void ClientModel::setPendingControls(const QSet<QString> &controls)
 void ClientModel::insertPendingControl(const QString &id)
 {
     m_pendingControls.insert(id);
+    emit pendingControlChanged(id);
     emit pendingControlsChanged();
 }
 
 void ClientModel::removePendingControl(const QString &id)
 {
     m_pendingControls.remove(id);
+    emit pendingControlChanged(id);
     emit pendingControlsChanged();
 }
 

@@ -203,4 +203,14 @@ void ClientModel::waitUntilConnected(std::chrono::milliseconds timeout, QObject 
     wait->begin();
 }
 
+void ClientModel::waitUntilReady(std::chrono::milliseconds timeout, QObject *context,
+                                 std::function<void(bool)> onDone)
+{
+    start();
+    auto *wait = new ConnectionWait(
+        [this] { return isConnected() && m_deck.has_value() && m_statesArrived; }, timeout,
+        m_timings.connectedPollInterval, context, std::move(onDone), this);
+    wait->begin();
+}
+
 } // namespace Quorvel

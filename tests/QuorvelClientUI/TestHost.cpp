@@ -160,7 +160,8 @@ void TestHost::handleHello(const QUuid &client, const Message::Hello &hello)
     if (withholdDeck)
         return;
     m_server->send(Message(m_deck), client);
-    m_server->send(Message(Message::StateUpdate{states}), client);
+    if (!holdStates)
+        m_server->send(Message(Message::StateUpdate{states}), client);
 }
 
 void TestHost::handleMessage(const QUuid &client, const Message &message)

@@ -62,6 +62,8 @@ public:
     bool silent = false;
     // Authenticated clients get no deck.
     bool withholdDeck = false;
+    // The states that follow the deck wait until the test broadcasts them.
+    bool holdStates = false;
     // Every hello is refused with this version_mismatch, or unauthorized, message.
     bool refuseVersion = false;
     std::optional<QString> refuseHelloAsUnauthorized;

@@ -228,9 +228,14 @@ void HostCoordinator::stop()
     writeStatusFile();
 }
 
-void HostCoordinator::rotatePairingCode()
+bool HostCoordinator::rotatePairingCode()
 {
-    setPairingToken(HostTokenStore::createAndSave());
+    bool saved = false;
+    setPairingToken(HostTokenStore::createAndSave(&saved));
+    if (m_pairingCodeSaved != saved) {
+        m_pairingCodeSaved = saved;
+        emit pairingCodeSavedChanged();
+    }
     addActivity(HostActivity::make(thisMac,
                                    QStringLiteral("Made a new pairing code; devices pair again"),
                                    HostActivity::Outcome::info));
@@ -240,6 +245,7 @@ void HostCoordinator::rotatePairingCode()
     setConnectedClients({});
     setPairingSyncedToICloud(HostTokenStore::publish(m_pairingToken, m_hostID, m_hostName));
     m_server->restart(m_pairingToken);
+    return saved;
 }
 
 void HostCoordinator::setAllowDeckEditing(bool allowed)

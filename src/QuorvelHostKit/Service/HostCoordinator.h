@@ -51,6 +51,7 @@ class HostCoordinator : public QObject {
     Q_PROPERTY(
         bool pairingSyncedToICloud READ pairingSyncedToICloud NOTIFY pairingSyncedToICloudChanged)
     Q_PROPERTY(bool iCloudSignedIn READ iCloudSignedIn CONSTANT)
+    Q_PROPERTY(bool pairingCodeSaved READ pairingCodeSaved NOTIFY pairingCodeSavedChanged)
     Q_PROPERTY(bool allowDeckEditing READ allowDeckEditing WRITE setAllowDeckEditing NOTIFY
                    allowDeckEditingChanged)
     Q_PROPERTY(bool keepsAwake READ keepsAwake WRITE setKeepsAwake NOTIFY keepsAwakeChanged)
@@ -93,8 +94,9 @@ public:
     void start();
     // Ends what start() began. Deletes no file; keeps the devices, states and activity.
     void stop();
-    // A new pairing code: every device is forgotten and must pair again.
-    void rotatePairingCode();
+    // A new pairing code: every device is forgotten and must pair again. Answers whether the code
+    // was saved; one that was not lasts only until the application quits.
+    bool rotatePairingCode();
     // Re-reads the remote-editing setting, so a value written from outside takes effect.
     void reloadDeckEditingSetting();
 
@@ -113,6 +115,8 @@ public:
     const QList<HostActivity> &activity() const { return m_activity; }
     const PairingToken &pairingToken() const { return m_pairingToken; }
     bool pairingSyncedToICloud() const { return m_pairingSyncedToICloud; }
+    // False after a new code could not be saved: the next start would make yet another code.
+    bool pairingCodeSaved() const { return m_pairingCodeSaved; }
     // This platform's keyring does not synchronise between machines: there is no such account.
     bool iCloudSignedIn() const { return false; }
     LocalNetworkMonitor::Status localNetwork() const { return m_localNetwork; }
@@ -177,6 +181,7 @@ signals:
     void activityChanged();
     void pairingTokenChanged();
     void pairingSyncedToICloudChanged();
+    void pairingCodeSavedChanged();
     void localNetworkChanged();
     void deckProblemChanged();
     void deckWatcherChanged();
@@ -248,6 +253,7 @@ private:
     QList<HostActivity> m_activity;
     PairingToken m_pairingToken;
     bool m_pairingSyncedToICloud = false;
+    bool m_pairingCodeSaved = true;
     LocalNetworkMonitor::Status m_localNetwork = LocalNetworkMonitor::Status::checking;
     std::unique_ptr<DeckWatcher> m_deckWatcher;
     bool m_allowDeckEditing = false;

@@ -198,8 +198,11 @@ PairingToken loadOrCreate()
     return createAndSave();
 }
 
-PairingToken createAndSave()
+PairingToken createAndSave(bool *saved)
 {
+    if (saved) {
+        *saved = false;
+    }
     const PairingToken code = PairingToken::generate();
     const QString folder = folderPath();
     if (folder.isEmpty()) {
@@ -221,6 +224,9 @@ PairingToken createAndSave()
         return code;
     }
     qCInfo(lcHostTokenStore, "Wrote new pairing token to %s", qUtf8Printable(path));
+    if (saved) {
+        *saved = true;
+    }
     return code;
 }
 

@@ -23,8 +23,9 @@ QString tokenFilePath();
 // aside (kept for the user) before a new code takes its place, so nothing is lost silently.
 PairingToken loadOrCreate();
 // A new random code, written to the code file with owner-only permissions through a temporary
-// file that replaces it in one step. Returned even when storing failed (that is logged).
-PairingToken createAndSave();
+// file that replaces it in one step. Returned even when storing failed (that is logged); saved,
+// when given, tells whether the code reached the file, so callers can say it lasts only this run.
+PairingToken createAndSave(bool *saved = nullptr);
 // The host id as an upper-case UUID; made and stored when the file is missing or unusable.
 QString hostID();
 // Whether the environment fixes the code: true only when its value is a valid code.

@@ -1,0 +1,112 @@
+#include "Quorvel/AppMenu.h"
+
+#include "Quorvel/AppLogging.h"
+#include "Quorvel/AppMenuSections.h"
+#include "Quorvel/AppState.h"
+#include "Quorvel/ThisComputerSummary.h"
+#include "QuorvelClientUI/ClientModel.h"
+#include "QuorvelClientUI/Views/ClientRootView.h"
+#include "Widgets/Divider.h"
+#include "Widgets/PlainLabel.h"
+#include "Widgets/TextStyle.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace Quorvel {
+
+namespace {
+
+constexpr int sectionInset = 12;
+constexpr int footerSpacing = 6;
+
+} // namespace
+
+AppMenu::AppMenu(AppState &app, QWidget *parent) : QWidget(parent), m_app(app)
+{
+    setFixedWidth(menuWidth);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    m_remoteDivider = new Divider;
+    layout->addWidget(m_remoteDivider);
+
+    m_hostSection = new QWidget;
+    auto *hostLayout = new QVBoxLayout(m_hostSection);
+    hostLayout->setContentsMargins(sectionInset, sectionInset, sectionInset, sectionInset);
+    layout->addWidget(m_hostSection);
+    m_hostDivider = new Divider;
+    layout->addWidget(m_hostDivider);
+
+    auto *footer = new QWidget;
+    applyTextStyle(footer, TextStyle::callout);
+    auto *footerLayout = new QVBoxLayout(footer);
+    footerLayout->setContentsMargins(sectionInset, sectionInset, sectionInset, sectionInset);
+    footerLayout->setSpacing(footerSpacing);
+    m_offLabel =
+        new PlainLabel(AppMenuSections::offLine, TextStyle::callout, StatusTone::secondary);
+    m_offLabel->setWrapping();
+    footerLayout->addWidget(m_offLabel);
+
+    auto *buttons = new QHBoxLayout;
+    m_settings = new QPushButton(AppMenuSections::settingsText);
+    m_settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    connect(m_settings, &QPushButton::clicked, &m_app, &AppState::showSettings);
+    m_quit = new QPushButton(AppMenuSections::quitText);
+    m_quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connect(m_quit, &QPushButton::clicked, &m_app, &AppState::quit);
+    buttons->addWidget(m_settings);
+    buttons->addStretch(1);
+    buttons->addWidget(m_quit);
+    footerLayout->addLayout(buttons);
+    layout->addWidget(footer);
+
+    connect(&m_app.roles(), &AppRoles::remoteChanged, this, &AppMenu::refresh);
+    connect(&m_app.roles(), &AppRoles::hostingChanged, this, &AppMenu::refresh);
+    connect(&m_app, &AppState::hostChanged, this, &AppMenu::rebuildHostSection);
+    connect(&m_app.model(), &ClientModel::deckChanged, this, &AppMenu::noteDeck);
+    rebuildHostSection();
+}
+
+AppMenu::~AppMenu() = default;
+
+void AppMenu::rebuildHostSection()
+{
+    delete m_summary.data();
+    if (HostCoordinator *host = m_app.host()) {
+        m_summary = new ThisComputerSummary(m_app, *host);
+        m_hostSection->layout()->addWidget(m_summary);
+    }
+    refresh();
+}
+
+void AppMenu::noteDeck()
+{
+    // Each time a host's deck arrives, not at every change of it: how long a start or a
+    // reconnection takes to show the actions can be read from the log.
+    const bool shown = m_app.roles().remote() && m_app.model().deck().has_value();
+    if (shown && !m_showsDeck)
+        qCDebug(lcApp) << "The menu shows the deck of" << m_app.model().deck()->deckName;
+    m_showsDeck = shown;
+}
+
+void AppMenu::refresh()
+{
+    const AppMenuSections sections = AppMenuSections::forRoles(
+        m_app.roles().remote(), m_app.roles().hosting(), m_app.host() != nullptr);
+    if (sections.remote && !m_remote) {
+        m_remote = new ClientRootView(&m_app.model(), [this] { m_app.openDeckEditor(); });
+        static_cast<QVBoxLayout *>(layout())->insertWidget(0, m_remote);
+    }
+    if (m_remote)
+        m_remote->setVisible(sections.remote);
+    m_remoteDivider->setVisible(sections.remote);
+    m_hostSection->setVisible(sections.hostSummary);
+    m_hostDivider->setVisible(sections.hostSummary);
+    m_offLabel->setVisible(sections.offText);
+    adjustSize();
+}
+
+} // namespace Quorvel

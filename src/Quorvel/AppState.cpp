@@ -1,0 +1,195 @@
+#include "Quorvel/AppState.h"
+
+#include "Quorvel/AppLogging.h"
+#include "Quorvel/LoginItem.h"
+#include "Quorvel/SharedClientModel.h"
+#include "QuorvelClientUI/ActionSharing.h"
+#include "QuorvelClientUI/ClientModel.h"
+#include "QuorvelClientUI/ClientSettings.h"
+#include "QuorvelHostKit/Service/HostCoordinator.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+namespace Quorvel {
+
+namespace {
+
+// The stored sharing choice: a stored Bool (or its text), true when absent or anything else.
+bool storedShareActions()
+{
+    const QVariant value = openClientSettings()->value(ActionSharing::shareActionsKey);
+    if (value.typeId() == QMetaType::Bool)
+        return value.toBool();
+    return value.toString() != QLatin1String("false");
+}
+
+} // namespace
+
+AppState::AppState(Options options, QObject *parent)
+    : QObject(parent), m_loginAgent(options.loginAgent), m_deckEditorDelay(options.deckEditorDelay)
+{
+    Q_ASSERT(thread() == QCoreApplication::instance()->thread());
+    m_roles = std::make_unique<AppRoles>(options.rolePaths);
+    m_model = options.model ? options.model : &sharedClientModel();
+    m_makeHost = options.makeHost ? std::move(options.makeHost)
+                                  : [] { return std::make_unique<HostCoordinator>(); };
+    m_startsAtLogin = m_loginAgent.status() == LoginAgentUnit::Status::enabled;
+    m_sharing = std::make_unique<ActionSharing>(*m_model);
+    if (m_roles->wasOldHost())
+        setStartsAtLogin(true);
+
+    connect(m_roles.get(), &AppRoles::remoteChanged, this, &AppState::updateActive);
+    connect(m_roles.get(), &AppRoles::hostingChanged, this, &AppState::updateActive);
+    connect(m_model, &ClientModel::statusChanged, this, &AppState::updateActive);
+    connect(this, &AppState::hostChanged, this, &AppState::watchHost);
+
+    applyRoles();
+    updateActive();
+
+    const LaunchRequest &launch = options.launch;
+    if (!m_roles->onboarded() || launch.showOnboarding)
+        QTimer::singleShot(0, this, &AppState::showOnboarding);
+    if (launch.showSettings)
+        QTimer::singleShot(0, this, &AppState::showSettings);
+    if (launch.openDeckEditor)
+        QTimer::singleShot(m_deckEditorDelay, this, &AppState::openDeckEditor);
+    for (const QUrl &link : launch.links) {
+        QTimer::singleShot(0, this,
+                           [this, link, sender = launch.senderProcess] { openLink(link, sender); });
+    }
+}
+
+AppState::~AppState()
+{
+    if (m_host && m_host->running())
+        m_host->stop();
+}
+
+void AppState::setStartsAtLoginStatus(bool enabled)
+{
+    if (m_startsAtLogin == enabled)
+        return;
+    m_startsAtLogin = enabled;
+    emit startsAtLoginChanged();
+}
+
+void AppState::setStartsAtLogin(bool on)
+{
+    Quorvel::setStartsAtLogin(m_loginAgent, on);
+    setStartsAtLoginStatus(m_loginAgent.status() == LoginAgentUnit::Status::enabled);
+}
+
+void AppState::applyRoles()
+{
+    if (m_roles->remote()) {
+        m_model->start();
+    } else {
+        m_model->disconnect();
+        m_model->stop();
+    }
+    m_sharing->setEnabled(m_roles->remote() && storedShareActions());
+
+    if (m_roles->hosting() && !m_host) {
+        m_host = m_makeHost();
+        m_host->start();
+        emit hostChanged();
+    } else if (!m_roles->hosting() && m_host) {
+        m_host->stop();
+        // Its own deferred work may still be queued; it does nothing once the object is gone.
+        m_host.reset();
+        emit hostChanged();
+    }
+    m_model->setExcludedHostID(m_host ? std::optional<QString>(m_host->hostID()) : std::nullopt);
+}
+
+bool AppState::activeFor(bool remote, bool connected, bool hosting, bool hostExists,
+                         LocalNetworkMonitor::Status localNetwork)
+{
+    if (remote && connected)
+        return true;
+    return hosting && hostExists && localNetwork == LocalNetworkMonitor::Status::discoverable;
+}
+
+bool AppState::isActive() const
+{
+    return activeFor(m_roles->remote(), m_model->isConnected(), m_roles->hosting(),
+                     m_host != nullptr,
+                     m_host ? m_host->localNetwork() : LocalNetworkMonitor::Status::checking);
+}
+
+void AppState::updateActive()
+{
+    const bool active = isActive();
+    if (active == m_active)
+        return;
+    m_active = active;
+    emit activeChanged();
+}
+
+void AppState::watchHost()
+{
+    if (m_host)
+        connect(m_host.get(), &HostCoordinator::localNetworkChanged, this, &AppState::updateActive);
+    updateActive();
+}
+
+void AppState::handle(const LaunchRequest &request)
+{
+    if (!request.asksForMore()) {
+        emit activationRequested();
+        return;
+    }
+    if (request.showOnboarding)
+        showOnboarding();
+    if (request.showSettings)
+        showSettings();
+    if (request.openDeckEditor)
+        openDeckEditor();
+    for (const QUrl &link : request.links)
+        openLink(link, request.senderProcess);
+}
+
+void AppState::showOnboarding()
+{
+    m_windows.open(WindowTable::onboarding);
+}
+
+void AppState::showSettings()
+{
+    m_windows.open(WindowTable::settings);
+}
+
+void AppState::openDeckEditor()
+{
+    m_windows.open(WindowTable::deckEditor, deckEditorTitle);
+}
+
+void AppState::openLocalEditor()
+{
+    m_windows.open(WindowTable::localEditor);
+}
+
+void AppState::openLink(const QUrl &link, std::optional<qint64> sender)
+{
+    if (m_linkHandler) {
+        m_linkHandler(link, sender);
+        return;
+    }
+    qCInfo(lcApp).noquote() << "Link received, but this version follows no links:"
+                            << link.toString();
+}
+
+void AppState::quit()
+{
+    if (m_quitting)
+        return;
+    m_quitting = true;
+    qCInfo(lcApp) << "Quitting";
+    if (m_host)
+        m_host->stop();
+    emit quitting();
+    QCoreApplication::exit(0);
+}
+
+} // namespace Quorvel

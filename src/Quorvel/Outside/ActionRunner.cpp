@@ -1,0 +1,125 @@
+#include "Quorvel/Outside/ActionRunner.h"
+
+#include "QuorvelClientUI/CallerReply.h"
+
+namespace Quorvel {
+
+namespace {
+
+const QString unknownHostName = QStringLiteral("your Quorvel host");
+const QString unnamedConnectedHost = QStringLiteral("The host");
+
+} // namespace
+
+ActionRunner::ActionRunner(ClientModel *model, std::function<bool()> remoteRoleOn,
+                           std::chrono::milliseconds connectionWait, QObject *parent)
+    : QObject(parent), m_model(model), m_remoteRoleOn(std::move(remoteRoleOn)),
+      m_connectionWait(connectionWait)
+{}
+
+QString ActionRunner::hostNameForTexts() const
+{
+    if (m_model && m_model->hostInfo())
+        return m_model->hostInfo()->hostName;
+    if (m_model && m_model->rememberedHostName())
+        return *m_model->rememberedHostName();
+    return unknownHostName;
+}
+
+void ActionRunner::waitForHost(QObject *context, std::function<void(bool)> onDone)
+{
+    if (!m_model || !m_remoteRoleOn()) {
+        deliverToCaller(context, onDone, false);
+        return;
+    }
+    m_model->waitUntilReady(m_connectionWait, context, std::move(onDone));
+}
+
+void ActionRunner::findAction(const QString &id, QObject *context,
+                              std::function<void(Found)> onDone)
+{
+    const QString hostName = hostNameForTexts();
+    waitForHost(context, [this, id, hostName, onDone](bool ready) {
+        if (!ready || !m_model) {
+            onDone({std::nullopt, std::nullopt, ActionIntentError::notConnected(hostName)});
+            return;
+        }
+        const std::optional<Deck> &deck = m_model->deck();
+        const std::optional<Control> control = deck ? deck->control(id) : std::nullopt;
+        if (!control) {
+            const QString name =
+                m_model->hostInfo() ? m_model->hostInfo()->hostName : unnamedConnectedHost;
+            onDone({std::nullopt, std::nullopt, ActionIntentError::noSuchAction(id, name)});
+            return;
+        }
+        onDone({control, m_model->state(*control), std::nullopt});
+    });
+}
+
+void ActionRunner::runAction(const QString &id, std::optional<bool> desiredState, QObject *context,
+                             std::function<void(Ran)> onDone)
+{
+    QPointer<QObject> guard(context);
+    findAction(id, context, [this, desiredState, guard, onDone](const Found &found) {
+        if (found.error) {
+            onDone({QString(), found.error});
+            return;
+        }
+        runFound(*found.control, desiredState, guard.data(), onDone);
+    });
+}
+
+void ActionRunner::runFound(const Control &control, std::optional<bool> desiredState,
+                            QObject *context, std::function<void(Ran)> onDone)
+{
+    const QString &title = control.title;
+    std::optional<bool> wanted = desiredState;
+    switch (control.type) {
+    case ControlType::button:
+        if (desiredState) {
+            onDone({QString(), ActionIntentError::wrongKind(
+                                   title, QStringLiteral("is a button: use Run Action"))});
+            return;
+        }
+        break;
+    case ControlType::toggle:
+        if (!wanted) {
+            const std::optional<ControlState> state = m_model->state(control);
+            wanted = !(state && state->isOn.value_or(false));
+        }
+        break;
+    case ControlType::metric:
+        onDone({QString(), ActionIntentError::wrongKind(
+                               title, QStringLiteral("is a readout, so there's nothing to run"))});
+        return;
+    }
+    if (!context)
+        return;
+    m_model->runControl(
+        control, wanted, context,
+        [title, desiredState, onDone](const ClientModel::RunOutcome &outcome) {
+            if (!outcome.ok) {
+                onDone({QString(), ActionIntentError::failed(title, outcome.message)});
+                return;
+            }
+            if (!desiredState)
+                onDone({QStringLiteral("Done: ") + title + u'.', std::nullopt});
+            else if (*desiredState)
+                onDone({title + QStringLiteral(" is on."), std::nullopt});
+            else
+                onDone({title + QStringLiteral(" is off."), std::nullopt});
+        });
+}
+
+QString ActionRunner::valueText(const std::optional<ControlState> &state)
+{
+    if (!state)
+        return QString();
+    if (state->detail)
+        return *state->detail;
+    if (state->isOn)
+        return *state->isOn ? QStringLiteral("On") : QStringLiteral("Off");
+    return QString();
+}
+
+} // namespace Quorvel

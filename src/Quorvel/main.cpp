@@ -1,0 +1,101 @@
+#include "Platform/Session/QuitSignals.h"
+#include "Quorvel/AppMenu.h"
+#include "Quorvel/AppState.h"
+#include "Quorvel/DesktopRegistration.h"
+#include "Quorvel/Launcher.h"
+#include "Quorvel/OutsideAccess.h"
+#include "Quorvel/TrayPresence.h"
+#include "Widgets/IconTheme.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QStandardPaths>
+#include <QSystemTrayIcon>
+
+#include <cstdio>
+#include <memory>
+#include <unistd.h>
+
+using namespace Quorvel;
+
+namespace {
+
+// Without a platform named and without a display, Qt would fail with several lines of its own;
+// one line that says what is missing helps more.
+bool hasDisplay()
+{
+    return qEnvironmentVariableIsSet("QT_QPA_PLATFORM") ||
+           !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+// A build started from its build folder registers its desktop entry so that links and start at
+// login find it, and says so when it wrote something.
+void registerBuildTree()
+{
+    const QString buildDir = QStringLiteral(QUORVEL_BUILD_DIR);
+    if (!QCoreApplication::applicationFilePath().startsWith(buildDir + u'/'))
+        return;
+    const QStringList written = DesktopRegistration::registerFrom(
+        QStringLiteral(QUORVEL_GENERATED_DESKTOP_DIR),
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+    if (!written.isEmpty()) {
+        std::fprintf(stderr, "quorvel: registered this build for links and start at login: %s\n",
+                     qPrintable(written.join(QStringLiteral(", "))));
+    }
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (!hasDisplay()) {
+        std::fprintf(stderr, "quorvel: no display: neither DISPLAY (X11) nor WAYLAND_DISPLAY "
+                             "(Wayland) is set; start it from a desktop session\n");
+        return 1;
+    }
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quorvel"));
+    QApplication::setOrganizationName(QStringLiteral("Quorvel"));
+    QApplication::setDesktopFileName(QStringLiteral("com.vantrel.quorvel"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    IconTheme::setUp();
+
+    QuitSignals quitSignals;
+    LaunchRequest request = LaunchRequest::fromArguments(application.arguments().mid(1));
+    request.senderProcess = qint64(getppid());
+    Launcher launcher(request, Launcher::Options());
+
+    std::unique_ptr<AppState> state;
+    std::unique_ptr<TrayPresence> presence;
+    std::unique_ptr<OutsideAccess> outside;
+    QObject::connect(&quitSignals, &QuitSignals::quitRequested, &application, [&state] {
+        if (state)
+            state->quit();
+        else
+            QCoreApplication::exit(0);
+    });
+    QObject::connect(&launcher, &Launcher::endHere, &application,
+                     [](int status) { QCoreApplication::exit(status); });
+    QObject::connect(&launcher, &Launcher::runHere, &application, [&] {
+        registerBuildTree();
+        AppState::Options options;
+        options.launch = launcher.request();
+        state = std::make_unique<AppState>(std::move(options));
+        outside = std::make_unique<OutsideAccess>(*state, OutsideAccess::Options());
+        QObject::connect(&launcher, &Launcher::requested, state.get(), &AppState::handle);
+        // The session's end through session management quits the event loop directly; it takes
+        // the same path as every other way out (a second call does nothing).
+        QObject::connect(&application, &QCoreApplication::aboutToQuit, state.get(),
+                         &AppState::quit);
+        presence =
+            std::make_unique<TrayPresence>(*state, new AppMenu(*state), &TrayPresence::markIcon,
+                                           QSystemTrayIcon::isSystemTrayAvailable());
+    });
+    QMetaObject::invokeMethod(&launcher, &Launcher::start, Qt::QueuedConnection);
+    const int status = application.exec();
+    presence.reset();
+    outside.reset();
+    state.reset();
+    return status;
+}

@@ -1,0 +1,48 @@
+#include "Widgets/ElidedLabel.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+namespace Quorvel {
+
+ElidedLabel::ElidedLabel(const QString &text, TextStyle style, StatusTone tone,
+                         Qt::TextElideMode mode, QWidget *parent)
+    : QWidget(parent), m_text(text), m_mode(mode)
+{
+    applyTextStyle(this, style);
+    applyTone(this, tone);
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+}
+
+void ElidedLabel::setText(const QString &text)
+{
+    if (m_text != text) {
+        m_text = text;
+        updateGeometry();
+        update();
+    }
+}
+
+QString ElidedLabel::shownText() const
+{
+    return fontMetrics().elidedText(m_text, m_mode, width());
+}
+
+QSize ElidedLabel::sizeHint() const
+{
+    return {fontMetrics().horizontalAdvance(m_text), fontMetrics().height()};
+}
+
+QSize ElidedLabel::minimumSizeHint() const
+{
+    return {0, fontMetrics().height()};
+}
+
+void ElidedLabel::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter, shownText());
+}
+
+} // namespace Quorvel

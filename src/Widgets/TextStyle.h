@@ -1,0 +1,17 @@
+#pragma once
+
+#include "Widgets/StatusColors.h"
+
+class QWidget;
+
+namespace Quorvel {
+
+// Text sizes relative to the system font, so the views follow the user's font settings.
+enum class TextStyle { body, headline, title, callout, caption, caption2 };
+
+// Sets the widget's font to the style (and to the system fixed font when monospaced).
+void applyTextStyle(QWidget *widget, TextStyle style, bool monospaced = false);
+// Sets the widget's text colour to the tone (none keeps the palette's).
+void applyTone(QWidget *widget, StatusTone tone);
+
+} // namespace Quorvel

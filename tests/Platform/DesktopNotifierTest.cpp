@@ -1,0 +1,135 @@
+#include "Platform/Desktop/DesktopNotifier.h"
+
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusVariant>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Quorvel;
+
+namespace {
+
+const QString notifications = QStringLiteral("org.freedesktop.Notifications");
+// Debian's python, which carries python3-dbusmock; the PATH's python3 may be another one.
+const QString python = QStringLiteral("/usr/bin/python3");
+// Far beyond the mock's start-up.
+constexpr int startLimitMs = 20000;
+
+struct Call {
+    QString method;
+    QVariantList arguments;
+};
+
+// python3-dbusmock's notification daemon on the sandbox's session bus.
+class MockDaemon {
+public:
+    bool start()
+    {
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.start(python,
+                        {"-m", "dbusmock", "--session", "--template", "notification_daemon"});
+        return QTest::qWaitFor(
+            [] {
+                return QDBusConnection::sessionBus().interface()->isServiceRegistered(
+                    notifications);
+            },
+            startLimitMs);
+    }
+    ~MockDaemon()
+    {
+        m_process.terminate();
+        m_process.waitForFinished();
+    }
+
+    QList<Call> calls() const
+    {
+        const QDBusMessage reply = QDBusConnection::sessionBus().call(
+            QDBusMessage::createMethodCall(notifications, "/org/freedesktop/Notifications",
+                                           "org.freedesktop.DBus.Mock", "GetCalls"));
+        QList<Call> calls;
+        if (reply.type() != QDBusMessage::ReplyMessage)
+            return calls;
+        const QDBusArgument list = reply.arguments().value(0).value<QDBusArgument>();
+        list.beginArray();
+        while (!list.atEnd()) {
+            Call call;
+            quint64 timestamp = 0;
+            list.beginStructure();
+            list >> timestamp >> call.method;
+            list.beginArray();
+            while (!list.atEnd()) {
+                QDBusVariant value;
+                list >> value;
+                call.arguments.append(value.variant());
+            }
+            list.endArray();
+            list.endStructure();
+            calls.append(call);
+        }
+        list.endArray();
+        return calls;
+    }
+
+    QList<Call> notifyCalls() const
+    {
+        QList<Call> result;
+        for (const Call &call : calls()) {
+            if (call.method == QLatin1String("Notify"))
+                result.append(call);
+        }
+        return result;
+    }
+
+private:
+    QProcess m_process;
+};
+
+} // namespace
+
+// Notices through the desktop's notification service, checked against python3-dbusmock's
+// notification daemon.
+class DesktopNotifierTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void withoutAServiceTheFallbackStandsIn()
+    {
+        int beeps = 0;
+        DesktopNotifier notifier("Quorvel", "com.vantrel.quorvel", [&beeps] { ++beeps; });
+        QSignalSpy fellBack(&notifier, &DesktopNotifier::fellBack);
+        notifier.notify("Couldn't run Fan", "body");
+        QVERIFY(fellBack.wait());
+        QCOMPARE(beeps, 1);
+    }
+
+    void showsTheNoticeWithItsBodyEscaped()
+    {
+        MockDaemon daemon;
+        QVERIFY(daemon.start());
+        int beeps = 0;
+        DesktopNotifier notifier("Quorvel", "com.vantrel.quorvel", [&beeps] { ++beeps; });
+        QSignalSpy shown(&notifier, &DesktopNotifier::shown);
+        notifier.notify("Couldn't run <b>Fan</b>", "Studio & <i>Den</i> has no action \"x\".");
+        QVERIFY(shown.wait());
+        QCOMPARE(beeps, 0);
+
+        const QList<Call> calls = daemon.notifyCalls();
+        QCOMPARE(calls.size(), 1);
+        const QVariantList &arguments = calls.at(0).arguments;
+        QCOMPARE(arguments.value(0).toString(), QStringLiteral("Quorvel"));
+        QCOMPARE(arguments.value(3).toString(), QStringLiteral("Couldn't run <b>Fan</b>"));
+        QCOMPARE(
+            arguments.value(4).toString(),
+            QStringLiteral("Studio &amp; &lt;i&gt;Den&lt;/i&gt; has no action &quot;x&quot;."));
+        const QVariantMap hints = qdbus_cast<QVariantMap>(arguments.value(6));
+        QCOMPARE(hints.value("desktop-entry").toString(), QStringLiteral("com.vantrel.quorvel"));
+    }
+};
+
+QTEST_GUILESS_MAIN(DesktopNotifierTest)
+#include "DesktopNotifierTest.moc"

@@ -1,0 +1,154 @@
+#include "Quorvel/AppMenu.h"
+#include "Quorvel/AppMenuSections.h"
+#include "Quorvel/AppState.h"
+#include "QuorvelClientUI/ClientModel.h"
+#include "QuorvelClientUI/ClientSettings.h"
+#include "QuorvelClientUI/Views/ClientRootView.h"
+#include "Widgets/PlainLabel.h"
+
+#include "StandInSystemctl.h"
+
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+Q_DECLARE_METATYPE(Quorvel::AppMenuSections)
+
+using namespace Quorvel;
+using namespace Quorvel::AppTest;
+
+namespace {
+
+struct App {
+    App(bool remote, bool hosting) : model("Remote", KeychainTokenStore(), true)
+    {
+        const auto settings = openClientSettings();
+        settings->clear();
+        settings->setValue(AppRoles::remoteKey, remote);
+        settings->setValue(AppRoles::hostingKey, hosting);
+        settings->setValue(AppRoles::onboardedKey, true);
+        settings->sync();
+        AppState::Options options;
+        options.model = &model;
+        options.loginAgent.systemctl = systemctl.path();
+        options.loginAgent.unitFolder = systemctl.unitFolder();
+        state = std::make_unique<AppState>(std::move(options));
+        menu = std::make_unique<AppMenu>(*state);
+        menu->show();
+    }
+
+    bool shows(const QWidget *part) const { return part && part->isVisibleTo(menu.get()); }
+
+    StandInSystemctl systemctl;
+    ClientModel model;
+    std::unique_ptr<AppState> state;
+    std::unique_ptr<AppMenu> menu;
+};
+
+} // namespace
+
+// The menu's parts for the roles, as rules and as the real widget over a real application state.
+class AppMenuTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void sections_data();
+    void sections();
+    void connectedLine_data();
+    void connectedLine();
+    void menuFollowsTheRoles_data();
+    void menuFollowsTheRoles();
+    void quitStopsTheHostFirst();
+};
+
+void AppMenuTest::sections_data()
+{
+    QTest::addColumn<bool>("remote");
+    QTest::addColumn<bool>("hosting");
+    QTest::addColumn<bool>("hostExists");
+    QTest::addColumn<AppMenuSections>("sections");
+    QTest::newRow("neither") << false << false << false << AppMenuSections{false, false, true};
+    QTest::newRow("remote") << true << false << false << AppMenuSections{true, false, false};
+    QTest::newRow("both") << true << true << true << AppMenuSections{true, true, false};
+    QTest::newRow("hosting") << false << true << true << AppMenuSections{false, true, false};
+    QTest::newRow("hosting, no coordinator yet")
+        << false << true << false << AppMenuSections{false, false, false};
+}
+
+void AppMenuTest::sections()
+{
+    QFETCH(bool, remote);
+    QFETCH(bool, hosting);
+    QFETCH(bool, hostExists);
+    QTEST(AppMenuSections::forRoles(remote, hosting, hostExists), "sections");
+}
+
+void AppMenuTest::connectedLine_data()
+{
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("none") << QStringList() << "No devices connected";
+    QTest::newRow("one") << QStringList{"Ada's laptop"} << "Connected: Ada's laptop";
+    QTest::newRow("two, in the order given")
+        << QStringList{"Desk", "Studio"} << "Connected: Desk, Studio";
+    QTest::newRow("duplicates kept") << QStringList{"Desk", "Desk"} << "Connected: Desk, Desk";
+}
+
+void AppMenuTest::connectedLine()
+{
+    QFETCH(QStringList, names);
+    QTEST(AppMenuSections::connectedLine(names), "line");
+}
+
+void AppMenuTest::menuFollowsTheRoles_data()
+{
+    sections_data();
+}
+
+void AppMenuTest::menuFollowsTheRoles()
+{
+    QFETCH(bool, remote);
+    QFETCH(bool, hosting);
+    QFETCH(bool, hostExists);
+    if (hosting && !hostExists)
+        QSKIP("the application makes the coordinator as soon as hosting is applied");
+    QFETCH(AppMenuSections, sections);
+    App app(remote, hosting);
+
+    QCOMPARE(app.shows(app.menu->remoteView()), sections.remote);
+    QCOMPARE(app.shows(app.menu->hostSection()), sections.hostSummary);
+    QCOMPARE(app.shows(app.menu->offLabel()), sections.offText);
+    QVERIFY(app.shows(app.menu->settingsButton()));
+    QVERIFY(app.shows(app.menu->quitButton()));
+    if (sections.hostSummary)
+        QCOMPARE(app.menu->summary()->connectedText(), QStringLiteral("No devices connected"));
+    QCOMPARE(app.menu->width(), AppMenu::menuWidth);
+
+    // The other way round, applied: the menu follows without being made again.
+    app.state->roles().setRemote(!remote);
+    app.state->roles().setHosting(!hosting);
+    app.state->applyRoles();
+    const AppMenuSections flipped = AppMenuSections::forRoles(!remote, !hosting, !hosting);
+    QCOMPARE(app.shows(app.menu->remoteView()), flipped.remote);
+    QCOMPARE(app.shows(app.menu->hostSection()), flipped.hostSummary);
+    QCOMPARE(app.shows(app.menu->offLabel()), flipped.offText);
+    QCOMPARE(app.menu->summary() != nullptr, !hosting);
+}
+
+void AppMenuTest::quitStopsTheHostFirst()
+{
+    App app(false, true);
+    HostCoordinator *const host = app.state->host();
+    QVERIFY(host->running());
+    QSignalSpy quitting(app.state.get(), &AppState::quitting);
+    bool stoppedBeforeQuitting = false;
+    connect(app.state.get(), &AppState::quitting, this,
+            [&] { stoppedBeforeQuitting = !host->running(); });
+
+    QTest::mouseClick(app.menu->quitButton(), Qt::LeftButton);
+    QCOMPARE(quitting.size(), 1);
+    QVERIFY(stoppedBeforeQuitting);
+}
+
+QTEST_MAIN(AppMenuTest)
+#include "AppMenuTest.moc"

@@ -1,0 +1,157 @@
+#include "Quorvel/AppRoles.h"
+#include "QuorvelClientUI/ClientSettings.h"
+#include "QuorvelHostKit/Service/HostStatusFile.h"
+#include "QuorvelHostKit/Service/HostTokenStore.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTest>
+
+#include <csignal>
+#include <memory>
+
+using namespace Quorvel;
+
+namespace {
+
+const QString busName = QStringLiteral("com.vantrel.quorvel");
+// Pairs of copies started together, each pair a new race for the name.
+constexpr int simultaneousPairs = 20;
+// Far beyond a start of the sanitized program, so that a copy that hangs shows as a failure.
+constexpr int processLimitMs = 30000;
+
+std::unique_ptr<QProcess> startCopy(const QStringList &arguments)
+{
+    auto process = std::make_unique<QProcess>();
+    process->setProgram(QStringLiteral(QUORVEL_PROGRAM));
+    process->setArguments(arguments);
+    process->start();
+    return process;
+}
+
+QString readStatusListener()
+{
+    QFile file(HostTokenStore::folderPath() + u'/' + QLatin1String(HostStatusFile::fileName));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QJsonDocument::fromJson(file.readAll()).object().value("listener").toString();
+}
+
+bool nameIsFree()
+{
+    return !QDBusConnection::sessionBus().interface()->isServiceRegistered(busName);
+}
+
+} // namespace
+
+// The real program, started as a user, a desktop launcher or the session would start it, on the
+// private session bus of the D-Bus sandbox with the offscreen platform.
+class AppProcessTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void oneOfTwoSimultaneousCopiesSurvives();
+    void aSignalWhileHostingLeavesTheStatusStopped_data();
+    void aSignalWhileHostingLeavesTheStatusStopped();
+    void withoutADisplayOneLineSaysWhy();
+};
+
+void AppProcessTest::init()
+{
+    openClientSettings()->clear();
+    QTRY_VERIFY(nameIsFree());
+}
+
+void AppProcessTest::oneOfTwoSimultaneousCopiesSurvives()
+{
+    {
+        const auto settings = openClientSettings();
+        settings->setValue(AppRoles::remoteKey, false);
+        settings->setValue(AppRoles::hostingKey, false);
+        settings->setValue(AppRoles::onboardedKey, true);
+    }
+    for (int pair = 0; pair < simultaneousPairs; ++pair) {
+        const QString linkA = QStringLiteral("quorvel://run/a%1").arg(pair);
+        const QString linkB = QStringLiteral("quorvel://run/b%1").arg(pair);
+        std::unique_ptr<QProcess> copies[] = {startCopy({linkA}), startCopy({linkB})};
+
+        QTRY_VERIFY_WITH_TIMEOUT(copies[0]->state() == QProcess::NotRunning ||
+                                     copies[1]->state() == QProcess::NotRunning,
+                                 processLimitMs);
+        const int ended = copies[0]->state() == QProcess::NotRunning ? 0 : 1;
+        QProcess &loser = *copies[ended];
+        QProcess &survivor = *copies[1 - ended];
+        QVERIFY2(loser.exitStatus() == QProcess::NormalExit && loser.exitCode() == 0,
+                 loser.readAllStandardError().constData());
+        QCOMPARE(survivor.state(), QProcess::Running);
+
+        // The survivor got its own link and the one the loser passed on.
+        QByteArray log;
+        QTRY_VERIFY_WITH_TIMEOUT((log += survivor.readAllStandardError(),
+                                  log.contains(linkA.toUtf8()) && log.contains(linkB.toUtf8())),
+                                 processLimitMs);
+        QVERIFY(
+            !QDBusConnection::sessionBus().interface()->serviceOwner(busName).value().isEmpty());
+
+        survivor.terminate();
+        QVERIFY(survivor.waitForFinished(processLimitMs));
+        QCOMPARE(survivor.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(survivor.exitCode(), 0);
+        QTRY_VERIFY(nameIsFree());
+    }
+}
+
+void AppProcessTest::aSignalWhileHostingLeavesTheStatusStopped_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("SIGTERM") << SIGTERM;
+    QTest::newRow("SIGINT") << SIGINT;
+    QTest::newRow("SIGHUP") << SIGHUP;
+}
+
+void AppProcessTest::aSignalWhileHostingLeavesTheStatusStopped()
+{
+    QFETCH(int, signalNumber);
+    {
+        const auto settings = openClientSettings();
+        settings->setValue(AppRoles::remoteKey, false);
+        settings->setValue(AppRoles::hostingKey, true);
+        settings->setValue(AppRoles::onboardedKey, true);
+    }
+    QFile::remove(HostTokenStore::folderPath() + u'/' + QLatin1String(HostStatusFile::fileName));
+    const std::unique_ptr<QProcess> copy = startCopy({});
+    QVERIFY(copy->waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(!readStatusListener().isEmpty() &&
+                                 readStatusListener() != QLatin1String("stopped"),
+                             processLimitMs);
+
+    ::kill(pid_t(copy->processId()), signalNumber);
+    QVERIFY(copy->waitForFinished(processLimitMs));
+    QCOMPARE(copy->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(copy->exitCode(), 0);
+    QCOMPARE(readStatusListener(), QStringLiteral("stopped"));
+}
+
+void AppProcessTest::withoutADisplayOneLineSaysWhy()
+{
+    QProcess copy;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        environment.remove(QString::fromLatin1(name));
+    copy.setProcessEnvironment(environment);
+    copy.start(QStringLiteral(QUORVEL_PROGRAM), {});
+    QVERIFY(copy.waitForFinished(processLimitMs));
+    QCOMPARE(copy.exitCode(), 1);
+    const QString error = QString::fromUtf8(copy.readAllStandardError());
+    QCOMPARE(error.count(u'\n'), 1);
+    QVERIFY(error.contains(QStringLiteral("DISPLAY")));
+    QVERIFY(nameIsFree());
+}
+
+QTEST_GUILESS_MAIN(AppProcessTest)
+#include "AppProcessTest.moc"

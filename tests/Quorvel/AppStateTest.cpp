@@ -1,0 +1,368 @@
+#include "Quorvel/AppState.h"
+#include "QuorvelClientUI/ActionSharing.h"
+#include "QuorvelClientUI/ClientModel.h"
+#include "QuorvelClientUI/ClientSettings.h"
+#include "QuorvelHostKit/Service/HostCoordinator.h"
+#include "QuorvelHostKit/Service/HostStatusFile.h"
+#include "QuorvelHostKit/Service/HostTokenStore.h"
+
+#include "ClientTestSupport.h"
+#include "StandInSystemctl.h"
+#include "TestHost.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Quorvel;
+using namespace Quorvel::AppTest;
+using namespace Quorvel::ClientTest;
+
+Q_DECLARE_METATYPE(Quorvel::LocalNetworkMonitor::Status)
+
+namespace {
+
+// The command line's deck editor waits this long in these tests instead of 1.5 s.
+constexpr std::chrono::milliseconds testDeckEditorDelay{200};
+
+void storeRoles(bool remote, bool hosting, bool onboarded = true)
+{
+    const auto settings = openClientSettings();
+    settings->setValue(AppRoles::remoteKey, remote);
+    settings->setValue(AppRoles::hostingKey, hosting);
+    settings->setValue(AppRoles::onboardedKey, onboarded);
+    settings->sync();
+}
+
+// An application state over a real client model and real host coordinators, in the private
+// settings, keyring and session bus of the D-Bus sandbox.
+struct App {
+    explicit App(LaunchRequest launch = {})
+        : model("Remote", KeychainTokenStore(), true, fastTimings())
+    {
+        AppState::Options options;
+        options.launch = std::move(launch);
+        options.model = &model;
+        options.loginAgent.systemctl = systemctl.path();
+        options.loginAgent.unitFolder = systemctl.unitFolder();
+        options.deckEditorDelay = testDeckEditorDelay;
+        state = std::make_unique<AppState>(std::move(options));
+    }
+
+    StandInSystemctl systemctl;
+    ClientModel model;
+    std::unique_ptr<AppState> state;
+};
+
+QString sharingStored()
+{
+    return openClientSettings()->value(ActionSharing::shareActionsKey).toString();
+}
+
+} // namespace
+
+class AppStateTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void applyRoles_data();
+    void applyRoles();
+    void sharingStaysOffAfterTheRemoteWasOff();
+    void startWithTheRemoteOffStoresSharingOff();
+    void activeRule_data();
+    void activeRule();
+    void activeFollowsTheConnection();
+    void launchOpensWindows_data();
+    void launchOpensWindows();
+    void windowsOpenOnceEach();
+    void laterRequests();
+    void quitStopsTheHost();
+    void anEarlierHostTurnsStartAtLoginOn();
+};
+
+void AppStateTest::init()
+{
+    openClientSettings()->clear();
+}
+
+void AppStateTest::applyRoles_data()
+{
+    QTest::addColumn<bool>("remote");
+    QTest::addColumn<bool>("hosting");
+    QTest::newRow("neither") << false << false;
+    QTest::newRow("remote") << true << false;
+    QTest::newRow("hosting") << false << true;
+    QTest::newRow("both") << true << true;
+}
+
+void AppStateTest::applyRoles()
+{
+    QFETCH(bool, remote);
+    QFETCH(bool, hosting);
+    storeRoles(remote, hosting);
+    App app;
+    AppState &state = *app.state;
+
+    QCOMPARE(app.model.isBrowsing(), remote);
+    QCOMPARE(state.sharing().isEnabled(), remote);
+    QCOMPARE(state.host() != nullptr, hosting);
+    if (hosting) {
+        QVERIFY(state.host()->running());
+        QCOMPARE(app.model.excludedHostID(), std::optional<QString>(state.host()->hostID()));
+    } else {
+        QCOMPARE(app.model.excludedHostID(), std::nullopt);
+    }
+    if (!remote && !hosting)
+        QVERIFY(!state.isActive());
+
+    // Applying again keeps the one coordinator.
+    HostCoordinator *const host = state.host();
+    QSignalSpy hostChanges(&state, &AppState::hostChanged);
+    state.applyRoles();
+    QCOMPARE(state.host(), host);
+    QCOMPARE(hostChanges.size(), 0);
+
+    // Flipping both roles and applying turns everything the other way.
+    state.roles().setRemote(!remote);
+    state.roles().setHosting(!hosting);
+    state.applyRoles();
+    QCOMPARE(app.model.isBrowsing(), !remote);
+    QCOMPARE(state.host() != nullptr, !hosting);
+    QCOMPARE(hostChanges.size(), 1);
+    QCOMPARE(app.model.excludedHostID().has_value(), !hosting);
+}
+
+void AppStateTest::sharingStaysOffAfterTheRemoteWasOff()
+{
+    storeRoles(true, false);
+    App app;
+    QVERIFY(app.state->sharing().isEnabled());
+
+    app.state->roles().setRemote(false);
+    app.state->applyRoles();
+    QVERIFY(!app.state->sharing().isEnabled());
+    QCOMPARE(sharingStored(), QStringLiteral("false"));
+
+    app.state->roles().setRemote(true);
+    app.state->applyRoles();
+    QVERIFY(!app.state->sharing().isEnabled());
+    QCOMPARE(sharingStored(), QStringLiteral("false"));
+}
+
+void AppStateTest::startWithTheRemoteOffStoresSharingOff()
+{
+    storeRoles(false, false);
+    QVERIFY(!openClientSettings()->contains(ActionSharing::shareActionsKey));
+    App app;
+    QCOMPARE(sharingStored(), QStringLiteral("false"));
+}
+
+void AppStateTest::activeRule_data()
+{
+    using Status = LocalNetworkMonitor::Status;
+    QTest::addColumn<bool>("remote");
+    QTest::addColumn<bool>("connected");
+    QTest::addColumn<bool>("hosting");
+    QTest::addColumn<bool>("hostExists");
+    QTest::addColumn<Status>("localNetwork");
+    QTest::addColumn<bool>("active");
+
+    QTest::newRow("nothing on") << false << false << false << false << Status::checking << false;
+    QTest::newRow("remote connected") << true << true << false << false << Status::checking << true;
+    QTest::newRow("remote connected, host blocked")
+        << true << true << true << true << Status::blocked << true;
+    QTest::newRow("remote not connected")
+        << true << false << false << false << Status::checking << false;
+    QTest::newRow("connected but remote off")
+        << false << true << false << false << Status::checking << false;
+    QTest::newRow("hosting, discoverable")
+        << false << false << true << true << Status::discoverable << true;
+    QTest::newRow("hosting, checking")
+        << false << false << true << true << Status::checking << false;
+    QTest::newRow("hosting, blocked") << false << false << true << true << Status::blocked << false;
+    QTest::newRow("hosting, not visible")
+        << false << false << true << true << Status::notVisible << false;
+    QTest::newRow("hosting on, no coordinator yet")
+        << false << false << true << false << Status::discoverable << false;
+    QTest::newRow("coordinator left over, hosting off")
+        << false << false << false << true << Status::discoverable << false;
+}
+
+void AppStateTest::activeRule()
+{
+    QFETCH(bool, remote);
+    QFETCH(bool, connected);
+    QFETCH(bool, hosting);
+    QFETCH(bool, hostExists);
+    QFETCH(LocalNetworkMonitor::Status, localNetwork);
+    QTEST(AppState::activeFor(remote, connected, hosting, hostExists, localNetwork), "active");
+}
+
+void AppStateTest::activeFollowsTheConnection()
+{
+    storeRoles(true, false);
+    TestHost host(firstCode(), sampleDeck(), uniqueHostName());
+    QVERIFY(host.start());
+    QVERIFY(Keyring().save(firstCode(), host.hostID()));
+    App app;
+    QSignalSpy activeChanges(app.state.get(), &AppState::activeChanged);
+    QVERIFY(!app.state->isActive());
+
+    app.model.connectTo(host.listing());
+    QTRY_VERIFY_WITH_TIMEOUT(app.state->isActive(), answerLimitMs);
+    QCOMPARE(activeChanges.size(), 1);
+
+    // The remote role off dims the mark at once, before anything is applied.
+    app.state->roles().setRemote(false);
+    QVERIFY(!app.state->isActive());
+    QCOMPARE(activeChanges.size(), 2);
+}
+
+void AppStateTest::launchOpensWindows_data()
+{
+    QTest::addColumn<bool>("onboarded");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("atOnce");
+    QTest::addColumn<QStringList>("later");
+
+    const QString onboarding = WindowTable::onboarding;
+    const QString settings = WindowTable::settings;
+    const QString editor = WindowTable::deckEditor;
+    QTest::newRow("plain start") << true << QStringList() << QStringList() << QStringList();
+    QTest::newRow("not onboarded")
+        << false << QStringList() << QStringList{onboarding} << QStringList();
+    QTest::newRow("onboarding asked for again")
+        << true << QStringList{"--show-onboarding"} << QStringList{onboarding} << QStringList();
+    QTest::newRow("settings with a tab")
+        << true << QStringList{"--settings-tab=updates"} << QStringList{settings} << QStringList();
+    QTest::newRow("settings without the equals sign")
+        << true << QStringList{"--settings-tab"} << QStringList() << QStringList();
+    QTest::newRow("deck editor waits")
+        << true << QStringList{"--open-deck-editor"} << QStringList() << QStringList{editor};
+    QTest::newRow("all of them") << false
+                                 << QStringList{"--open-deck-editor",
+                                                "--settings-tab=", "--show-onboarding"}
+                                 << QStringList{onboarding, settings} << QStringList{editor};
+}
+
+void AppStateTest::launchOpensWindows()
+{
+    QFETCH(bool, onboarded);
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, atOnce);
+    QFETCH(QStringList, later);
+    storeRoles(false, false, onboarded);
+
+    App app(LaunchRequest::fromArguments(arguments));
+    QStringList opened;
+    connect(&app.state->windows(), &WindowTable::opened, this,
+            [&opened](const QString &id) { opened.append(id); });
+    // Nothing opens while the state is being made.
+    QVERIFY(opened.isEmpty());
+
+    QTest::qWait(0);
+    QCOMPARE(opened, atOnce);
+    QTRY_COMPARE_WITH_TIMEOUT(opened, atOnce + later, answerLimitMs);
+}
+
+void AppStateTest::windowsOpenOnceEach()
+{
+    storeRoles(false, false);
+    App app;
+    WindowTable &windows = app.state->windows();
+    int made = 0;
+    windows.setFactory(WindowTable::deckEditor, [&made] {
+        ++made;
+        return new QWidget;
+    });
+
+    app.state->openDeckEditor();
+    QWidget *const first = windows.window(WindowTable::deckEditor);
+    QVERIFY(first);
+    QCOMPARE(first->windowTitle(), AppState::deckEditorTitle);
+    app.state->openDeckEditor();
+    QCOMPARE(windows.window(WindowTable::deckEditor), first);
+    QCOMPARE(made, 1);
+
+    // A window without a maker yet opens nothing.
+    QTest::ignoreMessage(QtInfoMsg, QRegularExpression("No window can be opened for"));
+    QCOMPARE(windows.open(WindowTable::settings), nullptr);
+}
+
+void AppStateTest::laterRequests()
+{
+    storeRoles(false, false);
+    App app;
+    QList<std::pair<QUrl, std::optional<qint64>>> links;
+    app.state->setLinkHandler([&links](const QUrl &link, std::optional<qint64> sender) {
+        links.append({link, sender});
+    });
+    QSignalSpy activations(app.state.get(), &AppState::activationRequested);
+
+    app.state->handle(LaunchRequest());
+    QCOMPARE(activations.size(), 1);
+
+    LaunchRequest request;
+    request.links = {QUrl(QStringLiteral("quorvel://run/a")),
+                     QUrl(QStringLiteral("quorvel://run/b"))};
+    request.senderProcess = 77;
+    app.state->handle(request);
+    QCOMPARE(activations.size(), 1);
+    QCOMPARE(links.size(), 2);
+    QCOMPARE(links.at(0).first, QUrl(QStringLiteral("quorvel://run/a")));
+    QCOMPARE(links.at(1).second, std::optional<qint64>(77));
+}
+
+void AppStateTest::quitStopsTheHost()
+{
+    storeRoles(false, true);
+    App app;
+    HostCoordinator *const host = app.state->host();
+    QVERIFY(host);
+    QSignalSpy quitting(app.state.get(), &AppState::quitting);
+
+    app.state->quit();
+    QVERIFY(!host->running());
+    QCOMPARE(quitting.size(), 1);
+    QFile status(HostTokenStore::folderPath() + u'/' + QLatin1String(HostStatusFile::fileName));
+    QVERIFY(status.open(QIODevice::ReadOnly));
+    QCOMPARE(QJsonDocument::fromJson(status.readAll()).object().value("listener").toString(),
+             QStringLiteral("stopped"));
+
+    // Quit is one path: asking again does nothing more.
+    app.state->quit();
+    QCOMPARE(quitting.size(), 1);
+}
+
+void AppStateTest::anEarlierHostTurnsStartAtLoginOn()
+{
+    QTemporaryDir home;
+    const QString oldAgent = home.filePath(AppRoles::oldAgentFile);
+    QVERIFY(QDir().mkpath(QFileInfo(oldAgent).path()));
+    QFile(oldAgent).open(QIODevice::WriteOnly);
+
+    StandInSystemctl systemctl;
+    systemctl.setState(QStringLiteral("enabled"));
+    ClientModel model("Remote", KeychainTokenStore(), true, fastTimings());
+    AppState::Options options;
+    options.model = &model;
+    options.rolePaths.home = home.path();
+    options.loginAgent.systemctl = systemctl.path();
+    options.loginAgent.unitFolder = systemctl.unitFolder();
+    const AppState state(std::move(options));
+
+    QVERIFY(state.startsAtLogin());
+    QVERIFY(systemctl.calls().contains("enable " + QString::fromLatin1(LoginAgentUnit::unitName)));
+    QVERIFY(QFile::exists(state.loginAgent().unitPath()));
+    // It hosts as the earlier program did, and the set-up is not shown.
+    QVERIFY(state.host());
+}
+
+QTEST_MAIN(AppStateTest)
+#include "AppStateTest.moc"

@@ -1,0 +1,164 @@
+#include "Quorvel/OutsideAccess.h"
+#include "Quorvel/AppRoles.h"
+#include "Quorvel/AppState.h"
+
+#include "../StandInSystemctl.h"
+#include "OutsideTestSupport.h"
+
+#include <QClipboard>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QGuiApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+
+using namespace Quorvel;
+using namespace Quorvel::OutsideTest;
+
+namespace {
+
+const QString notifications = QStringLiteral("org.freedesktop.Notifications");
+// Debian's python, which carries python3-dbusmock; the PATH's python3 may be another one.
+const QString python = QStringLiteral("/usr/bin/python3");
+
+void storeRoles(bool remote)
+{
+    const auto settings = openClientSettings();
+    settings->setValue(AppRoles::remoteKey, remote);
+    settings->setValue(AppRoles::hostingKey, false);
+    settings->setValue(AppRoles::onboardedKey, true);
+}
+
+// The application state over a real client model, with the outside access tied to it, on the
+// D-Bus sandbox's session bus.
+struct App {
+    App() : model("Remote", KeychainTokenStore(), true, fastTimings())
+    {
+        AppState::Options options;
+        options.model = &model;
+        options.loginAgent.systemctl = systemctl.path();
+        options.loginAgent.unitFolder = systemctl.unitFolder();
+        state = std::make_unique<AppState>(std::move(options));
+        OutsideAccess::Options outsideOptions;
+        outsideOptions.listFilePath = dir.filePath("remote-actions.json");
+        outsideOptions.connectionWait = shortConnectionWait;
+        outside = std::make_unique<OutsideAccess>(*state, outsideOptions);
+    }
+
+    QTemporaryDir dir;
+    AppTest::StandInSystemctl systemctl;
+    ClientModel model;
+    std::unique_ptr<AppState> state;
+    std::unique_ptr<OutsideAccess> outside;
+};
+
+// python3-dbusmock's notification daemon; the summaries of what it was asked to show.
+class Notices {
+public:
+    bool start()
+    {
+        m_process.start(python,
+                        {"-m", "dbusmock", "--session", "--template", "notification_daemon"});
+        return QTest::qWaitFor(
+            [] {
+                return QDBusConnection::sessionBus().interface()->isServiceRegistered(
+                    notifications);
+            },
+            answerLimitMs);
+    }
+    ~Notices()
+    {
+        m_process.terminate();
+        m_process.waitForFinished();
+    }
+    int count() const
+    {
+        const QDBusMessage reply = QDBusConnection::sessionBus().call(
+            QDBusMessage::createMethodCall(notifications, "/org/freedesktop/Notifications",
+                                           "org.freedesktop.DBus.Mock", "GetCalls"));
+        const QDBusArgument list = reply.arguments().value(0).value<QDBusArgument>();
+        int notifies = 0;
+        list.beginArray();
+        while (!list.atEnd()) {
+            quint64 timestamp = 0;
+            QString method;
+            list.beginStructure();
+            list >> timestamp >> method;
+            list.beginArray();
+            while (!list.atEnd()) {
+                QDBusVariant value;
+                list >> value;
+            }
+            list.endArray();
+            list.endStructure();
+            notifies += method == QLatin1String("Notify");
+        }
+        list.endArray();
+        return notifies;
+    }
+
+private:
+    QProcess m_process;
+};
+
+} // namespace
+
+// The outside access tied to a real application state: its report, its links and its file.
+class OutsideAccessTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { openClientSettings()->clear(); }
+
+    void theReportGoesToTheClipboard_data()
+    {
+        QTest::addColumn<bool>("remote");
+        QTest::newRow("remote on") << true;
+        QTest::newRow("no roles") << false;
+    }
+
+    void theReportGoesToTheClipboard()
+    {
+        QFETCH(bool, remote);
+        storeRoles(remote);
+        App app;
+        QVERIFY(app.outside->busServiceRegistered());
+        app.outside->copyDiagnosticReport();
+        QTRY_VERIFY(!QGuiApplication::clipboard()->text().isEmpty());
+        const QStringList lines = QGuiApplication::clipboard()->text().split(u'\n');
+        QVERIFY(lines.at(0).startsWith("Quorvel diagnostic report, "));
+        QVERIFY(lines.at(2).startsWith("App: "));
+        QVERIFY(lines.at(3).startsWith("Linux: "));
+        QCOMPARE(lines.at(4),
+                 remote ? QStringLiteral("Roles: remote") : QStringLiteral("Roles: none"));
+        QCOMPARE(lines.contains("Remote"), remote);
+        QCOMPARE(lines.last(), QString());
+    }
+
+    void aLinkWithTheRemoteOffIsNoticedAtOnce()
+    {
+        storeRoles(false);
+        Notices notices;
+        QVERIFY(notices.start());
+        App app;
+        app.state->openLink(QUrl("quorvel://run/lamp"), std::nullopt);
+        QTRY_COMPARE(notices.count(), 1);
+        QVERIFY(!app.model.isBrowsing());
+    }
+
+    void quittingWritesNotConnected()
+    {
+        storeRoles(false);
+        App app;
+        QTRY_COMPARE(app.outside->listFile().writeCount(), 1);
+        emit app.state->quitting();
+        QCOMPARE(app.outside->listFile().writeCount(), 2);
+        QFile file(app.dir.filePath("remote-actions.json"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(QJsonDocument::fromJson(file.readAll()).object()["connected"].toBool(true), false);
+    }
+};
+
+QTEST_MAIN(OutsideAccessTest)
+#include "OutsideAccessTest.moc"

@@ -1,0 +1,305 @@
+#include "Quorvel/AppRoles.h"
+#include "Quorvel/Outside/LinkApprovals.h"
+
+#include "../../QuorvelClientUI/DBusSandboxReentry.h"
+#include "OutsideTestSupport.h"
+
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+using namespace Quorvel;
+using namespace Quorvel::OutsideTest;
+
+namespace {
+
+// Far beyond a start of the sanitized program and a connection over the sandbox's mDNS.
+constexpr int processLimitMs = 60000;
+// Debian's python, which carries python3-dbusmock; the PATH's python3 may be another one.
+const QString python = QStringLiteral("/usr/bin/python3");
+const QString notifications = QStringLiteral("org.freedesktop.Notifications");
+const QString errorPrefix = QStringLiteral("com.vantrel.quorvel.Error.");
+
+bool writeFile(const QString &path, const QByteArray &content)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(content) == content.size();
+}
+
+int linesIn(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? int(file.readAll().count('\n')) : 0;
+}
+
+bool nameIsOwned(const QString &name)
+{
+    return QDBusConnection::sessionBus().interface()->isServiceRegistered(name);
+}
+
+void setRoles(bool remote)
+{
+    const auto settings = openClientSettings();
+    settings->setValue(AppRoles::remoteKey, remote);
+    settings->setValue(AppRoles::hostingKey, false);
+    settings->setValue(AppRoles::onboardedKey, true);
+}
+
+// A real host in its own process, serving a deck whose button appends a line to a file.
+class RealHost {
+public:
+    explicit RealHost(const QString &marker)
+    {
+        const QByteArray deck = R"({"deck_name": "Studio", "controls": [
+            {"id": "mark", "title": "Mark", "type": "button",
+             "action": {"type": "shell", "target": "echo ran >> ')" +
+                                marker.toUtf8() + R"('"}},
+            {"id": "fan", "title": "Fan", "type": "toggle",
+             "on_action": {"type": "shell", "target": "true"},
+             "off_action": {"type": "shell", "target": "true"},
+             "status_check": {"type": "shell_exit_code", "target": "false"}},
+            {"id": "temp", "title": "Temperature", "type": "metric",
+             "status_check": {"type": "shell_output", "target": "echo 21"}}]})";
+        m_ready = writeFile(m_dir.filePath("deck.json"), deck);
+    }
+    ~RealHost() { stop(); }
+
+    bool start()
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QUORVEL_DECK", m_dir.filePath("deck.json"));
+        environment.insert("QUORVEL_TOKEN", firstCode().normalized());
+        m_process.setProcessEnvironment(environment);
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.start(QStringLiteral(HOST_RUNNER), {});
+        return m_ready &&
+               QTest::qWaitFor(
+                   [this] {
+                       return m_process.canReadLine() || m_process.state() == QProcess::NotRunning;
+                   },
+                   processLimitMs) &&
+               m_process.readLine().startsWith("port ");
+    }
+    void stop()
+    {
+        if (m_process.state() == QProcess::NotRunning)
+            return;
+        m_process.terminate();
+        m_process.waitForFinished(processLimitMs);
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_process;
+    bool m_ready = false;
+};
+
+// The program, started as the desktop would start it.
+class Program {
+public:
+    bool start()
+    {
+        m_process.setProcessChannelMode(QProcess::ForwardedChannels);
+        m_process.start(QStringLiteral(QUORVEL_PROGRAM), {});
+        // The name is claimed before the actions are put on the bus.
+        return QTest::qWaitFor(
+            [] {
+                return nameIsOwned(serviceName) &&
+                       gdbusCall("ListActions", {}).output.startsWith(u'(');
+            },
+            processLimitMs);
+    }
+    bool quit()
+    {
+        m_process.terminate();
+        return m_process.waitForFinished(processLimitMs) && m_process.exitCode() == 0;
+    }
+    ~Program()
+    {
+        if (m_process.state() != QProcess::NotRunning)
+            quit();
+    }
+
+private:
+    QProcess m_process;
+};
+
+// The pairing code saved under the id of the host the sandbox's mDNS lists.
+bool pairWithListedHost()
+{
+    ClientModel browser("Browser", KeychainTokenStore(), false, fastTimings());
+    browser.start();
+    if (!QTest::qWaitFor([&browser] { return !browser.hosts().isEmpty(); }, processLimitMs))
+        return false;
+    const DiscoveredHost host = browser.hosts().first();
+    return host.hostID && Keyring().save(firstCode(), *host.hostID);
+}
+
+// python3-dbusmock's notification daemon, to see the program's notices.
+class Notices {
+public:
+    bool start()
+    {
+        m_process.start(python,
+                        {"-m", "dbusmock", "--session", "--template", "notification_daemon"});
+        return QTest::qWaitFor([] { return nameIsOwned(notifications); }, processLimitMs);
+    }
+    ~Notices()
+    {
+        m_process.terminate();
+        m_process.waitForFinished();
+    }
+    // The summary and body of every notice so far.
+    QStringList shown() const
+    {
+        const QDBusMessage reply = QDBusConnection::sessionBus().call(
+            QDBusMessage::createMethodCall(notifications, "/org/freedesktop/Notifications",
+                                           "org.freedesktop.DBus.Mock", "GetCalls"));
+        QStringList result;
+        const QDBusArgument list = reply.arguments().value(0).value<QDBusArgument>();
+        list.beginArray();
+        while (!list.atEnd()) {
+            quint64 timestamp = 0;
+            QString method;
+            QVariantList arguments;
+            list.beginStructure();
+            list >> timestamp >> method;
+            list.beginArray();
+            while (!list.atEnd()) {
+                QDBusVariant value;
+                list >> value;
+                arguments.append(value.variant());
+            }
+            list.endArray();
+            list.endStructure();
+            if (method == QLatin1String("Notify"))
+                result << arguments.value(3).toString() + " | " + arguments.value(4).toString();
+        }
+        list.endArray();
+        return result;
+    }
+
+private:
+    QProcess m_process;
+};
+
+QJsonObject actionsFile()
+{
+    QFile file(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+               "/Quorvel/remote-actions.json");
+    return file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).object()
+                                          : QJsonObject();
+}
+
+} // namespace
+
+// The real program reached from outside: scripts with gdbus and links with gio open, against a
+// real host found over the mDNS sandbox, on the D-Bus sandbox's session bus.
+class ProgramFromOutsideTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        openClientSettings()->clear();
+        QTRY_VERIFY(!nameIsOwned(serviceName));
+    }
+
+    void withTheRemoteRoleOffScriptsAreAnsweredAtOnce()
+    {
+        setRoles(false);
+        Program program;
+        QVERIFY(program.start());
+        QElapsedTimer elapsed;
+        elapsed.start();
+        const CallResult result = gdbusCall("Run", {"mark"}, processLimitMs);
+        QCOMPARE(result.errorName, errorPrefix + "NotConnected");
+        QCOMPARE(result.errorText,
+                 QStringLiteral("Couldn't reach your Quorvel host. It may be asleep or turned "
+                                "off, or on a different network from this device."));
+        QVERIFY(elapsed.elapsed() < ActionRunner::defaultConnectionWait.count() / 2);
+        QVERIFY(program.quit());
+    }
+
+    void scriptsAndLinksRunTheHostsActions()
+    {
+        QTemporaryDir dir;
+        const QString marker = dir.filePath("marker");
+        RealHost host(marker);
+        QVERIFY(host.start());
+        QVERIFY(pairWithListedHost());
+        Notices notices;
+        QVERIFY(notices.start());
+        setRoles(true);
+        // gio, the caller on the bus when a link is opened, is an application here, allowed
+        // earlier.
+        QVERIFY(writeFile(QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation) +
+                              "/org.example.LinkOpener.desktop",
+                          "[Desktop Entry]\nType=Application\nName=Link Opener\nExec=gio\n"));
+        openClientSettings()->setValue(
+            LinkApprovals::settingsKey,
+            QVariantMap{{"org.example.LinkOpener.desktop",
+                         QVariantMap{{"name", "Link Opener"}, {"allowed", true}}}});
+        Program program;
+        QVERIFY(program.start());
+        QTRY_VERIFY_WITH_TIMEOUT(gdbusCall("ListActions", {}).output.contains("'mark'"),
+                                 processLimitMs);
+
+        QCOMPARE(gdbusCall("Run", {"mark"}, processLimitMs).output, "('Done: Mark.',)");
+        QCOMPARE(linesIn(marker), 1);
+
+        struct Refusal {
+            QString method, id, error, text;
+        };
+        const QList<Refusal> refusals{
+            {"TurnOn", "mark", "WrongKind", "Mark is a button: use Run Action."},
+            {"Run", "temp", "WrongKind", "Temperature is a readout, so there's nothing to run."},
+            {"Run", "nope", "NoSuchAction", "has no action nope any more."},
+        };
+        for (const Refusal &refusal : refusals) {
+            const CallResult result = gdbusCall(refusal.method, {refusal.id}, processLimitMs);
+            QCOMPARE(result.errorName, errorPrefix + refusal.error);
+            QVERIFY2(result.errorText.endsWith(refusal.text), qPrintable(result.errorText));
+        }
+        QCOMPARE(gdbusCall("TurnOff", {"fan"}, processLimitMs).output, "('Fan is off.',)");
+
+        // A link opened through the desktop entry the program registered reaches it.
+        QProcess gio;
+        gio.start("gio", {"open", "quorvel://run/mark"});
+        QVERIFY(gio.waitForFinished(processLimitMs));
+        QTRY_COMPARE_WITH_TIMEOUT(linesIn(marker), 2, processLimitMs);
+
+        gio.start("gio", {"open", "quorvel://run/a&b"});
+        QVERIFY(gio.waitForFinished(processLimitMs));
+        QTRY_VERIFY_WITH_TIMEOUT(!notices.shown().isEmpty(), processLimitMs);
+        QCOMPARE(notices.shown().constFirst().section(" | ", 0, 0),
+                 QStringLiteral("Couldn't run a&b"));
+        QVERIFY(notices.shown().constFirst().section(" | ", 1).endsWith(
+            "has no action called a&amp;b."));
+
+        QTRY_COMPARE_WITH_TIMEOUT(actionsFile()["connected"].toBool(), true, processLimitMs);
+        QVERIFY(program.quit());
+        QCOMPARE(actionsFile()["connected"].toBool(), false);
+        QCOMPARE(actionsFile()["actions"].toArray().size(), 3);
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    if (const int failed = Quorvel::ClientTest::reenterDBusSandbox(argc, argv))
+        return failed;
+    QCoreApplication app(argc, argv);
+    ProgramFromOutsideTest test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "ProgramFromOutsideTest.moc"

@@ -1,0 +1,243 @@
+#include "Quorvel/Outside/Updater.h"
+
+#include "QuorvelClientUI/ClientSettings.h"
+
+#include <QProcess>
+#include <QSignalSpy>
+#include <QSslCertificate>
+#include <QSslKey>
+#include <QSslServer>
+#include <QSslSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Quorvel;
+
+namespace {
+
+const QByteArray feedPath = "/appcast.xml";
+
+// A feed with one release of each sort the reader must tell apart.
+QByteArray feed(const QString &host)
+{
+    const QByteArray https = "https://" + host.toUtf8();
+    return R"(<?xml version="1.0" encoding="utf-8"?>
+<rss version="2.0" xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle">
+<channel><title>Quorvel</title>
+<item><title>Old</title><sparkle:version>1.0.0</sparkle:version>
+  <enclosure url=")" +
+           https + R"(/old.tar.gz" length="1" type="application/octet-stream"/></item>
+<item><title>Stable</title><sparkle:version>1.3.0</sparkle:version>
+  <sparkle:shortVersionString>1.3</sparkle:shortVersionString>
+  <enclosure url=")" +
+           https + R"(/stable.tar.gz" length="1" type="application/octet-stream"/></item>
+<item><title>Test</title><sparkle:channel>testing</sparkle:channel>
+  <enclosure url=")" +
+           https + R"(/test.tar.gz" sparkle:version="1.4.0" length="1"/></item>
+<item><title>Plain</title><sparkle:version>1.5.0</sparkle:version>
+  <enclosure url="http://example.invalid/plain.tar.gz" length="1"/></item>
+<item><title>Beta</title><sparkle:channel>beta</sparkle:channel><sparkle:version>1.6.0</sparkle:version>
+  <enclosure url=")" +
+           https + R"(/beta.tar.gz" length="1"/></item>
+</channel></rss>)";
+}
+
+// A small https server on 127.0.0.1 with a certificate made for this run, answering every
+// request with the feed.
+class FeedServer {
+public:
+    bool start()
+    {
+        const QString key = m_dir.filePath("key.pem");
+        const QString certificate = m_dir.filePath("cert.pem");
+        QProcess openssl;
+        openssl.start("openssl",
+                      {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
+                       "-nodes", "-keyout", key, "-out", certificate, "-days", "1", "-subj",
+                       "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1"});
+        if (!openssl.waitForFinished() || openssl.exitCode() != 0)
+            return false;
+        const QList<QSslCertificate> certificates = QSslCertificate::fromPath(certificate);
+        QFile keyFile(key);
+        if (certificates.isEmpty() || !keyFile.open(QIODevice::ReadOnly))
+            return false;
+        m_certificate = certificates.first();
+        QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+        configuration.setLocalCertificate(m_certificate);
+        configuration.setPrivateKey(QSslKey(keyFile.readAll(), QSsl::Ec));
+        m_server.setSslConfiguration(configuration);
+        QObject::connect(&m_server, &QSslServer::pendingConnectionAvailable, &m_server,
+                         [this] { answerPending(); });
+        return m_server.listen(QHostAddress::LocalHost);
+    }
+
+    QUrl url() const
+    {
+        return QUrl(QStringLiteral("https://127.0.0.1:%1").arg(m_server.serverPort()) +
+                    QString::fromLatin1(feedPath));
+    }
+
+    // What the updater trusts: the system's authorities and this run's certificate.
+    QSslConfiguration clientConfiguration() const
+    {
+        QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+        configuration.addCaCertificate(m_certificate);
+        return configuration;
+    }
+
+    int requests = 0;
+
+private:
+    void answerPending()
+    {
+        while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+            QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                m_received[socket] += socket->readAll();
+                if (!m_received[socket].contains("\r\n\r\n"))
+                    return;
+                ++requests;
+                const QByteArray body = feed(QStringLiteral("127.0.0.1"));
+                socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/rss+xml\r\n"
+                              "Connection: close\r\nContent-Length: " +
+                              QByteArray::number(body.size()) + "\r\n\r\n" + body);
+                socket->disconnectFromHost();
+            });
+            QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        }
+    }
+
+    QTemporaryDir m_dir;
+    QSslServer m_server;
+    QSslCertificate m_certificate;
+    QHash<QTcpSocket *, QByteArray> m_received;
+};
+
+} // namespace
+
+// Reading the release feed over TLS on loopback: versions, channels and refused links.
+class UpdaterTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { openClientSettings()->clear(); }
+
+    void compareVersions_data()
+    {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<int>("order");
+        QTest::newRow("equal") << "1.2.0"
+                               << "1.2.0" << 0;
+        QTest::newRow("numbers, not text") << "1.10"
+                                           << "1.9" << 1;
+        QTest::newRow("a further part") << "1.2"
+                                        << "1.2.1" << -1;
+        QTest::newRow("leading zeros") << "1.02"
+                                       << "1.2" << 0;
+        QTest::newRow("a pre-release is older") << "1.2b1"
+                                                << "1.2" << -1;
+        QTest::newRow("pre-releases in order") << "1.2b2"
+                                               << "1.2b10" << -1;
+        QTest::newRow("long numbers") << "20261210"
+                                      << "9" << 1;
+    }
+
+    void compareVersions()
+    {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(int, order);
+        QCOMPARE(Appcast::compareVersions(a, b), order);
+        QCOMPARE(Appcast::compareVersions(b, a), -order);
+    }
+
+    void findsTheNewestOverTls_data()
+    {
+        QTest::addColumn<QString>("current");
+        QTest::addColumn<QString>("channel");
+        QTest::addColumn<QString>("found");
+
+        QTest::newRow("default channel") << "1.2.0"
+                                         << ""
+                                         << "1.3";
+        QTest::newRow("testing channel") << "1.2.0"
+                                         << "testing"
+                                         << "1.4.0";
+        QTest::newRow("another channel counts as default") << "1.2.0"
+                                                           << "beta"
+                                                           << "1.3";
+        QTest::newRow("up to date") << "1.3.0"
+                                    << ""
+                                    << "";
+        QTest::newRow("up to date on testing") << "1.4.0"
+                                               << "testing"
+                                               << "";
+    }
+
+    void findsTheNewestOverTls()
+    {
+        QFETCH(QString, current);
+        QFETCH(QString, channel);
+        QFETCH(QString, found);
+        if (!channel.isEmpty())
+            writeSettingText(Updater::channelKey, channel);
+        FeedServer server;
+        QVERIFY(server.start());
+        Updater updater(server.url(), current);
+        updater.setSslConfiguration(server.clientConfiguration());
+        QCOMPARE(updater.getsTestBuilds(), channel == Updater::testingChannel);
+        QSignalSpy foundSpy(&updater, &Updater::updateFound);
+        QSignalSpy upToDate(&updater, &Updater::upToDate);
+        QSignalSpy failed(&updater, &Updater::checkFailed);
+        updater.checkNow();
+        QTRY_COMPARE(foundSpy.size() + upToDate.size() + failed.size(), 1);
+        QVERIFY2(failed.isEmpty(),
+                 failed.isEmpty() ? "" : qPrintable(failed.at(0).at(0).toString()));
+        QCOMPARE(updater.pendingVersion().value_or(QString()), found);
+        if (!found.isEmpty()) {
+            QCOMPARE(updater.available()->download.scheme(), QStringLiteral("https"));
+            QCOMPARE(Updater::availableText(found), "Version " + found + " is available");
+        }
+    }
+
+    void refusesWhatIsNotHttps()
+    {
+        Updater plain(QUrl("http://127.0.0.1:9/appcast.xml"), "1.0");
+        QSignalSpy failed(&plain, &Updater::checkFailed);
+        plain.checkNow();
+        QCOMPARE(failed.size(), 1);
+
+        const std::optional<QList<AppcastItem>> items = Appcast::parse(feed("127.0.0.1"));
+        QVERIFY(items);
+        QCOMPARE(items->size(), 5);
+        // Only the plain-http release is newer than 1.4.0 on the default channel.
+        QCOMPARE(Appcast::newestUpdate(*items, "1.4.0", false), std::nullopt);
+        QVERIFY(!Appcast::parse("<rss><channel><item>"));
+    }
+
+    void testBuildsSetting()
+    {
+        FeedServer server;
+        QVERIFY(server.start());
+        Updater updater(server.url(), "1.0");
+        updater.setSslConfiguration(server.clientConfiguration());
+
+        updater.setAutomaticallyChecks(false);
+        updater.setGetsTestBuilds(true);
+        QCOMPARE(readSettingText(Updater::channelKey), std::optional<QString>("testing"));
+        updater.setGetsTestBuilds(false);
+        QCOMPARE(readSettingText(Updater::channelKey), std::nullopt);
+        QCOMPARE(server.requests, 0);
+
+        // With automatic checks, turning test builds on looks at the feed at once.
+        updater.setAutomaticallyChecks(true);
+        QSignalSpy found(&updater, &Updater::updateFound);
+        updater.setGetsTestBuilds(true);
+        QVERIFY(found.wait());
+        QCOMPARE(updater.pendingVersion(), std::optional<QString>("1.4.0"));
+        QCOMPARE(server.requests, 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(UpdaterTest)
+#include "UpdaterTest.moc"
