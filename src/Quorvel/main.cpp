@@ -4,6 +4,7 @@
 #include "Quorvel/DesktopRegistration.h"
 #include "Quorvel/Launcher.h"
 #include "Quorvel/OutsideAccess.h"
+#include "Quorvel/Setup/SetupWindows.h"
 #include "Quorvel/TrayPresence.h"
 #include "Widgets/IconTheme.h"
 
@@ -69,6 +70,7 @@ int main(int argc, char *argv[])
     std::unique_ptr<AppState> state;
     std::unique_ptr<TrayPresence> presence;
     std::unique_ptr<OutsideAccess> outside;
+    std::unique_ptr<SetupWindows> setupWindows;
     QObject::connect(&quitSignals, &QuitSignals::quitRequested, &application, [&state] {
         if (state)
             state->quit();
@@ -83,6 +85,8 @@ int main(int argc, char *argv[])
         options.launch = launcher.request();
         state = std::make_unique<AppState>(std::move(options));
         outside = std::make_unique<OutsideAccess>(*state, OutsideAccess::Options());
+        setupWindows = std::make_unique<SetupWindows>(
+            *state, SetupWindows::programOptions(*outside, state.get()));
         QObject::connect(&launcher, &Launcher::requested, state.get(), &AppState::handle);
         // The session's end through session management quits the event loop directly; it takes
         // the same path as every other way out (a second call does nothing).
@@ -95,6 +99,7 @@ int main(int argc, char *argv[])
     QMetaObject::invokeMethod(&launcher, &Launcher::start, Qt::QueuedConnection);
     const int status = application.exec();
     presence.reset();
+    setupWindows.reset();
     outside.reset();
     state.reset();
     return status;
