@@ -59,8 +59,7 @@ void OnboardingFlowTest::stepsFollowTheWishes_data()
     QTest::addColumn<bool>("remote");
     QTest::addColumn<QList<Step>>("steps");
     QTest::newRow("neither") << false << false << QList<Step>{Step::welcome, Step::done};
-    QTest::newRow("hosting") << true << false
-                             << QList<Step>{Step::welcome, Step::host, Step::done};
+    QTest::newRow("hosting") << true << false << QList<Step>{Step::welcome, Step::host, Step::done};
     QTest::newRow("remote") << false << true
                             << QList<Step>{Step::welcome, Step::remote, Step::done};
     QTest::newRow("both") << true << true

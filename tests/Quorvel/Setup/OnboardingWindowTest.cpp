@@ -1,8 +1,8 @@
+#include "Quorvel/Setup/OnboardingWindow.h"
 #include "Quorvel/Setup/DoneStepPage.h"
 #include "Quorvel/Setup/HostStepPage.h"
 #include "Quorvel/Setup/KeepAwakeSwitch.h"
 #include "Quorvel/Setup/LocalEditorButton.h"
-#include "Quorvel/Setup/OnboardingWindow.h"
 #include "Quorvel/Setup/RemoteStepPage.h"
 #include "Quorvel/Setup/RoleChoice.h"
 #include "Quorvel/Setup/WelcomePage.h"
@@ -68,8 +68,8 @@ void OnboardingWindowTest::cardsFlipTheirOwnWishOnly()
     QVERIFY(!window.backButton()->isVisible());
 
     // A click in the blank right of the text counts.
-    QTest::mouseClick(hosting, Qt::LeftButton, {}, QPoint(hosting->width() - 4,
-                                                          hosting->height() / 2));
+    QTest::mouseClick(hosting, Qt::LeftButton, {},
+                      QPoint(hosting->width() - 4, hosting->height() / 2));
     QVERIFY(window.flow().wantsHosting());
     QVERIFY(!window.flow().wantsRemote());
     QCOMPARE(hosting->markSymbol(), QStringLiteral("checkmark.circle.fill"));
