@@ -48,10 +48,10 @@ QString HostSettingsWording::editUnavailableReason(const QString &listenerStatus
 QString HostSettingsWording::keepAwakeWarning(bool wished, bool running, bool lockHeld,
                                               const QString &problem)
 {
-    if (!wished || !running || lockHeld)
+    // No reason yet means a lock is still being asked for.
+    if (!wished || !running || lockHeld || problem.isEmpty())
         return {};
-    const QString start = QStringLiteral("Nothing keeps this computer awake now");
-    return problem.isEmpty() ? start + u'.' : start + QStringLiteral(": ") + problem;
+    return QStringLiteral("Nothing keeps this computer awake now: ") + problem;
 }
 
 QString HostSettingsWording::editUnavailableReason(const HostCoordinator &host)

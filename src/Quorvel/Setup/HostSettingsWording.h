@@ -23,7 +23,7 @@ struct HostSettingsWording {
     // Why "Edit This Computer's Actions…" cannot open the editor now; empty when it can.
     static QString editUnavailableReason(const QString &listenerStatus, bool hasPort);
     // The warning under the keep-awake switch: shown when the running host wishes to stay awake
-    // and no lock is held; empty otherwise.
+    // and every lock it asked for was refused; empty otherwise.
     static QString keepAwakeWarning(bool wished, bool running, bool lockHeld,
                                     const QString &problem);
 

@@ -28,6 +28,7 @@ KeepAwakeSwitch::KeepAwakeSwitch(HostCoordinator *host, const QString &title, QW
     connect(host, &HostCoordinator::keepsAwakeChanged, this, &KeepAwakeSwitch::refresh);
     connect(host, &HostCoordinator::awakeLockHeldChanged, this, &KeepAwakeSwitch::refresh);
     connect(host, &HostCoordinator::runningChanged, this, &KeepAwakeSwitch::refresh);
+    connect(host, &HostCoordinator::awakeLockProblemChanged, this, &KeepAwakeSwitch::refresh);
     refresh();
 }
 
