@@ -133,8 +133,9 @@ const GalleryRegistry::Registration pages{
      [](GallerySession &s) { return onboarding(s, Step::remote, false, false); }},
     {setUp, QStringLiteral("remote-searching"), offline,
      [](GallerySession &s) { return onboarding(s, Step::remote, true, false); }},
+    // Drawn before any page pairs, while no code for the gallery's host is stored.
     {setUp, QStringLiteral("remote-code"), offline,
-     [](GallerySession &s) { return remoteMeeting(s, false); }},
+     [](GallerySession &s) { return remoteMeeting(s, false); }, -1},
     {setUp, QStringLiteral("remote-connected"), offline,
      [](GallerySession &s) { return remoteMeeting(s, true); }},
     {setUp, QStringLiteral("done-none"), offline,

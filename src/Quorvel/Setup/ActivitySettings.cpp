@@ -83,6 +83,7 @@ void ActivitySettings::rebuild()
         rows->addStretch(1);
         auto *scroll = new QScrollArea;
         scroll->setWidgetResizable(true);
+        scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         scroll->setWidget(list);
         m_content = scroll;
     }

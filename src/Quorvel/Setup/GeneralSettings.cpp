@@ -84,6 +84,7 @@ GeneralSettings::GeneralSettings(AppState &app, Options options, QWidget *parent
 
     auto *scroll = new QScrollArea;
     scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidget(form);
     auto *outer = new QVBoxLayout(this);

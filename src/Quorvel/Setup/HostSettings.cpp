@@ -129,6 +129,7 @@ void HostSettings::rebuild()
 
     auto *scroll = new QScrollArea;
     scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidget(form);
     m_content = scroll;

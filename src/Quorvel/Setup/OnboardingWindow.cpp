@@ -107,6 +107,8 @@ void OnboardingWindow::rebuildPage()
 {
     if (m_page) {
         m_content->removeWidget(m_page);
+        // Deleted later: the page may be in the middle of handling a click or a key.
+        m_page->hide();
         m_page->deleteLater();
     }
     switch (m_flow.step()) {

@@ -120,7 +120,8 @@ void OnboardingWindowTest::startHostingShowsTheRunningHost()
     // The switch writes the coordinator's wish.
     running->keepAwake()->box()->setChecked(true);
     QVERIFY(app.state->host()->keepsAwake());
-    QVERIFY(app.standIn->calls().filter(QStringLiteral("enable")).isEmpty());
+    for (const QString &call : app.standIn->calls())
+        QVERIFY2(!call.startsWith(QLatin1String("enable")), qPrintable(call));
 }
 
 void OnboardingWindowTest::remoteStepPairsWithATestHost()

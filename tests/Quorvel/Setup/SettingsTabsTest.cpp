@@ -14,6 +14,7 @@
 #include "Quorvel/Setup/UpdateSettings.h"
 #include "QuorvelClientUI/ActionSharing.h"
 #include "QuorvelHostKit/Service/HostCoordinator.h"
+#include "Widgets/PlainLabel.h"
 
 #include "DBusMock.h"
 #include "SetupFixture.h"
@@ -209,6 +210,11 @@ void SettingsTabsTest::generalLeavesOutRemotePartsWhileTheRemoteIsOff()
     general.remoteSwitch()->click();
     QVERIFY(!general.sharingSwitch()->parentWidget()->isHidden());
     QVERIFY(!general.links()->isHidden());
+    // The switch and its line show the sharing as it stands, and turn it on.
+    QCOMPARE(general.sharingSwitch()->isChecked(), app.state->sharing().isEnabled());
+    if (!general.sharingSwitch()->isChecked())
+        general.sharingSwitch()->click();
+    QVERIFY(app.state->sharing().isEnabled());
     QVERIFY(general.sharingSwitch()->isChecked());
     QCOMPARE(general.sharingStatus(), app.state->sharing().statusText());
 

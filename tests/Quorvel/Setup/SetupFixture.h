@@ -3,7 +3,7 @@
 #include "Quorvel/AppState.h"
 #include "QuorvelClientUI/ClientModel.h"
 #include "QuorvelClientUI/ClientSettings.h"
-#include "QuorvelClientUI/KeychainTokenStore.h"
+#include "QuorvelCore/Keychain/KeychainTokenStore.h"
 
 #include "ClientTestSupport.h"
 #include "StandInSystemctl.h"
