@@ -33,6 +33,21 @@ SetupWindows::SetupWindows(AppState &app, Options options, QObject *parent)
     WindowTable &windows = app.windows();
     windows.setFactory(WindowTable::onboarding, [this] { return makeOnboarding(); });
     windows.setFactory(WindowTable::settings, [this] { return makeSettings(); });
+    connect(&windows, &WindowTable::opened, this, [](const QString &id, QWidget *window) {
+        if (window && (id == WindowTable::onboarding || id == WindowTable::settings))
+            clearInitialFocus(window);
+    });
+}
+
+void SetupWindows::clearInitialFocus(QWidget *window)
+{
+    // On the next turn, once the window manager gave the window its focus: no control holds it,
+    // so no focus ring shows and the space bar presses nothing; Return still reaches the
+    // set-up window's default button.
+    QTimer::singleShot(0, window, [window] {
+        if (QWidget *focused = window->focusWidget())
+            focused->clearFocus();
+    });
 }
 
 SetupWindows::~SetupWindows()

@@ -35,6 +35,9 @@ public:
     static Options programOptions(OutsideAccess &outside, QObject *owner);
     ~SetupWindows() override;
 
+    // No control of the window holds the keyboard focus once it has opened.
+    static void clearInitialFocus(QWidget *window);
+
     OnboardingWindow *onboardingWindow() const;
     SettingsWindow *settingsWindow() const;
 
