@@ -54,7 +54,7 @@ UpdateSettings::UpdateSettings(Updater &updater, const QString &version, QWidget
     connect(m_automatic, &QCheckBox::toggled, &updater, &Updater::setAutomaticallyChecks);
     connect(m_testBuilds, &QCheckBox::toggled, &updater, &Updater::setGetsTestBuilds);
     connect(m_checkNow, &QPushButton::clicked, this, [this] {
-        m_result->clear();
+        showResult(QString());
         m_updater.checkNow();
     });
     connect(m_download, &QPushButton::clicked, &updater, [this] { m_updater.openDownload(); });
@@ -62,11 +62,18 @@ UpdateSettings::UpdateSettings(Updater &updater, const QString &version, QWidget
     connect(&updater, &Updater::getsTestBuildsChanged, this, &UpdateSettings::refresh);
     connect(&updater, &Updater::pendingVersionChanged, this, &UpdateSettings::refresh);
     connect(&updater, &Updater::upToDate, this,
-            [this] { m_result->setText(QStringLiteral("Quorvel is up to date.")); });
+            [this] { showResult(QStringLiteral("Quorvel is up to date.")); });
     connect(&updater, &Updater::checkFailed, this, [this](const QString &reason) {
-        m_result->setText(QStringLiteral("Couldn't check for updates: ") + reason);
+        showResult(QStringLiteral("Couldn't check for updates: ") + reason);
     });
+    showResult(QString());
     refresh();
+}
+
+void UpdateSettings::showResult(const QString &text)
+{
+    m_result->setText(text);
+    m_result->setHidden(text.isEmpty());
 }
 
 QString UpdateSettings::versionText() const

@@ -30,6 +30,8 @@ public:
 
 private:
     void refresh();
+    // The last check's result under the version; hidden while there is none.
+    void showResult(const QString &text);
 
     Updater &m_updater;
     QCheckBox *m_automatic;
