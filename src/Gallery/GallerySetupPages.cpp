@@ -72,8 +72,6 @@ QWidget *remoteMeeting(GallerySession &session, bool connected)
     auto *window = new OnboardingWindow(*state, {});
     window->flow().setWantsRemote(true);
     window->flow().move(1);
-    if (connected)
-        window->flow().move(1);
     return window;
 }
 
