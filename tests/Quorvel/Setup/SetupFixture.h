@@ -34,11 +34,12 @@ inline QVariant stored(const QString &key)
 struct SetupApp {
     enum class Systemctl { standIn, real };
 
-    explicit SetupApp(Systemctl systemctl = Systemctl::standIn)
+    explicit SetupApp(Systemctl systemctl = Systemctl::standIn, LaunchRequest launch = {})
         : model(QStringLiteral("Remote"), KeychainTokenStore(), true, ClientTest::fastTimings())
     {
         AppState::Options options;
         options.model = &model;
+        options.launch = std::move(launch);
         if (systemctl == Systemctl::standIn) {
             standIn.emplace();
             options.loginAgent.systemctl = standIn->path();

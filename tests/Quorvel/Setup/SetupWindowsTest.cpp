@@ -42,6 +42,8 @@ class SetupWindowsTest : public QObject {
 
 private slots:
     void init();
+    void startOpensTheWindowsAsked_data();
+    void startOpensTheWindowsAsked();
     void oneSettingsWindowKeepsItsTab();
     void settingsWindowComesBackWhereItWas();
     void setUpResumesUntilDone();
@@ -52,6 +54,36 @@ void SetupWindowsTest::init()
 {
     openClientSettings()->clear();
     storeRoles(false, false, true);
+}
+
+void SetupWindowsTest::startOpensTheWindowsAsked_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("onboarded");
+    QTest::addColumn<bool>("setUp");
+    QTest::addColumn<bool>("settings");
+    QTest::newRow("plain start") << QStringList() << true << false << false;
+    QTest::newRow("first run") << QStringList() << false << true << false;
+    QTest::newRow("set-up asked") << QStringList{"--show-onboarding"} << true << true << false;
+    QTest::newRow("a tab asked") << QStringList{"--settings-tab=updates"} << true << false << true;
+}
+
+void SetupWindowsTest::startOpensTheWindowsAsked()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, onboarded);
+    QFETCH(bool, setUp);
+    QFETCH(bool, settings);
+    storeRoles(false, false, onboarded);
+    SetupApp app(SetupApp::Systemctl::standIn, LaunchRequest::fromArguments(arguments));
+    Windows windows(*app.state);
+    // The start queues its windows for the event loop's first turn.
+    QCoreApplication::processEvents();
+    QCOMPARE(windows.setup->onboardingWindow() != nullptr, setUp);
+    QCOMPARE(windows.setup->settingsWindow() != nullptr, settings);
+    // The first opening shows the first tab, whatever tab was named.
+    if (settings)
+        QCOMPARE(windows.setup->settingsWindow()->currentTag(), QStringLiteral("general"));
 }
 
 void SetupWindowsTest::oneSettingsWindowKeepsItsTab()
