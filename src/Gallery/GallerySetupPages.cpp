@@ -56,13 +56,15 @@ QWidget *onboarding(GallerySession &session, Step step, bool remote, bool hostin
     return window;
 }
 
-// The remote step while the remote meets a host: needing its code, or connected to it.
-QWidget *remoteMeeting(GallerySession &session, bool connected)
+// A step while the remote meets a host: needing its code, or connected to it (a host that
+// allows its actions to be edited from other devices).
+QWidget *remoteMeeting(GallerySession &session, bool connected, Step step = Step::remote)
 {
     GalleryHost *host = session.startHost(GalleryDecks::studio());
     ClientModel *model = session.makeModel(QStringLiteral("Remote"));
     if (!host)
         return nullptr;
+    host->coordinator().setAllowDeckEditing(true);
     AppState *state = stateFor(session, true, false, model);
     model->connectTo(host->listing());
     if (connected ? !session.pair(model, host) : !session.waitFor([model] {
@@ -71,7 +73,8 @@ QWidget *remoteMeeting(GallerySession &session, bool connected)
         return nullptr;
     auto *window = new OnboardingWindow(*state, {});
     window->flow().setWantsRemote(true);
-    window->flow().move(1);
+    while (window->flow().step() != step)
+        window->flow().move(1);
     return window;
 }
 
@@ -142,6 +145,8 @@ const GalleryRegistry::Registration pages{
      [](GallerySession &s) { return onboarding(s, Step::done, false, true, false); }},
     {setUp, QStringLiteral("done-both"), offline,
      [](GallerySession &s) { return onboarding(s, Step::done, true, true); }},
+    {setUp, QStringLiteral("done-connected"), offline,
+     [](GallerySession &s) { return remoteMeeting(s, true, Step::done); }},
     {settingsView, QStringLiteral("general-remote-off"), offline,
      [](GallerySession &s) { return settings(s, QStringLiteral("general"), false, false); }},
     {settingsView, QStringLiteral("general-remote-on"), offline,
