@@ -3,6 +3,7 @@
 #include "Quorvel/AppLogging.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -19,33 +20,47 @@ std::optional<QByteArray> readAll(const QString &path)
     return file.readAll();
 }
 
+// Copies source to target unless target already holds the same bytes; true when it wrote.
+bool copyWhenDifferent(const QString &source, const QString &target)
+{
+    const std::optional<QByteArray> bytes = readAll(source);
+    if (!bytes) {
+        qCWarning(lcApp) << "Nothing to register at" << source;
+        return false;
+    }
+    if (readAll(target) == bytes)
+        return false;
+    QDir().mkpath(QFileInfo(target).path());
+    QSaveFile file(target);
+    if (!file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size() || !file.commit()) {
+        qCWarning(lcApp) << "Could not write" << target << ":" << file.errorString();
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 QStringList DesktopRegistration::registerFrom(const QString &generatedFolder,
-                                              const QString &dataHome)
+                                              const QString &iconRoot, const QString &dataHome)
 {
-    const std::pair<QString, QString> files[] = {
-        {QString::fromLatin1(desktopEntryName), QStringLiteral("applications")},
-        {QString::fromLatin1(serviceFileName), QStringLiteral("dbus-1/services")},
+    QList<std::pair<QString, QString>> copies = {
+        {generatedFolder + u'/' + QLatin1String(desktopEntryName),
+         dataHome + QStringLiteral("/applications/") + QLatin1String(desktopEntryName)},
+        {generatedFolder + u'/' + QLatin1String(serviceFileName),
+         dataHome + QStringLiteral("/dbus-1/services/") + QLatin1String(serviceFileName)},
     };
+    const QDir icons(iconRoot);
+    QDirIterator it(iconRoot, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString icon = it.next();
+        copies.append(
+            {icon, dataHome + QStringLiteral("/icons/hicolor/") + icons.relativeFilePath(icon)});
+    }
     QStringList written;
-    for (const auto &[name, folder] : files) {
-        const std::optional<QByteArray> bytes = readAll(generatedFolder + u'/' + name);
-        if (!bytes) {
-            qCWarning(lcApp) << "No generated" << name << "in" << generatedFolder;
-            continue;
-        }
-        const QString target = dataHome + u'/' + folder + u'/' + name;
-        if (readAll(target) == bytes)
-            continue;
-        QDir().mkpath(QFileInfo(target).path());
-        QSaveFile file(target);
-        if (!file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size() ||
-            !file.commit()) {
-            qCWarning(lcApp) << "Could not write" << target << ":" << file.errorString();
-            continue;
-        }
-        written.append(target);
+    for (const auto &[source, target] : std::as_const(copies)) {
+        if (copyWhenDifferent(source, target))
+            written.append(target);
     }
     return written;
 }

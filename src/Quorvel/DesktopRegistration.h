@@ -15,8 +15,10 @@ public:
     static constexpr char serviceFileName[] = "com.vantrel.quorvel.service";
 
     // Copies the files generated in generatedFolder to dataHome's applications and dbus-1/services
-    // folders. Returns the paths it wrote; empty when everything was up to date or failed (logged).
-    static QStringList registerFrom(const QString &generatedFolder, const QString &dataHome);
+    // folders, and every icon under iconRoot (a hicolor tree) to dataHome's icons/hicolor. Returns
+    // the paths it wrote; empty when everything was up to date or failed (logged).
+    static QStringList registerFrom(const QString &generatedFolder, const QString &iconRoot,
+                                    const QString &dataHome);
 };
 
 } // namespace Quorvel

@@ -37,12 +37,14 @@ void registerBuildTree()
     const QString buildDir = QStringLiteral(QUORVEL_BUILD_DIR);
     if (!QCoreApplication::applicationFilePath().startsWith(buildDir + u'/'))
         return;
+    const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     const QStringList written = DesktopRegistration::registerFrom(
-        QStringLiteral(QUORVEL_GENERATED_DESKTOP_DIR),
-        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+        QStringLiteral(QUORVEL_GENERATED_DESKTOP_DIR), QStringLiteral(QUORVEL_ICON_ROOT), dataHome);
     if (!written.isEmpty()) {
-        std::fprintf(stderr, "quorvel: registered this build for links and start at login: %s\n",
-                     qPrintable(written.join(QStringLiteral(", "))));
+        std::fprintf(stderr,
+                     "quorvel: registered this build for links and start at login in %s "
+                     "(desktop entry, bus service file and icons)\n",
+                     qPrintable(dataHome));
     }
 }
 

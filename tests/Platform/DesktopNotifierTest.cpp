@@ -85,6 +85,17 @@ public:
         return result;
     }
 
+    // Has the mock send one of the service's signals, as when the user acts on a notice.
+    static bool emitSignal(const QString &name, const QString &signature,
+                           const QVariantList &arguments)
+    {
+        QDBusMessage call =
+            QDBusMessage::createMethodCall(notifications, "/org/freedesktop/Notifications",
+                                           "org.freedesktop.DBus.Mock", "EmitSignal");
+        call << notifications << name << signature << arguments;
+        return QDBusConnection::sessionBus().call(call).type() == QDBusMessage::ReplyMessage;
+    }
+
 private:
     QProcess m_process;
 };
@@ -128,6 +139,38 @@ private slots:
             QStringLiteral("Studio &amp; &lt;i&gt;Den&lt;/i&gt; has no action &quot;x&quot;."));
         const QVariantMap hints = qdbus_cast<QVariantMap>(arguments.value(6));
         QCOMPARE(hints.value("desktop-entry").toString(), QStringLiteral("com.vantrel.quorvel"));
+    }
+
+    void reportsTheUsersChoiceOfItsOwnNotices()
+    {
+        MockDaemon daemon;
+        QVERIFY(daemon.start());
+        DesktopNotifier notifier("Quorvel", "com.vantrel.quorvel", [] {});
+        QSignalSpy shown(&notifier, &DesktopNotifier::shown);
+        QSignalSpy invoked(&notifier, &DesktopNotifier::actionInvoked);
+        notifier.notify("Version 2.0 is available", "Download it.", {"download", "Download"});
+        QVERIFY(shown.wait());
+        const quint32 id = shown.at(0).at(0).toUInt();
+        QCOMPARE(daemon.notifyCalls().at(0).arguments.value(5).toStringList(),
+                 QStringList({"download", "Download"}));
+
+        // Another program's notice is not ours to answer.
+        QVERIFY(MockDaemon::emitSignal("ActionInvoked", "us", {id + 100, "download"}));
+        QVERIFY(MockDaemon::emitSignal("ActionInvoked", "us", {id, "download"}));
+        QVERIFY(invoked.wait());
+        QCOMPARE(invoked.size(), 1);
+        QCOMPARE(invoked.at(0).at(1).toString(), QStringLiteral("download"));
+
+        // Once closed, the notice's id may be another program's. The signals arrive in order, so
+        // a choice on a later notice shows that the one before was passed over.
+        notifier.notify("Version 2.1 is available", "Download it.", {"download", "Download"});
+        QTRY_COMPARE(shown.size(), 2);
+        const quint32 later = shown.at(1).at(0).toUInt();
+        QVERIFY(MockDaemon::emitSignal("NotificationClosed", "uu", {id, 2u}));
+        QVERIFY(MockDaemon::emitSignal("ActionInvoked", "us", {id, "download"}));
+        QVERIFY(MockDaemon::emitSignal("ActionInvoked", "us", {later, "download"}));
+        QTRY_COMPARE(invoked.size(), 2);
+        QCOMPARE(invoked.at(1).at(0).toUInt(), later);
     }
 };
 

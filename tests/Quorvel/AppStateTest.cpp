@@ -11,6 +11,7 @@
 #include "TestHost.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -26,9 +27,6 @@ using namespace Quorvel::ClientTest;
 Q_DECLARE_METATYPE(Quorvel::LocalNetworkMonitor::Status)
 
 namespace {
-
-// The command line's deck editor waits this long in these tests instead of 1.5 s.
-constexpr std::chrono::milliseconds testDeckEditorDelay{200};
 
 void storeRoles(bool remote, bool hosting, bool onboarded = true)
 {
@@ -50,7 +48,6 @@ struct App {
         options.model = &model;
         options.loginAgent.systemctl = systemctl.path();
         options.loginAgent.unitFolder = systemctl.unitFolder();
-        options.deckEditorDelay = testDeckEditorDelay;
         state = std::make_unique<AppState>(std::move(options));
     }
 
@@ -259,16 +256,24 @@ void AppStateTest::launchOpensWindows()
     QFETCH(QStringList, later);
     storeRoles(false, false, onboarded);
 
+    QElapsedTimer sinceStart;
+    sinceStart.start();
     App app(LaunchRequest::fromArguments(arguments));
     QStringList opened;
-    connect(&app.state->windows(), &WindowTable::opened, this,
-            [&opened](const QString &id) { opened.append(id); });
+    qint64 editorAfterMs = -1;
+    connect(&app.state->windows(), &WindowTable::opened, this, [&](const QString &id) {
+        opened.append(id);
+        if (id == WindowTable::deckEditor)
+            editorAfterMs = sinceStart.elapsed();
+    });
     // Nothing opens while the state is being made.
     QVERIFY(opened.isEmpty());
 
     QTest::qWait(0);
     QCOMPARE(opened, atOnce);
     QTRY_COMPARE_WITH_TIMEOUT(opened, atOnce + later, answerLimitMs);
+    if (!later.isEmpty())
+        QVERIFY(editorAfterMs >= AppState::defaultDeckEditorDelay.count());
 }
 
 void AppStateTest::windowsOpenOnceEach()

@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -68,27 +69,35 @@ void LaunchRequestTest::fromArguments()
 void LaunchRequestTest::registrationWritesOnlyWhatChanged()
 {
     QTemporaryDir generated;
+    QTemporaryDir icons;
     QTemporaryDir dataHome;
-    for (const char *name :
-         {DesktopRegistration::desktopEntryName, DesktopRegistration::serviceFileName}) {
-        QFile file(generated.filePath(QString::fromLatin1(name)));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(QByteArray("Exec=/build/quorvel ") + name);
-    }
+    const auto write = [](const QString &path, const QByteArray &bytes) {
+        QDir().mkpath(QFileInfo(path).path());
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    };
+    QVERIFY(
+        write(generated.filePath(DesktopRegistration::desktopEntryName), "Exec=/build/quorvel %U"));
+    QVERIFY(write(generated.filePath(DesktopRegistration::serviceFileName), "Exec=/build/quorvel"));
+    QVERIFY(write(icons.filePath("16x16/apps/com.vantrel.quorvel.png"), "small"));
+    QVERIFY(write(icons.filePath("256x256/apps/com.vantrel.quorvel.png"), "large"));
 
-    const QStringList first = DesktopRegistration::registerFrom(generated.path(), dataHome.path());
-    QCOMPARE(first,
-             (QStringList{dataHome.filePath("applications/com.vantrel.quorvel.desktop"),
-                          dataHome.filePath("dbus-1/services/com.vantrel.quorvel.service")}));
+    QStringList first =
+        DesktopRegistration::registerFrom(generated.path(), icons.path(), dataHome.path());
+    first.sort();
+    QCOMPARE(first, (QStringList{
+                        dataHome.filePath("applications/com.vantrel.quorvel.desktop"),
+                        dataHome.filePath("dbus-1/services/com.vantrel.quorvel.service"),
+                        dataHome.filePath("icons/hicolor/16x16/apps/com.vantrel.quorvel.png"),
+                        dataHome.filePath("icons/hicolor/256x256/apps/com.vantrel.quorvel.png")}));
     // Nothing new: nothing written, nothing said.
-    QVERIFY(DesktopRegistration::registerFrom(generated.path(), dataHome.path()).isEmpty());
+    QVERIFY(DesktopRegistration::registerFrom(generated.path(), icons.path(), dataHome.path())
+                .isEmpty());
 
-    // The build moved: the entry is written again.
-    QFile moved(generated.filePath(QString::fromLatin1(DesktopRegistration::desktopEntryName)));
-    QVERIFY(moved.open(QIODevice::WriteOnly));
-    moved.write("Exec=/elsewhere/quorvel");
-    moved.close();
-    QCOMPARE(DesktopRegistration::registerFrom(generated.path(), dataHome.path()),
+    // The build moved: the entry is written again, and only it.
+    QVERIFY(write(generated.filePath(DesktopRegistration::desktopEntryName),
+                  "Exec=/elsewhere/quorvel %U"));
+    QCOMPARE(DesktopRegistration::registerFrom(generated.path(), icons.path(), dataHome.path()),
              QStringList{dataHome.filePath("applications/com.vantrel.quorvel.desktop")});
 }
 

@@ -26,6 +26,13 @@ DesktopNotifier::DesktopNotifier(QString appName, QString desktopEntry,
 {
     m_bus.connect(service, path, service, QStringLiteral("ActionInvoked"), this,
                   SLOT(receiveAction(quint32, QString)));
+    m_bus.connect(service, path, service, QStringLiteral("NotificationClosed"), this,
+                  SLOT(forgetClosed(quint32, quint32)));
+}
+
+void DesktopNotifier::forgetClosed(quint32 id, quint32)
+{
+    m_shown.remove(id);
 }
 
 void DesktopNotifier::receiveAction(quint32 id, const QString &key)
@@ -71,7 +78,7 @@ void DesktopNotifier::send(const QString &title, const QString &body, const QStr
                     emit fellBack();
                     return;
                 }
-                m_shown.append(reply.value());
+                m_shown.insert(reply.value());
                 emit shown(reply.value());
             });
 }

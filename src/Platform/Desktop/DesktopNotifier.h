@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QDBusConnection>
-#include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -32,6 +32,7 @@ signals:
 
 private slots:
     void receiveAction(quint32 id, const QString &key);
+    void forgetClosed(quint32 id, quint32 reason);
 
 private:
     void send(const QString &title, const QString &body, const QStringList &actions, bool escape);
@@ -40,7 +41,8 @@ private:
     QString m_desktopEntry;
     std::function<void()> m_fallback;
     QDBusConnection m_bus;
-    QList<quint32> m_shown;
+    // Notices of this object still on screen.
+    QSet<quint32> m_shown;
 };
 
 } // namespace Quorvel
