@@ -5,6 +5,7 @@
 #include "Quorvel/EditorWindows.h"
 #include "Quorvel/Launcher.h"
 #include "Quorvel/OutsideAccess.h"
+#include "Quorvel/Setup/SetupWindows.h"
 #include "Quorvel/TrayPresence.h"
 #include "Widgets/IconTheme.h"
 
@@ -73,6 +74,7 @@ int main(int argc, char *argv[])
     std::unique_ptr<TrayPresence> presence;
     std::unique_ptr<OutsideAccess> outside;
     std::unique_ptr<EditorWindows> editorWindows;
+    std::unique_ptr<SetupWindows> setupWindows;
     QObject::connect(&quitSignals, &QuitSignals::quitRequested, &application, [&state] {
         if (state)
             state->quit();
@@ -88,6 +90,8 @@ int main(int argc, char *argv[])
         state = std::make_unique<AppState>(std::move(options));
         outside = std::make_unique<OutsideAccess>(*state, OutsideAccess::Options());
         editorWindows = std::make_unique<EditorWindows>(*state);
+        setupWindows = std::make_unique<SetupWindows>(
+            *state, SetupWindows::programOptions(*outside, state.get()));
         QObject::connect(&launcher, &Launcher::requested, state.get(), &AppState::handle);
         // The session's end through session management quits the event loop directly; it takes
         // the same path as every other way out (a second call does nothing).
@@ -100,6 +104,7 @@ int main(int argc, char *argv[])
     QMetaObject::invokeMethod(&launcher, &Launcher::start, Qt::QueuedConnection);
     const int status = application.exec();
     presence.reset();
+    setupWindows.reset();
     editorWindows.reset();
     outside.reset();
     state.reset();

@@ -61,6 +61,8 @@ const QHash<QString, QString> &table()
         {QStringLiteral("antenna.radiowaves.left.and.right"), QStringLiteral("network-wireless")},
         {QStringLiteral("dot.radiowaves.left.and.right"), QStringLiteral("network-wireless")},
         {QStringLiteral("list.bullet.rectangle"), QStringLiteral("view-list-details")},
+        {QStringLiteral("gearshape"), QStringLiteral("configure")},
+        {QStringLiteral("info.circle"), QStringLiteral("dialog-information")},
         {QStringLiteral("wrench.and.screwdriver"), QStringLiteral("configure")},
         {QStringLiteral("app.dashed"), QStringLiteral("application-x-executable")},
         {QStringLiteral("terminal"), QStringLiteral("utilities-terminal")},

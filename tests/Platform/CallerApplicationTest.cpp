@@ -57,13 +57,24 @@ public:
                QFile::link(programPath(fields.at(3)), dir + "exe");
     }
 
+    // An entry whose Exec line starts the program directly.
+    static DesktopEntry entry(const QString &id, const QString &name, const QString &executable)
+    {
+        DesktopEntry entry;
+        entry.id = id;
+        entry.name = name;
+        entry.executable = executable;
+        entry.program = executable;
+        return entry;
+    }
+
     QList<DesktopEntry> entries() const
     {
         return {
-            {"org.example.Editor.desktop", "Editor", {}, programPath("editor"), {}, {}, {}, {}, {}},
-            {"org.example.Viewer.desktop", "Viewer", {}, "/nowhere/viewer", {}, {}, {}, {}, {}},
-            {"org.example.Tool-kit.desktop", "Tool Kit", {}, {}, {}, {}, {}, {}, {}},
-            {ownID, "Quorvel", {}, programPath("quorvel"), {}, {}, {}, {}, {}},
+            entry("org.example.Editor.desktop", "Editor", programPath("editor")),
+            entry("org.example.Viewer.desktop", "Viewer", "/nowhere/viewer"),
+            entry("org.example.Tool-kit.desktop", "Tool Kit", {}),
+            entry(ownID, "Quorvel", programPath("quorvel")),
         };
     }
 

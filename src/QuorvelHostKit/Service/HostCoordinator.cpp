@@ -85,6 +85,8 @@ HostCoordinator::HostCoordinator(Options options, QObject *parent)
     m_executor = std::make_unique<SystemExecutor>(m_appControls.get());
     m_monitor = std::make_unique<StateMonitor>(m_executor.get(), m_deck, defaultPollInterval);
     installServerCallbacks();
+    connect(&m_sleepPreventer, &SleepPreventer::answerArrived, this,
+            &HostCoordinator::awakeLockProblemChanged);
     connect(&m_sleepPreventer, &SleepPreventer::activeChanged, this, [this] {
         emit awakeLockHeldChanged();
         if (m_running) {

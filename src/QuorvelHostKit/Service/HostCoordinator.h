@@ -197,6 +197,8 @@ signals:
     void keepsAwakeChanged();
     void runningChanged();
     void awakeLockHeldChanged();
+    // The reason no keep-awake lock is held may have changed.
+    void awakeLockProblemChanged();
     void localNetworkMonitorChanged();
     void pendingNoncesChanged();
     void authenticatedClientsChanged();

@@ -66,6 +66,7 @@ void SleepPreventer::answered(std::size_t index, bool held, const QString &refus
                qUtf8Printable(slot.inhibitor->name()));
     if (isActive() != wasActive)
         emit activeChanged(isActive());
+    emit answerArrived();
 
     tellIfNoLock();
 }

@@ -47,6 +47,8 @@ public:
 signals:
     // isActive() changed.
     void activeChanged(bool active);
+    // A lock was granted or refused, so problem() may read differently.
+    void answerArrived();
 
 private:
     enum class State { released, asking, held, refused };

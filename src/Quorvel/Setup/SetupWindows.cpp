@@ -1,0 +1,125 @@
+#include "Quorvel/Setup/SetupWindows.h"
+
+#include "Quorvel/AppState.h"
+#include "Quorvel/OutsideAccess.h"
+#include "Quorvel/Setup/FileRevealer.h"
+#include "Quorvel/Setup/OnboardingWindow.h"
+#include "QuorvelClientUI/ClientSettings.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+namespace Quorvel {
+
+namespace {
+
+void centre(QWidget *window)
+{
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        QRect frame = window->frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        window->move(frame.topLeft());
+    }
+}
+
+} // namespace
+
+SetupWindows::SetupWindows(AppState &app, Options options, QObject *parent)
+    : QObject(parent), m_app(app), m_options(std::move(options))
+{
+    WindowTable &windows = app.windows();
+    windows.setFactory(WindowTable::onboarding, [this] { return makeOnboarding(); });
+    windows.setFactory(WindowTable::settings, [this] { return makeSettings(); });
+    connect(&windows, &WindowTable::opened, this, [](const QString &id, QWidget *window) {
+        if (window && (id == WindowTable::onboarding || id == WindowTable::settings))
+            clearInitialFocus(window);
+    });
+}
+
+void SetupWindows::clearInitialFocus(QWidget *window)
+{
+    // On the next turn, once the window manager gave the window its focus: no control holds it,
+    // so no focus ring shows and the space bar presses nothing; Return still reaches the
+    // set-up window's default button.
+    QTimer::singleShot(0, window, [window] {
+        if (QWidget *focused = window->focusWidget())
+            focused->clearFocus();
+    });
+}
+
+SetupWindows::~SetupWindows()
+{
+    if (SettingsWindow *settings = settingsWindow())
+        saveGeometry(settings);
+    m_app.windows().forget(WindowTable::onboarding);
+    m_app.windows().forget(WindowTable::settings);
+}
+
+OnboardingWindow *SetupWindows::onboardingWindow() const
+{
+    return qobject_cast<OnboardingWindow *>(m_app.windows().window(WindowTable::onboarding));
+}
+
+SettingsWindow *SetupWindows::settingsWindow() const
+{
+    return qobject_cast<SettingsWindow *>(m_app.windows().window(WindowTable::settings));
+}
+
+SetupWindows::Options SetupWindows::programOptions(OutsideAccess &outside, QObject *owner)
+{
+    auto *revealer = new FileRevealer(QDBusConnection::sessionBus(), owner);
+    Options options;
+    options.services.general.approvals = &outside.approvals();
+    options.services.general.copyReport = [&outside] { outside.copyDiagnosticReport(); };
+    options.services.showInFiles = [revealer](const QString &path) { revealer->reveal(path); };
+    options.services.updater = &outside.updater();
+    options.services.version = QStringLiteral(QUORVEL_VERSION);
+    options.trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
+    return options;
+}
+
+QWidget *SetupWindows::makeOnboarding()
+{
+    OnboardingWindow::Options options;
+    options.trayAvailable = m_options.trayAvailable;
+    options.finish = [this] {
+        if (OnboardingWindow *window = onboardingWindow())
+            window->hide();
+        // The window goes once "Done" has returned; the next opening starts over.
+        QTimer::singleShot(0, this, [this] { m_app.windows().forget(WindowTable::onboarding); });
+    };
+    auto *window = new OnboardingWindow(m_app, std::move(options));
+    centre(window);
+    return window;
+}
+
+QWidget *SetupWindows::makeSettings()
+{
+    auto *window = new SettingsWindow(m_app, m_options.services);
+    const QByteArray saved = openClientSettings()->value(geometryKey).toByteArray();
+    if (saved.isEmpty() || !window->restoreGeometry(saved))
+        centre(window);
+    window->installEventFilter(this);
+    return window;
+}
+
+bool SetupWindows::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Hide || event->type() == QEvent::Close) {
+        if (auto *window = qobject_cast<SettingsWindow *>(watched))
+            saveGeometry(window);
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void SetupWindows::saveGeometry(const QWidget *window) const
+{
+    const auto settings = openClientSettings();
+    settings->setValue(geometryKey, window->saveGeometry());
+    settings->sync();
+}
+
+} // namespace Quorvel

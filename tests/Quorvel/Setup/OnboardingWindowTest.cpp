@@ -1,0 +1,199 @@
+#include "Quorvel/Setup/OnboardingWindow.h"
+#include "Quorvel/Setup/DoneStepPage.h"
+#include "Quorvel/Setup/HostStepPage.h"
+#include "Quorvel/Setup/KeepAwakeSwitch.h"
+#include "Quorvel/Setup/LocalEditorButton.h"
+#include "Quorvel/Setup/RemoteStepPage.h"
+#include "Quorvel/Setup/RoleChoice.h"
+#include "Quorvel/Setup/WelcomePage.h"
+#include "QuorvelClientUI/Views/PairingView.h"
+#include "QuorvelHostKit/Service/HostCoordinator.h"
+#include "QuorvelHostKit/Views/PairingCodeView.h"
+#include "Widgets/SymbolLabel.h"
+
+#include "SetupFixture.h"
+#include "TestHost.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+using namespace Quorvel;
+using namespace Quorvel::SetupTest;
+using Step = OnboardingFlow::Step;
+
+namespace {
+
+template<typename Page> Page *pageOf(const OnboardingWindow &window)
+{
+    return qobject_cast<Page *>(window.page());
+}
+
+} // namespace
+
+// The set-up window driven by its keys and buttons over a real application state: a real host
+// started by "Start Hosting", a real client pairing with the small test host over TLS on
+// loopback.
+class OnboardingWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cardsFlipTheirOwnWishOnly();
+    void returnPressesTheDefaultButton();
+    void startHostingShowsTheRunningHost();
+    void remoteStepPairsWithATestHost();
+    void doneStepSaysWhereQuorvelLives_data();
+    void doneStepSaysWhereQuorvelLives();
+    void doneStepOffersThisComputersActionsWhileHosting();
+};
+
+void OnboardingWindowTest::init()
+{
+    openClientSettings()->clear();
+    storeRoles(false, false, false);
+}
+
+void OnboardingWindowTest::cardsFlipTheirOwnWishOnly()
+{
+    SetupApp app;
+    OnboardingWindow window(*app.state, {});
+    window.show();
+    auto *welcome = pageOf<WelcomePage>(window);
+    QVERIFY(welcome);
+    RoleChoice *hosting = welcome->hostingChoice();
+    QCOMPARE(hosting->markSymbol(), QStringLiteral("circle"));
+    QVERIFY(!window.primaryButton()->isEnabled());
+    QVERIFY(!window.backButton()->isVisible());
+
+    // A click in the blank right of the text counts.
+    QTest::mouseClick(hosting, Qt::LeftButton, {},
+                      QPoint(hosting->width() - 4, hosting->height() / 2));
+    QVERIFY(window.flow().wantsHosting());
+    QVERIFY(!window.flow().wantsRemote());
+    QCOMPARE(hosting->markSymbol(), QStringLiteral("checkmark.circle.fill"));
+    QVERIFY(window.primaryButton()->isEnabled());
+    QTest::mouseClick(hosting, Qt::LeftButton);
+    QVERIFY(!window.flow().wantsHosting());
+    QVERIFY(!window.primaryButton()->isEnabled());
+}
+
+void OnboardingWindowTest::returnPressesTheDefaultButton()
+{
+    SetupApp app;
+    OnboardingWindow window(*app.state, {});
+    window.show();
+    QVERIFY(window.primaryButton()->isDefault());
+    // Disabled on welcome without a role: Return does nothing.
+    QTest::keyClick(&window, Qt::Key_Return);
+    QCOMPARE(window.flow().step(), Step::welcome);
+    pageOf<WelcomePage>(window)->remoteChoice()->click();
+    QTest::keyClick(&window, Qt::Key_Return);
+    QCOMPARE(window.flow().step(), Step::remote);
+    QVERIFY(pageOf<RemoteStepPage>(window));
+    QVERIFY(window.backButton()->isVisible());
+}
+
+void OnboardingWindowTest::startHostingShowsTheRunningHost()
+{
+    SetupApp app;
+    OnboardingWindow window(*app.state, {});
+    window.show();
+    pageOf<WelcomePage>(window)->hostingChoice()->click();
+    window.primaryButton()->click();
+    auto *before = pageOf<HostStepPage>(window);
+    QVERIFY(before);
+    QVERIFY(!before->running());
+    QCOMPARE(window.primaryButton()->text(), OnboardingFlow::startHostingTitle);
+    before->startAtLogin()->setChecked(false);
+
+    window.primaryButton()->click();
+    QVERIFY(app.state->host());
+    QTRY_VERIFY(pageOf<HostStepPage>(window) && pageOf<HostStepPage>(window)->running());
+    auto *running = pageOf<HostStepPage>(window);
+    QCOMPARE(window.primaryButton()->text(), OnboardingFlow::continueTitle);
+    auto *code = running->findChild<PairingCodeView *>();
+    QVERIFY(code);
+    code->toggleRevealed();
+    QCOMPARE(code->shownCode(), app.state->host()->pairingToken().displayText());
+    // The switch writes the coordinator's wish.
+    running->keepAwake()->box()->setChecked(true);
+    QVERIFY(app.state->host()->keepsAwake());
+    for (const QString &call : app.standIn->calls())
+        QVERIFY2(!call.startsWith(QLatin1String("enable")), qPrintable(call));
+}
+
+void OnboardingWindowTest::remoteStepPairsWithATestHost()
+{
+    using namespace Quorvel::ClientTest;
+    TestHost host(firstCode(), sampleDeck(), QStringLiteral("Studio Host"));
+    QVERIFY(host.start());
+    SetupApp app;
+    OnboardingWindow window(*app.state, {});
+    window.show();
+    pageOf<WelcomePage>(window)->remoteChoice()->click();
+    window.primaryButton()->click();
+    QCOMPARE(window.primaryButton()->text(), OnboardingFlow::startLookingTitle);
+    window.primaryButton()->click();
+    QVERIFY(app.model.isBrowsing());
+    QCOMPARE(window.primaryButton()->text(), OnboardingFlow::continueTitle);
+    QVERIFY(pageOf<RemoteStepPage>(window));
+    QVERIFY(!pageOf<RemoteStepPage>(window)->pairingView());
+
+    app.model.connectTo(host.listing());
+    QTRY_VERIFY(pageOf<RemoteStepPage>(window) && pageOf<RemoteStepPage>(window)->pairingView());
+    QLineEdit *field = pageOf<RemoteStepPage>(window)->pairingView()->field();
+    field->setFocus();
+    QTest::keyClicks(field, firstCode().displayText());
+    // Return in the field hands over the code, and only that: the step stays.
+    QTest::keyClick(field, Qt::Key_Return);
+    QCOMPARE(window.flow().step(), Step::remote);
+    QTRY_VERIFY(pageOf<RemoteStepPage>(window) && pageOf<RemoteStepPage>(window)->connectedLabel());
+    auto *page = pageOf<RemoteStepPage>(window);
+    QCOMPARE(page->connectedLabel()->text(), QStringLiteral("Connected to Studio Host"));
+    QCOMPARE(page->deckLine(), *RemoteStepPage::deckSentence(int(sampleDeck().controls.size())));
+    QCOMPARE(window.flow().step(), Step::remote);
+}
+
+void OnboardingWindowTest::doneStepSaysWhereQuorvelLives_data()
+{
+    QTest::addColumn<bool>("tray");
+    QTest::addColumn<QString>("mentions");
+    QTest::newRow("tray") << true << "lives in the system tray";
+    QTest::newRow("no tray") << false << "gnome-shell-extension-appindicator";
+}
+
+void OnboardingWindowTest::doneStepSaysWhereQuorvelLives()
+{
+    QFETCH(bool, tray);
+    QFETCH(QString, mentions);
+    SetupApp app;
+    OnboardingWindow::Options options;
+    options.trayAvailable = tray;
+    OnboardingWindow window(*app.state, options);
+    window.flow().move(1);
+    auto *done = pageOf<DoneStepPage>(window);
+    QVERIFY(done);
+    QVERIFY2(done->whereText().contains(mentions), qPrintable(done->whereText()));
+    // Neither hosting nor connected: no editing buttons.
+    QVERIFY(!done->localEditor());
+    QVERIFY(!done->remoteEditor());
+}
+
+void OnboardingWindowTest::doneStepOffersThisComputersActionsWhileHosting()
+{
+    storeRoles(false, true);
+    SetupApp app;
+    QVERIFY(app.state->host());
+    OnboardingWindow window(*app.state, {});
+    window.flow().move(10);
+    auto *done = pageOf<DoneStepPage>(window);
+    QVERIFY(done && done->localEditor());
+    QTRY_VERIFY(app.state->host()->port().has_value());
+    QTRY_VERIFY(done->localEditor()->button()->isEnabled());
+    QCOMPARE(done->localEditor()->reasonText(), QString());
+}
+
+QTEST_MAIN(OnboardingWindowTest)
+#include "OnboardingWindowTest.moc"
