@@ -4,6 +4,8 @@
 #include "Quorvel/Outside/LinkApprovals.h"
 #include "QuorvelClientUI/ActionLink.h"
 
+#include <QPointer>
+
 namespace Quorvel {
 
 namespace {
@@ -87,8 +89,12 @@ void LinkHandler::handleLink(const QUrl &url, const std::optional<LinkSender> &s
 
 void LinkHandler::askToAllow(const ApprovalQuestion &question, std::function<void(bool)> onAnswer)
 {
+    // An alert is a window of its own and can outlive this handler: a late answer is dropped.
     if (!question.sender) {
-        m_asker->ask(question, std::move(onAnswer));
+        m_asker->ask(question, [self = QPointer<LinkHandler>(this), onAnswer](bool allowed) {
+            if (self)
+                onAnswer(allowed);
+        });
         return;
     }
     const LinkSender sender = *question.sender;
@@ -103,11 +109,15 @@ void LinkHandler::askToAllow(const ApprovalQuestion &question, std::function<voi
         return;
     }
     m_waitingForAnswer.insert(sender.appID, {std::move(onAnswer)});
-    m_asker->ask(question, [this, sender](bool allowed) {
-        m_approvals->record(sender.appID, sender.name, allowed);
-        const QList<std::function<void(bool)>> answered = m_waitingForAnswer.take(sender.appID);
-        for (const std::function<void(bool)> &handler : answered)
-            handler(allowed);
+    m_asker->ask(question, [self = QPointer<LinkHandler>(this), sender](bool allowed) {
+        if (!self)
+            return;
+        LinkHandler *const handler = self.data();
+        handler->m_approvals->record(sender.appID, sender.name, allowed);
+        const QList<std::function<void(bool)>> answered =
+            handler->m_waitingForAnswer.take(sender.appID);
+        for (const std::function<void(bool)> &waiting : answered)
+            waiting(allowed);
     });
 }
 

@@ -86,6 +86,29 @@ private slots:
         QCOMPARE(session.triggerCount(), 0);
         QVERIFY(approvals.entries().isEmpty());
     }
+
+    // The alert is a window of its own: answered after its handler went, it changes nothing.
+    void anAnswerAfterTheHandlerWentIsDropped()
+    {
+        Session session;
+        QVERIFY(session.connect());
+        LinkApprovals approvals;
+        NoNotices notices;
+        LinkApprovalAlert alerts;
+        auto handler =
+            std::make_unique<LinkHandler>(&session.runner, &approvals, &notices, &alerts);
+        QSignalSpy shown(&alerts, &LinkApprovalAlert::shown);
+
+        handler->handleLink(QUrl("quorvel://run/lamp"), editor);
+        QTRY_COMPARE(shown.size(), 1);
+        auto *alert = shown.at(0).at(0).value<QMessageBox *>();
+        QSignalSpy closed(alert, &QObject::destroyed);
+        handler.reset();
+        buttonCalled(alert, "Allow")->click();
+        QVERIFY(closed.wait());
+        QCOMPARE(session.triggerCount(), 0);
+        QVERIFY(approvals.entries().isEmpty());
+    }
 };
 
 QTEST_MAIN(LinkApprovalAlertTest)
