@@ -1,14 +1,8 @@
 #include "Platform/Power/GnomeSessionInhibitor.h"
 
-#include "Platform/PlatformLogging.h"
-
-#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
-
-#include <optional>
 
 namespace Quorvel {
 
@@ -38,13 +32,6 @@ void uninhibit(quint32 cookie)
 
 } // namespace
 
-struct GnomeSessionInhibitor::Request {
-    // Cleared when the lock is no longer wanted: a late cookie is then handed back at once.
-    Answer answer;
-    std::optional<quint32> cookie;
-    bool wanted = true;
-};
-
 GnomeSessionInhibitor::GnomeSessionInhibitor(const QString &appId) : m_appId(appId) {}
 
 GnomeSessionInhibitor::~GnomeSessionInhibitor()
@@ -61,61 +48,26 @@ void GnomeSessionInhibitor::acquire(const QString &who, const QString &why, Answ
 {
     Q_UNUSED(who)
     release();
-    auto request = std::make_shared<Request>();
-    request->answer = std::move(answer);
-    m_request = request;
-
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) {
-        const QString reason = QStringLiteral("no session bus (%1)").arg(bus.lastError().message());
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [request, reason] {
-                if (request->answer)
-                    std::exchange(request->answer, nullptr)(false, reason);
-            },
-            Qt::QueuedConnection);
-        return;
-    }
     QDBusMessage call = sessionCall(QStringLiteral("Inhibit"));
     call << m_appId << noToplevelWindow << why << suspendFlag;
-    // Not parented: it must see the reply through even when this inhibitor has gone, to hand
-    // back a cookie that arrives too late.
-    auto *watcher =
-        new QDBusPendingCallWatcher(bus.asyncCall(call, static_cast<int>(callTimeout.count())));
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
-                     [request](QDBusPendingCallWatcher *finished) {
-                         finished->deleteLater();
-                         const QDBusPendingReply<quint32> reply = *finished;
-                         if (!request->wanted) {
-                             if (!reply.isError())
-                                 uninhibit(reply.value());
-                             return;
-                         }
-                         const Answer answer = std::exchange(request->answer, nullptr);
-                         if (reply.isError()) {
-                             qCDebug(lcPower, "No GNOME session lock: %s",
-                                     qUtf8Printable(reply.error().message()));
-                             const bool absent = reply.error().type() == QDBusError::ServiceUnknown;
-                             answer(false, absent ? QStringLiteral("GNOME's session manager "
-                                                                   "isn't running")
-                                                  : reply.error().message());
-                             return;
-                         }
-                         request->cookie = reply.value();
-                         answer(true, QString());
-                     });
+    const InhibitRequest::Reader read = [](const QDBusPendingCall &pending) {
+        const quint32 cookie = QDBusPendingReply<quint32>(pending).value();
+        return InhibitRequest::Reading(InhibitRequest::Unlock([cookie] { uninhibit(cookie); }));
+    };
+    const InhibitRequest::Refusal refuse = [](const QDBusError &error) {
+        return error.type() == QDBusError::ServiceUnknown
+                   ? QStringLiteral("GNOME's session manager isn't running")
+                   : error.message();
+    };
+    m_request = InhibitRequest::send(
+        {QDBusConnection::sessionBus(), QStringLiteral("session"), call, callTimeout, read, refuse},
+        std::move(answer));
 }
 
 void GnomeSessionInhibitor::release()
 {
-    if (!m_request)
-        return;
-    m_request->wanted = false;
-    m_request->answer = nullptr;
-    if (m_request->cookie)
-        uninhibit(*std::exchange(m_request->cookie, std::nullopt));
-    m_request.reset();
+    if (m_request)
+        std::exchange(m_request, nullptr)->release();
 }
 
 } // namespace Quorvel

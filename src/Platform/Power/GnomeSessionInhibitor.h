@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Power/IdleInhibitor.h"
+#include "Platform/Power/InhibitRequest.h"
 
 #include <chrono>
 #include <memory>
@@ -27,12 +28,9 @@ public:
     void release() override;
 
 private:
-    struct Request;
-
     QString m_appId;
-    // The request in flight or holding the lock; shared with its reply's handler, which outlives
-    // this object when the reply is still to come.
-    std::shared_ptr<Request> m_request;
+    // The request in flight or holding the lock.
+    std::shared_ptr<InhibitRequest> m_request;
 };
 
 } // namespace Quorvel

@@ -1,14 +1,12 @@
 #include "QuorvelClientUI/Views/HostListView.h"
 
 #include "QuorvelClientUI/ClientModel.h"
+#include "QuorvelClientUI/Views/BusyLine.h"
 #include "QuorvelClientUI/Views/HostRow.h"
+#include "QuorvelClientUI/Views/NetworkNotice.h"
 #include "QuorvelClientUI/Views/RemoteViewRules.h"
 #include "QuorvelClientUI/Views/StoredCodeCache.h"
-#include "Widgets/BusyIndicator.h"
-#include "Widgets/PlainLabel.h"
-#include "Widgets/SymbolLabel.h"
 
-#include <QHBoxLayout>
 #include <QMenu>
 #include <QVBoxLayout>
 
@@ -17,7 +15,6 @@ namespace Quorvel {
 namespace {
 
 constexpr int noticeSpacing = 6;
-constexpr int spinnerSide = 12;
 
 const QString forgetItem = QStringLiteral("Forget Pairing Code");
 
@@ -25,32 +22,14 @@ const QString forgetItem = QStringLiteral("Forget Pairing Code");
 
 HostListView::HostListView(ClientModel *model, QWidget *parent)
     : QWidget(parent), m_model(model), m_codes(new StoredCodeCache(model, this)),
-      m_notice(new QWidget(this)),
-      m_noticeTitle(new SymbolLabel(QStringLiteral("wifi.exclamationmark"), {}, TextStyle::callout,
-                                    StatusTone::orange, m_notice)),
-      m_noticeMessage(new PlainLabel({}, TextStyle::caption, StatusTone::secondary, m_notice)),
-      m_searching(new QWidget(this)), m_rowsBox(new QWidget(this)),
-      m_rowsLayout(new QVBoxLayout(m_rowsBox))
+      m_notice(new NetworkNotice(noticeSpacing, this)),
+      m_searching(
+          new BusyLine(QStringLiteral("Searching for hosts on the local network\u2026"), this)),
+      m_rowsBox(new QWidget(this)), m_rowsLayout(new QVBoxLayout(m_rowsBox))
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-
-    auto *notice = new QVBoxLayout(m_notice);
-    notice->setContentsMargins(0, 0, 0, 0);
-    notice->setSpacing(noticeSpacing);
-    notice->addWidget(m_noticeTitle);
-    notice->addWidget(m_noticeMessage);
-    m_noticeMessage->setWrapping();
     layout->addWidget(m_notice);
-
-    auto *searching = new QHBoxLayout(m_searching);
-    searching->setContentsMargins(0, 0, 0, 0);
-    searching->addStretch();
-    searching->addWidget(new BusyIndicator(spinnerSide, m_searching));
-    searching->addWidget(
-        new PlainLabel(QStringLiteral("Searching for hosts on the local network\u2026"),
-                       TextStyle::caption, StatusTone::secondary, m_searching));
-    searching->addStretch();
     layout->addWidget(m_searching);
 
     m_rowsLayout->setContentsMargins(0, 0, 0, 0);
@@ -76,7 +55,7 @@ QList<HostRow *> HostListView::rows() const
 
 QString HostListView::noticeTitle() const
 {
-    return m_notice->isHidden() ? QString() : m_noticeTitle->text();
+    return m_notice->isHidden() ? QString() : m_notice->title();
 }
 
 bool HostListView::showsSearching() const
@@ -141,16 +120,15 @@ void HostListView::refreshNotice()
     m_searching->setVisible(notice == Notice::searching);
     m_notice->setVisible(notice == Notice::blocked || notice == Notice::takingLong);
     if (notice == Notice::blocked) {
-        m_noticeTitle->set(QStringLiteral("wifi.exclamationmark"),
-                           QStringLiteral("Quorvel can't see your local network."),
-                           StatusTone::orange);
-        m_noticeMessage->setText(
+        m_notice->set(
+            QStringLiteral("wifi.exclamationmark"),
+            QStringLiteral("Quorvel can't see your local network."), StatusTone::orange,
             QStringLiteral("The discovery service (avahi-daemon) is not running. Once it runs, "
                            "Quorvel finds your hosts by itself."));
     } else if (notice == Notice::takingLong) {
-        m_noticeTitle->set(QStringLiteral("wifi.exclamationmark"),
-                           QStringLiteral("No hosts found yet."), StatusTone::orange);
-        m_noticeMessage->setText(
+        m_notice->set(
+            QStringLiteral("wifi.exclamationmark"), QStringLiteral("No hosts found yet."),
+            StatusTone::orange,
             QStringLiteral("Check that Quorvel is running on the host computer, on this same "
                            "network, and that no firewall blocks mDNS (UDP 5353)."));
     }

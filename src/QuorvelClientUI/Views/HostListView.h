@@ -11,9 +11,9 @@ namespace Quorvel {
 class BusyIndicator;
 class ClientModel;
 class HostRow;
-class PlainLabel;
 class StoredCodeCache;
-class SymbolLabel;
+class NetworkNotice;
+class BusyLine;
 
 // The hosts found on the local network, each with the mark of its connection, and while none is
 // found where the search stands: searching, taking long, or the discovery service missing.
@@ -40,10 +40,8 @@ private:
 
     QPointer<ClientModel> m_model;
     StoredCodeCache *m_codes;
-    QWidget *m_notice;
-    SymbolLabel *m_noticeTitle;
-    PlainLabel *m_noticeMessage;
-    QWidget *m_searching;
+    NetworkNotice *m_notice;
+    BusyLine *m_searching;
     QWidget *m_rowsBox;
     QVBoxLayout *m_rowsLayout;
     QList<HostRow *> m_rows;

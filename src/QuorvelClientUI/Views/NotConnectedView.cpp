@@ -1,14 +1,13 @@
 #include "QuorvelClientUI/Views/NotConnectedView.h"
 
 #include "QuorvelClientUI/ClientModel.h"
+#include "QuorvelClientUI/Views/BusyLine.h"
 #include "QuorvelClientUI/Views/ControlRow.h"
 #include "QuorvelClientUI/Views/HostListView.h"
-#include "Widgets/BusyIndicator.h"
+#include "QuorvelClientUI/Views/NetworkNotice.h"
 #include "Widgets/PlainLabel.h"
-#include "Widgets/SymbolLabel.h"
 
 #include <QGraphicsOpacityEffect>
-#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 namespace Quorvel {
@@ -18,18 +17,14 @@ namespace {
 constexpr int stackSpacing = 10;
 constexpr int noticeSpacing = 4;
 constexpr int previewSpacing = 6;
-constexpr int spinnerSide = 12;
 // The last actions are shown faded: they cannot be used until the host is back.
 constexpr qreal previewOpacity = 0.45;
 
 } // namespace
 
 NotConnectedView::NotConnectedView(ClientModel *model, bool showsHostList, QWidget *parent)
-    : QWidget(parent), m_model(model), m_showsHostList(showsHostList), m_notice(new QWidget(this)),
-      m_noticeTitle(new SymbolLabel({}, {}, TextStyle::callout, StatusTone::none, m_notice)),
-      m_noticeMessage(new PlainLabel({}, TextStyle::caption, StatusTone::secondary, m_notice)),
-      m_looking(new QWidget(this)),
-      m_lookingText(new PlainLabel({}, TextStyle::caption, StatusTone::secondary, m_looking)),
+    : QWidget(parent), m_model(model), m_showsHostList(showsHostList),
+      m_notice(new NetworkNotice(noticeSpacing, this)), m_looking(new BusyLine({}, this)),
       m_preview(new QWidget(this)), m_previewLayout(new QVBoxLayout(m_preview)),
       m_otherHosts(new PlainLabel(QStringLiteral("Other hosts here"), TextStyle::caption,
                                   StatusTone::secondary, this)),
@@ -38,21 +33,7 @@ NotConnectedView::NotConnectedView(ClientModel *model, bool showsHostList, QWidg
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(stackSpacing);
-
-    auto *notice = new QVBoxLayout(m_notice);
-    notice->setContentsMargins(0, 0, 0, 0);
-    notice->setSpacing(noticeSpacing);
-    notice->addWidget(m_noticeTitle);
-    notice->addWidget(m_noticeMessage);
-    m_noticeMessage->setWrapping();
     layout->addWidget(m_notice);
-
-    auto *looking = new QHBoxLayout(m_looking);
-    looking->setContentsMargins(0, 0, 0, 0);
-    looking->addStretch();
-    looking->addWidget(new BusyIndicator(spinnerSide, m_looking));
-    looking->addWidget(m_lookingText);
-    looking->addStretch();
     layout->addWidget(m_looking);
 
     m_previewLayout->setContentsMargins(0, 0, 0, 0);
@@ -81,17 +62,17 @@ NotConnectedView::NotConnectedView(ClientModel *model, bool showsHostList, QWidg
 
 QString NotConnectedView::noticeTitle() const
 {
-    return m_notice->isHidden() ? QString() : m_noticeTitle->text();
+    return m_notice->isHidden() ? QString() : m_notice->title();
 }
 
 QString NotConnectedView::noticeMessage() const
 {
-    return m_notice->isHidden() ? QString() : m_noticeMessage->text();
+    return m_notice->isHidden() ? QString() : m_notice->message();
 }
 
 QString NotConnectedView::lookingForText() const
 {
-    return m_looking->isHidden() ? QString() : m_lookingText->text();
+    return m_looking->isHidden() ? QString() : m_looking->text();
 }
 
 QList<ControlRow *> NotConnectedView::previewRows() const
@@ -117,20 +98,19 @@ void NotConnectedView::refresh()
 
     m_notice->setVisible(m_case == Case::offline || m_case == Case::cantReach);
     if (m_case == Case::offline) {
-        m_noticeTitle->set(QStringLiteral("wifi.slash"),
-                           QStringLiteral("This computer is offline."), StatusTone::none);
-        m_noticeMessage->setText(
+        m_notice->set(
+            QStringLiteral("wifi.slash"), QStringLiteral("This computer is offline."),
+            StatusTone::none,
             QStringLiteral("Quorvel reconnects by itself when you're back on a network."));
     } else if (m_case == Case::cantReach) {
-        m_noticeTitle->set(QStringLiteral("wifi.exclamationmark"),
-                           QStringLiteral("Can't reach ") + name + QLatin1Char('.'),
-                           StatusTone::none);
-        m_noticeMessage->setText(
+        m_notice->set(
+            QStringLiteral("wifi.exclamationmark"),
+            QStringLiteral("Can't reach ") + name + QLatin1Char('.'), StatusTone::none,
             QStringLiteral("It may be asleep or turned off, or on a different network from "
                            "this computer. Quorvel connects by itself when it's back."));
     }
     m_looking->setVisible(m_case == Case::lookingFor);
-    m_lookingText->setText(QStringLiteral("Looking for %1\u2026").arg(name));
+    m_looking->setText(QStringLiteral("Looking for %1\u2026").arg(name));
 
     const bool remembered =
         m_case == Case::offline || m_case == Case::cantReach || m_case == Case::lookingFor;

@@ -16,7 +16,8 @@ class ClientModel;
 class ControlRow;
 class HostListView;
 class PlainLabel;
-class SymbolLabel;
+class NetworkNotice;
+class BusyLine;
 
 // What the remote shows without a connection: offline, looking for or unable to reach the
 // remembered host (with a greyed copy of its last actions), or the list of hosts.
@@ -41,11 +42,8 @@ private:
     QPointer<ClientModel> m_model;
     bool m_showsHostList;
     RemoteViewRules::NotConnectedCase m_case = RemoteViewRules::NotConnectedCase::nothing;
-    QWidget *m_notice;
-    SymbolLabel *m_noticeTitle;
-    PlainLabel *m_noticeMessage;
-    QWidget *m_looking;
-    PlainLabel *m_lookingText;
+    NetworkNotice *m_notice;
+    BusyLine *m_looking;
     QWidget *m_preview;
     QVBoxLayout *m_previewLayout;
     QList<ControlRow *> m_previewRows;

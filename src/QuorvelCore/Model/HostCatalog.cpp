@@ -46,6 +46,13 @@ bool operator==(const HostCatalog::App &a, const HostCatalog::App &b)
     return sameText(a.name, b.name) && sameText(a.path, b.path) && sameText(a.bundleID, b.bundleID);
 }
 
+std::optional<QString> HostCatalog::appID(const QString &name) const
+{
+    const auto app = std::find_if(apps.cbegin(), apps.cend(),
+                                  [&name](const App &candidate) { return candidate.name == name; });
+    return app == apps.cend() ? std::nullopt : app->bundleID;
+}
+
 size_t qHash(const HostCatalog::App &app, size_t seed)
 {
     // A presence marker keeps an absent bundle id apart from an empty one.

@@ -78,6 +78,9 @@ struct HostCatalog {
     // Read as empty when missing or null; always written.
     std::vector<AppControls> appControls;
 
+    // The identifier of the first installed app with this name, when it has one.
+    std::optional<QString> appID(const QString &name) const;
+
     QJsonObject toJson() const;
     static std::optional<HostCatalog> fromJson(const QJsonValue &json, QString *error = nullptr);
 

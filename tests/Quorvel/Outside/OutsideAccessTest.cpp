@@ -3,6 +3,7 @@
 #include "Quorvel/AppState.h"
 
 #include "../StandInSystemctl.h"
+#include "NotificationMock.h"
 #include "OutsideTestSupport.h"
 
 #include <QClipboard>
@@ -17,10 +18,6 @@ using namespace Quorvel;
 using namespace Quorvel::OutsideTest;
 
 namespace {
-
-const QString notifications = QStringLiteral("org.freedesktop.Notifications");
-// Debian's python, which carries python3-dbusmock; the PATH's python3 may be another one.
-const QString python = QStringLiteral("/usr/bin/python3");
 
 void storeRoles(bool remote)
 {
@@ -51,55 +48,6 @@ struct App {
     ClientModel model;
     std::unique_ptr<AppState> state;
     std::unique_ptr<OutsideAccess> outside;
-};
-
-// python3-dbusmock's notification daemon; the summaries of what it was asked to show.
-class Notices {
-public:
-    bool start()
-    {
-        m_process.start(python,
-                        {"-m", "dbusmock", "--session", "--template", "notification_daemon"});
-        return QTest::qWaitFor(
-            [] {
-                return QDBusConnection::sessionBus().interface()->isServiceRegistered(
-                    notifications);
-            },
-            answerLimitMs);
-    }
-    ~Notices()
-    {
-        m_process.terminate();
-        m_process.waitForFinished();
-    }
-    int count() const
-    {
-        const QDBusMessage reply = QDBusConnection::sessionBus().call(
-            QDBusMessage::createMethodCall(notifications, "/org/freedesktop/Notifications",
-                                           "org.freedesktop.DBus.Mock", "GetCalls"));
-        const QDBusArgument list = reply.arguments().value(0).value<QDBusArgument>();
-        int notifies = 0;
-        list.beginArray();
-        while (!list.atEnd()) {
-            quint64 timestamp = 0;
-            QString method;
-            list.beginStructure();
-            list >> timestamp >> method;
-            list.beginArray();
-            while (!list.atEnd()) {
-                QDBusVariant value;
-                list >> value;
-            }
-            list.endArray();
-            list.endStructure();
-            notifies += method == QLatin1String("Notify");
-        }
-        list.endArray();
-        return notifies;
-    }
-
-private:
-    QProcess m_process;
 };
 
 } // namespace
@@ -139,8 +87,8 @@ private slots:
     void aLinkWithTheRemoteOffIsNoticedAtOnce()
     {
         storeRoles(false);
-        Notices notices;
-        QVERIFY(notices.start());
+        NotificationMock notices;
+        QVERIFY(notices.start(answerLimitMs));
         App app;
         app.state->openLink(QUrl("quorvel://run/lamp"), std::nullopt);
         QTRY_COMPARE(notices.count(), 1);

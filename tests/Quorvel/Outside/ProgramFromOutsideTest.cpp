@@ -2,6 +2,7 @@
 #include "Quorvel/Outside/LinkApprovals.h"
 
 #include "../../QuorvelClientUI/DBusSandboxReentry.h"
+#include "NotificationMock.h"
 #include "OutsideTestSupport.h"
 
 #include <QDBusConnectionInterface>
@@ -21,9 +22,6 @@ namespace {
 
 // Far beyond a start of the sanitized program and a connection over the sandbox's mDNS.
 constexpr int processLimitMs = 60000;
-// Debian's python, which carries python3-dbusmock; the PATH's python3 may be another one.
-const QString python = QStringLiteral("/usr/bin/python3");
-const QString notifications = QStringLiteral("org.freedesktop.Notifications");
 const QString errorPrefix = QStringLiteral("com.vantrel.quorvel.Error.");
 
 bool writeFile(const QString &path, const QByteArray &content)
@@ -143,54 +141,6 @@ bool pairWithListedHost()
     return host.hostID && Keyring().save(firstCode(), *host.hostID);
 }
 
-// python3-dbusmock's notification daemon, to see the program's notices.
-class Notices {
-public:
-    bool start()
-    {
-        m_process.start(python,
-                        {"-m", "dbusmock", "--session", "--template", "notification_daemon"});
-        return QTest::qWaitFor([] { return nameIsOwned(notifications); }, processLimitMs);
-    }
-    ~Notices()
-    {
-        m_process.terminate();
-        m_process.waitForFinished();
-    }
-    // The summary and body of every notice so far.
-    QStringList shown() const
-    {
-        const QDBusMessage reply = QDBusConnection::sessionBus().call(
-            QDBusMessage::createMethodCall(notifications, "/org/freedesktop/Notifications",
-                                           "org.freedesktop.DBus.Mock", "GetCalls"));
-        QStringList result;
-        const QDBusArgument list = reply.arguments().value(0).value<QDBusArgument>();
-        list.beginArray();
-        while (!list.atEnd()) {
-            quint64 timestamp = 0;
-            QString method;
-            QVariantList arguments;
-            list.beginStructure();
-            list >> timestamp >> method;
-            list.beginArray();
-            while (!list.atEnd()) {
-                QDBusVariant value;
-                list >> value;
-                arguments.append(value.variant());
-            }
-            list.endArray();
-            list.endStructure();
-            if (method == QLatin1String("Notify"))
-                result << arguments.value(3).toString() + " | " + arguments.value(4).toString();
-        }
-        list.endArray();
-        return result;
-    }
-
-private:
-    QProcess m_process;
-};
-
 QJsonObject actionsFile()
 {
     QFile file(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
@@ -236,8 +186,8 @@ private slots:
         RealHost host(marker);
         QVERIFY(host.start());
         QVERIFY(pairWithListedHost());
-        Notices notices;
-        QVERIFY(notices.start());
+        NotificationMock notices;
+        QVERIFY(notices.start(processLimitMs));
         setRoles(true);
         // gio, the caller on the bus when a link is opened, is an application here, allowed
         // earlier.

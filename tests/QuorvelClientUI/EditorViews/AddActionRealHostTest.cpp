@@ -2,29 +2,23 @@
 // and checks run there, an app switch is built from a desktop entry the host finds, and the
 // added action reaches the host's deck file.
 
-#include "../ClientTestSupport.h"
 #include "../DBusSandboxReentry.h"
 #include "../EditorFixture.h"
 #include "../EditorTestSupport.h"
+#include "../RunnerHost.h"
+#include "../RunnerSession.h"
 
-#include "QuorvelClientUI/ClientModel.h"
-#include "QuorvelClientUI/Editor/ClientModelEditorClient.h"
-#include "QuorvelClientUI/Editor/DeckEditorModel.h"
 #include "QuorvelClientUI/Views/Editor/AddActionPresenter.h"
 #include "QuorvelClientUI/Views/Editor/AddActionSheet.h"
 #include "QuorvelClientUI/Views/Editor/StatusPopover.h"
 #include "QuorvelClientUI/Views/Editor/TryRow.h"
-#include "QuorvelCore/Model/WireCodec.h"
-#include "QuorvelHostKit/Service/DeckStore.h"
 #include "Widgets/IconTheme.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QPushButton>
 #include <QSaveFile>
-#include <QTemporaryDir>
 
 #include <csignal>
 
@@ -36,10 +30,8 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// A host process under the sanitizers starts, notices a file and answers within this.
-constexpr int hostLimitMs = 20000;
+constexpr int hostLimitMs = RunnerHost::limitMs;
 
-const QString runnerName = QStringLiteral("Runner Host");
 const QString probeName = QStringLiteral("Probe App");
 
 bool writeFile(const QString &path, const QByteArray &bytes)
@@ -49,74 +41,42 @@ bool writeFile(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
 }
 
-std::optional<Deck> readDeck(const QString &path)
+// The probe's copy of sleep, at a path no other process has.
+QString probePath(const RunnerHost &host)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    return DeckStore::parse(file.readAll());
+    return host.filePath(QStringLiteral("bin/quorvel-probe"));
 }
 
-// host-runner with editing allowed, its deck file, and a private data folder whose applications
-// hold one desktop entry, "Probe App", that runs a copy of sleep under a name of its own.
-class Runner {
+// A desktop entry in the host's private data folder, "Probe App", that runs the probe.
+bool placeProbe(const RunnerHost &host)
+{
+    const QString probe = probePath(host);
+    return QDir().mkpath(QFileInfo(probe).path()) &&
+           QFile::copy(QStringLiteral("/bin/sleep"), probe) &&
+           writeFile(host.home() + QStringLiteral("/data/applications/quorvel-probe.desktop"),
+                     "[Desktop Entry]\nType=Application\nName=" + probeName.toUtf8() +
+                         "\nExec=" + QFile::encodeName(probe) + " 300\n");
+}
+
+// host-runner whose applications hold the probe's desktop entry.
+class Runner : public RunnerHost {
 public:
-    explicit Runner(const Deck &deck) : m_deckPath(m_dir.filePath(QStringLiteral("deck.json")))
-    {
-        const std::optional<QByteArray> bytes = WireCodec::prettyEncoder(true).encode(deck);
-        const QString probe = probePath();
-        m_ready = bytes && writeFile(m_deckPath, *bytes) &&
-                  QDir().mkpath(QFileInfo(probe).path()) &&
-                  QFile::copy(QStringLiteral("/bin/sleep"), probe) &&
-                  writeFile(home() + QStringLiteral("/data/applications/quorvel-probe.desktop"),
-                            "[Desktop Entry]\nType=Application\nName=" + probeName.toUtf8() +
-                                "\nExec=" + QFile::encodeName(probe) + " 300\n");
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("QUORVEL_DECK"), m_deckPath);
-        environment.insert(QStringLiteral("QUORVEL_TOKEN"), firstCode().normalized());
-        environment.insert(QStringLiteral("QUORVEL_RUNNER_HOME"), home());
-        m_process.setProcessEnvironment(environment);
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start(QStringLiteral(HOST_RUNNER), {QStringLiteral("--allow-deck-editing")});
-    }
+    explicit Runner(const Deck &deck) : RunnerHost(deck, placeProbe) {}
     ~Runner()
     {
-        resume();
         for (qint64 pid : probes()) {
             if (pid > 0)
                 ::kill(pid_t(pid), SIGKILL);
         }
-        m_process.terminate();
-        if (!m_process.waitForFinished(hostLimitMs))
-            m_process.kill();
     }
+    Runner(const Runner &) = delete;
+    Runner &operator=(const Runner &) = delete;
 
-    std::optional<DiscoveredHost> listing()
-    {
-        static_cast<void>(QTest::qWaitFor(
-            [this] { return m_process.canReadLine() || m_process.state() == QProcess::NotRunning; },
-            hostLimitMs));
-        const QByteArray line = m_process.readLine().trimmed();
-        if (!m_ready || !line.startsWith("port "))
-            return std::nullopt;
-        DiscoveredHost host;
-        host.name = runnerName;
-        host.id = runnerName + QStringLiteral("._quorvel._tcp.local.");
-        host.endpoint =
-            HostPortEndpoint{QStringLiteral("127.0.0.1"), quint16(line.mid(5).toUInt())};
-        host.protocolVersion = 2;
-        return host;
-    }
-
-    const QString &deckPath() const { return m_deckPath; }
-    QString home() const { return m_dir.filePath(QStringLiteral("home")); }
-    // The probe's copy of sleep, at a path no other process has.
-    QString probePath() const { return m_dir.filePath(QStringLiteral("bin/quorvel-probe")); }
     // The processes running the probe: found by its unique path, so only this test's.
     QList<qint64> probes() const
     {
         QProcess pgrep;
-        pgrep.start(QStringLiteral("pgrep"), {QStringLiteral("-f"), probePath()});
+        pgrep.start(QStringLiteral("pgrep"), {QStringLiteral("-f"), probePath(*this)});
         pgrep.waitForFinished();
         QList<qint64> pids;
         for (const QByteArray &line : pgrep.readAllStandardOutput().split('\n')) {
@@ -125,46 +85,18 @@ public:
         }
         return pids;
     }
-    // Makes the host silent, or lets it answer again.
-    void pause() { signal(SIGSTOP); }
-    void resume() { signal(SIGCONT); }
-
-private:
-    // Only ever the runner itself: without a process there is no id to signal.
-    void signal(int number)
-    {
-        if (m_process.processId() > 0)
-            ::kill(pid_t(m_process.processId()), number);
-    }
-
-    QTemporaryDir m_dir;
-    QString m_deckPath;
-    bool m_ready = false;
-    QProcess m_process;
 };
 
-// An editor on a client model connected to the runner.
-struct Session {
-    explicit Session(ClientTimings timings = fastTimings())
-        : model("Remote", KeychainTokenStore(), false, timings)
-    {}
+// An editor connected to the runner, with the host's catalog at hand.
+struct Session : RunnerSession {
+    using RunnerSession::RunnerSession;
 
-    bool open(Runner &runner)
+    bool open(RunnerHost &runner)
     {
-        const std::optional<DiscoveredHost> host = runner.listing();
-        if (!host || !Keyring().save(firstCode(), host->stableKey()))
-            return false;
-        model.connectTo(*host);
-        if (!QTest::qWaitFor([this] { return model.canEditDeck(); }, hostLimitMs))
-            return false;
         // Appearing asks the host for its catalog.
-        editor.appear();
-        return QTest::qWaitFor([this] { return model.catalog() && editor.hasDeck(); }, hostLimitMs);
+        return RunnerSession::open(runner) &&
+               QTest::qWaitFor([this] { return model.catalog().has_value(); }, hostLimitMs);
     }
-
-    ClientModel model;
-    ClientModelEditorClient client{model};
-    DeckEditorModel editor{client};
 };
 
 Control echoButton()
@@ -211,7 +143,7 @@ private slots:
         session.editor.save();
         QTRY_VERIFY_WITH_TIMEOUT(session.editor.saveMessage().has_value(), hostLimitMs);
         QVERIFY(session.editor.saveMessage()->ok);
-        const std::optional<Deck> onDisk = readDeck(runner.deckPath());
+        const std::optional<Deck> onDisk = runner.readDeck();
         QVERIFY(onDisk);
         QCOMPARE(onDisk->controls.size(), size_t(2));
         QCOMPARE(onDisk->controls.back().id, "say_hi");

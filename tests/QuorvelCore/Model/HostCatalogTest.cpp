@@ -9,6 +9,8 @@
 
 using namespace Quorvel;
 
+Q_DECLARE_METATYPE(std::optional<QString>)
+
 namespace {
 
 QJsonValue parse(const QByteArray &text)
@@ -156,6 +158,28 @@ private slots:
         QCOMPARE(app.item(QString())->name, QStringLiteral("blank"));
         QCOMPARE(app.item(QStringLiteral("caf\u00e9"))->name, QStringLiteral("cafe"));
         QVERIFY(!app.item(QStringLiteral("y")));
+    }
+
+    void findsAnAppsIdentifierByName_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<std::optional<QString>>("appID");
+        QTest::newRow("with an identifier") << "Music" << std::optional<QString>("org.music");
+        QTest::newRow("without one") << "Notes" << std::optional<QString>();
+        QTest::newRow("the first of two") << "Twin" << std::optional<QString>("org.twin.first");
+        QTest::newRow("not installed") << "Mail" << std::optional<QString>();
+    }
+
+    void findsAnAppsIdentifierByName()
+    {
+        QFETCH(QString, name);
+        QFETCH(std::optional<QString>, appID);
+        HostCatalog catalog;
+        catalog.apps = {{"Music", "/apps/music", "org.music"},
+                        {"Notes", "/apps/notes", std::nullopt},
+                        {"Twin", "/apps/twin1", "org.twin.first"},
+                        {"Twin", "/apps/twin2", "org.twin.second"}};
+        QCOMPARE(catalog.appID(name), appID);
     }
 
     void comparesAndHashesApps()

@@ -134,15 +134,7 @@ void ActionPopover::rebuildEditor()
             return std::nullopt;
         });
         picker->setIcon([catalog](const QString &name) {
-            std::optional<QString> appID;
-            if (catalog) {
-                for (const HostCatalog::App &app : catalog->apps) {
-                    if (app.name == name) {
-                        appID = app.bundleID;
-                        break;
-                    }
-                }
-            }
+            const std::optional<QString> appID = catalog ? catalog->appID(name) : std::nullopt;
             return AppIconLookup::shared().icon(name, appID).value_or(QIcon());
         });
         picker->setListHeight(pickerHeight);
