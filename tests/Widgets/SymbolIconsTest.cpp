@@ -1,4 +1,8 @@
 #include "Widgets/SymbolIcons.h"
+#include "QuorvelClientUI/Editor/AddActionFlow.h"
+#include "QuorvelClientUI/Editor/ValuePreset.h"
+#include "QuorvelClientUI/Views/Editor/IconCatalog.h"
+#include "QuorvelCore/Model/Deck.h"
 #include "Widgets/IconTheme.h"
 #include "Widgets/PlainLabel.h"
 #include "Widgets/StatusColors.h"
@@ -16,6 +20,8 @@ private slots:
     void mapsSymbolsToThemeNames();
     void everyKnownSymbolDraws_data();
     void everyKnownSymbolDraws();
+    void everyOfferedOrWrittenSymbolHasItsOwnIcon_data();
+    void everyOfferedOrWrittenSymbolHasItsOwnIcon();
     void statusColoursHaveADarkVariant_data();
     void statusColoursHaveADarkVariant();
     void plainLabelShowsMarkupAsText();
@@ -89,6 +95,66 @@ void SymbolIconsTest::everyKnownSymbolDraws()
     QVERIFY2(QIcon::hasThemeIcon(SymbolIcons::themeName(symbol)),
              qPrintable(SymbolIcons::themeName(symbol)));
     QCOMPARE(SymbolIcons::pixmap(symbol, 16).size(), QSize(16, 16));
+}
+
+void SymbolIconsTest::everyOfferedOrWrittenSymbolHasItsOwnIcon_data()
+{
+    QTest::addColumn<QString>("symbol");
+    QStringList symbols = IconCatalog::symbols();
+    using Intent = AddActionFlow::Intent;
+    for (Intent intent :
+         {Intent::appSwitch, Intent::appControl, Intent::shortcut, Intent::command, Intent::value})
+        symbols.append(AddActionFlow::symbol(intent));
+    for (const ValuePreset &preset :
+         {ValuePreset::freeDisk(), ValuePreset::uptime(), ValuePreset::load()})
+        symbols.append(preset.symbol());
+    for (const Control &control : Deck::sample().controls)
+        symbols.append(control.icon.value_or(QString()));
+    // Written by the views, the app-control picker, the action makers and the gallery's decks.
+    for (const char *symbol : {"circle",
+                               "rectangle.grid.2x2",
+                               "square.grid.2x2",
+                               "key",
+                               "lock.fill",
+                               "desktopcomputer",
+                               "wifi.exclamationmark",
+                               "exclamationmark.triangle.fill",
+                               "xmark.octagon.fill",
+                               "checkmark.circle",
+                               "arrow.triangle.2.circlepath",
+                               "ellipsis",
+                               "ellipsis.circle",
+                               "pencil",
+                               "plus",
+                               "magnifyingglass",
+                               "sparkles",
+                               "switch.2",
+                               "hand.tap",
+                               "waveform",
+                               "questionmark.circle",
+                               "hourglass",
+                               "dot.radiowaves.left.and.right",
+                               "film",
+                               "internaldrive",
+                               "fan"})
+        symbols.append(QString::fromLatin1(symbol));
+    symbols.removeDuplicates();
+    for (const QString &symbol : std::as_const(symbols))
+        QTest::newRow(qPrintable(symbol)) << symbol;
+}
+
+// A symbol the table lacks, or whose icon the theme lacks, would draw as the generic icon and
+// look like any other unknown action.
+void SymbolIconsTest::everyOfferedOrWrittenSymbolHasItsOwnIcon()
+{
+    QFETCH(QString, symbol);
+    QVERIFY(SymbolIcons::knows(symbol));
+    const QString name = SymbolIcons::themeName(symbol);
+    QVERIFY(name != QLatin1String(SymbolIcons::genericIconName));
+    const QIcon icon = SymbolIcons::icon(symbol);
+    QVERIFY(!icon.isNull());
+    QCOMPARE(icon.name(), name);
+    QVERIFY2(!icon.pixmap(16, 16).isNull(), qPrintable(name));
 }
 
 void SymbolIconsTest::statusColoursHaveADarkVariant_data()
