@@ -32,6 +32,12 @@ private slots:
                                             << "\"lamp\": Choose what turning it on does.";
         QTest::newRow("numbered label") << "action #1: id is empty"
                                         << "action #1: It needs an ID (Advanced).";
+        QTest::newRow("numbered button target") << "action #1: action target is empty"
+                                                << "action #1: Choose what pressing it does.";
+        QTest::newRow("numbered off target") << "action #1: off_action target is empty"
+                                             << "action #1: Choose what turning it off does.";
+        QTest::newRow("numbered title") << "action #1: title is empty"
+                                        << "action #1: Give it a name.";
         QTest::newRow("host's duplicate") << "\"lamp\": id is used more than once"
                                           << "\"lamp\": Another action uses the same ID.";
         QTest::newRow("slot missing") << "off_action is missing"
@@ -40,6 +46,11 @@ private slots:
                                  << "action timeout must be positive";
         QTest::newRow("interval") << "status_check interval must be at least 1 second"
                                   << "status_check interval must be at least 1 second";
+        QTest::newRow("endless timeout") << "on_action timeout must be a finite number of seconds"
+                                         << "on_action timeout must be a finite number of seconds";
+        QTest::newRow("endless interval")
+            << "status_check interval must be a finite number of seconds"
+            << "status_check interval must be a finite number of seconds";
         QTest::newRow("toggle check") << "toggles need a status_check so they can show on or off"
                                       << "toggles need a status_check so they can show on or off";
         QTest::newRow("deck title") << "the title is empty"
