@@ -23,7 +23,7 @@ public:
 
     explicit ApplicationService(QObject *parent = nullptr);
 
-    // "/com/vantrel/quorvel" for "com.vantrel.quorvel", as the desktop-entry specification makes
+    // "/com/vantrel/quorvel" for "com.vantrel.quorvel", as freedesktop.org desktop entries make
     // it.
     static QString objectPath(const QString &busName);
 
