@@ -5,7 +5,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/setup.sh"
 build="$root/build/test"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUORVEL_SANITIZE=ON \
-    -DQUORVEL_WERROR=ON
+    -DQUORVEL_WERROR=ON -DBUILD_SHARED_LIBS=ON
 # QUORVEL_JOBS caps build and test parallelism (several builds sharing one machine).
 jobs=${QUORVEL_JOBS:-$(nproc)}
 cmake --build "$build" --parallel "$jobs"
