@@ -25,8 +25,11 @@ QString drawPage(const GalleryPage &page, const QDir &out)
     std::unique_ptr<QWidget> widget(page.make(session));
     if (!widget)
         return QStringLiteral("its state was not reached");
+    // Shown (off screen) so that it lays out as in a window: a hidden widget gets its resize
+    // events only when it is drawn, too late for views that fit their height to their width.
     widget->setAttribute(Qt::WA_DontShowOnScreen);
     widget->adjustSize();
+    widget->show();
     for (int round = 0; round < settleRounds; ++round)
         QCoreApplication::processEvents();
     widget->adjustSize();
