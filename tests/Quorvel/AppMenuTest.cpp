@@ -6,7 +6,7 @@
 #include "QuorvelClientUI/Views/ClientRootView.h"
 #include "Widgets/PlainLabel.h"
 
-#include "StandInSystemctl.h"
+#include "AppTestSupport.h"
 
 #include <QPushButton>
 #include <QSignalSpy>
@@ -22,17 +22,9 @@ namespace {
 struct App {
     App(bool remote, bool hosting) : model("Remote", KeychainTokenStore(), true)
     {
-        const auto settings = openClientSettings();
-        settings->clear();
-        settings->setValue(AppRoles::remoteKey, remote);
-        settings->setValue(AppRoles::hostingKey, hosting);
-        settings->setValue(AppRoles::onboardedKey, true);
-        settings->sync();
-        AppState::Options options;
-        options.model = &model;
-        options.loginAgent.systemctl = systemctl.path();
-        options.loginAgent.unitFolder = systemctl.unitFolder();
-        state = std::make_unique<AppState>(std::move(options));
+        openClientSettings()->clear();
+        storeRoles(remote, hosting);
+        state = std::make_unique<AppState>(standInOptions(model, systemctl));
         menu = std::make_unique<AppMenu>(*state);
         menu->show();
     }

@@ -3,6 +3,8 @@
 #include "QuorvelHostKit/Service/HostStatusFile.h"
 #include "QuorvelHostKit/Service/HostTokenStore.h"
 
+#include "AppTestSupport.h"
+
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QFile>
@@ -69,12 +71,7 @@ void AppProcessTest::init()
 
 void AppProcessTest::oneOfTwoSimultaneousCopiesSurvives()
 {
-    {
-        const auto settings = openClientSettings();
-        settings->setValue(AppRoles::remoteKey, false);
-        settings->setValue(AppRoles::hostingKey, false);
-        settings->setValue(AppRoles::onboardedKey, true);
-    }
+    AppTest::storeRoles(false, false);
     for (int pair = 0; pair < simultaneousPairs; ++pair) {
         const QString linkA = QStringLiteral("quorvel://run/a%1").arg(pair);
         const QString linkB = QStringLiteral("quorvel://run/b%1").arg(pair);
@@ -117,12 +114,7 @@ void AppProcessTest::aSignalWhileHostingLeavesTheStatusStopped_data()
 void AppProcessTest::aSignalWhileHostingLeavesTheStatusStopped()
 {
     QFETCH(int, signalNumber);
-    {
-        const auto settings = openClientSettings();
-        settings->setValue(AppRoles::remoteKey, false);
-        settings->setValue(AppRoles::hostingKey, true);
-        settings->setValue(AppRoles::onboardedKey, true);
-    }
+    AppTest::storeRoles(false, true);
     QFile::remove(HostTokenStore::folderPath() + u'/' + QLatin1String(HostStatusFile::fileName));
     const std::unique_ptr<QProcess> copy = startCopy({});
     QVERIFY(copy->waitForStarted());

@@ -7,7 +7,7 @@
 #include "QuorvelHostKit/Service/HostTokenStore.h"
 
 #include "ClientTestSupport.h"
-#include "StandInSystemctl.h"
+#include "AppTestSupport.h"
 #include "TestHost.h"
 
 #include <QDir>
@@ -28,26 +28,14 @@ Q_DECLARE_METATYPE(Quorvel::LocalNetworkMonitor::Status)
 
 namespace {
 
-void storeRoles(bool remote, bool hosting, bool onboarded = true)
-{
-    const auto settings = openClientSettings();
-    settings->setValue(AppRoles::remoteKey, remote);
-    settings->setValue(AppRoles::hostingKey, hosting);
-    settings->setValue(AppRoles::onboardedKey, onboarded);
-    settings->sync();
-}
-
 // An application state over a real client model and real host coordinators, in the private
 // settings, keyring and session bus of the D-Bus sandbox.
 struct App {
     explicit App(LaunchRequest launch = {})
         : model("Remote", KeychainTokenStore(), true, fastTimings())
     {
-        AppState::Options options;
+        AppState::Options options = standInOptions(model, systemctl);
         options.launch = std::move(launch);
-        options.model = &model;
-        options.loginAgent.systemctl = systemctl.path();
-        options.loginAgent.unitFolder = systemctl.unitFolder();
         state = std::make_unique<AppState>(std::move(options));
     }
 
@@ -355,11 +343,8 @@ void AppStateTest::anEarlierHostTurnsStartAtLoginOn()
     StandInSystemctl systemctl;
     systemctl.setState(QStringLiteral("enabled"));
     ClientModel model("Remote", KeychainTokenStore(), true, fastTimings());
-    AppState::Options options;
-    options.model = &model;
+    AppState::Options options = standInOptions(model, systemctl);
     options.rolePaths.home = home.path();
-    options.loginAgent.systemctl = systemctl.path();
-    options.loginAgent.unitFolder = systemctl.unitFolder();
     const AppState state(std::move(options));
 
     QVERIFY(state.startsAtLogin());

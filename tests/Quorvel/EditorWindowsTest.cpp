@@ -7,7 +7,7 @@
 #include "QuorvelHostKit/Service/HostCoordinator.h"
 
 #include "ClientTestSupport.h"
-#include "StandInSystemctl.h"
+#include "AppTestSupport.h"
 
 #include <QPointer>
 #include <QTest>
@@ -21,24 +21,11 @@ namespace {
 // Long enough for a host to listen and a loopback link to pair on a loaded machine.
 constexpr int linkLimitMs = 20000;
 
-void storeRoles(bool remote, bool hosting)
-{
-    const auto settings = openClientSettings();
-    settings->setValue(AppRoles::remoteKey, remote);
-    settings->setValue(AppRoles::hostingKey, hosting);
-    settings->setValue(AppRoles::onboardedKey, true);
-    settings->sync();
-}
-
 // The application state with its editors, in the D-Bus sandbox's private keyring and bus.
 struct App {
     App() : model("Remote", KeychainTokenStore(), true, fastTimings())
     {
-        AppState::Options options;
-        options.model = &model;
-        options.loginAgent.systemctl = systemctl.path();
-        options.loginAgent.unitFolder = systemctl.unitFolder();
-        state = std::make_unique<AppState>(std::move(options));
+        state = std::make_unique<AppState>(standInOptions(model, systemctl));
         editors = std::make_unique<EditorWindows>(*state);
     }
     ~App()

@@ -5,7 +5,7 @@
 #include "QuorvelClientUI/ClientSettings.h"
 #include "QuorvelCore/Mark/QuorvelMark.h"
 
-#include "StandInSystemctl.h"
+#include "AppTestSupport.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -84,15 +84,8 @@ Desktop *desktop = nullptr;
 struct App {
     App() : model("Remote", KeychainTokenStore(), true)
     {
-        const auto settings = openClientSettings();
-        settings->setValue(AppRoles::remoteKey, false);
-        settings->setValue(AppRoles::hostingKey, false);
-        settings->setValue(AppRoles::onboardedKey, true);
-        AppState::Options options;
-        options.model = &model;
-        options.loginAgent.systemctl = systemctl.path();
-        options.loginAgent.unitFolder = systemctl.unitFolder();
-        state = std::make_unique<AppState>(std::move(options));
+        storeRoles(false, false);
+        state = std::make_unique<AppState>(standInOptions(model, systemctl));
     }
 
     std::unique_ptr<TrayPresence> presence(bool trayAvailable)

@@ -2,7 +2,7 @@
 #include "Quorvel/AppRoles.h"
 #include "Quorvel/AppState.h"
 
-#include "../StandInSystemctl.h"
+#include "../AppTestSupport.h"
 #include "NotificationMock.h"
 #include "OutsideTestSupport.h"
 
@@ -19,24 +19,12 @@ using namespace Quorvel::OutsideTest;
 
 namespace {
 
-void storeRoles(bool remote)
-{
-    const auto settings = openClientSettings();
-    settings->setValue(AppRoles::remoteKey, remote);
-    settings->setValue(AppRoles::hostingKey, false);
-    settings->setValue(AppRoles::onboardedKey, true);
-}
-
 // The application state over a real client model, with the outside access tied to it, on the
 // D-Bus sandbox's session bus.
 struct App {
     App() : model("Remote", KeychainTokenStore(), true, fastTimings())
     {
-        AppState::Options options;
-        options.model = &model;
-        options.loginAgent.systemctl = systemctl.path();
-        options.loginAgent.unitFolder = systemctl.unitFolder();
-        state = std::make_unique<AppState>(std::move(options));
+        state = std::make_unique<AppState>(AppTest::standInOptions(model, systemctl));
         OutsideAccess::Options outsideOptions;
         outsideOptions.listFilePath = dir.filePath("remote-actions.json");
         outsideOptions.connectionWait = shortConnectionWait;
@@ -69,7 +57,7 @@ private slots:
     void theReportGoesToTheClipboard()
     {
         QFETCH(bool, remote);
-        storeRoles(remote);
+        AppTest::storeRoles(remote, false);
         App app;
         QVERIFY(app.outside->busServiceRegistered());
         app.outside->copyDiagnosticReport();
@@ -86,7 +74,7 @@ private slots:
 
     void aLinkWithTheRemoteOffIsNoticedAtOnce()
     {
-        storeRoles(false);
+        AppTest::storeRoles(false, false);
         NotificationMock notices;
         QVERIFY(notices.start(answerLimitMs));
         App app;
@@ -97,7 +85,7 @@ private slots:
 
     void quittingWritesNotConnected()
     {
-        storeRoles(false);
+        AppTest::storeRoles(false, false);
         App app;
         QTRY_COMPARE(app.outside->listFile().writeCount(), 1);
         emit app.state->quitting();

@@ -2,6 +2,7 @@
 #include "Quorvel/Outside/LinkApprovals.h"
 
 #include "../../QuorvelClientUI/DBusSandboxReentry.h"
+#include "../AppTestSupport.h"
 #include "NotificationMock.h"
 #include "OutsideTestSupport.h"
 
@@ -41,14 +42,6 @@ int linesIn(const QString &path)
 bool nameIsOwned(const QString &name)
 {
     return QDBusConnection::sessionBus().interface()->isServiceRegistered(name);
-}
-
-void setRoles(bool remote)
-{
-    const auto settings = openClientSettings();
-    settings->setValue(AppRoles::remoteKey, remote);
-    settings->setValue(AppRoles::hostingKey, false);
-    settings->setValue(AppRoles::onboardedKey, true);
 }
 
 // A real host in its own process, serving a deck whose button appends a line to a file.
@@ -165,7 +158,7 @@ private slots:
 
     void withTheRemoteRoleOffScriptsAreAnsweredAtOnce()
     {
-        setRoles(false);
+        AppTest::storeRoles(false, false);
         Program program;
         QVERIFY(program.start());
         QElapsedTimer elapsed;
@@ -188,7 +181,7 @@ private slots:
         QVERIFY(pairWithListedHost());
         NotificationMock notices;
         QVERIFY(notices.start(processLimitMs));
-        setRoles(true);
+        AppTest::storeRoles(true, false);
         // gio, the caller on the bus when a link is opened, is an application here, allowed
         // earlier.
         QVERIFY(writeFile(QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation) +

@@ -6,21 +6,14 @@
 #include "QuorvelCore/Keychain/KeychainTokenStore.h"
 
 #include "ClientTestSupport.h"
-#include "StandInSystemctl.h"
+#include "AppTestSupport.h"
 
 #include <memory>
 #include <optional>
 
 namespace Quorvel::SetupTest {
 
-inline void storeRoles(bool remote, bool hosting, bool onboarded = true)
-{
-    const auto settings = openClientSettings();
-    settings->setValue(AppRoles::remoteKey, remote);
-    settings->setValue(AppRoles::hostingKey, hosting);
-    settings->setValue(AppRoles::onboardedKey, onboarded);
-    settings->sync();
-}
+using AppTest::storeRoles;
 
 inline QVariant stored(const QString &key)
 {
@@ -39,12 +32,9 @@ struct SetupApp {
     {
         AppState::Options options;
         options.model = &model;
+        if (systemctl == Systemctl::standIn)
+            options = AppTest::standInOptions(model, standIn.emplace());
         options.launch = std::move(launch);
-        if (systemctl == Systemctl::standIn) {
-            standIn.emplace();
-            options.loginAgent.systemctl = standIn->path();
-            options.loginAgent.unitFolder = standIn->unitFolder();
-        }
         state = std::make_unique<AppState>(std::move(options));
     }
 
