@@ -2,6 +2,7 @@
 // real host coordinator and a remote linked to a real host in this process; and the tray's mark,
 // active and dimmed, as the tray shows it.
 
+#include "Gallery/GalleryApp.h"
 #include "Gallery/GalleryDecks.h"
 #include "Gallery/GalleryRegistry.h"
 #include "Gallery/GallerySession.h"
@@ -9,7 +10,6 @@
 #include "Quorvel/AppState.h"
 #include "Quorvel/TrayPresence.h"
 #include "QuorvelClientUI/ClientModel.h"
-#include "QuorvelClientUI/ClientSettings.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -24,18 +24,10 @@ constexpr int trayMargin = 8;
 
 QWidget *menuFor(GallerySession &session, bool remote, bool hosting)
 {
-    const auto settings = openClientSettings();
-    settings->setValue(AppRoles::remoteKey, remote);
-    settings->setValue(AppRoles::hostingKey, hosting);
-    settings->setValue(AppRoles::onboardedKey, true);
-    settings->sync();
-
-    AppState::Options options;
-    options.model = session.makeModel(QStringLiteral("Remote"));
-    if (remote && !session.pair(options.model, session.startHost(GalleryDecks::studio())))
+    ClientModel *model = session.makeModel(QStringLiteral("Remote"));
+    if (remote && !session.pair(model, session.startHost(GalleryDecks::studio())))
         return nullptr;
-    AppState *state = session.keep(std::make_unique<AppState>(std::move(options)));
-    return new AppMenu(*state);
+    return new AppMenu(*galleryApp(session, remote, hosting, model));
 }
 
 QWidget *trayMark(bool active)

@@ -1,6 +1,7 @@
 // The set-up window on each of its steps, with the roles off and on, and the settings window on
 // each of its tabs, over a real application state with real hosts in this process.
 
+#include "Gallery/GalleryApp.h"
 #include "Gallery/GalleryDecks.h"
 #include "Gallery/GalleryHost.h"
 #include "Gallery/GalleryRegistry.h"
@@ -11,7 +12,6 @@
 #include "Quorvel/Setup/OnboardingWindow.h"
 #include "Quorvel/Setup/SettingsWindow.h"
 #include "QuorvelClientUI/ClientModel.h"
-#include "QuorvelClientUI/ClientSettings.h"
 #include "QuorvelHostKit/Service/HostCoordinator.h"
 
 namespace Quorvel {
@@ -23,18 +23,6 @@ using Step = OnboardingFlow::Step;
 // A feed on loopback that nothing serves; the gallery never checks it.
 const QUrl unservedFeed(QStringLiteral("https://127.0.0.1:9/appcast.xml"));
 
-AppState *stateFor(GallerySession &session, bool remote, bool hosting, ClientModel *model = nullptr)
-{
-    const auto settings = openClientSettings();
-    settings->setValue(AppRoles::remoteKey, remote);
-    settings->setValue(AppRoles::hostingKey, hosting);
-    settings->setValue(AppRoles::onboardedKey, true);
-    settings->sync();
-    AppState::Options options;
-    options.model = model ? model : session.makeModel(QStringLiteral("Remote"));
-    return session.keep(std::make_unique<AppState>(std::move(options)));
-}
-
 bool waitListening(GallerySession &session, AppState *state)
 {
     return !state->host() || session.waitFor([state] { return state->host()->port().has_value(); });
@@ -43,7 +31,7 @@ bool waitListening(GallerySession &session, AppState *state)
 // The set-up window on a step, with the roles as given; wishes follow the roles.
 QWidget *onboarding(GallerySession &session, Step step, bool remote, bool hosting, bool tray = true)
 {
-    AppState *state = stateFor(session, remote, hosting);
+    AppState *state = galleryApp(session, remote, hosting);
     if (!waitListening(session, state))
         return nullptr;
     OnboardingWindow::Options options;
@@ -65,7 +53,7 @@ QWidget *remoteMeeting(GallerySession &session, bool connected, Step step = Step
     if (!host)
         return nullptr;
     host->coordinator().setAllowDeckEditing(true);
-    AppState *state = stateFor(session, true, false, model);
+    AppState *state = galleryApp(session, true, false, model);
     model->connectTo(host->listing());
     if (connected ? !session.pair(model, host) : !session.waitFor([model] {
             return model->status().kind() == ClientConnectionStatus::Kind::needsPairing;
@@ -81,7 +69,7 @@ QWidget *remoteMeeting(GallerySession &session, bool connected, Step step = Step
 QWidget *settings(GallerySession &session, const QString &tag, bool remote, bool hosting,
                   bool withActivity = false)
 {
-    AppState *state = stateFor(session, remote, hosting);
+    AppState *state = galleryApp(session, remote, hosting);
     if (!waitListening(session, state))
         return nullptr;
     auto *approvals = session.keep(std::make_unique<LinkApprovals>());

@@ -4,10 +4,8 @@
 #include "Quorvel/Setup/ActivityRow.h"
 #include "Quorvel/Setup/NotHosting.h"
 #include "QuorvelHostKit/Service/HostCoordinator.h"
-#include "Widgets/PlainLabel.h"
-#include "Widgets/SymbolIcons.h"
+#include "Widgets/EmptyState.h"
 
-#include <QLabel>
 #include <QScrollArea>
 #include <QVBoxLayout>
 
@@ -15,28 +13,11 @@ namespace Quorvel {
 
 namespace {
 
-constexpr int symbolSide = 48;
-
 QWidget *nothingYet()
 {
-    auto *page = new QWidget;
-    auto *layout = new QVBoxLayout(page);
-    layout->addStretch(1);
-    auto *symbol = new QLabel;
-    symbol->setPixmap(SymbolIcons::pixmap(QStringLiteral("list.bullet.rectangle"), symbolSide));
-    layout->addWidget(symbol, 0, Qt::AlignHCenter);
-    auto *title = new PlainLabel(QStringLiteral("Nothing yet"), TextStyle::title);
-    title->setAlignment(Qt::AlignHCenter);
-    layout->addWidget(title);
-    auto *description = new PlainLabel(QStringLiteral("Actions your devices run on this computer, "
-                                                      "and devices connecting or being turned "
-                                                      "away, show up here."),
-                                       TextStyle::body, StatusTone::secondary);
-    description->setAlignment(Qt::AlignHCenter);
-    description->setWrapping();
-    layout->addWidget(description);
-    layout->addStretch(1);
-    return page;
+    return new EmptyState(QStringLiteral("list.bullet.rectangle"), QStringLiteral("Nothing yet"),
+                          QStringLiteral("Actions your devices run on this computer, and devices "
+                                         "connecting or being turned away, show up here."));
 }
 
 } // namespace

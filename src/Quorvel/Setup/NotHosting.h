@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QWidget>
+#include "Widgets/EmptyState.h"
 
 class QPushButton;
 
@@ -10,7 +10,7 @@ class AppState;
 
 // The host tabs' placeholder while this computer does not host, with "Turn On", which switches
 // hosting on and applies it; the tab then shows its host content by itself.
-class NotHosting : public QWidget {
+class NotHosting : public EmptyState {
     Q_OBJECT
 
 public:
