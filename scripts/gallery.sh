@@ -42,7 +42,7 @@ if [ -z "$gallery" ]; then
 fi
 
 export QT_QPA_PLATFORM=offscreen
-unset QUORVEL_TOKEN QUORVEL_DECK XPC_SERVICE_NAME
+unset QUORVEL_TOKEN QUORVEL_DECK QUORVEL_LOGIN_AGENT XPC_SERVICE_NAME
 # A picture left from an earlier run must not pass for one drawn now.
 while IFS= read -r file; do
   rm -f "$out/$file"

@@ -1,11 +1,11 @@
 #include "Gallery/GalleryHost.h"
 
+#include "Platform/Files/PrivateFile.h"
 #include "QuorvelCore/Model/WireCodec.h"
 #include "QuorvelHostKit/Service/HostCoordinator.h"
 #include "QuorvelHostKit/Service/HostTokenStore.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QTest>
 
 namespace Quorvel {
@@ -63,11 +63,7 @@ DiscoveredHost GalleryHost::listing() const
 
 bool GalleryHost::writeDeck(const QByteArray &bytes)
 {
-    QSaveFile file(m_deckPath);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(bytes);
-    return file.commit();
+    return PrivateFile::replace(m_deckPath, bytes) == 0;
 }
 
 } // namespace Quorvel

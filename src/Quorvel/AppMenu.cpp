@@ -1,5 +1,6 @@
 #include "Quorvel/AppMenu.h"
 
+#include "Platform/Text/OutsideText.h"
 #include "Quorvel/AppLogging.h"
 #include "Quorvel/AppMenuSections.h"
 #include "Quorvel/AppState.h"
@@ -88,7 +89,8 @@ void AppMenu::noteDeck()
     // reconnection takes to show the actions can be read from the log.
     const bool shown = m_app.roles().remote() && m_app.model().deck().has_value();
     if (shown && !m_showsDeck)
-        qCDebug(lcApp) << "The menu shows the deck of" << m_app.model().deck()->deckName;
+        qCDebug(lcApp) << "The menu shows the deck of"
+                       << OutsideText::forLog(m_app.model().deck()->deckName);
     m_showsDeck = shown;
 }
 

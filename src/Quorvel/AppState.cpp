@@ -1,5 +1,7 @@
 #include "Quorvel/AppState.h"
 
+#include "Platform/Files/PrivateFile.h"
+#include "Platform/Text/OutsideText.h"
 #include "Quorvel/AppLogging.h"
 #include "Quorvel/LoginItem.h"
 #include "Quorvel/SharedClientModel.h"
@@ -7,6 +9,7 @@
 #include "QuorvelClientUI/ClientModel.h"
 #include "QuorvelClientUI/ClientSettings.h"
 #include "QuorvelHostKit/Service/HostCoordinator.h"
+#include "QuorvelHostKit/Service/HostTokenStore.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -30,6 +33,11 @@ AppState::AppState(Options options, QObject *parent)
     : QObject(parent), m_loginAgent(options.loginAgent), m_deckEditorDelay(options.deckEditorDelay)
 {
     Q_ASSERT(thread() == QCoreApplication::instance()->thread());
+    // The deck holds the user's commands: the data folder is the user's alone, also when an
+    // earlier version made it readable by everyone.
+    if (const int failure = PrivateFile::tightenFolder(HostTokenStore::folderPath()))
+        qCWarning(lcApp).noquote() << "Could not make" << HostTokenStore::folderPath()
+                                   << "private:" << PrivateFile::errorText(failure);
     m_roles = std::make_unique<AppRoles>(options.rolePaths);
     m_model = options.model ? options.model : &sharedClientModel();
     m_makeHost = options.makeHost ? std::move(options.makeHost)
@@ -181,7 +189,7 @@ void AppState::openLink(const QUrl &link, std::optional<qint64> sender)
         return;
     }
     qCInfo(lcApp).noquote() << "Link received, but this version follows no links:"
-                            << link.toString();
+                            << OutsideText::forLog(link.toString());
 }
 
 void AppState::quit()

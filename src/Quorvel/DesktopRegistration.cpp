@@ -1,12 +1,12 @@
 #include "Quorvel/DesktopRegistration.h"
 
+#include "Platform/Files/PrivateFile.h"
 #include "Quorvel/AppLogging.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace Quorvel {
 
@@ -30,10 +30,12 @@ bool copyWhenDifferent(const QString &source, const QString &target)
     }
     if (readAll(target) == bytes)
         return false;
-    QDir().mkpath(QFileInfo(target).path());
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size() || !file.commit()) {
-        qCWarning(lcApp) << "Could not write" << target << ":" << file.errorString();
+    int failure = PrivateFile::makeFolder(QFileInfo(target).path());
+    if (failure == 0)
+        failure = PrivateFile::replace(target, *bytes);
+    if (failure != 0) {
+        qCWarning(lcApp).noquote()
+            << "Could not write" << target << ":" << PrivateFile::errorText(failure);
         return false;
     }
     return true;

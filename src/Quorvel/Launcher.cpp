@@ -1,6 +1,7 @@
 #include "Quorvel/Launcher.h"
 
 #include "Platform/Session/ApplicationForwarder.h"
+#include "Platform/Text/OutsideText.h"
 #include "Quorvel/AppLogging.h"
 
 #include <QFileInfo>
@@ -24,7 +25,8 @@ Launcher::Launcher(LaunchRequest request, Options options, QObject *parent)
                                              Qt::CaseInsensitive) == 0)
                         request.links.append(url);
                     else
-                        qCInfo(lcApp).noquote() << "Not a link of this program:" << uri;
+                        qCInfo(lcApp).noquote()
+                            << "Not a link of this program:" << OutsideText::forLog(uri);
                 }
                 if (request.asksForMore())
                     emit requested(request);
@@ -40,7 +42,7 @@ Launcher::Launcher(LaunchRequest request, Options options, QObject *parent)
                 if (request.asksForMore())
                     emit requested(request);
                 else
-                    qCInfo(lcApp).noquote() << "Unknown action" << action;
+                    qCInfo(lcApp).noquote() << "Unknown action" << OutsideText::forLog(action);
             });
 }
 

@@ -3,6 +3,7 @@
 #include "Platform/Desktop/CallerApplication.h"
 #include "Platform/Desktop/DesktopEntries.h"
 #include "Platform/Desktop/SchemeHandler.h"
+#include "Platform/Text/OutsideText.h"
 #include "Quorvel/AppLogging.h"
 #include "Quorvel/AppState.h"
 #include "QuorvelClientUI/ClientModel.h"
@@ -35,8 +36,10 @@ OutsideAccess::OutsideAccess(AppState &state, Options options, QObject *parent)
 
     state.setLinkHandler([this](const QUrl &link, std::optional<qint64> senderProcess) {
         const std::optional<LinkSender> sender = senderOf(senderProcess);
-        qCInfo(lcApp).noquote() << "Link received:" << link.toString() << "from"
-                                << (sender ? sender->appID : QStringLiteral("an unknown opener"));
+        qCInfo(lcApp).noquote() << "Link received:" << OutsideText::forLog(link.toString())
+                                << "from"
+                                << (sender ? OutsideText::forLog(sender->appID)
+                                           : QStringLiteral("an unknown opener"));
         m_links.handleLink(link, sender);
     });
     const QString entry =

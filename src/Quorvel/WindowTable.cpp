@@ -1,5 +1,6 @@
 #include "Quorvel/WindowTable.h"
 
+#include "Platform/Text/OutsideText.h"
 #include "Quorvel/AppLogging.h"
 
 namespace Quorvel {
@@ -23,7 +24,8 @@ QWidget *WindowTable::open(const QString &id, const QString &title)
     if (!window) {
         const auto factory = m_factories.constFind(id);
         if (factory == m_factories.cend()) {
-            qCInfo(lcApp) << "No window can be opened for" << id << "in this version";
+            qCInfo(lcApp) << "No window can be opened for" << OutsideText::forLog(id)
+                          << "in this version";
             emit opened(id, nullptr);
             return nullptr;
         }

@@ -2,6 +2,7 @@
 
 #include "QuorvelCore/ObservedField.h"
 
+#include "Platform/Text/OutsideText.h"
 #include "QuorvelClientUI/ClientUILogging.h"
 
 namespace Quorvel {
@@ -134,7 +135,8 @@ void ClientModel::handleError(const Message::Error &error, const DiscoveredHost 
                            code);
         } else {
             // The host closes the link next; the closed link is retried as usual.
-            qCInfo(lcClientModel, "Host refused the link: %s", qUtf8Printable(error.message));
+            qCInfo(lcClientModel, "Host refused the link: %s",
+                   qUtf8Printable(OutsideText::forLog(error.message)));
         }
         return;
     }
@@ -144,7 +146,8 @@ void ClientModel::handleError(const Message::Error &error, const DiscoveredHost 
             host.name +
             QStringLiteral(" runs a different version of Quorvel. Update both to the latest "
                            "version.")));
-        qCInfo(lcClientModel, "Version mismatch: %s", qUtf8Printable(error.message));
+        qCInfo(lcClientModel, "Version mismatch: %s",
+               qUtf8Printable(OutsideText::forLog(error.message)));
         return;
     }
     if (error.code == Message::ErrorCode::unknownControl) {

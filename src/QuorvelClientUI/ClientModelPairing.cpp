@@ -1,5 +1,6 @@
 #include "QuorvelClientUI/ClientModel.h"
 
+#include "Platform/Text/OutsideText.h"
 #include "QuorvelClientUI/ClientUILogging.h"
 #include "QuorvelClientUI/HostCodeLookup.h"
 
@@ -116,7 +117,7 @@ void ClientModel::checkPairingWatch()
         if (!stillWatching || !code || code == m_pairingWatchRejected)
             return;
         qCInfo(lcClientModel, "A pairing code for %s appeared in the Keychain; connecting",
-               qUtf8Printable(host.name));
+               qUtf8Printable(OutsideText::forLog(host.name)));
         connectTo(host);
     });
 }

@@ -141,6 +141,40 @@ private slots:
         QCOMPARE(hints.value("desktop-entry").toString(), QStringLiteral("com.vantrel.quorvel"));
     }
 
+    // Titles carry link ids and action titles from outside: each stays one short plain line.
+    void titlesFromOutsideStayOneShortLine_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("shown");
+
+        const QString mark = QString(QChar::ReplacementCharacter);
+        QTest::newRow("line break") << "Couldn't run Fan\nAll is well"
+                                    << "Couldn't run Fan" + mark + "All is well";
+        QTest::newRow("paragraph separator")
+            << QString::fromUtf16(u"Couldn't run a\u2029b") << "Couldn't run a" + mark + "b";
+        QTest::newRow("direction override") << QString::fromUtf16(u"Couldn't run \u202Efdp.exe")
+                                            << "Couldn't run " + mark + "fdp.exe";
+        QTest::newRow("markup stays as text") << "Couldn't run <b>Fan</b>"
+                                              << "Couldn't run <b>Fan</b>";
+        const QString huge = "Couldn't run " + QString(1024 * 1024, u'x');
+        QTest::newRow("a megabyte") << huge << huge.left(64);
+    }
+
+    void titlesFromOutsideStayOneShortLine()
+    {
+        QFETCH(QString, title);
+        QFETCH(QString, shown);
+        MockDaemon daemon;
+        QVERIFY(daemon.start());
+        DesktopNotifier notifier("Quorvel", "com.vantrel.quorvel", [] {});
+        QSignalSpy sent(&notifier, &DesktopNotifier::shown);
+        notifier.notify(title, "body");
+        QVERIFY(sent.wait());
+        const QList<Call> calls = daemon.notifyCalls();
+        QCOMPARE(calls.size(), 1);
+        QCOMPARE(calls.at(0).arguments.value(3).toString(), shown);
+    }
+
     void reportsTheUsersChoiceOfItsOwnNotices()
     {
         MockDaemon daemon;

@@ -6,8 +6,8 @@
 #include "QuorvelHostKit/Service/HostStatusFile.h"
 #include "QuorvelHostKit/Service/HostTokenStore.h"
 
-#include "ClientTestSupport.h"
 #include "AppTestSupport.h"
+#include "ClientTestSupport.h"
 #include "TestHost.h"
 
 #include <QDir>
@@ -69,6 +69,7 @@ private slots:
     void laterRequests();
     void quitStopsTheHost();
     void anEarlierHostTurnsStartAtLoginOn();
+    void theDataFolderBecomesPrivateAtStart();
 };
 
 void AppStateTest::init()
@@ -352,6 +353,21 @@ void AppStateTest::anEarlierHostTurnsStartAtLoginOn()
     QVERIFY(QFile::exists(state.loginAgent().unitPath()));
     // It hosts as the earlier program did, and the set-up is not shown.
     QVERIFY(state.host());
+}
+
+void AppStateTest::theDataFolderBecomesPrivateAtStart()
+{
+    // As an earlier version left it under the usual umask.
+    const QString folder = HostTokenStore::folderPath();
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                              QFile::ReadGroup | QFile::ExeGroup |
+                                              QFile::ReadOther | QFile::ExeOther));
+    storeRoles(true, false);
+    App app;
+    QCOMPARE(QFileInfo(folder).permissions(), QFile::ReadOwner | QFile::WriteOwner |
+                                                  QFile::ExeOwner | QFile::ReadUser |
+                                                  QFile::WriteUser | QFile::ExeUser);
 }
 
 QTEST_MAIN(AppStateTest)

@@ -33,6 +33,7 @@ private slots:
     void statusFromSystemctl_data();
     void statusFromSystemctl();
     void startRewritesAMovedProgram();
+    void startRewritesAnEarlierVersionsUnit();
     void startKeepsAMatchingUnit();
     void failuresAreLogged();
 };
@@ -44,8 +45,10 @@ void LoginAgentUnitTest::unitText()
     const QString text = LoginAgentUnit(options).unitText();
     const QStringList lines = text.split(u'\n');
     QVERIFY(lines.contains(QStringLiteral("ExecStart=\"/opt/Quorvel/bin/quorvel\"")));
-    QVERIFY(
-        lines.contains(QStringLiteral("Environment=XPC_SERVICE_NAME=com.vantrel.quorvel.agent")));
+    QVERIFY(lines.contains(
+        QStringLiteral("Environment=QUORVEL_LOGIN_AGENT=com.vantrel.quorvel.agent")));
+    // Nothing of the unit speaks another system's words.
+    QVERIFY(!text.contains(QStringLiteral("XPC")));
     QVERIFY(lines.contains(QStringLiteral("Restart=on-failure")));
     QVERIFY(lines.contains(QStringLiteral("WantedBy=graphical-session.target")));
 }
@@ -74,24 +77,34 @@ void LoginAgentUnitTest::quotedExecPath()
 
 void LoginAgentUnitTest::isRunningAsAgent_data()
 {
+    QTest::addColumn<QByteArray>("variable");
     QTest::addColumn<QByteArray>("value");
     QTest::addColumn<bool>("agent");
-    QTest::newRow("absent") << QByteArray() << false;
-    QTest::newRow("the agent's label") << QByteArray("com.vantrel.quorvel.agent") << true;
-    QTest::newRow("another service") << QByteArray("com.example.other") << false;
-    QTest::newRow("the label with more") << QByteArray("com.vantrel.quorvel.agent2") << false;
-    QTest::newRow("empty") << QByteArray("") << false;
+    const QByteArray current = LoginAgentUnit::agentVariable;
+    // A unit an earlier version wrote and enabled still starts the agent.
+    const QByteArray earlier = LoginAgentUnit::earlierAgentVariable;
+    for (const QByteArray &variable : {current, earlier}) {
+        const auto row = [&](const char *name, const QByteArray &value, bool agent) {
+            QTest::addRow("%s: %s", variable.constData(), name) << variable << value << agent;
+        };
+        row("absent", QByteArray(), false);
+        row("the agent's label", "com.vantrel.quorvel.agent", true);
+        row("another service", "com.example.other", false);
+        row("the label with more", "com.vantrel.quorvel.agent2", false);
+        row("empty", "", false);
+    }
 }
 
 void LoginAgentUnitTest::isRunningAsAgent()
 {
+    QFETCH(QByteArray, variable);
     QFETCH(QByteArray, value);
     if (value.isNull())
-        qunsetenv(LoginAgentUnit::agentVariable);
+        qunsetenv(variable.constData());
     else
-        qputenv(LoginAgentUnit::agentVariable, value);
+        qputenv(variable.constData(), value);
     QTEST(LoginAgentUnit::isRunningAsAgent(), "agent");
-    qunsetenv(LoginAgentUnit::agentVariable);
+    qunsetenv(variable.constData());
 }
 
 void LoginAgentUnitTest::realSystemdAcceptsTheUnit()
@@ -171,6 +184,31 @@ void LoginAgentUnitTest::startRewritesAMovedProgram()
     QVERIFY(!moved.unitMatchesExecutable());
     QVERIFY(moved.start());
     QVERIFY(moved.unitMatchesExecutable());
+    const QString unitName = QString::fromLatin1(LoginAgentUnit::unitName);
+    QCOMPARE(systemctl.calls(), (QStringList{"enable " + unitName, QStringLiteral("daemon-reload"),
+                                             "start " + unitName}));
+}
+
+void LoginAgentUnitTest::startRewritesAnEarlierVersionsUnit()
+{
+    StandInSystemctl systemctl;
+    LoginAgentUnit::Options options;
+    options.systemctl = systemctl.path();
+    options.unitFolder = systemctl.unitFolder();
+    const LoginAgentUnit unit(options);
+    QVERIFY(unit.registerAgent());
+    // The unit as an earlier version wrote it, for this very program.
+    QString earlier = unit.unitText();
+    earlier.replace(QLatin1String(LoginAgentUnit::agentVariable),
+                    QLatin1String(LoginAgentUnit::earlierAgentVariable));
+    QFile file(unit.unitPath());
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QVERIFY(file.write(earlier.toUtf8()) == earlier.toUtf8().size());
+    file.close();
+
+    QVERIFY(!unit.unitMatchesExecutable());
+    QVERIFY(unit.start());
+    QVERIFY(unit.unitMatchesExecutable());
     const QString unitName = QString::fromLatin1(LoginAgentUnit::unitName);
     QCOMPARE(systemctl.calls(), (QStringList{"enable " + unitName, QStringLiteral("daemon-reload"),
                                              "start " + unitName}));

@@ -2,6 +2,7 @@
 
 #include "Platform/Avahi/AvahiTxtRecord.h"
 #include "Platform/PlatformLogging.h"
+#include "Platform/Text/OutsideText.h"
 
 #include <avahi-common/error.h>
 
@@ -159,7 +160,8 @@ void AvahiBrowser::addService(const ServiceInstance &instance)
         instance.type.toUtf8().constData(), domain.constData(), AVAHI_PROTO_UNSPEC,
         AVAHI_LOOKUP_NO_ADDRESS, &AvahiBrowser::resolverCallback, this);
     if (!resolver) {
-        qCWarning(lcAvahi, "Could not resolve %s: %s", qUtf8Printable(instance.name),
+        qCWarning(lcAvahi, "Could not resolve %s: %s",
+                  qUtf8Printable(OutsideText::forLog(instance.name)),
                   qUtf8Printable(clientError(client)));
         const BrowsedService service{instance, std::nullopt};
         m_reported.insert(instance, service);
@@ -201,7 +203,8 @@ void AvahiBrowser::handleResolverEvent(::AvahiServiceResolver *resolver,
     if (event == AVAHI_RESOLVER_FOUND) {
         service.txt = txtRecordFromAvahi(txt);
     } else {
-        qCDebug(lcAvahi, "Could not resolve %s: %s", qUtf8Printable(instance.name),
+        qCDebug(lcAvahi, "Could not resolve %s: %s",
+                qUtf8Printable(OutsideText::forLog(instance.name)),
                 qUtf8Printable(clientError(avahi_service_resolver_get_client(resolver))));
         // A failed resolver is done; freeing it from its own callback is allowed.
         m_resolvers.remove(instance);

@@ -2,6 +2,7 @@
 
 #include "Platform/Avahi/AvahiTxtRecord.h"
 #include "Platform/PlatformLogging.h"
+#include "Platform/Text/OutsideText.h"
 
 #include <QMetaObject>
 
@@ -142,8 +143,8 @@ void AvahiPublisher::registerService()
     }
     if (result < 0) {
         const QString reason = QString::fromUtf8(avahi_strerror(result));
-        qCWarning(lcAvahi, "Could not advertise %s: %s", qUtf8Printable(m_currentName),
-                  qUtf8Printable(reason));
+        qCWarning(lcAvahi, "Could not advertise %s: %s",
+                  qUtf8Printable(OutsideText::forLog(m_currentName)), qUtf8Printable(reason));
         fail(reason);
     }
 }
@@ -162,14 +163,15 @@ void AvahiPublisher::handleGroupState(AvahiEntryGroup *group, AvahiEntryGroupSta
     }
     switch (state) {
     case AVAHI_ENTRY_GROUP_ESTABLISHED:
-        qCInfo(lcAvahi, "Advertised %s", qUtf8Printable(m_currentName));
+        qCInfo(lcAvahi, "Advertised %s", qUtf8Printable(OutsideText::forLog(m_currentName)));
         post(&ServicePublisher::established, m_currentName);
         break;
     case AVAHI_ENTRY_GROUP_COLLISION: {
         const QString taken = m_currentName;
         m_currentName = alternativeName(taken);
-        qCInfo(lcAvahi, "Service name %s is taken; advertising as %s", qUtf8Printable(taken),
-               qUtf8Printable(m_currentName));
+        qCInfo(lcAvahi, "Service name %s is taken; advertising as %s",
+               qUtf8Printable(OutsideText::forLog(taken)),
+               qUtf8Printable(OutsideText::forLog(m_currentName)));
         registerService();
         break;
     }

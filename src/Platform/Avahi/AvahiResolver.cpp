@@ -2,6 +2,7 @@
 
 #include "Platform/Avahi/AvahiTxtRecord.h"
 #include "Platform/PlatformLogging.h"
+#include "Platform/Text/OutsideText.h"
 
 #include <QHostAddress>
 #include <QMetaObject>
@@ -37,7 +38,7 @@ AvahiResolver::AvahiResolver(QObject *parent) : ServiceResolver(parent)
 {
     m_timeout.setSingleShot(true);
     connect(&m_timeout, &QTimer::timeout, this, [this] {
-        qCDebug(lcAvahi, "Resolving %s timed out", qUtf8Printable(m_name));
+        qCDebug(lcAvahi, "Resolving %s timed out", qUtf8Printable(OutsideText::forLog(m_name)));
         finish(std::nullopt);
     });
     connect(&m_session, &AvahiSession::stateChanged, this, &AvahiResolver::handleSessionState);
@@ -102,7 +103,7 @@ void AvahiResolver::startLookup()
         m_type.toUtf8().constData(), domain.isEmpty() ? nullptr : domain.constData(),
         AVAHI_PROTO_UNSPEC, AvahiLookupFlags(0), &AvahiResolver::resolverCallback, this);
     if (!m_resolver) {
-        qCDebug(lcAvahi, "Could not resolve %s: %s", qUtf8Printable(m_name),
+        qCDebug(lcAvahi, "Could not resolve %s: %s", qUtf8Printable(OutsideText::forLog(m_name)),
                 avahi_strerror(avahi_client_errno(client)));
         finish(std::nullopt);
     }
@@ -119,7 +120,8 @@ void AvahiResolver::resolverCallback(::AvahiServiceResolver *resolver, AvahiIfIn
         return;
     }
     if (event != AVAHI_RESOLVER_FOUND || !hostName) {
-        qCDebug(lcAvahi, "Could not resolve %s: %s", qUtf8Printable(self->m_name),
+        qCDebug(lcAvahi, "Could not resolve %s: %s",
+                qUtf8Printable(OutsideText::forLog(self->m_name)),
                 avahi_strerror(avahi_client_errno(avahi_service_resolver_get_client(resolver))));
         self->finish(std::nullopt);
         return;

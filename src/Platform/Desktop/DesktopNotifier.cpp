@@ -1,6 +1,7 @@
 #include "Platform/Desktop/DesktopNotifier.h"
 
 #include "Platform/PlatformLogging.h"
+#include "Platform/Text/OutsideText.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -66,7 +67,9 @@ void DesktopNotifier::send(const QString &title, const QString &body, const QStr
     QDBusMessage notify =
         QDBusMessage::createMethodCall(service, path, service, QStringLiteral("Notify"));
     const QVariantMap hints{{QStringLiteral("desktop-entry"), m_desktopEntry}};
-    notify << m_appName << quint32(0) << QString() << title
+    // A title is one plain line; outside words in it (link ids, action and deck titles) may hold
+    // line breaks, direction marks or a megabyte.
+    notify << m_appName << quint32(0) << QString() << OutsideText::forShowing(title)
            << (escape ? body.toHtmlEscaped() : body) << actions << hints << defaultExpiry;
     auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(notify), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,

@@ -19,7 +19,8 @@ public:
     DesktopNotifier(QString appName, QString desktopEntry, std::function<void()> fallback,
                     QDBusConnection bus = QDBusConnection::sessionBus(), QObject *parent = nullptr);
 
-    // The body is outside text: escaped where the service reads markup. Actions are pairs of a
+    // The title is shown as outside text (OutsideText::forShowing); the body is outside text too:
+    // escaped where the service reads markup. Actions are pairs of a
     // key and its button's label; a chosen one comes back through actionInvoked.
     void notify(const QString &title, const QString &body, const QStringList &actions = {});
 

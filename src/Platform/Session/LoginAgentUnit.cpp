@@ -1,5 +1,6 @@
 #include "Platform/Session/LoginAgentUnit.h"
 
+#include "Platform/Files/PrivateFile.h"
 #include "Platform/Session/SessionLogging.h"
 
 #include <QCoreApplication>
@@ -7,7 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace Quorvel {
@@ -78,8 +78,12 @@ bool LoginAgentUnit::unitMatchesExecutable() const
 
 bool LoginAgentUnit::isRunningAsAgent()
 {
-    return qEnvironmentVariableIsSet(agentVariable) &&
-           qEnvironmentVariable(agentVariable) == QLatin1String(label);
+    for (const char *variable : {agentVariable, earlierAgentVariable}) {
+        if (qEnvironmentVariableIsSet(variable) &&
+            qEnvironmentVariable(variable) == QLatin1String(label))
+            return true;
+    }
+    return false;
 }
 
 LoginAgentUnit::Result LoginAgentUnit::systemctl(const QStringList &arguments) const
@@ -126,14 +130,15 @@ LoginAgentUnit::Status LoginAgentUnit::status() const
 bool LoginAgentUnit::writeUnit(QString *error) const
 {
     const QString path = unitPath();
-    if (!QDir().mkpath(QFileInfo(path).path())) {
-        setError(error, QStringLiteral("Could not make the folder of %1").arg(path));
+    if (const int failure = PrivateFile::makeFolder(QFileInfo(path).path())) {
+        setError(error, QStringLiteral("Could not make the folder of %1: %2")
+                            .arg(path, PrivateFile::errorText(failure)));
         return false;
     }
-    QSaveFile file(path);
-    const QByteArray bytes = unitText().toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        setError(error, QStringLiteral("Could not write %1: %2").arg(path, file.errorString()));
+    if (const int failure = PrivateFile::replace(path, unitText().toUtf8())) {
+        setError(
+            error,
+            QStringLiteral("Could not write %1: %2").arg(path, PrivateFile::errorText(failure)));
         return false;
     }
     return true;
@@ -171,7 +176,7 @@ bool LoginAgentUnit::unregisterAgent(QString *error) const
 bool LoginAgentUnit::start(QString *error) const
 {
     if (!unitMatchesExecutable()) {
-        qCInfo(lcLoginItem) << "The start-at-login unit names another program; it now starts"
+        qCInfo(lcLoginItem) << "The start-at-login unit is out of date; it now starts"
                             << executable();
         if (!writeUnit(error))
             return false;

@@ -24,10 +24,13 @@ public:
         requiresApproval,
     };
 
-    // The agent's name; the unit puts it in XPC_SERVICE_NAME so the agent knows itself.
+    // The agent's name; the unit puts it in agentVariable so the agent knows itself.
     static constexpr char label[] = "com.vantrel.quorvel.agent";
     static constexpr char unitName[] = "com.vantrel.quorvel.agent.service";
-    static constexpr char agentVariable[] = "XPC_SERVICE_NAME";
+    static constexpr char agentVariable[] = "QUORVEL_LOGIN_AGENT";
+    // What units written by earlier versions set instead; such a unit still starts the agent
+    // until start() rewrites it.
+    static constexpr char earlierAgentVariable[] = "XPC_SERVICE_NAME";
     // systemctl answers at once offline; a user manager that hangs must not stall the program.
     static constexpr std::chrono::milliseconds defaultCommandTimeout{10000};
 
@@ -51,18 +54,20 @@ public:
     // Disables the unit and removes its file. False with the reason in error when it was not
     // registered or systemctl refused.
     bool unregisterAgent(QString *error = nullptr) const;
-    // Starts the agent now. A unit that names another executable (the program was moved) is
-    // rewritten first and systemd is told to reload it.
+    // Starts the agent now. A unit that is not unitText() (the program was moved, or an earlier
+    // version wrote it) is rewritten first and systemd is told to reload it.
     bool start(QString *error = nullptr) const;
 
     QString unitPath() const;
     QString executable() const;
     // The unit file's text for the executable.
     QString unitText() const;
-    // Whether the unit file exists and names this executable.
+    // Whether the unit file exists and is unitText(): names this executable, as this version
+    // writes it.
     bool unitMatchesExecutable() const;
 
-    // Whether this process was started as the agent: XPC_SERVICE_NAME equals the label exactly.
+    // Whether this process was started as the agent: agentVariable, or earlierAgentVariable,
+    // equals the label exactly.
     static bool isRunningAsAgent();
     // A path as one word of a systemd command line: quoted, with quotes, backslashes, "%" and "$"
     // escaped.

@@ -1,5 +1,7 @@
 #include "Quorvel/Outside/ActionListFile.h"
 
+#include "Platform/Files/PrivateFile.h"
+#include "Quorvel/AppLogging.h"
 #include "QuorvelClientUI/ActionLink.h"
 #include "QuorvelClientUI/ClientModel.h"
 
@@ -7,7 +9,6 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace Quorvel {
@@ -85,15 +86,19 @@ bool ActionListFile::writeDocument(bool connected)
     list.insert(QStringLiteral("updated"), QDateTime::currentDateTimeUtc().toString(Qt::ISODate));
     list.insert(QStringLiteral("actions"), actions);
 
-    if (!QDir().mkpath(QFileInfo(m_path).absolutePath()))
-        return false;
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
     // Qt's writer keeps keys sorted and writes "/" as it is.
-    file.write(QJsonDocument(list).toJson(QJsonDocument::Indented));
-    if (!file.commit())
+    int failure = PrivateFile::makeFolder(QFileInfo(m_path).absolutePath());
+    if (failure == 0)
+        failure = PrivateFile::replace(m_path, QJsonDocument(list).toJson(QJsonDocument::Indented));
+    if (failure != 0) {
+        // Said once per reason: the list is written again at every change of the deck.
+        if (m_lastError != failure)
+            qCWarning(lcApp).noquote()
+                << "Could not write" << m_path << ":" << PrivateFile::errorText(failure);
+        m_lastError = failure;
         return false;
+    }
+    m_lastError = 0;
     ++m_writeCount;
     return true;
 }

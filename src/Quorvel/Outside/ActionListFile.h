@@ -55,6 +55,8 @@ private:
     QString m_path;
     QTimer m_quietTimer;
     int m_writeCount = 0;
+    // The errno of the last write when it failed, 0 after a good one.
+    int m_lastError = 0;
 };
 
 } // namespace Quorvel

@@ -1,5 +1,6 @@
 // Saving the working copy, throwing it away, and the host's deck changing underneath it.
 
+#include "Platform/Text/OutsideText.h"
 #include "QuorvelClientUI/ClientModel.h"
 #include "QuorvelClientUI/ClientUILogging.h"
 #include "QuorvelClientUI/Editor/DeckEditorModel.h"
@@ -47,7 +48,7 @@ void DeckEditorModel::finishSave(const SentDeck &sent, const QStringList &proble
         return;
     }
     qCDebug(lcDeckEditor, "The host did not take the deck: %s",
-            qUtf8Printable(problems.join(u' ')));
+            qUtf8Printable(OutsideText::forLog(problems.join(u' '))));
     // Without an answer the host may still have taken the deck; its arrival then says so.
     if (problems == QStringList{ClientModel::noAnswerFromTheHost})
         m_unansweredSave = sent;

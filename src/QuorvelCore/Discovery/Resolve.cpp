@@ -2,6 +2,7 @@
 
 #include "Platform/Discovery/ServiceDiscovery.h"
 #include "Platform/Discovery/ServiceResolver.h"
+#include "Platform/Text/OutsideText.h"
 #include "QuorvelCore/Logging.h"
 
 namespace Quorvel {
@@ -23,15 +24,16 @@ ServiceResolver *resolve(ServiceDiscovery &discovery, const QString &name, const
             resolver->deleteLater();
             if (!result || result->port == 0 ||
                 (result->address.isEmpty() && result->hostName.isEmpty())) {
-                qCDebug(lcBonjourResolver, "no result for %s", qUtf8Printable(name));
+                qCDebug(lcBonjourResolver, "no result for %s",
+                        qUtf8Printable(OutsideText::forLog(name)));
                 done(std::nullopt);
                 return;
             }
             const QString hostName = removingFinalDot(result->hostName);
             const QString host =
                 result->address.isEmpty() ? hostName : removingFinalDot(result->address);
-            qCDebug(lcBonjourResolver, "%s is %s:%hu", qUtf8Printable(name), qUtf8Printable(host),
-                    result->port);
+            qCDebug(lcBonjourResolver, "%s is %s:%hu", qUtf8Printable(OutsideText::forLog(name)),
+                    qUtf8Printable(OutsideText::forLog(host)), result->port);
             done(ResolvedHost{host, result->port, hostName});
         });
     resolver->start(name, type, domain, timeout);

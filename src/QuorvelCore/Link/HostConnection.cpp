@@ -2,6 +2,7 @@
 
 #include "Platform/Discovery/ServiceDiscovery.h"
 #include "Platform/Discovery/ServiceResolver.h"
+#include "Platform/Text/OutsideText.h"
 #include "QuorvelCore/Link/LinkTransport.h"
 #include "QuorvelCore/Logging.h"
 #include "QuorvelCore/Model/PairingToken.h"
@@ -133,8 +134,9 @@ void HostConnection::handleResolution(const std::optional<ResolvedHost> &result,
     const auto &service = std::get<ServiceEndpoint>(m_endpoint);
     if (result) {
         if (stage == Resolution::first) {
-            qCDebug(lcHostConnection, "resolved %s to %s:%hu", qUtf8Printable(service.name),
-                    qUtf8Printable(result->hostName), result->port);
+            qCDebug(lcHostConnection, "resolved %s to %s:%hu",
+                    qUtf8Printable(OutsideText::forLog(service.name)),
+                    qUtf8Printable(OutsideText::forLog(result->hostName)), result->port);
             report(
                 Status::resolved(QStringLiteral("%1:%2").arg(result->hostName).arg(result->port)));
         }
@@ -144,7 +146,7 @@ void HostConnection::handleResolution(const std::optional<ResolvedHost> &result,
     switch (stage) {
     case Resolution::first:
         qCWarning(lcHostConnection, "could not resolve %s; using the service endpoint",
-                  qUtf8Printable(service.name));
+                  qUtf8Printable(OutsideText::forLog(service.name)));
         // Going to the service itself means resolving it with no limit of its own: the connect
         // time-out ends the attempt.
         resolve(connectTimeout, Resolution::fallback);

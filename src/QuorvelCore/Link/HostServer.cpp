@@ -471,7 +471,7 @@ void HostServer::handleMessage(const QUuid &id, const Message &message)
         if (it != m_connections.cend() && logsInFull(it->source)) {
             qCWarning(lcHostServer, "Dropping a message from %s with an id of %lld characters: %s",
                       qUtf8Printable(it->record.endpoint), static_cast<long long>(overlong->size()),
-                      qUtf8Printable(DeviceText::forLog(*overlong)));
+                      qUtf8Printable(OutsideText::forLog(*overlong)));
         }
         return;
     }

@@ -4,6 +4,7 @@
 #include "QuorvelHostKit/Execution/PreciseSleep.h"
 #include "QuorvelHostKit/HostKitLogging.h"
 
+#include "Platform/Text/OutsideText.h"
 #include "QuorvelCore/Model/AppControlValue.h"
 #include "QuorvelCore/Model/WireCodec.h"
 
@@ -94,7 +95,8 @@ void AppControls::start()
             self->onChange(provider.app);
     };
     m_consumer->onError = [](const QString &app, const QString &message) {
-        qCInfo(lcAppControls, "%s: %s", qUtf8Printable(app), qUtf8Printable(message));
+        qCInfo(lcAppControls, "%s: %s", qUtf8Printable(OutsideText::forLog(app)),
+               qUtf8Printable(OutsideText::forLog(message)));
     };
     m_consumer->start();
 }

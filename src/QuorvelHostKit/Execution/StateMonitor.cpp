@@ -6,6 +6,7 @@
 #include "QuorvelHostKit/Execution/TimerLimits.h"
 #include "QuorvelHostKit/HostKitLogging.h"
 
+#include "Platform/Text/OutsideText.h"
 #include "QuorvelCore/Model/CanonicalText.h"
 
 #include <QSet>
@@ -193,9 +194,9 @@ QCoro::Task<> StateMonitor::recheckAfterRun(QString id, std::optional<bool> expe
 
 void StateMonitor::report(const ControlState &state)
 {
-    qCDebug(lcStateMonitor, "%s: on=%s detail=%s", qUtf8Printable(state.id),
+    qCDebug(lcStateMonitor, "%s: on=%s detail=%s", qUtf8Printable(OutsideText::forLog(state.id)),
             qUtf8Printable(onText(state.isOn)),
-            qUtf8Printable(state.detail.value_or(QStringLiteral("-"))));
+            qUtf8Printable(OutsideText::forLog(state.detail.value_or(QStringLiteral("-")))));
     if (m_onChange)
         m_onChange({state});
 }

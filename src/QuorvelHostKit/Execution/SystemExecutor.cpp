@@ -12,6 +12,7 @@
 #include "Platform/Desktop/DesktopEntries.h"
 #include "Platform/Desktop/ProcessTable.h"
 #include "Platform/Desktop/RunningApplications.h"
+#include "Platform/Text/OutsideText.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -190,7 +191,7 @@ QCoro::Task<bool> SystemExecutor::isRunning(QString name)
 
 QCoro::Task<ExecutionOutcome> SystemExecutor::quitApplication(QString name)
 {
-    qCDebug(lcSystemExecutor, "quit %s", qUtf8Printable(name));
+    qCDebug(lcSystemExecutor, "quit %s", qUtf8Printable(OutsideText::forLog(name)));
     const std::optional<DesktopEntry> entry = DesktopEntries::find(name);
     if (!entry)
         co_return unknownApplication(name);
@@ -225,14 +226,14 @@ QCoro::Task<ExecutionOutcome> SystemExecutor::quitApplication(QString name)
 QCoro::Task<ExecutionOutcome> SystemExecutor::runProcess(QString program, QStringList arguments,
                                                          double timeout)
 {
-    qCDebug(lcSystemExecutor, "run %s %s", qUtf8Printable(program),
-            qUtf8Printable(arguments.join(u' ')));
+    qCDebug(lcSystemExecutor, "run %s %s", qUtf8Printable(OutsideText::forLog(program)),
+            qUtf8Printable(OutsideText::forLog(arguments.join(u' '))));
     co_return co_await ProcessRunAwaiter(new ProcessRun(program, arguments, timeout, m_timings));
 }
 
 ExecutionResult SystemExecutor::launchApplication(const QString &name) const
 {
-    qCDebug(lcSystemExecutor, "open %s", qUtf8Printable(name));
+    qCDebug(lcSystemExecutor, "open %s", qUtf8Printable(OutsideText::forLog(name)));
     const auto entry = DesktopEntries::find(name);
     if (!entry)
         return unknownApplication(name);

@@ -1,5 +1,7 @@
 #include "QuorvelHostKit/Service/DeckStore.h"
 
+#include "Platform/Files/PrivateFile.h"
+#include "Platform/Text/OutsideText.h"
 #include "QuorvelCore/Link/LinkParameters.h"
 #include "QuorvelCore/Model/DeckValidator.h"
 #include "QuorvelCore/Model/Message.h"
@@ -11,7 +13,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QTextBoundaryFinder>
 
@@ -46,8 +47,10 @@ void writeSampleDeck(const QString &path)
     const auto fail = [&](const QString &reason) {
         qCCritical(lcDeckStore, "Could not write sample deck: %s", qUtf8Printable(reason));
     };
-    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
-        fail(QStringLiteral("can't create the folder %1").arg(QFileInfo(path).absolutePath()));
+    const QString folder = QFileInfo(path).absolutePath();
+    if (const int failure = PrivateFile::makeFolder(folder)) {
+        fail(QStringLiteral("can't create the folder %1: %2")
+                 .arg(folder, PrivateFile::errorText(failure)));
         return;
     }
     const std::optional<QByteArray> bytes = WireCodec::prettyEncoder(true).encode(sample, &error);
@@ -55,11 +58,9 @@ void writeSampleDeck(const QString &path)
         fail(error);
         return;
     }
-    // NewOnly: a file that appeared since the read is the user's and is never overwritten.
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly) ||
-        file.write(*bytes) != bytes->size()) {
-        fail(file.errorString());
+    // A file that appeared since the read is the user's and is never overwritten.
+    if (const int failure = PrivateFile::create(path, *bytes)) {
+        fail(PrivateFile::errorText(failure));
         return;
     }
     qCInfo(lcDeckStore, "Wrote sample deck to %s", qUtf8Printable(path));
@@ -167,7 +168,8 @@ Deck load(QString *problem)
         return Deck::sample();
     }
     qCInfo(lcDeckStore, "Loaded deck '%s' with %ld controls from %s",
-           qUtf8Printable(deck->deckName), long(deck->controls.size()), qUtf8Printable(path));
+           qUtf8Printable(OutsideText::forLog(deck->deckName)), long(deck->controls.size()),
+           qUtf8Printable(path));
     return *deck;
 }
 
@@ -204,7 +206,10 @@ std::optional<QByteArray> save(const Deck &deck, const QString &device, QString 
         return std::nullopt;
     };
     if (const FileRead previous = FileRead::read(path); previous.bytes) {
-        saveHistoryCopy(*previous.bytes, device);
+        // Without its copy the file as it was would be lost for good, so the save stops here.
+        if (const std::optional<QString> copyError = saveHistoryCopy(*previous.bytes, device)) {
+            return fail(*copyError);
+        }
     } else if (previous.error != ENOENT) {
         // A file that exists but cannot be read gets no history copy, so replacing it would
         // lose it for good; it stays until the user sorts it out.
@@ -217,15 +222,17 @@ std::optional<QByteArray> save(const Deck &deck, const QString &device, QString 
         return fail(encodeError);
     }
     const QString folder = QFileInfo(path).absolutePath();
-    if (!QDir().mkpath(folder)) {
-        return fail(QStringLiteral("can't create the folder %1").arg(folder));
+    if (const int failure = PrivateFile::makeFolder(folder)) {
+        return fail(QStringLiteral("can't create the folder %1: %2")
+                        .arg(folder, PrivateFile::errorText(failure)));
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size() || !file.commit()) {
-        return fail(file.errorString());
+    if (const int failure = PrivateFile::replace(path, *bytes)) {
+        return fail(QStringLiteral("can't write %1: %2")
+                        .arg(QFileInfo(path).fileName(), PrivateFile::errorText(failure)));
     }
-    qCInfo(lcDeckStore, "Saved deck '%s' (%ld controls) from %s", qUtf8Printable(deck.deckName),
-           long(deck.controls.size()), qUtf8Printable(device));
+    qCInfo(lcDeckStore, "Saved deck '%s' (%ld controls) from %s",
+           qUtf8Printable(OutsideText::forLog(deck.deckName)), long(deck.controls.size()),
+           qUtf8Printable(OutsideText::forLog(device)));
     return bytes;
 }
 
@@ -234,10 +241,17 @@ QString historyCopyName(const QDateTime &now, const QString &device)
     return historyCopyStem(now, device) + QStringLiteral(".json");
 }
 
-void saveHistoryCopy(const QByteArray &previous, const QString &device, const QDateTime &now)
+std::optional<QString> saveHistoryCopy(const QByteArray &previous, const QString &device,
+                                       const QDateTime &now)
 {
     const QString folder = historyFolderPath();
-    QDir().mkpath(folder);
+    const auto failed = [&](int failure) {
+        return QStringLiteral("can't keep a copy of the deck in %1: %2")
+            .arg(folder, PrivateFile::errorText(failure));
+    };
+    if (const int failure = PrivateFile::makeFolder(folder)) {
+        return failed(failure);
+    }
     const QString base = folder + QLatin1Char('/') + historyCopyStem(now, device);
     // Two saves within one second make the same name; the later copy gets "_2", "_3", ... so no
     // copy is overwritten. "_" never occurs in a device part and sorts after ".", so the later
@@ -245,16 +259,16 @@ void saveHistoryCopy(const QByteArray &previous, const QString &device, const QD
     for (int n = 1;; ++n) {
         const QString candidate =
             n == 1 ? base + QStringLiteral(".json") : base + QStringLiteral("_%1.json").arg(n);
-        QFile file(candidate);
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-            file.write(previous);
+        const int failure = PrivateFile::create(candidate, previous);
+        if (failure == 0) {
             break;
         }
-        if (!file.exists()) {
-            break;
+        if (failure != EEXIST) {
+            return failed(failure);
         }
     }
     pruneHistory(folder);
+    return std::nullopt;
 }
 
 QString codingPathText(const QStringList &codingPath)

@@ -37,14 +37,15 @@ std::optional<Deck> parse(const QByteArray &bytes, LoadError *error = nullptr);
 
 // Writes the deck for a device, after copying the file as it was into the history. Returns the
 // bytes written, which the deck watcher must be told about; on failure error holds the reason and
-// the previous file is untouched. A file that exists but cannot be read (so cannot be copied) is
-// never replaced: the save fails with "can't read deck.json: " and the reason.
+// the previous file is untouched. A copy that cannot be made stops the save. A file that exists but
+// cannot be read (so cannot be copied) is never replaced: the save fails with "can't read
+// deck.json: " and the reason.
 std::optional<QByteArray> save(const Deck &deck, const QString &device, QString *error = nullptr);
 
 // Copies previous into the history folder under a name made from now and the device, then keeps
-// only the newest copies. Never fails outwardly: a save never fails because of its history.
-void saveHistoryCopy(const QByteArray &previous, const QString &device,
-                     const QDateTime &now = QDateTime::currentDateTime());
+// only the newest copies. Returns why the copy could not be made (a full disk), or nothing.
+std::optional<QString> saveHistoryCopy(const QByteArray &previous, const QString &device,
+                                       const QDateTime &now = QDateTime::currentDateTime());
 
 // "deck-" + local time stamp + "-before-" + device part + ".json", the base name of a copy.
 QString historyCopyName(const QDateTime &now, const QString &device);

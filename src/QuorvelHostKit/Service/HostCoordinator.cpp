@@ -145,7 +145,6 @@ void HostCoordinator::start()
 {
     setRunning(true);
     m_sleepPreventer.setActive(m_keepsAwake);
-    setPairingSyncedToICloud(HostTokenStore::publish(m_pairingToken, m_hostID, m_hostName));
 
     m_localNetworkMonitor = std::make_unique<LocalNetworkMonitor>(*m_options.discovery, serviceType,
                                                                   m_hostID, m_options.localNetwork);
@@ -227,7 +226,6 @@ bool HostCoordinator::rotatePairingCode()
                                    QStringLiteral("Made a new pairing code; devices pair again"),
                                    HostActivity::Outcome::info));
     setClients({});
-    setPairingSyncedToICloud(HostTokenStore::publish(m_pairingToken, m_hostID, m_hostName));
     m_server->restart(m_pairingToken);
     return saved;
 }
@@ -366,8 +364,6 @@ void HostCoordinator::writeStatusFile()
     status.listener = m_listenerStatus;
     status.localNetwork = rawValue(m_localNetwork);
     status.clients = int(m_clients.authenticated().size());
-    status.pairingInKeychainGroup = m_pairingSyncedToICloud;
-    status.iCloudSignedIn = iCloudSignedIn();
     status.deckEditingAllowed = HostSettings::stored(allowDeckEditingKey);
     status.deckProblem = m_deckProblem;
     status.keepAwake = m_keepsAwake;
@@ -376,8 +372,17 @@ void HostCoordinator::writeStatusFile()
         status.awakeLockProblem = problem;
     }
     status.updatedAt = QDateTime::currentDateTimeUtc();
-    status.write(HostTokenStore::folderPath() + QLatin1Char('/') +
-                 QLatin1String(HostStatusFile::fileName));
+    const QString path =
+        HostTokenStore::folderPath() + QLatin1Char('/') + QLatin1String(HostStatusFile::fileName);
+    QString error;
+    if (status.write(path, &error)) {
+        m_statusFileError.clear();
+    } else if (error != m_statusFileError) {
+        // Said once per reason: the file is written at every change of what the host shows.
+        m_statusFileError = error;
+        qCWarning(lcHostCoordinator, "Could not write %s: %s", qUtf8Printable(path),
+                  qUtf8Printable(error));
+    }
 }
 
 void HostCoordinator::handleListenerState(const ListenerState &state)
@@ -486,12 +491,6 @@ void HostCoordinator::setLastLog(const QString &log)
 void HostCoordinator::setPairingToken(const PairingToken &token)
 {
     assignObserved(this, m_pairingToken, token, &HostCoordinator::pairingTokenChanged);
-}
-
-void HostCoordinator::setPairingSyncedToICloud(bool synced)
-{
-    assignObserved(this, m_pairingSyncedToICloud, synced,
-                   &HostCoordinator::pairingSyncedToICloudChanged);
 }
 
 void HostCoordinator::setLocalNetwork(LocalNetworkMonitor::Status status)

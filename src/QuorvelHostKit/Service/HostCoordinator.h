@@ -51,9 +51,6 @@ class HostCoordinator : public QObject {
     Q_PROPERTY(Quorvel::Deck deck READ deck NOTIFY deckChanged)
     Q_PROPERTY(QString listenerStatus READ listenerStatus NOTIFY listenerStatusChanged)
     Q_PROPERTY(QString lastLog READ lastLog NOTIFY lastLogChanged)
-    Q_PROPERTY(
-        bool pairingSyncedToICloud READ pairingSyncedToICloud NOTIFY pairingSyncedToICloudChanged)
-    Q_PROPERTY(bool iCloudSignedIn READ iCloudSignedIn CONSTANT)
     Q_PROPERTY(bool pairingCodeSaved READ pairingCodeSaved NOTIFY pairingCodeSavedChanged)
     Q_PROPERTY(bool allowDeckEditing READ allowDeckEditing WRITE setAllowDeckEditing NOTIFY
                    allowDeckEditingChanged)
@@ -120,11 +117,8 @@ public:
     // Newest first.
     const QList<HostActivity> &activity() const { return m_activity; }
     const PairingToken &pairingToken() const { return m_pairingToken; }
-    bool pairingSyncedToICloud() const { return m_pairingSyncedToICloud; }
     // False after a new code could not be saved: the next start would make yet another code.
     bool pairingCodeSaved() const { return m_pairingCodeSaved; }
-    // This platform's keyring does not synchronise between machines: there is no such account.
-    bool iCloudSignedIn() const { return false; }
     LocalNetworkMonitor::Status localNetwork() const { return m_localNetwork; }
     const std::optional<QString> &deckProblem() const { return m_deckProblem; }
     DeckWatcher *deckWatcher() const { return m_deckWatcher.get(); }
@@ -188,7 +182,6 @@ signals:
     void lastLogChanged();
     void activityChanged();
     void pairingTokenChanged();
-    void pairingSyncedToICloudChanged();
     void pairingCodeSavedChanged();
     void localNetworkChanged();
     void deckProblemChanged();
@@ -242,7 +235,6 @@ private:
     void setLatestStates(const QHash<QString, ControlState> &states);
     void setLastLog(const QString &log);
     void setPairingToken(const PairingToken &token);
-    void setPairingSyncedToICloud(bool synced);
     void setLocalNetwork(LocalNetworkMonitor::Status status);
     void setDeckProblem(const std::optional<QString> &problem);
     void setRunning(bool running);
@@ -258,8 +250,9 @@ private:
     QString m_lastLog;
     QList<HostActivity> m_activity;
     PairingToken m_pairingToken;
-    bool m_pairingSyncedToICloud = false;
     bool m_pairingCodeSaved = true;
+    // Why the status file could not be written the last time, empty after a good write.
+    QString m_statusFileError;
     LocalNetworkMonitor::Status m_localNetwork = LocalNetworkMonitor::Status::checking;
     std::unique_ptr<DeckWatcher> m_deckWatcher;
     bool m_allowDeckEditing = false;

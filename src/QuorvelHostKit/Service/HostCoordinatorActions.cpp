@@ -5,6 +5,7 @@
 
 #include "QuorvelCore/ObservedField.h"
 
+#include "Platform/Text/OutsideText.h"
 #include "QuorvelHostKit/Execution/StateMonitor.h"
 #include "QuorvelHostKit/Execution/SystemExecutor.h"
 #include "QuorvelHostKit/HostKitLogging.h"
@@ -83,8 +84,9 @@ QCoro::Task<> HostCoordinator::triggerAction(QString requestID, QString controlI
     std::optional<bool> expected;
     if (const auto *result = std::get_if<ExecutionResult>(&outcome)) {
         const QString text = result->summary();
-        qCInfo(lcHostCoordinator, "%s → %s: %s", qUtf8Printable(control->title),
-               result->ok() ? "ok" : "failed", qUtf8Printable(text));
+        qCInfo(lcHostCoordinator, "%s → %s: %s",
+               qUtf8Printable(OutsideText::forLog(control->title)), result->ok() ? "ok" : "failed",
+               qUtf8Printable(OutsideText::forLog(text)));
         addActivity(HostActivity::make(
             deviceName(client), summary,
             result->ok() ? HostActivity::Outcome::ok : HostActivity::Outcome::failed, text));
@@ -94,8 +96,9 @@ QCoro::Task<> HostCoordinator::triggerAction(QString requestID, QString controlI
         }
     } else {
         const QString text = std::get<ExecutionError>(outcome).description();
-        qCInfo(lcHostCoordinator, "%s → failed: %s", qUtf8Printable(control->title),
-               qUtf8Printable(text));
+        qCInfo(lcHostCoordinator, "%s → failed: %s",
+               qUtf8Printable(OutsideText::forLog(control->title)),
+               qUtf8Printable(OutsideText::forLog(text)));
         addActivity(
             HostActivity::make(deviceName(client), summary, HostActivity::Outcome::failed, text));
         answer(false, text);

@@ -89,7 +89,7 @@ void HostCoordinator::handleHello(const QUuid &client, const Message::Hello &hel
 
     if (!nonce || !hello.auth || !m_pairingToken.verify(*hello.auth, *nonce)) {
         qCInfo(lcHostCoordinator, "Rejected client '%s': bad or missing pairing response",
-               qUtf8Printable(DeviceText::forLog(hello.clientName)));
+               qUtf8Printable(OutsideText::forLog(hello.clientName)));
         m_server->reportFailedAuthentication(client);
         refuseHello(client,
                     HostActivity::make(hello.clientName,
@@ -106,7 +106,7 @@ void HostCoordinator::handleHello(const QUuid &client, const Message::Hello &hel
     m_server->markAuthenticated(client);
     writeStatusFile();
     qCInfo(lcHostCoordinator, "Client '%s' authenticated",
-           qUtf8Printable(DeviceText::forLog(hello.clientName)));
+           qUtf8Printable(OutsideText::forLog(hello.clientName)));
     addActivity(HostActivity::make(hello.clientName, QStringLiteral("Connected"),
                                    HostActivity::Outcome::info));
 

@@ -3,6 +3,7 @@
 
 #include "QuorvelHostKit/Service/HostCoordinator.h"
 
+#include "Platform/Text/OutsideText.h"
 #include "QuorvelCore/Model/DeckValidator.h"
 #include "QuorvelHostKit/Execution/SystemExecutor.h"
 #include "QuorvelHostKit/HostKitLogging.h"
@@ -93,8 +94,8 @@ QCoro::Task<> HostCoordinator::runTest(QString requestID, Action action, QUuid c
 
     const QString device = deviceName(client);
     const QString kind = rawValue(action.type);
-    qCInfo(lcHostCoordinator, "Test run for %s: %s %s", qUtf8Printable(device),
-           qUtf8Printable(kind), qUtf8Printable(action.target));
+    qCInfo(lcHostCoordinator, "Test run for %s: %s %s", qUtf8Printable(OutsideText::forLog(device)),
+           qUtf8Printable(kind), qUtf8Printable(OutsideText::forLog(action.target)));
     setLastLog(QStringLiteral("Test from ") + device + QStringLiteral(": ") + kind +
                QLatin1Char(' ') + action.target);
     ++m_runningTests;
@@ -129,7 +130,7 @@ void HostCoordinator::updateDeck(const QString &requestID, const Deck &deck, con
     const QString device = deviceName(client);
     if (!mayEdit(client)) {
         qCInfo(lcHostCoordinator, "Refused deck update from %s: editing from other devices is off",
-               qUtf8Printable(device));
+               qUtf8Printable(OutsideText::forLog(device)));
         addActivity(HostActivity::make(
             device,
             QStringLiteral("Refused changes to the actions: editing from other devices is off"),
@@ -154,10 +155,14 @@ void HostCoordinator::updateDeck(const QString &requestID, const Deck &deck, con
 
     QString error;
     if (!saveDeck(deck, device, &error)) {
+        qCWarning(lcHostCoordinator, "Couldn't save the actions from %s: %s",
+                  qUtf8Printable(OutsideText::forLog(device)), qUtf8Printable(error));
+        addActivity(HostActivity::make(device, QStringLiteral("Couldn't save the actions"),
+                                       HostActivity::Outcome::failed, error));
         answer(false, {QStringLiteral("Couldn't save the actions: ") + error});
         return;
     }
-    qCInfo(lcHostCoordinator, "Deck replaced by %s", qUtf8Printable(device));
+    qCInfo(lcHostCoordinator, "Deck replaced by %s", qUtf8Printable(OutsideText::forLog(device)));
     setLastLog(QStringLiteral("Actions updated by ") + device);
     addActivity(HostActivity::make(device, QStringLiteral("Changed the actions"),
                                    HostActivity::Outcome::ok));

@@ -1,9 +1,8 @@
 #include "QuorvelHostKit/Service/HostStatusFile.h"
 
+#include "Platform/Files/PrivateFile.h"
 #include "QuorvelCore/Model/WireCodec.h"
 #include "QuorvelCore/Model/WireDate.h"
-
-#include <QSaveFile>
 
 namespace Quorvel {
 
@@ -15,8 +14,10 @@ QJsonObject HostStatusFile::toJson() const
         {QStringLiteral("listener"), listener},
         {QStringLiteral("local_network"), localNetwork},
         {QStringLiteral("clients"), clients},
-        {QStringLiteral("pairing_in_keychain_group"), pairingInKeychainGroup},
-        {QStringLiteral("icloud_signed_in"), iCloudSignedIn},
+        // Readers of the file from other systems look for these two; the keyring here never
+        // shares the code between computers, so they are always false.
+        {QStringLiteral("pairing_in_keychain_group"), false},
+        {QStringLiteral("icloud_signed_in"), false},
         {QStringLiteral("deck_editing_allowed"), deckEditingAllowed},
         {QStringLiteral("keep_awake"), keepAwake},
         {QStringLiteral("awake_lock_held"), awakeLockHeld},
@@ -34,14 +35,24 @@ QJsonObject HostStatusFile::toJson() const
     return json;
 }
 
-bool HostStatusFile::write(const QString &path) const
+bool HostStatusFile::write(const QString &path, QString *error) const
 {
-    const std::optional<QByteArray> bytes = WireCodec::prettyEncoder(true).encode(*this);
+    QString encodeError;
+    const std::optional<QByteArray> bytes =
+        WireCodec::prettyEncoder(true).encode(*this, &encodeError);
     if (!bytes) {
+        if (error) {
+            *error = encodeError;
+        }
         return false;
     }
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(*bytes) == bytes->size() && file.commit();
+    if (const int failure = PrivateFile::replace(path, *bytes)) {
+        if (error) {
+            *error = PrivateFile::errorText(failure);
+        }
+        return false;
+    }
+    return true;
 }
 
 } // namespace Quorvel

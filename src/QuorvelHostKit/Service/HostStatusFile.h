@@ -23,8 +23,6 @@ struct HostStatusFile {
     QString localNetwork;
     // Authenticated connections only; one still answering its challenge does not count.
     int clients = 0;
-    bool pairingInKeychainGroup = false;
-    bool iCloudSignedIn = false;
     bool deckEditingAllowed = false;
     // Left out when the deck file has no problem.
     std::optional<QString> deckProblem;
@@ -37,10 +35,11 @@ struct HostStatusFile {
 
     QJsonObject toJson() const;
 
-    // Pretty, key-sorted JSON that replaces the file at path in one step. The folder is not
-    // created here: a missing folder makes the write fail, and the next write after it exists
-    // succeeds. Returns whether the file was written; callers are free to ignore it.
-    bool write(const QString &path) const;
+    // Pretty, key-sorted JSON that replaces the file at path in one step, readable by the user
+    // alone. The folder is not created here: a missing folder makes the write fail, and the next
+    // write after it exists succeeds. Returns whether the file was written; error, when given,
+    // receives the reason it was not.
+    bool write(const QString &path, QString *error = nullptr) const;
 };
 
 } // namespace Quorvel

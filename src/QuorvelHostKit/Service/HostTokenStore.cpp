@@ -1,21 +1,16 @@
 #include "QuorvelHostKit/Service/HostTokenStore.h"
 
+#include "Platform/Files/PrivateFile.h"
 #include "QuorvelHostKit/HostKitLogging.h"
 #include "QuorvelHostKit/Service/FileRead.h"
 
 #include <QDateTime>
-#include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QStringDecoder>
 #include <QUuid>
 
 #include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace Quorvel::HostTokenStore {
 
@@ -23,17 +18,10 @@ namespace {
 
 // Both files hold a few dozen bytes; anything far larger is not ours and is not read whole.
 constexpr qsizetype largestFileBytes = 64 * 1024;
-// Owner read and write only: the code is the secret from which the link's key is derived.
-constexpr mode_t tokenFileMode = S_IRUSR | S_IWUSR;
 // Length of a UUID's canonical text, 8-4-4-4-12 hexadecimal digits.
 constexpr qsizetype uuidTextLength = 36;
 // Enough distinct names for the unusable files of one second; beyond it the file stays put.
 constexpr int moveAsideAttempts = 100;
-
-QString errnoText(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
 
 QString canonicalUuid(const QUuid &uuid)
 {
@@ -64,7 +52,7 @@ TokenFile readTokenFile(const QString &path)
         if (file.error == ENOENT) {
             return {true, std::nullopt, {}};
         }
-        return {false, std::nullopt, errnoText(file.error)};
+        return {false, std::nullopt, PrivateFile::errorText(file.error)};
     }
     const std::optional<QString> text = strictUtf8(*file.bytes);
     if (!text) {
@@ -97,53 +85,6 @@ std::optional<QString> moveAside(const QString &path)
         return std::nullopt;
     }
     return std::nullopt;
-}
-
-bool writeAll(int fd, const QByteArray &bytes)
-{
-    qsizetype written = 0;
-    while (written < bytes.size()) {
-        const ssize_t count = ::write(fd, bytes.constData() + written, bytes.size() - written);
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        if (count < 0) {
-            return false;
-        }
-        written += count;
-    }
-    return true;
-}
-
-// Writes bytes to a new owner-only file at temporaryPath and renames it over path. Returns the
-// errno of the first failure, 0 on success; the temporary file never outlives a failure.
-int replaceWithPrivateFile(const QString &temporaryPath, const QString &path,
-                           const QByteArray &bytes)
-{
-    const QByteArray temporary = QFile::encodeName(temporaryPath);
-    const int fd =
-        ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, tokenFileMode);
-    if (fd < 0) {
-        return errno;
-    }
-    // The umask may only take bits away; set the mode exactly, before any secret is written.
-    const bool written =
-        ::fchmod(fd, tokenFileMode) == 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
-    const int writeError = written ? 0 : errno;
-    if (::close(fd) != 0 && written) {
-        ::unlink(temporary.constData());
-        return errno;
-    }
-    if (!written) {
-        ::unlink(temporary.constData());
-        return writeError;
-    }
-    if (::rename(temporary.constData(), QFile::encodeName(path).constData()) != 0) {
-        const int renameError = errno;
-        ::unlink(temporary.constData());
-        return renameError;
-    }
-    return 0;
 }
 
 } // namespace
@@ -209,18 +150,17 @@ PairingToken createAndSave(bool *saved)
         qCCritical(lcHostTokenStore, "Could not save pairing token: the user has no data folder");
         return code;
     }
-    if (!QDir().mkpath(folder)) {
+    if (const int error = PrivateFile::makeFolder(folder)) {
         qCCritical(lcHostTokenStore, "Could not save pairing token: %s",
-                   qUtf8Printable(QStringLiteral("cannot create folder %1").arg(folder)));
+                   qUtf8Printable(QStringLiteral("cannot create folder %1: %2")
+                                      .arg(folder, PrivateFile::errorText(error))));
         return code;
     }
     const QString path = tokenFilePath();
-    const QString temporaryPath =
-        folder + QStringLiteral("/.pairing-token-") + canonicalUuid(QUuid::createUuid());
-    const int error = replaceWithPrivateFile(temporaryPath, path, code.normalized().toUtf8());
-    if (error != 0) {
+    // The code is the secret from which the link's key is derived: the file is the user's alone.
+    if (const int error = PrivateFile::replace(path, code.normalized().toUtf8())) {
         qCCritical(lcHostTokenStore, "Could not save pairing token: %s",
-                   qUtf8Printable(errnoText(error)));
+                   qUtf8Printable(PrivateFile::errorText(error)));
         return code;
     }
     qCInfo(lcHostTokenStore, "Wrote new pairing token to %s", qUtf8Printable(path));
@@ -252,13 +192,9 @@ QString hostID()
     }
 
     const QString id = canonicalUuid(QUuid::createUuid());
-    if (!folder.isEmpty() && QDir().mkpath(folder)) {
-        // An unusable id file only costs a new id next time, so failures are not reported.
-        QSaveFile save(path);
-        if (save.open(QIODevice::WriteOnly)) {
-            save.write(id.toUtf8());
-            save.commit();
-        }
+    // An unusable id file only costs a new id next time, so failures are not reported.
+    if (!folder.isEmpty() && PrivateFile::makeFolder(folder) == 0) {
+        PrivateFile::replace(path, id.toUtf8());
     }
     return id;
 }
@@ -267,13 +203,6 @@ bool isSetByEnvironment()
 {
     return qEnvironmentVariableIsSet(environmentKey) &&
            PairingToken::parse(qEnvironmentVariable(environmentKey)).has_value();
-}
-
-bool publish(const PairingToken &, const QString &, const QString &)
-{
-    qCInfo(lcHostTokenStore, "Not publishing pairing code to iCloud Keychain: build lacks the "
-                             "shared keychain entitlement");
-    return false;
 }
 
 } // namespace Quorvel::HostTokenStore

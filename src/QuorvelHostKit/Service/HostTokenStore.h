@@ -30,8 +30,5 @@ PairingToken createAndSave(bool *saved = nullptr);
 QString hostID();
 // Whether the environment fixes the code: true only when its value is a valid code.
 bool isSetByEnvironment();
-// Publishes the code for the user's other machines under account. The keyring here does not
-// synchronise between machines, so there is nowhere to publish to: always false.
-bool publish(const PairingToken &code, const QString &account, const QString &hostName);
 
 } // namespace Quorvel::HostTokenStore

@@ -95,28 +95,6 @@ private slots:
         QFETCH(std::optional<QString>, overlong);
         QCOMPARE(DeviceText::overlongId(message), overlong);
     }
-
-    void forLog_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("logged");
-
-        QTest::newRow("ordinary") << u"Anna's phone"_qs << u"Anna's phone"_qs;
-        QTest::newRow("line break") << u"a\nb"_qs << u"a\\nb"_qs;
-        QTest::newRow("backslash, so an escape cannot be faked") << u"a\\nb"_qs << u"a\\\\nb"_qs;
-        QTest::newRow("escape sequence") << u"\x1b[2J"_qs << u"\\u{001B}[2J"_qs;
-        QTest::newRow("direction override") << QString::fromUtf16(u"a\u202Eb") << u"a\\u{202E}b"_qs;
-        QTest::newRow("clipped with the length told")
-            << repeated(u"y"_qs, 1000)
-            << (repeated(u"y"_qs, DeviceText::maxLogLength) + u"… (1000 characters)"_qs);
-    }
-
-    void forLog()
-    {
-        QFETCH(QString, text);
-        QFETCH(QString, logged);
-        QCOMPARE(DeviceText::forLog(text), logged);
-    }
 };
 
 QTEST_GUILESS_MAIN(DeviceTextTest)

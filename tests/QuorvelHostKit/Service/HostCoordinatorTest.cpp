@@ -1,6 +1,7 @@
 #include "QuorvelHostKit/Service/HostCoordinator.h"
 
 #include "FakeServiceNetwork.h"
+#include "LogCapture.h"
 
 #include "QuorvelCore/Link/HostConnection.h"
 #include "QuorvelCore/Model/WireCodec.h"
@@ -116,6 +117,7 @@ private slots:
     void editThatRemovesAnActionDropsItsState();
     void ownSaveIsNotAnOutsideEdit();
     void stopEndsListenerAndKeepsActivity();
+    void startSpeaksOnlyOfThisSystem();
     void listenerReportOnItsWayAtStopLeavesStopped();
     void listenerReportsShowInStatus_data();
     void listenerReportsShowInStatus();
@@ -294,6 +296,19 @@ void HostCoordinatorTest::stopEndsListenerAndKeepsActivity()
     QCOMPARE(coordinator->activity().size(), 1);
     QTRY_VERIFY(device->disconnected);
     QVERIFY(QFile::exists(m_deckPath));
+}
+
+void HostCoordinatorTest::startSpeaksOnlyOfThisSystem()
+{
+    LogCapture log;
+    auto coordinator = startedCoordinator();
+    QTRY_VERIFY(coordinator->port().has_value());
+    coordinator->rotatePairingCode();
+    for (const QString &line : log.lines())
+        QVERIFY2(!line.contains(QStringLiteral("iCloud")), qPrintable(line));
+    // Readers of the status file still find both keys, with the only value they have here.
+    QCOMPARE(statusFile().value("pairing_in_keychain_group"), QJsonValue(false));
+    QCOMPARE(statusFile().value("icloud_signed_in"), QJsonValue(false));
 }
 
 void HostCoordinatorTest::listenerReportOnItsWayAtStopLeavesStopped()

@@ -263,14 +263,6 @@ private slots:
         QCOMPARE(HostTokenStore::hostID(), id);
     }
 
-    void publishingIsUnavailable()
-    {
-        QTest::ignoreMessage(QtInfoMsg, "Not publishing pairing code to iCloud Keychain: build "
-                                        "lacks the shared keychain entitlement");
-        QVERIFY(!HostTokenStore::publish(PairingToken::generate(), QStringLiteral("id"),
-                                         QStringLiteral("Studio")));
-    }
-
 private:
     std::unique_ptr<QTemporaryDir> m_data;
 };

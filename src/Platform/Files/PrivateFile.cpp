@@ -1,0 +1,139 @@
+#include "Platform/Files/PrivateFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QUuid>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace Quorvel::PrivateFile {
+
+namespace {
+
+constexpr mode_t fileMode = S_IRUSR | S_IWUSR;
+constexpr mode_t folderMode = S_IRWXU;
+
+int writeAll(int fd, const QByteArray &bytes)
+{
+    qsizetype written = 0;
+    while (written < bytes.size()) {
+        const ssize_t count = ::write(fd, bytes.constData() + written, bytes.size() - written);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0)
+            return errno;
+        written += count;
+    }
+    return 0;
+}
+
+// Writes bytes to a new owner-only file beside path and returns its name, or the errno of the
+// first failure (the file then is gone again). Nothing counts as written before fsync said so:
+// a file system may take the bytes and only find at the flush that there is no room for them.
+int writeTemporary(const QString &path, const QByteArray &bytes, QByteArray *temporary)
+{
+    const QFileInfo info(path);
+    *temporary =
+        QFile::encodeName(info.path() + QStringLiteral("/.") + info.fileName() +
+                          QStringLiteral(".new-") + QUuid::createUuid().toString(QUuid::Id128));
+    const int fd = ::open(temporary->constData(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, fileMode);
+    if (fd < 0)
+        return errno;
+    // The umask may only take bits away; the mode is set exactly before any byte is written.
+    int error = ::fchmod(fd, fileMode) == 0 ? writeAll(fd, bytes) : errno;
+    if (error == 0 && ::fsync(fd) != 0)
+        error = errno;
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    if (error != 0)
+        ::unlink(temporary->constData());
+    return error;
+}
+
+// Makes a rename or link in the folder last across a crash; the file is in place either way, so
+// a failure here is not one of the write.
+void syncFolder(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(QFileInfo(path).path()).constData(),
+                          O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+int replace(const QString &path, const QByteArray &bytes)
+{
+    QByteArray temporary;
+    if (const int error = writeTemporary(path, bytes, &temporary))
+        return error;
+    // rename replaces a symbolic link at path itself, never the file it points to.
+    if (::rename(temporary.constData(), QFile::encodeName(path).constData()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.constData());
+        return error;
+    }
+    syncFolder(path);
+    return 0;
+}
+
+int create(const QString &path, const QByteArray &bytes)
+{
+    QByteArray temporary;
+    if (const int error = writeTemporary(path, bytes, &temporary))
+        return error;
+    // link never replaces anything at path, not even a dangling symbolic link.
+    const int error =
+        ::link(temporary.constData(), QFile::encodeName(path).constData()) == 0 ? 0 : errno;
+    ::unlink(temporary.constData());
+    if (error == 0)
+        syncFolder(path);
+    return error;
+}
+
+int makeFolder(const QString &path)
+{
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    qsizetype end = 0;
+    while (end < absolute.size()) {
+        end = absolute.indexOf(u'/', end + 1);
+        if (end < 0)
+            end = absolute.size();
+        const QByteArray folder = QFile::encodeName(absolute.left(end));
+        if (::mkdir(folder.constData(), folderMode) == 0)
+            continue;
+        struct stat status {};
+        if (errno != EEXIST)
+            return errno;
+        if (::stat(folder.constData(), &status) != 0)
+            return errno;
+        if (!S_ISDIR(status.st_mode))
+            return ENOTDIR;
+    }
+    return 0;
+}
+
+int tightenFolder(const QString &path)
+{
+    const QByteArray folder = QFile::encodeName(path);
+    struct stat status {};
+    if (::lstat(folder.constData(), &status) != 0)
+        return errno == ENOENT ? 0 : errno;
+    if (!S_ISDIR(status.st_mode) || (status.st_mode & ~S_IFMT & ~folderMode) == 0)
+        return 0;
+    return ::chmod(folder.constData(), status.st_mode & folderMode) == 0 ? 0 : errno;
+}
+
+QString errorText(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+} // namespace Quorvel::PrivateFile

@@ -1,0 +1,357 @@
+#include "FakeServiceNetwork.h"
+#include "HostTestSupport.h"
+#include "LogCapture.h"
+#include "Platform/Files/PrivateFile.h"
+#include "Platform/Session/LoginAgentUnit.h"
+#include "Quorvel/DesktopRegistration.h"
+#include "Quorvel/Outside/ActionListFile.h"
+#include "QuorvelClientUI/ClientModel.h"
+#include "QuorvelHostKit/Service/DeckStore.h"
+#include "QuorvelHostKit/Service/HostStatusFile.h"
+#include "QuorvelHostKit/Service/HostTokenStore.h"
+#include "StandInSystemctl.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fcntl.h>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace Quorvel;
+
+namespace {
+
+constexpr qint64 pageBytes = 4096;
+const QByteArray oldBytes = "good old bytes";
+
+QString dataFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/Quorvel");
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
+}
+
+mode_t modeOf(const QString &path)
+{
+    struct stat status {};
+    return ::lstat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & 07777
+                                                                      : mode_t(-1);
+}
+
+// The small disk of the sandbox, filled by one file until the given number of pages is left.
+class Filler {
+public:
+    explicit Filler(int pagesLeft)
+        : m_path(qEnvironmentVariable("QUORVEL_SMALL_DISK") + QStringLiteral("/filler"))
+    {
+        const int fd = ::open(QFile::encodeName(m_path).constData(),
+                              O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        const QByteArray page(pageBytes, 'f');
+        qint64 size = 0;
+        for (;;) {
+            const ssize_t written = ::write(fd, page.constData(), page.size());
+            if (written <= 0)
+                break;
+            size += written;
+        }
+        m_full = errno == ENOSPC;
+        size -= size % pageBytes;
+        ::ftruncate(fd, std::max<qint64>(0, size - pagesLeft * pageBytes));
+        ::close(fd);
+    }
+    ~Filler() { QFile::remove(m_path); }
+    Filler(const Filler &) = delete;
+    Filler &operator=(const Filler &) = delete;
+
+    bool filled() const { return m_full; }
+
+private:
+    QString m_path;
+    bool m_full = false;
+};
+
+// One file the program replaces: where it is, and the program's own way of writing it, which
+// answers whether the failure was reported (a returned error or a log line naming the file).
+struct Writer {
+    QString path;
+    std::function<bool()> writeReportsFailure;
+};
+
+// A deck whose file takes one page of the disk.
+Deck smallDeck()
+{
+    return Deck{QStringLiteral("Desk"), {HostTest::shellButton("hello", "echo hi")}};
+}
+
+// A deck whose file takes several pages.
+Deck largeDeck()
+{
+    Deck deck{QStringLiteral("Studio"), {}};
+    for (int i = 0; i < 20; ++i) {
+        deck.controls.append(HostTest::shellButton(QStringLiteral("b%1").arg(i),
+                                                   QStringLiteral("echo ") + QString(400, u'x')));
+    }
+    return deck;
+}
+
+bool loggedAbout(const LogCapture &log, const QString &what)
+{
+    for (const QString &line : log.lines()) {
+        if (line.contains(what))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+// Every file the program replaces, on a small tmpfs of the sandbox's own: a full disk leaves the
+// file as it was, byte for byte, and says so; new files are the user's alone; a symbolic link in
+// the file's place is replaced, never followed.
+class FileReplacementTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(qEnvironmentVariableIsSet("QUORVEL_SMALL_DISK"), "runs in the small-disk sandbox");
+        ::umask(022);
+        m_network = std::make_unique<Testing::FakeServiceNetwork>();
+        m_model = std::make_unique<ClientModel>(*m_network, QStringLiteral("Remote"),
+                                                KeychainTokenStore(), false);
+        m_generated = std::make_unique<QTemporaryDir>();
+        QVERIFY(writeFile(m_generated->filePath(DesktopRegistration::desktopEntryName),
+                          "[Desktop Entry]\nExec=quorvel %U\n"));
+        QVERIFY(writeFile(m_generated->filePath(DesktopRegistration::serviceFileName),
+                          "[D-BUS Service]\nExec=quorvel\n"));
+        QVERIFY(QDir().mkpath(m_generated->filePath("icons")));
+    }
+
+    void cleanupTestCase()
+    {
+        m_model.reset();
+        m_network.reset();
+    }
+
+    void init()
+    {
+        QDir(dataFolder()).removeRecursively();
+        qunsetenv("QUORVEL_DECK");
+        qunsetenv("QUORVEL_TOKEN");
+    }
+
+    void aFullDiskLeavesTheFileAsItWas_data() { files(); }
+    void aFullDiskLeavesTheFileAsItWas()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, reportsFailure);
+        const Writer writer = writerFor(name);
+        QVERIFY(writeFile(writer.path, oldBytes));
+
+        const Filler filler(0);
+        QVERIFY(filler.filled());
+        if (reportsFailure)
+            QVERIFY(writer.writeReportsFailure());
+        else
+            writer.writeReportsFailure();
+        QCOMPARE(readAll(writer.path), oldBytes);
+        // Nothing half written is left beside it.
+        QCOMPARE(QDir(QFileInfo(writer.path).path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QFileInfo(writer.path).fileName()});
+    }
+
+    void newFilesAreTheUsersAlone_data() { files(); }
+    void newFilesAreTheUsersAlone()
+    {
+        QFETCH(QString, name);
+        const Writer writer = writerFor(name);
+        // An older version's file, readable by everyone.
+        QVERIFY(writeFile(writer.path, oldBytes));
+        QVERIFY(::chmod(QFile::encodeName(writer.path).constData(), 0644) == 0);
+        QVERIFY(!writer.writeReportsFailure());
+        QVERIFY(readAll(writer.path) != oldBytes);
+        QCOMPARE(modeOf(writer.path), mode_t(0600));
+    }
+
+    void aLinkInTheFilesPlaceIsReplaced_data() { files(); }
+    void aLinkInTheFilesPlaceIsReplaced()
+    {
+        QFETCH(QString, name);
+        const Writer writer = writerFor(name);
+        QTemporaryDir elsewhere;
+        const QString victim = elsewhere.filePath("victim");
+        QVERIFY(writeFile(victim, oldBytes));
+        QVERIFY(QDir().mkpath(QFileInfo(writer.path).path()));
+        QVERIFY(QFile::link(victim, writer.path));
+
+        QVERIFY(!writer.writeReportsFailure());
+        QCOMPARE(readAll(victim), oldBytes);
+        QVERIFY(!QFileInfo(writer.path).isSymLink());
+        QVERIFY(readAll(writer.path) != oldBytes);
+    }
+
+    // The data folder and the folders made for the files are the user's alone.
+    void foldersMadeAreTheUsersAlone()
+    {
+        QVERIFY(!QFileInfo::exists(dataFolder()));
+        QVERIFY(DeckStore::save(largeDeck(), QStringLiteral("Phone")));
+        HostTokenStore::hostID();
+        for (const QString &folder : {dataFolder(), DeckStore::historyFolderPath()})
+            QCOMPARE(modeOf(folder), mode_t(0700));
+        QVERIFY(DeckStore::save(smallDeck(), QStringLiteral("Phone")));
+        const QStringList copies = QDir(DeckStore::historyFolderPath()).entryList(QDir::Files);
+        QCOMPARE(copies.size(), 1);
+        QCOMPARE(modeOf(DeckStore::historyFolderPath() + u'/' + copies.first()), mode_t(0600));
+    }
+
+    // A device's save on a full disk: the device hears that it failed and why, the deck file
+    // stays as it was, and the host's log says so. Without room for the history copy the save
+    // stops before the deck file is touched.
+    void aDevicesSaveOnAFullDiskFails_data()
+    {
+        QTest::addColumn<int>("pagesLeft");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("no room for the history copy")
+            << 0 << QStringLiteral("can't keep a copy of the deck in");
+        QTest::newRow("room for the copy, not for the deck")
+            << 1 << QStringLiteral("can't write deck.json: No space left on device");
+    }
+
+    void aDevicesSaveOnAFullDiskFails()
+    {
+        QFETCH(int, pagesLeft);
+        QFETCH(QString, reason);
+        HostTest::TestHost host(smallDeck());
+        HostTest::TestHost::writeEditingSetting(true);
+        auto device = host.pairedDevice();
+        QVERIFY(device);
+        const QByteArray before = readAll(host.deckPath());
+        QVERIFY(before.size() < pageBytes);
+
+        LogCapture log;
+        const Filler filler(pagesLeft);
+        QVERIFY(filler.filled());
+        device->send(Message(Message::UpdateDeck{QStringLiteral("u1"), largeDeck()}));
+        const auto result = device->waitForMessage<Message::DeckUpdateResult>();
+        QVERIFY(result);
+        QVERIFY(!result->ok);
+        QCOMPARE(result->problems.size(), 1);
+        QVERIFY2(result->problems.first().contains(reason), qPrintable(result->problems.first()));
+        QCOMPARE(readAll(host.deckPath()), before);
+        QVERIFY(loggedAbout(log, QStringLiteral("Couldn't save the actions from Phone: ")));
+        QVERIFY(host.coordinator().deck() == smallDeck());
+    }
+
+private:
+    void files()
+    {
+        QTest::addColumn<QString>("name");
+        // host-id alone is not worth a word: a lost one only costs a new id at the next start.
+        QTest::addColumn<bool>("reportsFailure");
+        for (const char *name : {"deck.json", "status.json", "remote-actions.json", "pairing-token",
+                                 "start-at-login unit", "desktop entry"})
+            QTest::newRow(name) << QString::fromLatin1(name) << true;
+        QTest::newRow("host-id") << QStringLiteral("host-id") << false;
+    }
+
+    Writer writerFor(const QString &name)
+    {
+        const QString folder = dataFolder();
+        if (name == QLatin1String("deck.json")) {
+            return {folder + QStringLiteral("/deck.json"), [] {
+                        QString error;
+                        return !DeckStore::save(largeDeck(), QStringLiteral("Phone"), &error) &&
+                               error.contains(QStringLiteral("No space left on device"));
+                    }};
+        }
+        if (name == QLatin1String("status.json")) {
+            return {folder + u'/' + QLatin1String(HostStatusFile::fileName), [folder] {
+                        HostStatusFile status;
+                        status.hostName = QStringLiteral("Studio");
+                        QString error;
+                        return !status.write(folder + u'/' +
+                                                 QLatin1String(HostStatusFile::fileName),
+                                             &error) &&
+                               error == QStringLiteral("No space left on device");
+                    }};
+        }
+        if (name == QLatin1String("remote-actions.json")) {
+            const QString path = folder + QStringLiteral("/remote-actions.json");
+            return {path, [this, path] {
+                        LogCapture log;
+                        ActionListFile file(m_model.get(), path);
+                        return !file.write() && loggedAbout(log, path);
+                    }};
+        }
+        if (name == QLatin1String("pairing-token")) {
+            return {HostTokenStore::tokenFilePath(), [] {
+                        LogCapture log;
+                        bool saved = true;
+                        HostTokenStore::createAndSave(&saved);
+                        return !saved && loggedAbout(log, QStringLiteral("Could not save pairing "
+                                                                         "token: No space left"));
+                    }};
+        }
+        if (name == QLatin1String("host-id")) {
+            // The file holds no id ("good old bytes"), so it is written anew; a failure is not
+            // reported, and is never counted as reported.
+            return {folder + u'/' + QLatin1String(HostTokenStore::hostIDFileName), [] {
+                        HostTokenStore::hostID();
+                        return false;
+                    }};
+        }
+        if (name == QLatin1String("start-at-login unit")) {
+            m_systemctl = std::make_unique<AppTest::StandInSystemctl>();
+            LoginAgentUnit::Options options;
+            options.systemctl = m_systemctl->path();
+            options.unitFolder =
+                QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                QStringLiteral("/systemd/user");
+            const LoginAgentUnit unit(options);
+            return {unit.unitPath(), [unit] {
+                        QString error;
+                        return !unit.registerAgent(&error) && error.contains(unit.unitPath());
+                    }};
+        }
+        const QString dataHome =
+            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+        const QString path = dataHome + QStringLiteral("/applications/") +
+                             QLatin1String(DesktopRegistration::desktopEntryName);
+        const QString generated = m_generated->path();
+        return {path, [generated, dataHome, path] {
+                    LogCapture log;
+                    const QStringList written = DesktopRegistration::registerFrom(
+                        generated, generated + QStringLiteral("/icons"), dataHome);
+                    return !written.contains(path) && loggedAbout(log, path);
+                }};
+    }
+
+    std::unique_ptr<Testing::FakeServiceNetwork> m_network;
+    std::unique_ptr<ClientModel> m_model;
+    std::unique_ptr<QTemporaryDir> m_generated;
+    std::unique_ptr<AppTest::StandInSystemctl> m_systemctl;
+};
+
+QTEST_MAIN(FileReplacementTest)
+#include "FileReplacementTest.moc"
