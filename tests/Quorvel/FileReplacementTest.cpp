@@ -1,7 +1,6 @@
 #include "FakeServiceNetwork.h"
 #include "HostTestSupport.h"
 #include "LogCapture.h"
-#include "Platform/Files/PrivateFile.h"
 #include "Platform/Session/LoginAgentUnit.h"
 #include "Quorvel/DesktopRegistration.h"
 #include "Quorvel/Outside/ActionListFile.h"
@@ -109,7 +108,7 @@ Deck largeDeck()
 {
     Deck deck{QStringLiteral("Studio"), {}};
     for (int i = 0; i < 20; ++i) {
-        deck.controls.append(HostTest::shellButton(QStringLiteral("b%1").arg(i),
+        deck.controls.push_back(HostTest::shellButton(QStringLiteral("b%1").arg(i),
                                                    QStringLiteral("echo ") + QString(400, u'x')));
     }
     return deck;
@@ -203,6 +202,7 @@ private slots:
         const QString victim = elsewhere.filePath("victim");
         QVERIFY(writeFile(victim, oldBytes));
         QVERIFY(QDir().mkpath(QFileInfo(writer.path).path()));
+        QFile::remove(writer.path);
         QVERIFY(QFile::link(victim, writer.path));
 
         QVERIFY(!writer.writeReportsFailure());
@@ -217,9 +217,9 @@ private slots:
         QVERIFY(!QFileInfo::exists(dataFolder()));
         QVERIFY(DeckStore::save(largeDeck(), QStringLiteral("Phone")));
         HostTokenStore::hostID();
+        QVERIFY(DeckStore::save(smallDeck(), QStringLiteral("Phone")));
         for (const QString &folder : {dataFolder(), DeckStore::historyFolderPath()})
             QCOMPARE(modeOf(folder), mode_t(0700));
-        QVERIFY(DeckStore::save(smallDeck(), QStringLiteral("Phone")));
         const QStringList copies = QDir(DeckStore::historyFolderPath()).entryList(QDir::Files);
         QCOMPARE(copies.size(), 1);
         QCOMPARE(modeOf(DeckStore::historyFolderPath() + u'/' + copies.first()), mode_t(0600));
