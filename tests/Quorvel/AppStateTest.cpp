@@ -8,6 +8,7 @@
 
 #include "AppTestSupport.h"
 #include "ClientTestSupport.h"
+#include "LogCapture.h"
 #include "TestHost.h"
 
 #include <QDir>
@@ -70,6 +71,8 @@ private slots:
     void quitStopsTheHost();
     void anEarlierHostTurnsStartAtLoginOn();
     void theDataFolderBecomesPrivateAtStart();
+    void linksStayOnTheirLogLine_data();
+    void linksStayOnTheirLogLine();
 };
 
 void AppStateTest::init()
@@ -368,6 +371,32 @@ void AppStateTest::theDataFolderBecomesPrivateAtStart()
     QCOMPARE(QFileInfo(folder).permissions(), QFile::ReadOwner | QFile::WriteOwner |
                                                   QFile::ExeOwner | QFile::ReadUser |
                                                   QFile::WriteUser | QFile::ExeUser);
+}
+
+void AppStateTest::linksStayOnTheirLogLine_data()
+{
+    QTest::addColumn<QUrl>("link");
+    QTest::newRow("100 KB") << QUrl("quorvel://run/" + QString(100 * 1024, u'a'));
+    QTest::newRow("direction override")
+        << QUrl("quorvel://run/" + QString::fromUtf16(u"lamp\u202Etxt.exe"));
+    QTest::newRow("line separator")
+        << QUrl("quorvel://run/" + QString::fromUtf16(u"lamp\u2028Quitting"));
+}
+
+void AppStateTest::linksStayOnTheirLogLine()
+{
+    QFETCH(QUrl, link);
+    storeRoles(false, false);
+    App app;
+    LogCapture log;
+    LaunchRequest request;
+    request.links = {link};
+    app.state->handle(request);
+    const QStringList said = log.lines().filter(QStringLiteral("Link received"));
+    QCOMPARE(said.size(), 1);
+    QVERIFY2(said.first().size() < 400, qPrintable(said.first().left(200)));
+    for (const char16_t unsafe : {u'\n', u'\u2028', u'\u202E'})
+        QVERIFY2(!said.first().contains(QChar(unsafe)), qPrintable(said.first().left(200)));
 }
 
 QTEST_MAIN(AppStateTest)

@@ -108,8 +108,8 @@ Deck largeDeck()
 {
     Deck deck{QStringLiteral("Studio"), {}};
     for (int i = 0; i < 20; ++i) {
-        deck.controls.push_back(HostTest::shellButton(QStringLiteral("b%1").arg(i),
-                                                   QStringLiteral("echo ") + QString(400, u'x')));
+        deck.controls.push_back(HostTest::shellButton(
+            QStringLiteral("b%1").arg(i), QStringLiteral("echo ") + QString(400, u'x')));
     }
     return deck;
 }
