@@ -1,7 +1,7 @@
 #include "Quorvel/Outside/ActionListFile.h"
 
 #include "Platform/Files/PrivateFile.h"
-#include "Quorvel/AppLogging.h"
+#include "Quorvel/Outside/OutsideLogging.h"
 #include "QuorvelClientUI/ActionLink.h"
 #include "QuorvelClientUI/ClientModel.h"
 
@@ -93,7 +93,7 @@ bool ActionListFile::writeDocument(bool connected)
     if (failure != 0) {
         // Said once per reason: the list is written again at every change of the deck.
         if (m_lastError != failure)
-            qCWarning(lcApp).noquote()
+            qCWarning(lcOutside).noquote()
                 << "Could not write" << m_path << ":" << PrivateFile::errorText(failure);
         m_lastError = failure;
         return false;

@@ -1,0 +1,3 @@
+#include "Quorvel/Outside/OutsideLogging.h"
+
+Q_LOGGING_CATEGORY(lcOutside, "Quorvel.Outside", QtInfoMsg)
