@@ -5,7 +5,6 @@
 #include "QuorvelClientUI/ActionLink.h"
 #include "QuorvelClientUI/ClientModel.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
