@@ -1,4 +1,6 @@
+#include "FakeServiceNetwork.h"
 #include "LinkTestSupport.h"
+#include "LogCapture.h"
 
 #include <QTcpServer>
 #include <QTest>
@@ -230,6 +232,34 @@ private slots:
         QTRY_VERIFY(!connection);
         QCOMPARE(log.finishedCount, 1);
         QTRY_COMPARE(serverLog.disconnected.size(), 1);
+    }
+
+    // A host's service name comes from the network: in the log it stays on its own line.
+    void serviceNamesStayOnTheirLogLine_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("line break") << u"Studio\nconnected over TLS"_qs;
+        QTest::newRow("direction override") << QString::fromUtf16(u"Studio \u202Eoiduts");
+        QTest::newRow("100 KB") << QString(100 * 1024, u's');
+    }
+
+    void serviceNamesStayOnTheirLogLine()
+    {
+        QFETCH(QString, name);
+        Testing::FakeServiceNetwork network;
+        // Nothing answers: the name is logged as the one that could not be resolved.
+        network.setDaemonRunning(false);
+        LogCapture log;
+        HostConnection connection(network, ServiceEndpoint{name, u"_quorvel._tcp"_qs, u"local"_qs},
+                                  u"Phone"_qs, *PairingToken::parse(u"ABCD-EFGH-JKMN-PQRS"_qs));
+        connection.resolveTimeout = 100ms;
+        connection.start();
+        QTRY_VERIFY(!log.lines().filter(u"could not resolve"_qs).isEmpty());
+        for (const QString &line : log.lines()) {
+            QVERIFY2(line.size() < 400, qPrintable(line.left(200)));
+            for (const char16_t unsafe : {u'\n', u'\u202E'})
+                QVERIFY2(!line.contains(QChar(unsafe)), qPrintable(line.left(200)));
+        }
     }
 
     void startTwiceMakesOneAttempt()
