@@ -130,21 +130,24 @@ void HostServer::stop()
         cancel(connection);
 }
 
-void HostServer::markAuthenticated(const QUuid &id)
+bool HostServer::markAuthenticated(const QUuid &id)
 {
     const auto it = m_connections.constFind(id);
-    if (it == m_connections.cend() || m_authenticated.contains(id))
-        return;
+    if (it == m_connections.cend())
+        return false;
+    if (m_authenticated.contains(id))
+        return true;
     if (m_authenticated.size() >= maxPairedLinks) {
         qCWarning(lcHostServer, "Refusing client %s: %d paired devices are already connected",
                   qUtf8Printable(it->record.endpoint), maxPairedLinks);
         sendAndClose(Message(Message::Error{Message::ErrorCode::unauthorized,
                                             QStringLiteral("too many devices are connected")}),
                      id);
-        return;
+        return false;
     }
     m_waiting.remove(id);
     m_authenticated.insert(id);
+    return true;
 }
 
 void HostServer::reportFailedAuthentication(const QUuid &id)

@@ -107,9 +107,11 @@ public:
     // Ends the listener, the advertisement and every connection without telling any callback.
     void stop();
 
-    // From now on the client gets broadcasts and is no longer dropped for not pairing. With
-    // maxPairedLinks paired already, the client is told so and closed instead.
-    void markAuthenticated(const QUuid &id);
+    // The server alone decides whether a client that proved the code is paired. Paired, it gets
+    // broadcasts from now on and is no longer dropped for not pairing. With maxPairedLinks paired
+    // already, the client is told so and closed instead. Returns whether the client is paired:
+    // false for a refused or unknown one, which the owner must not count as connected.
+    bool markAuthenticated(const QUuid &id);
     // The client failed to prove the code: counted against its address like a failed handshake.
     void reportFailedAuthentication(const QUuid &id);
     // Each returns whether the message went out: false for a client that is gone, has had its

@@ -100,10 +100,13 @@ void HostCoordinator::handleHello(const QUuid &client, const Message::Hello &hel
         return;
     }
 
+    // The server decides whether the device is paired (it caps the paired links); one it refuses
+    // has been told so and closed, and was never connected as far as anyone here can see.
+    if (!m_server->markAuthenticated(client))
+        return;
     // Without the editor key the device is simply an ordinary paired one.
     const bool localEditor = hello.editorAuth && m_editorKey.verify(*hello.editorAuth, *nonce);
     setClients(m_clients.paired(client, hello.clientName, localEditor));
-    m_server->markAuthenticated(client);
     writeStatusFile();
     qCInfo(lcHostCoordinator, "Client '%s' authenticated",
            qUtf8Printable(OutsideText::forLog(hello.clientName)));

@@ -336,14 +336,14 @@ private slots:
         for (int i = 0; i < HostServer::maxPairedLinks; ++i) {
             paired.push_back(upgradedPeer(*server, serverLog, source(2 + i % 8)));
             QVERIFY(paired.back().peer);
-            server->markAuthenticated(paired.back().id);
+            QVERIFY(server->markAuthenticated(paired.back().id));
         }
         UpgradedPeer extra = upgradedPeer(*server, serverLog, source(20));
         QVERIFY(extra.peer);
         QTest::ignoreMessage(QtWarningMsg,
                              QRegularExpression(u"Refusing client 127\\.0\\.0\\.20:\\d+: 64 paired "
                                                 u"devices are already connected"_qs));
-        server->markAuthenticated(extra.id);
+        QVERIFY(!server->markAuthenticated(extra.id));
 
         QTRY_COMPARE(serverLog.disconnected, QList<QUuid>{extra.id});
         QTRY_COMPARE(extra.peer->textMessages().size(), 1);

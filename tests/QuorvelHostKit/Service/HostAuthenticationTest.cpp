@@ -5,7 +5,11 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTest>
+
+#include <algorithm>
+#include <vector>
 
 using namespace Quorvel;
 using namespace Quorvel::HostTest;
@@ -73,6 +77,7 @@ private slots:
     void editorProofMakesLocalEditor_data();
     void editorProofMakesLocalEditor();
     void disconnectForgetsTheClient();
+    void deviceBeyondThePairedCapIsNeverConnected();
     void requestStateAnswersOnlyTheAsker();
     void hostMessagesFromDeviceAreIgnored();
     void catalogNeedsEditingRights();
@@ -246,6 +251,56 @@ void HostAuthenticationTest::disconnectForgetsTheClient()
                coordinator.localEditors().isEmpty() && coordinator.pendingNonces().isEmpty();
     }));
     QVERIFY(waitFor([] { return statusFile().value(QStringLiteral("clients")).toInt() == 0; }));
+}
+
+void HostAuthenticationTest::deviceBeyondThePairedCapIsNeverConnected()
+{
+    TestHost host(testDeck());
+    HostCoordinator &coordinator = host.coordinator();
+    // The most devices the host ever counted as connected, however briefly.
+    qsizetype mostConnected = 0;
+    QObject::connect(&coordinator, &HostCoordinator::connectedClientsChanged, &coordinator, [&] {
+        mostConnected = std::max(mostConnected, coordinator.connectedClients().size());
+    });
+    std::vector<std::unique_ptr<Device>> devices;
+    for (int i = 0; i < HostServer::maxPairedLinks; ++i) {
+        devices.push_back(host.pairedDevice(QStringLiteral("Device %1").arg(i)));
+        QVERIFY(devices.back());
+    }
+
+    auto extra = host.connect(QStringLiteral("Extra"));
+    QVERIFY(extra);
+    const std::optional<QString> nonce = extra->waitForChallenge();
+    QVERIFY(nonce);
+    QTest::ignoreMessage(QtWarningMsg,
+                         QRegularExpression(QStringLiteral(
+                             "Refusing client .*: 64 paired devices are already connected")));
+    extra->hello(TestHost::code().proof(*nonce));
+    QVERIFY(waitFor([&] { return extra->disconnected(); }));
+    QCOMPARE(errorOf(*extra), (Message::Error{Message::ErrorCode::unauthorized,
+                                              QStringLiteral("too many devices are connected")}));
+    QVERIFY(extra->received<HostInfo>().isEmpty());
+    QVERIFY(waitFor([&] { return coordinator.pendingNonces().isEmpty(); }));
+    QCOMPARE(mostConnected, HostServer::maxPairedLinks);
+    QCOMPARE(coordinator.authenticatedClients().size(), HostServer::maxPairedLinks);
+    QCOMPARE(coordinator.connectedClientNames().size(), HostServer::maxPairedLinks);
+    QVERIFY(!coordinator.connectedClientNames().contains(QStringLiteral("Extra")));
+    QCOMPARE(statusFile().value(QStringLiteral("clients")).toInt(), HostServer::maxPairedLinks);
+    for (const HostActivity &entry : coordinator.activity())
+        QVERIFY2(entry.device != QStringLiteral("Extra"), qPrintable(entry.summary));
+
+    // A paired device leaving makes room for the next one.
+    devices.front().reset();
+    QVERIFY(waitFor([&] {
+        return coordinator.authenticatedClients().size() == HostServer::maxPairedLinks - 1;
+    }));
+    auto next = host.pairedDevice(QStringLiteral("Next"));
+    QVERIFY(next);
+    QVERIFY(next->received<Message::Error>().isEmpty());
+    QVERIFY(coordinator.connectedClientNames().contains(QStringLiteral("Next")));
+    QCOMPARE(coordinator.activity().first().device, QStringLiteral("Next"));
+    QCOMPARE(coordinator.activity().first().summary, QStringLiteral("Connected"));
+    QCOMPARE(statusFile().value(QStringLiteral("clients")).toInt(), HostServer::maxPairedLinks);
 }
 
 void HostAuthenticationTest::requestStateAnswersOnlyTheAsker()
