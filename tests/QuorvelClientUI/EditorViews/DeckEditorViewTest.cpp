@@ -14,10 +14,13 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
@@ -307,6 +310,41 @@ private slots:
         QVERIFY(editor.model.addRequest().has_value());
         QVERIFY(editor.model.addRequest()->preset.has_value());
         QVERIFY(editor.model.items().isEmpty());
+    }
+
+    // A title far wider than the window is cut short: no card grows past the window, and every
+    // card's buttons stay in sight without scrolling sideways.
+    void aLongTitleKeepsTheCardsInTheWindow()
+    {
+        Editor editor;
+        editor.connect(true, withTitle(threeActions(), 1, QString(20000, u'W')));
+        editor.view.resize(DeckEditorView::minimumWidth, DeckEditorView::minimumHeight);
+        Editor::settle();
+        auto *scroll = editor.view.findChild<QScrollArea *>();
+        QVERIFY(scroll);
+        QTRY_COMPARE(scroll->horizontalScrollBar()->maximum(), 0);
+        for (ControlCard *card : editor.view.cards()) {
+            auto *more = card->findChild<QToolButton *>(QStringLiteral("more"));
+            const QRect shown(more->mapTo(scroll->viewport(), QPoint(0, 0)), more->size());
+            QVERIFY(scroll->viewport()->rect().right() >= shown.right());
+        }
+        QCOMPARE(editor.card(1)->titleText().size(), 20000);
+    }
+
+    // The sentence reads as 15-point text beside a 13-point system font, chips and words alike.
+    void theSentenceIsInTheLargeFont()
+    {
+        Editor editor;
+        editor.connect();
+        const qreal expected =
+            QFontDatabase::systemFont(QFontDatabase::GeneralFont).pointSizeF() * 15.0 / 13.0;
+        for (ControlCard *card : editor.view.cards()) {
+            auto *sentence = card->findChild<QWidget *>(QStringLiteral("sentence"));
+            QVERIFY(sentence);
+            QVERIFY(!card->chips().isEmpty());
+            for (QWidget *piece : sentence->findChildren<QWidget *>())
+                QVERIFY(qAbs(piece->font().pointSizeF() - expected) < 0.01);
+        }
     }
 
     void saveOutcomeReplacesTheSummary()
