@@ -128,6 +128,7 @@ private slots:
                                                      session.editor.draftDeck()});
             return WireCodec::encode(update)->size();
         };
+        session.retitle(0, QString());
         const qint64 over = LinkParameters::maxMessageSize + 1 - messageSize();
         session.retitle(0, QString(over, u'x'));
         QCOMPARE(messageSize(), LinkParameters::maxMessageSize + 1);

@@ -7,8 +7,6 @@ namespace Quorvel {
 // The product's mark in the window's text colour on a small rounded tile of a faint fill, as the
 // done step shows it beside where Quorvel lives.
 class MarkTile : public QWidget {
-    Q_OBJECT
-
 public:
     static constexpr int markSide = 18;
     static constexpr int padding = 6;

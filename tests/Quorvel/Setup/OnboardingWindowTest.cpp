@@ -185,9 +185,9 @@ void OnboardingWindowTest::doneStepSaysWhereQuorvelLives()
     QVERIFY(tile);
     QCOMPARE(tile->size(), QSize(30, 30));
     const QImage drawn = tile->grab().toImage();
-    const QColor window = done->palette().color(QPalette::Window);
+    const QColor background = done->palette().color(QPalette::Window);
     const QColor fill = drawn.pixelColor(drawn.width() / 2, 2);
-    QVERIFY2(fill != window && qAbs(fill.lightness() - window.lightness()) < 40,
+    QVERIFY2(fill != background && qAbs(fill.lightness() - background.lightness()) < 40,
              qPrintable(fill.name()));
     // Neither hosting nor connected: no editing buttons.
     QVERIFY(!done->localEditor());

@@ -10,6 +10,7 @@
 #include "QuorvelClientUI/Views/Editor/FixedLiveStates.h"
 #include "QuorvelClientUI/Views/Editor/JSONEditor.h"
 #include "QuorvelClientUI/Views/Editor/TestResultLabel.h"
+#include "Widgets/ElidedLabel.h"
 #include "Widgets/IconTheme.h"
 
 #include <QAction>
@@ -317,7 +318,10 @@ private slots:
     void aLongTitleKeepsTheCardsInTheWindow()
     {
         Editor editor;
-        editor.connect(true, withTitle(threeActions(), 1, QString(20000, u'W')));
+        Deck deck = withTitle(threeActions(), 1, QString(20000, u'W'));
+        deck.controls[0].title = QStringLiteral("Turntable Stream");
+        deck.controls[2].title = QStringLiteral("Uptime of the Studio Machine");
+        editor.connect(true, deck);
         editor.view.resize(DeckEditorView::minimumWidth, DeckEditorView::minimumHeight);
         Editor::settle();
         auto *scroll = editor.view.findChild<QScrollArea *>();
@@ -329,6 +333,12 @@ private slots:
             QVERIFY(scroll->viewport()->rect().right() >= shown.right());
         }
         QCOMPARE(editor.card(1)->titleText().size(), 20000);
+        // Titles that fit are never cut, not even by a fraction of a pixel.
+        for (int index : {0, 2}) {
+            auto *title = editor.card(index)->findChild<ElidedLabel *>(QStringLiteral("title"));
+            QVERIFY(title);
+            QCOMPARE(title->shownText(), deck.controls[size_t(index)].title);
+        }
     }
 
     // The sentence reads as 15-point text beside a 13-point system font, chips and words alike.

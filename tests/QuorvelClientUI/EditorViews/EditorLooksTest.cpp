@@ -177,15 +177,21 @@ private slots:
         content->setFixedSize(200, 120);
         auto *popover = new Popover(anchor, content);
         popover->showBy(Popover::Side::trailing);
-        QVERIFY(area.contains(popover->geometry()));
+        const auto where = [popover, &area] {
+            return QStringLiteral("%1,%2 %3x%4 in %5,%6 %7x%8")
+                                  .arg(popover->x())
+                                  .arg(popover->y())
+                                  .arg(popover->width())
+                                  .arg(popover->height())
+                                  .arg(area.x())
+                                  .arg(area.y())
+                                  .arg(area.width())
+                .arg(area.height());
+        };
+        QVERIFY2(area.contains(popover->geometry()), qPrintable(where()));
         content->setFixedSize(200, 300);
         QTRY_VERIFY(popover->height() >= 300);
-        QVERIFY2(area.contains(popover->geometry()),
-                 qPrintable(QStringLiteral("%1,%2 %3x%4")
-                                .arg(popover->x())
-                                .arg(popover->y())
-                                .arg(popover->width())
-                                .arg(popover->height())));
+        QVERIFY2(area.contains(popover->geometry()), qPrintable(where()));
         popover->close();
     }
 

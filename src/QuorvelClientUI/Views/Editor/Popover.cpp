@@ -23,6 +23,8 @@ void Popover::showBy(Side side)
     adjustSize();
     place();
     show();
+    // Showing can still settle its size (the frame, the style's metrics): place it again.
+    place();
 }
 
 void Popover::resizeEvent(QResizeEvent *event)
