@@ -17,6 +17,7 @@
 #include <QClipboard>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -324,9 +325,12 @@ private slots:
         editor.connect(true, deck);
         editor.view.resize(DeckEditorView::minimumWidth, DeckEditorView::minimumHeight);
         Editor::settle();
+        for (ControlCard *card : editor.view.cards())
+            QVERIFY(card->minimumSizeHint().width() < DeckEditorView::minimumWidth);
         auto *scroll = editor.view.findChild<QScrollArea *>();
         QVERIFY(scroll);
-        QTRY_COMPARE(scroll->horizontalScrollBar()->maximum(), 0);
+        scroll->widget()->layout()->activate();
+        QCOMPARE(scroll->horizontalScrollBar()->maximum(), 0);
         for (ControlCard *card : editor.view.cards()) {
             auto *more = card->findChild<QToolButton *>(QStringLiteral("more"));
             const QRect shown(more->mapTo(scroll->viewport(), QPoint(0, 0)), more->size());
