@@ -8,6 +8,11 @@ if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT)
     set(CMAKE_INSTALL_PREFIX /usr CACHE PATH "Install prefix" FORCE)
 endif()
 include(GNUInstallDirs)
+# The companion programs the application runs are no commands of their own: they go to the
+# package's libexec folder, and the application finds them there from its own folder.
+set(QUORVEL_TOOLS_INSTALL_DIR ${CMAKE_INSTALL_LIBEXECDIR}/quorvel)
+file(RELATIVE_PATH QUORVEL_TOOLS_FROM_PROGRAM ${CMAKE_INSTALL_FULL_BINDIR}
+    ${CMAKE_INSTALL_PREFIX}/${QUORVEL_TOOLS_INSTALL_DIR})
 
 set(CPACK_PACKAGE_NAME quorvel)
 set(CPACK_PACKAGE_VENDOR "Quorvel")

@@ -57,7 +57,7 @@ AppMenu::AppMenu(AppState &app, QWidget *parent) : QWidget(parent), m_app(app)
     connect(m_settings, &QPushButton::clicked, &m_app, &AppState::showSettings);
     m_quit = new QPushButton(AppMenuSections::quitText);
     m_quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    connect(m_quit, &QPushButton::clicked, &m_app, &AppState::quit);
+    connect(m_quit, &QPushButton::clicked, &m_app, &AppState::requestQuit);
     buttons->addWidget(m_settings);
     buttons->addStretch(1);
     buttons->addWidget(m_quit);

@@ -192,6 +192,13 @@ void AppState::openLink(const QUrl &link, std::optional<qint64> sender)
                             << OutsideText::forLog(link.toString());
 }
 
+void AppState::requestQuit()
+{
+    if (!m_quitting && m_quitCheck && !m_quitCheck())
+        return;
+    quit();
+}
+
 void AppState::quit()
 {
     if (m_quitting)

@@ -98,6 +98,10 @@ public:
     // The one way the program ends, for Quit and for the signals that end it: stops the host so
     // that its status file says stopped, lets the savers run, then ends the event loop with 0.
     void quit();
+    // Quit as the user asks for it (the menu's Quit, Ctrl+Q): the check may keep the program
+    // running, when work that would be lost is kept. Signals and the session's end never ask.
+    void requestQuit();
+    void setQuitCheck(std::function<bool()> check) { m_quitCheck = std::move(check); }
 
 signals:
     void hostChanged();
@@ -123,6 +127,7 @@ private:
     WindowTable m_windows;
     LinkHandler m_linkHandler;
     std::function<void()> m_localEditorOpener;
+    std::function<bool()> m_quitCheck;
     bool m_active = false;
     bool m_quitting = false;
 };

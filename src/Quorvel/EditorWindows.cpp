@@ -2,6 +2,7 @@
 
 #include "Quorvel/AppLogging.h"
 #include "Quorvel/AppState.h"
+#include "QuorvelClientUI/Editor/DeckEditorModel.h"
 #include "QuorvelClientUI/Views/Editor/DeckEditorWindow.h"
 
 namespace Quorvel {
@@ -18,13 +19,37 @@ EditorWindows::EditorWindows(AppState &app, QObject *parent) : QObject(parent), 
                                     LocalHostEditor::windowTitle());
     });
     m_app.setLocalEditorOpener([this] { openLocalEditor(); });
+    m_app.setQuitCheck([this] { return mayQuit(); });
 }
 
 EditorWindows::~EditorWindows()
 {
     // The local editor's window shows this object's model: it goes first.
     m_app.setLocalEditorOpener({});
+    m_app.setQuitCheck({});
     m_app.windows().forget(WindowTable::localEditor);
+}
+
+bool EditorWindows::mayQuit()
+{
+    QList<UnsavedEditsQuestion::Editor> unsaved;
+    DeckEditorWindow *first = nullptr;
+    for (const QString &id : {WindowTable::deckEditor, WindowTable::localEditor}) {
+        auto *window = qobject_cast<DeckEditorWindow *>(m_app.windows().window(id));
+        const DeckEditorModel *editor = window ? window->editorModel() : nullptr;
+        if (!editor || editor->unsavedChangeCount() == 0)
+            continue;
+        unsaved.append({editor->client().hostName(), editor->unsavedChangeCount()});
+        if (!first)
+            first = window;
+    }
+    if (unsaved.isEmpty())
+        return true;
+    const bool quit = m_quitQuestion ? m_quitQuestion(unsaved)
+                                     : UnsavedEditsQuestion::ask(unsaved, first);
+    if (!quit)
+        first->present();
+    return quit;
 }
 
 void EditorWindows::openLocalEditor()

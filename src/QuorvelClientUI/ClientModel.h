@@ -92,6 +92,8 @@ public:
     // What a request ends with when the host did not answer in time or the link dropped first;
     // the host may still have acted on it.
     static inline const QString noAnswerFromTheHost = QStringLiteral("No answer from the host.");
+    // What a deck update ends with, at once, when it is larger than one message on the link.
+    static QString tooLargeToSend(qint64 size, qint64 limit);
 
     // A persistent model remembers its host across launches and keeps the cached deck; the local
     // deck editor's private model is not persistent.
@@ -211,7 +213,8 @@ public:
     // Tries a status check on the host.
     void check(const StatusCheck &statusCheck, QObject *context,
                std::function<void(TestOutcome)> onDone);
-    // Sends a whole deck; the handler gets the host's problems, empty when it took the deck.
+    // Sends a whole deck; the handler gets the host's problems, empty when it took the deck. A
+    // deck too large for one message is not sent: the handler hears so at once.
     void updateDeck(const Deck &deck, QObject *context, std::function<void(QStringList)> onDone);
     // Starts browsing when needed and answers whether the model is connected with a deck, as
     // soon as it is, or when the time is up.

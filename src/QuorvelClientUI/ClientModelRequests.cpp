@@ -1,6 +1,10 @@
 #include "QuorvelClientUI/CallerReply.h"
 #include "QuorvelClientUI/ClientModel.h"
 #include "QuorvelClientUI/ConnectionWait.h"
+#include "QuorvelCore/Link/LinkParameters.h"
+#include "QuorvelCore/Model/WireCodec.h"
+
+#include <QLocale>
 
 #include <QUuid>
 
@@ -170,12 +174,28 @@ void ClientModel::check(const StatusCheck &statusCheck, QObject *context,
     });
 }
 
+QString ClientModel::tooLargeToSend(qint64 size, qint64 limit)
+{
+    const QLocale locale;
+    return QStringLiteral("These actions are too large to send: %1 bytes, more than the %2 bytes "
+                          "the host takes in one message.")
+        .arg(locale.toString(size), locale.toString(limit));
+}
+
 void ClientModel::updateDeck(const Deck &deck, QObject *context,
                              std::function<void(QStringList)> onDone)
 {
     const auto build = [deck](const QString &requestID) {
         return Message(Message::UpdateDeck{requestID, deck});
     };
+    // The link would refuse to send it and the host would never answer: say so now. Every
+    // request id has the same length, so this one measures the message that would go.
+    if (const std::optional<QByteArray> bytes = WireCodec::encode(build(Message::newRequestID()));
+        bytes && bytes->size() > LinkParameters::maxMessageSize) {
+        deliverToCaller(context, onDone,
+                        QStringList{tooLargeToSend(bytes->size(), LinkParameters::maxMessageSize)});
+        return;
+    }
     request(build, m_timings.deckUpdateTimeout,
             [context, onDone](const std::optional<Message> &reply) {
                 QStringList problems{unexpectedReply};

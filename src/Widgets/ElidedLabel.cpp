@@ -1,6 +1,7 @@
 #include "Widgets/ElidedLabel.h"
 
 #include <QFontMetrics>
+#include <QtMath>
 #include <QPainter>
 
 namespace Quorvel {
@@ -25,12 +26,14 @@ void ElidedLabel::setText(const QString &text)
 
 QString ElidedLabel::shownText() const
 {
-    return fontMetrics().elidedText(m_text, m_mode, width());
+    return QFontMetricsF(font()).elidedText(m_text, m_mode, width());
 }
 
 QSize ElidedLabel::sizeHint() const
 {
-    return {fontMetrics().horizontalAdvance(m_text), fontMetrics().height()};
+    // Rounded up: a width rounded to the nearest pixel can be a fraction short of the text, and
+    // the text would then be cut at the very width it asked for.
+    return {qCeil(QFontMetricsF(font()).horizontalAdvance(m_text)), fontMetrics().height()};
 }
 
 QSize ElidedLabel::minimumSizeHint() const

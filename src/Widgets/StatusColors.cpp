@@ -28,6 +28,8 @@ Pair pairFor(StatusTone tone)
         return {0x8e44ad, 0xc589e8};
     case StatusTone::blue:
         return {0x1d6fd6, 0x5aa9ff};
+    case StatusTone::yellow:
+        return {0xffcc00, 0xffd60a};
     case StatusTone::gray:
         return {0x8a8a8e, 0x9a9aa0};
     case StatusTone::none:

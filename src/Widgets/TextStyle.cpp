@@ -1,5 +1,6 @@
 #include "Widgets/TextStyle.h"
 
+#include <QApplication>
 #include <QFont>
 #include <QFontDatabase>
 #include <QHash>
@@ -16,8 +17,9 @@ constexpr qreal captionScale = 0.85;
 constexpr qreal caption2Scale = 0.77;
 constexpr qreal calloutScale = 0.93;
 constexpr qreal titleScale = 1.25;
+constexpr qreal largeScale = 15.0 / 13.0;
 
-qreal scaleFor(TextStyle style)
+qreal textScale(TextStyle style)
 {
     switch (style) {
     case TextStyle::caption:
@@ -28,6 +30,8 @@ qreal scaleFor(TextStyle style)
         return calloutScale;
     case TextStyle::title:
         return titleScale;
+    case TextStyle::large:
+        return largeScale;
     case TextStyle::body:
     case TextStyle::headline:
         break;
@@ -41,9 +45,9 @@ QFont makeFont(TextStyle style, bool monospaced)
                             : QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     const QFont base = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     if (base.pointSizeF() > 0) {
-        font.setPointSizeF(base.pointSizeF() * scaleFor(style));
+        font.setPointSizeF(base.pointSizeF() * textScale(style));
     } else if (base.pixelSize() > 0) {
-        font.setPixelSize(qMax(1, qRound(base.pixelSize() * scaleFor(style))));
+        font.setPixelSize(qMax(1, qRound(base.pixelSize() * textScale(style))));
     }
     font.setBold(style == TextStyle::headline || style == TextStyle::title);
     return font;
@@ -65,8 +69,12 @@ void applyTextStyle(QWidget *widget, TextStyle style, bool monospaced)
 
 void applyTone(QWidget *widget, StatusTone tone)
 {
+    // The tone is worked out from the colours the widget inherits, never from a tone set on it
+    // before: secondary text after a red failure is the window's text faded, not faded red.
+    const QPalette inherited = widget->parentWidget() ? widget->parentWidget()->palette()
+                                                      : QApplication::palette(widget);
+    const QColor colour = statusColor(tone, inherited);
     QPalette palette = widget->palette();
-    const QColor colour = statusColor(tone, palette);
     // The disabled group keeps the desktop's greyed text, so disabled rows still look disabled.
     for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
         palette.setColor(group, QPalette::WindowText, colour);

@@ -10,6 +10,7 @@
 #include "AppTestSupport.h"
 
 #include <QPointer>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace Quorvel;
@@ -93,6 +94,69 @@ private slots:
         QTest::ignoreMessage(QtInfoMsg, QRegularExpression("can be edited only while it hosts"));
         app.state->openLocalEditor();
         QVERIFY(!app.state->windows().window(WindowTable::localEditor));
+    }
+
+    // The user's Quit asks while an editor holds unsaved changes; kept, the editor comes
+    // forward. Nothing unsaved, or a quit the system asks for, ends without a question.
+    void quitAsksBeforeUnsavedChangesAreLost_data()
+    {
+        QTest::addColumn<bool>("edited");
+        QTest::addColumn<bool>("userQuits");
+        QTest::addColumn<bool>("answer");
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<bool>("quits");
+        QTest::newRow("nothing unsaved") << false << true << false << false << true;
+        QTest::newRow("unsaved, kept") << true << true << false << true << false;
+        QTest::newRow("unsaved, lost") << true << true << true << true << true;
+        QTest::newRow("unsaved, ended by the system") << true << false << false << false << true;
+    }
+    void quitAsksBeforeUnsavedChangesAreLost()
+    {
+        QFETCH(bool, edited);
+        QFETCH(bool, userQuits);
+        QFETCH(bool, answer);
+        QFETCH(bool, asked);
+        QFETCH(bool, quits);
+        storeRoles(true, false);
+        App app;
+        app.state->openDeckEditor();
+        auto *window =
+            qobject_cast<DeckEditorWindow *>(app.state->windows().window(WindowTable::deckEditor));
+        QVERIFY(window);
+        window->hide();
+        if (edited) {
+            Control lamp;
+            lamp.id = QStringLiteral("lamp");
+            lamp.title = QStringLiteral("Lamp");
+            window->editorModel()->appendItem(lamp);
+            window->editorModel()->appendItem(lamp);
+        }
+        QList<QList<UnsavedEditsQuestion::Editor>> questions;
+        app.editors->setQuitQuestion([&](const QList<UnsavedEditsQuestion::Editor> &editors) {
+            questions.append(editors);
+            return answer;
+        });
+        QSignalSpy quitting(app.state.get(), &AppState::quitting);
+        if (userQuits)
+            app.state->requestQuit();
+        else
+            app.state->quit();
+        QCOMPARE(quitting.size(), quits ? 1 : 0);
+        QCOMPARE(questions.size(), asked ? 1 : 0);
+        if (asked) {
+            const QString host = window->editorModel()->client().hostName();
+            QCOMPARE(questions.first(), (QList<UnsavedEditsQuestion::Editor>{{host, 2}}));
+        }
+        QCOMPARE(window->isVisible(), asked && !answer);
+    }
+
+    void quitQuestionNamesEachHostAndCount()
+    {
+        QCOMPARE(UnsavedEditsQuestion::text({{"Studio", 3}}),
+                 QStringLiteral("Your 3 changes to the actions on Studio aren't saved."));
+        QCOMPARE(UnsavedEditsQuestion::text({{"Studio", 1}, {"Den", 2}}),
+                 QStringLiteral("Your change to the actions on Studio isn't saved.\n"
+                                "Your 2 changes to the actions on Den aren't saved."));
     }
 };
 

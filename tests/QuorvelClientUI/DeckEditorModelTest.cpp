@@ -287,6 +287,70 @@ private slots:
         QCOMPARE(editor.row(0).control.title, QString("Other"));
     }
 
+    void aSavedMessageGivesWayAtTheFirstEdit_data()
+    {
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<bool>("saved");
+        for (const char *edit : {"retitle", "change id", "remove loaded", "append", "duplicate",
+                                 "rename deck", "move down"}) {
+            QTest::addRow("saved, %s", edit) << QString(edit) << true;
+            QTest::addRow("refused, %s", edit) << QString(edit) << false;
+        }
+    }
+    // "Saved to" is no longer true once the copy changes again; a refusal's reason stays in
+    // view while the user mends the actions.
+    void aSavedMessageGivesWayAtTheFirstEdit()
+    {
+        QFETCH(QString, edit);
+        QFETCH(bool, saved);
+        Editor editor;
+        editor.retitle(2, "Outside");
+        editor.model.save();
+        QVERIFY(editor.client.answerUpdate(saved ? QStringList{} : QStringList{"nope"}));
+        const SaveMessage message =
+            saved ? SaveMessage{true, "Saved to " + hostName} : SaveMessage{false, "nope"};
+        QCOMPARE(editor.model.saveMessage(), std::optional(message));
+        edits().value(edit)(editor);
+        QVERIFY(editor.model.unsavedChangeCount() > 0);
+        QCOMPARE(editor.model.saveMessage(),
+                 saved ? std::nullopt : std::optional(message));
+    }
+
+    void applyingJSONEndsASavedMessage()
+    {
+        Editor editor;
+        editor.retitle(0, "Desk Lamp");
+        editor.model.save();
+        QVERIFY(editor.client.answerUpdate({}));
+        QVERIFY(editor.model.saveMessage());
+        QVERIFY(!editor.model.applyDeckJSON(QString::fromUtf8(
+            *WireCodec::prettyEncoder(true).encode(withTitle(threeActions(), 1, "Ceiling Fan")))));
+        QCOMPARE(editor.model.saveMessage(), std::nullopt);
+    }
+
+    // Discard goes back to the deck loaded before the host's change; the host holds another, so
+    // the choice between the two is still offered and nothing calls the copy saved.
+    void discardWhileTheHostChangedKeepsTheChoice()
+    {
+        Editor editor;
+        editor.retitle(0, "Desk Lamp");
+        const Deck theirs = withTitle(threeActions(), 1, "Ceiling Fan");
+        editor.client.setDeck(theirs);
+        QVERIFY(editor.model.hostChangedWhileEditing());
+        editor.model.discardChanges();
+        QCOMPARE(editor.model.draftDeck(), threeActions());
+        QCOMPARE(editor.model.unsavedChangeCount(), 0);
+        QVERIFY(editor.model.hostChangedWhileEditing());
+        QVERIFY(!editor.model.canSave());
+        editor.model.reloadFromHost();
+        QCOMPARE(editor.model.draftDeck(), theirs);
+        QVERIFY(!editor.model.hostChangedWhileEditing());
+        // With the host's deck shown, Discard has nothing to offer a choice about.
+        editor.retitle(0, "Desk Lamp");
+        editor.model.discardChanges();
+        QVERIFY(!editor.model.hostChangedWhileEditing());
+    }
+
     void savingTakesTheSentDeckAsBaseline()
     {
         Editor editor;

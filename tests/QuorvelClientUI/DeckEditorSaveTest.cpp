@@ -3,6 +3,10 @@
 
 #include "QuorvelClientUI/Editor/ClientModelEditorClient.h"
 #include "QuorvelClientUI/Editor/DeckEditorModel.h"
+#include "QuorvelCore/Link/LinkParameters.h"
+#include "QuorvelCore/Model/WireCodec.h"
+
+#include <QLocale>
 
 using namespace Quorvel;
 using namespace Quorvel::ClientTest;
@@ -111,6 +115,39 @@ private slots:
         QVERIFY(!session.editor.saving());
         QCOMPARE(session.editor.items().at(0).control.title, QString("Desk Lamp"));
         QVERIFY(session.editor.canSave());
+    }
+
+    // One byte past what the link carries: the link would never send it and the host would never
+    // answer, so the editor says so at once and keeps the working copy.
+    void actionsTooLargeToSendAreRefusedAtOnce()
+    {
+        Session session;
+        QVERIFY(session.open());
+        const auto messageSize = [&session] {
+            const Message update(Message::UpdateDeck{Message::newRequestID(),
+                                                     session.editor.draftDeck()});
+            return WireCodec::encode(update)->size();
+        };
+        session.retitle(0, QString());
+        const qint64 over = LinkParameters::maxMessageSize + 1 - messageSize();
+        session.retitle(0, QString(over, u'x'));
+        QCOMPARE(messageSize(), LinkParameters::maxMessageSize + 1);
+        QVERIFY(session.editor.canSave());
+        session.editor.save();
+        // Well within the minute the session waits for a host's answer.
+        QTRY_VERIFY(session.editor.saveMessage());
+        const SaveMessage message = *session.editor.saveMessage();
+        QVERIFY(!message.ok);
+        QVERIFY2(message.text.startsWith("These actions are too large to send") &&
+                     message.text.contains(QLocale().toString(LinkParameters::maxMessageSize + 1)) &&
+                     message.text.contains(QLocale().toString(LinkParameters::maxMessageSize)),
+                 qPrintable(message.text));
+        QVERIFY(!session.editor.saving());
+        QCOMPARE(session.editor.items().at(0).control.title.size(), over);
+        QCOMPARE(session.editor.unsavedChangeCount(), 1);
+        QVERIFY(session.editor.canSave());
+        QCOMPARE(session.updatesReceived(), 0);
+        QVERIFY(session.model.isConnected());
     }
 
     void aLinkThatDropsDuringTheSaveEndsIt()

@@ -165,6 +165,7 @@ void SymbolIconsTest::statusColoursHaveADarkVariant_data()
     QTest::newRow("red") << StatusTone::red;
     QTest::newRow("purple") << StatusTone::purple;
     QTest::newRow("blue") << StatusTone::blue;
+    QTest::newRow("yellow") << StatusTone::yellow;
 }
 
 void SymbolIconsTest::statusColoursHaveADarkVariant()

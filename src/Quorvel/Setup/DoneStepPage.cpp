@@ -2,13 +2,12 @@
 
 #include "Quorvel/AppState.h"
 #include "Quorvel/Setup/LocalEditorButton.h"
+#include "Quorvel/Setup/MarkTile.h"
 #include "Quorvel/Setup/StepHeader.h"
 #include "QuorvelClientUI/ClientModel.h"
-#include "QuorvelCore/Mark/QuorvelMark.h"
 #include "Widgets/PlainLabel.h"
 
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -18,8 +17,6 @@ namespace {
 
 constexpr int pageSpacing = 18;
 constexpr int rowSpacing = 10;
-constexpr int markSide = 18;
-constexpr int markPadding = 6;
 constexpr int nextSpacing = 6;
 constexpr int buttonGap = 4;
 
@@ -48,11 +45,8 @@ DoneStepPage::DoneStepPage(AppState &app, bool trayAvailable, QWidget *parent)
 
     auto *where = new QHBoxLayout;
     where->setSpacing(rowSpacing);
-    auto *mark = new QLabel;
-    mark->setPixmap(QPixmap::fromImage(QuorvelMark::image(false, markSide, devicePixelRatioF(),
-                                                          palette().color(QPalette::WindowText))));
-    mark->setContentsMargins(markPadding, markPadding, markPadding, markPadding);
-    mark->setAccessibleName(QStringLiteral("Quorvel"));
+    auto *mark = new MarkTile;
+    mark->setObjectName(QStringLiteral("markTile"));
     where->addWidget(mark, 0, Qt::AlignTop);
     m_where->setWrapping();
     where->addWidget(m_where, 1);

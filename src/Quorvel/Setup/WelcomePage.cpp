@@ -37,7 +37,8 @@ WelcomePage::WelcomePage(OnboardingFlow &flow, QWidget *parent)
                                               "devices asks."))),
       m_remote(new RoleChoice(QStringLiteral("dot.radiowaves.left.and.right"), remoteTitle,
                               QStringLiteral("Your other computers' actions appear in the system "
-                                             "tray, and in scripts and links too.")))
+                                             "tray, and in your shortcuts and other apps on "
+                                             "this computer too.")))
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -172,6 +172,7 @@ void DeckEditorModel::setDeckName(const QString &name)
     if (m_deckName == name)
         return;
     m_deckName = name;
+    noteEdit();
     emit changed();
 }
 
@@ -181,6 +182,7 @@ void DeckEditorModel::setControl(const QUuid &rowID, const Control &control)
     if (index < 0 || m_items[index].control == control)
         return;
     m_items[index].control = control;
+    noteEdit();
     emit changed();
 }
 
@@ -205,6 +207,7 @@ void DeckEditorModel::loadDeck(const Deck &deck, const std::optional<QString> &h
 void DeckEditorModel::appendItem(const Control &control)
 {
     m_items.append(EditableControl::added(control));
+    noteEdit();
     notifyRows();
 }
 
@@ -217,6 +220,7 @@ void DeckEditorModel::moveItem(const QUuid &rowID, int offset)
     if (target < 0 || target >= m_items.size())
         return;
     m_items.swapItemsAt(index, target);
+    noteEdit();
     notifyRows();
 }
 
@@ -234,13 +238,16 @@ void DeckEditorModel::duplicateItem(const QUuid &rowID)
         taken.insert(row.control.id);
     copy.id = makeControlID(copy.title.isEmpty() ? oldID : copy.title, taken);
     m_items.insert(index + 1, EditableControl::added(copy));
+    noteEdit();
     notifyRows();
 }
 
 void DeckEditorModel::removeItem(const QUuid &rowID)
 {
-    if (m_items.removeIf([&rowID](const EditableControl &row) { return row.id == rowID; }) > 0)
+    if (m_items.removeIf([&rowID](const EditableControl &row) { return row.id == rowID; }) > 0) {
+        noteEdit();
         notifyRows();
+    }
 }
 
 void DeckEditorModel::requestCatalog()
@@ -276,6 +283,14 @@ int DeckEditorModel::rowIndex(const QUuid &rowID) const
         std::find_if(m_items.cbegin(), m_items.cend(),
                      [&rowID](const EditableControl &row) { return row.id == rowID; });
     return found == m_items.cend() ? -1 : int(found - m_items.cbegin());
+}
+
+void DeckEditorModel::noteEdit()
+{
+    // "Saved" stops being true at the first edit after it; a failed save's message stays until
+    // the next save or load, so its reason stays in view while the user mends the actions.
+    if (m_saveMessage && m_saveMessage->ok)
+        m_saveMessage.reset();
 }
 
 void DeckEditorModel::notifyRows()

@@ -110,7 +110,8 @@ public:
     // Sends the working copy when it can be saved; its outcome becomes the save message. Edits
     // made while the host answers stay edits.
     void save();
-    // Back to the baseline.
+    // Back to the baseline. When the host's deck has moved on from it, the banner offers the
+    // choice again, since the copy shown is not what the host holds.
     void discardChanges();
     // Over to the deck the client holds now (Load Theirs).
     void reloadFromHost();
@@ -160,6 +161,8 @@ private:
     // The action id of every row, in row order.
     QStringList rowIDs() const;
     int orderChangeCount() const;
+    // Called by every change of the title or the rows.
+    void noteEdit();
     void notifyRows();
 
     DeckEditorClient &m_client;

@@ -54,6 +54,7 @@ std::optional<QString> DeckEditorModel::applyDeckJSON(const QString &text)
         m_showDeckJSON = false;
         sheetClosed();
     }
+    noteEdit();
     notifyRows();
     return std::nullopt;
 }

@@ -92,8 +92,14 @@ void DeckEditorModel::rebaseKeepingRows(const Deck &deck)
 
 void DeckEditorModel::discardChanges()
 {
-    if (m_baseline)
-        loadDeck(Deck(*m_baseline), m_baselineHostKey);
+    if (!m_baseline)
+        return;
+    loadDeck(Deck(*m_baseline), m_baselineHostKey);
+    if (const std::optional<Deck> hostDeck = m_client.deck();
+        hostDeck && !isFromOtherHost() && *hostDeck != *m_baseline) {
+        m_hostChangedWhileEditing = true;
+        emit changed();
+    }
 }
 
 void DeckEditorModel::reloadFromHost()

@@ -63,6 +63,9 @@ void OnboardingWindowTest::cardsFlipTheirOwnWishOnly()
     auto *welcome = pageOf<WelcomePage>(window);
     QVERIFY(welcome);
     RoleChoice *hosting = welcome->hostingChoice();
+    QCOMPARE(welcome->remoteChoice()->detail(),
+             QStringLiteral("Your other computers' actions appear in the system tray, and in your "
+                            "shortcuts and other apps on this computer too."));
     QCOMPARE(hosting->markSymbol(), QStringLiteral("circle"));
     QVERIFY(!window.primaryButton()->isEnabled());
     QVERIFY(!window.backButton()->isVisible());
@@ -176,6 +179,16 @@ void OnboardingWindowTest::doneStepSaysWhereQuorvelLives()
     auto *done = pageOf<DoneStepPage>(window);
     QVERIFY(done);
     QVERIFY2(done->whereText().contains(mentions), qPrintable(done->whereText()));
+    // The mark sits on its own faint rounded tile, not on the bare window.
+    window.show();
+    auto *tile = done->findChild<QWidget *>(QStringLiteral("markTile"));
+    QVERIFY(tile);
+    QCOMPARE(tile->size(), QSize(30, 30));
+    const QImage drawn = tile->grab().toImage();
+    const QColor background = done->palette().color(QPalette::Window);
+    const QColor fill = drawn.pixelColor(drawn.width() / 2, 2);
+    QVERIFY2(fill != background && qAbs(fill.lightness() - background.lightness()) < 40,
+             qPrintable(fill.name()));
     // Neither hosting nor connected: no editing buttons.
     QVERIFY(!done->localEditor());
     QVERIFY(!done->remoteEditor());

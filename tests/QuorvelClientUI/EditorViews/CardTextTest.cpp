@@ -201,23 +201,32 @@ private slots:
         QTest::addColumn<int>("unsaved");
         QTest::addColumn<int>("problems");
         QTest::addColumn<QStringList>("nameProblems");
+        QTest::addColumn<bool>("hostChanged");
         QTest::addColumn<QString>("text");
         QTest::newRow("everything saved")
-            << 0 << 0 << QStringList{} << QStringLiteral("Everything is saved on Den");
+            << 0 << 0 << QStringList{} << false << QStringLiteral("Everything is saved on Den");
         QTest::newRow("all parts") << 3 << 1 << QStringList{"Give these actions a title."}
+                                   << false
                                    << QStringLiteral("3 changes not saved \u00B7 1 needs attention "
                                                      "\u00B7 Give these actions a title.");
         QTest::newRow("singular and plural")
-            << 1 << 2 << QStringList{}
+            << 1 << 2 << QStringList{} << false
             << QStringLiteral("1 change not saved \u00B7 2 need attention");
+        // The host holds other actions than the copy shown: nothing there is "saved".
+        QTest::newRow("host changed, nothing unsaved") << 0 << 0 << QStringList{} << true
+                                                       << QString();
+        QTest::newRow("host changed, changes")
+            << 2 << 0 << QStringList{} << true << QStringLiteral("2 changes not saved");
     }
     void summary()
     {
         QFETCH(int, unsaved);
         QFETCH(int, problems);
         QFETCH(QStringList, nameProblems);
+        QFETCH(bool, hostChanged);
         QFETCH(QString, text);
-        QCOMPARE(EditorScreenText::summary(unsaved, problems, nameProblems, QStringLiteral("Den")),
+        QCOMPARE(EditorScreenText::summary(unsaved, problems, nameProblems, QStringLiteral("Den"),
+                                           hostChanged),
                  text);
     }
 };

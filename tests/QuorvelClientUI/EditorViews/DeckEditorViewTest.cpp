@@ -10,14 +10,19 @@
 #include "QuorvelClientUI/Views/Editor/FixedLiveStates.h"
 #include "QuorvelClientUI/Views/Editor/JSONEditor.h"
 #include "QuorvelClientUI/Views/Editor/TestResultLabel.h"
+#include "Widgets/ElidedLabel.h"
 #include "Widgets/IconTheme.h"
 
 #include <QAction>
 #include <QClipboard>
+#include <QFontDatabase>
 #include <QGuiApplication>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
@@ -307,6 +312,53 @@ private slots:
         QVERIFY(editor.model.addRequest().has_value());
         QVERIFY(editor.model.addRequest()->preset.has_value());
         QVERIFY(editor.model.items().isEmpty());
+    }
+
+    // A title far wider than the window is cut short: no card grows past the window, and every
+    // card's buttons stay in sight without scrolling sideways.
+    void aLongTitleKeepsTheCardsInTheWindow()
+    {
+        Editor editor;
+        Deck deck = withTitle(threeActions(), 1, QString(20000, u'W'));
+        deck.controls[0].title = QStringLiteral("Turntable Stream");
+        deck.controls[2].title = QStringLiteral("Uptime of the Studio Machine");
+        editor.connect(true, deck);
+        editor.view.resize(DeckEditorView::minimumWidth, DeckEditorView::minimumHeight);
+        Editor::settle();
+        for (ControlCard *card : editor.view.cards())
+            QVERIFY(card->minimumSizeHint().width() < DeckEditorView::minimumWidth);
+        auto *scroll = editor.view.findChild<QScrollArea *>();
+        QVERIFY(scroll);
+        scroll->widget()->layout()->activate();
+        QCOMPARE(scroll->horizontalScrollBar()->maximum(), 0);
+        for (ControlCard *card : editor.view.cards()) {
+            auto *more = card->findChild<QToolButton *>(QStringLiteral("more"));
+            const QRect shown(more->mapTo(scroll->viewport(), QPoint(0, 0)), more->size());
+            QVERIFY(scroll->viewport()->rect().right() >= shown.right());
+        }
+        QCOMPARE(editor.card(1)->titleText().size(), 20000);
+        // Titles that fit are never cut, not even by a fraction of a pixel.
+        for (int index : {0, 2}) {
+            auto *title = editor.card(index)->findChild<ElidedLabel *>(QStringLiteral("title"));
+            QVERIFY(title);
+            QCOMPARE(title->shownText(), deck.controls[size_t(index)].title);
+        }
+    }
+
+    // The sentence reads as 15-point text beside a 13-point system font, chips and words alike.
+    void theSentenceIsInTheLargeFont()
+    {
+        Editor editor;
+        editor.connect();
+        const qreal expected =
+            QFontDatabase::systemFont(QFontDatabase::GeneralFont).pointSizeF() * 15.0 / 13.0;
+        for (ControlCard *card : editor.view.cards()) {
+            auto *sentence = card->findChild<QWidget *>(QStringLiteral("sentence"));
+            QVERIFY(sentence);
+            QVERIFY(!card->chips().isEmpty());
+            for (QWidget *piece : sentence->findChildren<QWidget *>())
+                QVERIFY(qAbs(piece->font().pointSizeF() - expected) < 0.01);
+        }
     }
 
     void saveOutcomeReplacesTheSummary()

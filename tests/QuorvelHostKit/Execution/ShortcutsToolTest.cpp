@@ -3,6 +3,8 @@
 #include "StandIn.h"
 
 #include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -20,6 +22,8 @@ private slots:
     void unknownShortcutFails_data();
     void unknownShortcutFails();
     void wrongCommandLineShowsUsage();
+    void programFindsTheToolWhereItIsLaidOut_data();
+    void programFindsTheToolWhereItIsLaidOut();
 
 private:
     ExecutionResult runTool(const QStringList &arguments);
@@ -98,6 +102,40 @@ void ShortcutsToolTest::wrongCommandLineShowsUsage()
         QCOMPARE(result.standardError,
                  QStringLiteral("usage: quorvel-shortcuts list | run NAME\n"));
     }
+}
+
+void ShortcutsToolTest::programFindsTheToolWhereItIsLaidOut_data()
+{
+    QTest::addColumn<bool>("installed");
+    QTest::newRow("build folder") << false;
+    QTest::newRow("installed") << true;
+}
+
+// The catalog and the shortcut actions of the real program use the tools found from its folder:
+// in the build folder the program and the tool sit side by side; the package puts the program in
+// bin and the tool in its libexec folder.
+void ShortcutsToolTest::programFindsTheToolWhereItIsLaidOut()
+{
+    QFETCH(bool, installed);
+    QString programFolder = QStringLiteral(QUORVEL_PROGRAM_FOLDER);
+    QTemporaryDir prefix;
+    if (installed) {
+        QVERIFY(prefix.isValid());
+        programFolder = prefix.filePath("bin");
+        const QString toolFolder = prefix.filePath(QUORVEL_TOOLS_INSTALL_DIR);
+        QVERIFY(QDir().mkpath(programFolder));
+        QVERIFY(QDir().mkpath(toolFolder));
+        QVERIFY(QFile::copy(QUORVEL_SHORTCUTS_TOOL, toolFolder + "/quorvel-shortcuts"));
+    }
+    SystemExecutor executor;
+    executor.setTools(ExecutorTools::forProgramIn(programFolder));
+    QVERIFY(QCoro::waitFor(executor.listShortcuts()).contains("backup"));
+    Action action;
+    action.type = Action::Kind::shortcut;
+    action.target = "backup";
+    const ExecutionOutcome outcome = QCoro::waitFor(executor.run(action));
+    QVERIFY(std::holds_alternative<ExecutionResult>(outcome));
+    QCOMPARE(std::get<ExecutionResult>(outcome), (ExecutionResult{0, "backed up\n", ""}));
 }
 
 QTEST_GUILESS_MAIN(ShortcutsToolTest)

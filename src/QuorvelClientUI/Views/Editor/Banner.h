@@ -13,7 +13,7 @@ class Banner : public QFrame {
 public:
     static constexpr int cornerRadius = 12;
 
-    // The tone's colour (secondary or yellow-ish orange) at alpha fills it.
+    // The tone's colour (secondary or yellow) at alpha fills it.
     Banner(StatusTone tone, qreal alpha, QWidget *parent = nullptr);
 
 protected:

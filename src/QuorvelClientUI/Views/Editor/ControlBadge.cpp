@@ -57,14 +57,15 @@ void ControlBadge::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    QColor tint = statusColor(toneFor(m_type), palette());
+    const QColor colour = statusColor(toneFor(m_type), palette());
+    QColor tint = colour;
     tint.setAlphaF(float(tintAlpha));
     QPainterPath shape;
     const qreal radius = m_size * cornerScale;
     shape.addRoundedRect(QRectF(rect()), radius, radius);
     painter.fillPath(shape, tint);
     const int side = qMax(1, qRound(m_size * symbolScale));
-    const QPixmap pixmap = SymbolIcons::pixmap(symbol(), side * devicePixelRatio());
+    const QPixmap pixmap = SymbolIcons::tinted(symbol(), side * devicePixelRatio(), colour);
     const QRect target((m_size - side) / 2, (m_size - side) / 2, side, side);
     painter.drawPixmap(target, pixmap);
 }

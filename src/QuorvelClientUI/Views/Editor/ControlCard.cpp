@@ -15,6 +15,7 @@
 #include "QuorvelClientUI/Views/Editor/RenamePopover.h"
 #include "QuorvelClientUI/Views/Editor/TestResultLabel.h"
 #include "QuorvelClientUI/Views/Editor/Words.h"
+#include "Widgets/ElidedLabel.h"
 #include "Widgets/PlainLabel.h"
 #include "Widgets/SymbolIcons.h"
 #include "Widgets/SymbolLabel.h"
@@ -72,7 +73,7 @@ ControlCard::ControlCard(DeckEditorModel &model, LiveStates &live, const QUuid &
                          QWidget *parent)
     : QFrame(parent), m_model(model), m_live(live), m_rowID(rowID),
       m_badgeButton(new QToolButton(this)), m_badge(nullptr),
-      m_title(new PlainLabel(QString(), TextStyle::title, StatusTone::none, this)),
+      m_title(new ElidedLabel(QString(), TextStyle::title, StatusTone::none, Qt::ElideRight, this)),
       m_state(new PlainLabel(QString(), TextStyle::caption, StatusTone::secondary, this)),
       m_sentence(new SentenceBox(this)),
       m_sentenceLayout(new FlowLayout(sentenceSpacing, sentenceLineSpacing, m_sentence)),
@@ -98,12 +99,16 @@ ControlCard::ControlCard(DeckEditorModel &model, LiveStates &live, const QUuid &
     auto *titleRow = new QHBoxLayout;
     titleRow->setSpacing(titleSpacing);
     m_title->setObjectName(QStringLiteral("title"));
+    // As wide as the title up to the card's width, cut short beyond it: a long title never
+    // widens the card past the window.
+    m_title->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     m_state->setObjectName(QStringLiteral("state"));
     titleRow->addWidget(m_title);
     titleRow->addWidget(m_state);
     titleRow->addStretch(1);
     column->addLayout(titleRow);
     m_sentence->setObjectName(QStringLiteral("sentence"));
+    applyTextStyle(m_sentence, TextStyle::large);
     m_sentence->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
     column->addWidget(m_sentence);
     m_problemsLayout = new QVBoxLayout(m_problems);
@@ -313,6 +318,7 @@ QMenu *ControlCard::moreMenu()
 {
     if (!m_more) {
         m_more = new QMenu(this);
+        m_more->setToolTipsVisible(true);
         connect(m_more, &QMenu::aboutToShow, this, &ControlCard::buildMenu);
     }
     return m_more;
@@ -339,8 +345,9 @@ void ControlCard::buildMenu()
     const QList<ActionLink::Offer> links = ActionLink::links(control());
     if (m_live.offersLinks() && !links.isEmpty()) {
         QMenu *copy = m_more->addMenu(tr("Copy Link"));
-        copy->setToolTip(tr("A link that runs this action, for launchers and other apps"));
-        copy->setToolTipsVisible(true);
+        // The help belongs to the menu's item, where the pointer rests before the submenu opens.
+        copy->menuAction()->setToolTip(
+            tr("A link that runs this action, for launchers and other apps"));
         for (const ActionLink::Offer &offer : links) {
             copy->addAction(offer.title, this, [this, offer] {
                 ActionLink link = offer.link;

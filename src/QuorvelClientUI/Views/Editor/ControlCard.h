@@ -26,6 +26,7 @@ class DeckEditorModel;
 class FlowLayout;
 
 class LiveStates;
+class ElidedLabel;
 class PlainLabel;
 
 class TestResultLabel;
@@ -114,7 +115,7 @@ private:
 
     QToolButton *m_badgeButton;
     ControlBadge *m_badge;
-    PlainLabel *m_title;
+    ElidedLabel *m_title;
     PlainLabel *m_state;
     QWidget *m_sentence;
     FlowLayout *m_sentenceLayout;

@@ -11,6 +11,7 @@
 #include "QuorvelClientUI/Views/Editor/JSONEditor.h"
 #include "QuorvelClientUI/Views/Editor/LiveStates.h"
 #include "Widgets/PlainLabel.h"
+#include "Widgets/ProminentButton.h"
 #include "Widgets/SymbolIcons.h"
 #include "Widgets/SymbolLabel.h"
 
@@ -164,6 +165,7 @@ QWidget *DeckEditorView::makeHeader()
     m_add = new QPushButton(chromeIcon(QStringLiteral("plus")), tr("Add Action"), header);
     m_add->setObjectName(QStringLiteral("addAction"));
     m_add->setAutoDefault(false);
+    makeProminent(m_add);
     connect(m_add, &QPushButton::clicked, this, [this] { m_model.startAdding(); });
     row->addWidget(m_add);
 
@@ -228,7 +230,7 @@ void DeckEditorView::makeBanners(QVBoxLayout *content)
     notRow->addWidget(notLabel, 1);
     content->addWidget(m_notConnected);
 
-    m_hostChanged = new Banner(StatusTone::orange, changedTint, this);
+    m_hostChanged = new Banner(StatusTone::yellow, changedTint, this);
     m_hostChanged->setObjectName(QStringLiteral("hostChangedBanner"));
     auto *changedRow = new QHBoxLayout(m_hostChanged);
     changedRow->setContentsMargins(hostChangedPadding, hostChangedPadding, hostChangedPadding,
@@ -281,6 +283,7 @@ QWidget *DeckEditorView::makeEmptyView()
     intro->addWidget(text, 0, Qt::AlignHCenter);
     m_emptyAdd = new QPushButton(tr("Add Action"), empty);
     m_emptyAdd->setAutoDefault(false);
+    makeProminent(m_emptyAdd);
     connect(m_emptyAdd, &QPushButton::clicked, this, [this] { m_model.startAdding(); });
     intro->addWidget(m_emptyAdd, 0, Qt::AlignHCenter);
     layout->addLayout(intro);
@@ -325,6 +328,7 @@ QWidget *DeckEditorView::makeFooter()
     m_save = new QPushButton(footer);
     m_save->setObjectName(QStringLiteral("save"));
     m_save->setAutoDefault(false);
+    makeProminent(m_save);
     row->addWidget(m_save);
     m_saveAction = new QAction(this);
     m_saveAction->setShortcut(QKeySequence::Save);
@@ -460,7 +464,8 @@ void DeckEditorView::refresh()
     else
         m_summary->setText(EditorScreenText::summary(m_model.unsavedChangeCount(),
                                                      m_model.problemCount(),
-                                                     m_model.deckNameProblems(), host));
+                                                     m_model.deckNameProblems(), host,
+                                                     m_model.hostChangedWhileEditing()));
     m_discard->setEnabled(m_model.unsavedChangeCount() > 0 && !m_model.saving());
     m_save->setText(EditorScreenText::saveLabel(m_model.saving(), host));
     m_save->setEnabled(m_model.canSave());

@@ -49,7 +49,8 @@ QString EditorScreenText::subtitle(const ClientConnectionStatus &status, const Q
 }
 
 QString EditorScreenText::summary(int unsavedChanges, int problems,
-                                  const QStringList &deckNameProblems, const QString &hostName)
+                                  const QStringList &deckNameProblems, const QString &hostName,
+                                  bool hostChanged)
 {
     QStringList parts;
     if (unsavedChanges > 0)
@@ -59,7 +60,7 @@ QString EditorScreenText::summary(int unsavedChanges, int problems,
         parts.append(problems == 1 ? tr("1 needs attention")
                                    : tr("%1 need attention").arg(problems));
     parts.append(deckNameProblems);
-    if (parts.isEmpty())
+    if (parts.isEmpty() && !hostChanged)
         return tr("Everything is saved on %1").arg(hostName);
     return parts.join(separator);
 }

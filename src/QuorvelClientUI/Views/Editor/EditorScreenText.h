@@ -15,9 +15,10 @@ public:
                             int actionCount, bool editable);
     static QString actionCount(int count);
     // "3 changes not saved · 1 needs attention · Give these actions a title.", or that
-    // everything is saved on the host.
+    // everything is saved on the host; never that while the host holds other actions than the
+    // copy shown (hostChanged: its banner says so).
     static QString summary(int unsavedChanges, int problems, const QStringList &deckNameProblems,
-                           const QString &hostName);
+                           const QString &hostName, bool hostChanged);
     static QString saveLabel(bool saving, const QString &hostName);
     // The command that turns on editing from other devices, run on the host.
     static QString editingCommand();

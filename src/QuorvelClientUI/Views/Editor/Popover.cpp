@@ -19,17 +19,32 @@ Popover::Popover(QWidget *anchor, QWidget *content, int width)
 
 void Popover::showBy(Side side)
 {
+    m_side = side;
     adjustSize();
+    place();
+    show();
+    // Showing can still settle its size (the frame, the style's metrics): place it again.
+    place();
+}
+
+void Popover::resizeEvent(QResizeEvent *event)
+{
+    QFrame::resizeEvent(event);
+    if (isVisible())
+        place();
+}
+
+void Popover::place()
+{
     const QRect anchorRect(m_anchor->mapToGlobal(QPoint(0, 0)), m_anchor->size());
-    QPoint at = side == Side::below ? anchorRect.bottomLeft() + QPoint(0, 1)
-                                    : anchorRect.topRight() + QPoint(1, 0);
+    QPoint at = m_side == Side::below ? anchorRect.bottomLeft() + QPoint(0, 1)
+                                      : anchorRect.topRight() + QPoint(1, 0);
     if (const QScreen *screen = m_anchor->screen()) {
         const QRect area = screen->availableGeometry();
         at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() - width())));
         at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() - height())));
     }
     move(at);
-    show();
 }
 
 void Popover::hideEvent(QHideEvent *event)

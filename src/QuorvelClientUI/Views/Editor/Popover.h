@@ -18,7 +18,8 @@ public:
     // content becomes the popover's child; width 0 lets the content choose.
     Popover(QWidget *anchor, QWidget *content, int width = 0);
 
-    // Shows it below or beside the anchor, kept on the anchor's screen.
+    // Shows it below or beside the anchor, kept on the anchor's screen, also when its content
+    // grows later.
     void showBy(Side side);
     QWidget *content() const { return m_content; }
 
@@ -27,8 +28,13 @@ signals:
 
 protected:
     void hideEvent(QHideEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // Moves it by the anchor and inside the screen's free area.
+    void place();
+
+    Side m_side = Side::below;
     QWidget *m_anchor;
     QWidget *m_content;
 };
