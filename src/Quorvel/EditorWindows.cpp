@@ -18,12 +18,14 @@ EditorWindows::EditorWindows(AppState &app, QObject *parent) : QObject(parent), 
                                     LocalHostEditor::windowTitle());
     });
     m_app.setLocalEditorOpener([this] { openLocalEditor(); });
+    m_app.setLocalEditorModel([this]() -> ClientModel & { return m_localEditor.model(); });
 }
 
 EditorWindows::~EditorWindows()
 {
     // The local editor's window shows this object's model: it goes first.
     m_app.setLocalEditorOpener({});
+    m_app.setLocalEditorModel({});
     m_app.windows().forget(WindowTable::localEditor);
 }
 
