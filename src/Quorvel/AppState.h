@@ -93,6 +93,16 @@ public:
     // Opens this computer's own deck editor; without one, openLocalEditor only opens the
     // window table's entry.
     void setLocalEditorOpener(std::function<void()> opener) { m_localEditorOpener = std::move(opener); }
+    // This computer's own deck editor's model, made on first use by whoever owns the editor;
+    // null without one.
+    void setLocalEditorModel(std::function<ClientModel &()> model)
+    {
+        m_localEditorModel = std::move(model);
+    }
+    ClientModel *localEditorModel() const
+    {
+        return m_localEditorModel ? &m_localEditorModel() : nullptr;
+    }
     void openLink(const QUrl &link, std::optional<qint64> sender);
 
     // The one way the program ends, for Quit and for the signals that end it: stops the host so
@@ -128,6 +138,7 @@ private:
     LinkHandler m_linkHandler;
     std::function<void()> m_localEditorOpener;
     std::function<bool()> m_quitCheck;
+    std::function<ClientModel &()> m_localEditorModel;
     bool m_active = false;
     bool m_quitting = false;
 };

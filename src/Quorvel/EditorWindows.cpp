@@ -20,6 +20,7 @@ EditorWindows::EditorWindows(AppState &app, QObject *parent) : QObject(parent), 
     });
     m_app.setLocalEditorOpener([this] { openLocalEditor(); });
     m_app.setQuitCheck([this] { return mayQuit(); });
+    m_app.setLocalEditorModel([this]() -> ClientModel & { return m_localEditor.model(); });
 }
 
 EditorWindows::~EditorWindows()
@@ -27,6 +28,7 @@ EditorWindows::~EditorWindows()
     // The local editor's window shows this object's model: it goes first.
     m_app.setLocalEditorOpener({});
     m_app.setQuitCheck({});
+    m_app.setLocalEditorModel({});
     m_app.windows().forget(WindowTable::localEditor);
 }
 

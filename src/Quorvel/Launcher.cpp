@@ -1,5 +1,6 @@
 #include "Quorvel/Launcher.h"
 
+#include "Platform/Desktop/ProcessTable.h"
 #include "Platform/Session/ApplicationForwarder.h"
 #include "Platform/Text/OutsideText.h"
 #include "Quorvel/AppLogging.h"
@@ -62,11 +63,15 @@ LaunchRequest Launcher::requestFrom(const QVariantMap &platformData)
         platformData.value(QString::fromLatin1(ApplicationService::callerProcessKey));
     if (caller.isValid())
         request.senderProcess = caller.toLongLong();
-    // A later copy of this program names the process that started it; any other caller could
-    // name an approved application's process, so only this program's word is taken.
+    // A later copy of this program names the process that started it. Any other caller could name
+    // an approved application's process, and so could a copy of this program whose getppid() a
+    // preloaded library answers: the named process is taken only when it is the caller's parent
+    // as the kernel keeps it. Otherwise the caller stays the sender, and its parents are looked
+    // at from there.
     const QVariant sender =
         platformData.value(QString::fromLatin1(LaunchRequest::senderProcessKey));
-    if (sender.isValid() && (!caller.isValid() || runsThisProgram(caller.toLongLong())))
+    if (sender.isValid() && caller.isValid() && runsThisProgram(caller.toLongLong()) &&
+        sender.toLongLong() == ProcessTable::parentOf(caller.toLongLong()))
         request.senderProcess = sender.toLongLong();
     return request;
 }

@@ -22,9 +22,7 @@ const QString downloadAction = QStringLiteral("download");
 } // namespace
 
 OutsideAccess::OutsideAccess(AppState &state, Options options, QObject *parent)
-    : QObject(parent), m_state(state),
-      m_runner(
-          &state.model(), [&state] { return state.roles().remote(); }, options.connectionWait),
+    : QObject(parent), m_state(state), m_runner(&state.model(), options.connectionWait),
       m_busService(&m_runner), m_notices(options.bus),
       m_links(&m_runner, &m_approvals, &m_notices, &m_alert),
       m_listFile(&state.model(), options.listFilePath),
@@ -89,6 +87,8 @@ void OutsideAccess::diagnosticReport(QObject *context, std::function<void(QStrin
     report.availableVersion = m_updater.pendingVersion();
     if (HostCoordinator *host = m_state.host())
         report.hostLines = host->diagnosticsText();
+    if (const ClientModel *editor = m_state.localEditorModel(); editor && editor->isConnected())
+        report.editor = DiagnosticReport::Editor{true, editor->canEditDeck()};
     if (!report.remote) {
         onDone(report.text());
         return;

@@ -32,17 +32,22 @@ bool writeFile(const QString &path, const QByteArray &content, bool executable =
            file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
-// A process table of its own: each row "pid ppid unit program", program one of the fixture's
-// programs (or "-" for one no entry names).
+// A process table of its own: each row "pid ppid unit program [argument…]", program one of the
+// fixture's programs; "SCRIPTS/" in an argument stands for the fixture's folder of scripts, which
+// is every process's working folder.
 class FakeProcesses {
 public:
     FakeProcesses()
     {
-        for (const char *program : {"editor", "viewer", "quorvel", "shell"})
-            writeFile(programPath(program), "#!/bin/sh\n", true);
+        // Programs of their own, not scripts: the process runs the very file.
+        for (const char *program : {"editor", "viewer", "quorvel", "shell", "interpreter"})
+            writeFile(programPath(program), "fixture program\n", true);
+        for (const char *script : {"tool.py", "other.py"})
+            writeFile(scriptPath(script), "print('fixture')\n");
     }
 
     QString programPath(const QString &name) const { return m_dir.filePath("bin/" + name); }
+    QString scriptPath(const QString &name) const { return m_dir.filePath("scripts/" + name); }
     QString procRoot() const { return m_dir.filePath("proc") + u'/'; }
 
     bool add(const QString &row)
@@ -53,8 +58,13 @@ public:
                                 tablePid(fields.at(1)).toUtf8() + " 1 1 0 -1";
         const QByteArray cgroup = "0::/user.slice/user-1000.slice/user@1000.service/app.slice/" +
                                   fields.at(2).toUtf8() + "\n";
+        QByteArray cmdline;
+        for (const QString &word : fields.mid(3))
+            cmdline += QString(word).replace("SCRIPTS/", scriptPath(QString())).toUtf8() + '\0';
         return writeFile(dir + "stat", stat) && writeFile(dir + "cgroup", cgroup) &&
-               QFile::link(programPath(fields.at(3)), dir + "exe");
+               writeFile(dir + "cmdline", cmdline) &&
+               QFile::link(programPath(fields.at(3)), dir + "exe") &&
+               QFile::link(scriptPath(QString()), dir + "cwd");
     }
 
     // An entry whose Exec line starts the program directly.
@@ -70,10 +80,14 @@ public:
 
     QList<DesktopEntry> entries() const
     {
+        // "interpreter SCRIPTS/tool.py": an interpreter given its script.
+        DesktopEntry tool = entry("org.example.Tool.desktop", "Tool", programPath("interpreter"));
+        tool.argument = scriptPath("tool.py");
         return {
             entry("org.example.Editor.desktop", "Editor", programPath("editor")),
             entry("org.example.Viewer.desktop", "Viewer", "/nowhere/viewer"),
             entry("org.example.Tool-kit.desktop", "Tool Kit", {}),
+            tool,
             entry(ownID, "Quorvel", programPath("quorvel")),
         };
     }
@@ -116,6 +130,26 @@ private slots:
             << QStringList{"100 1 app-gnome-org.example.Editor-1.scope shell",
                            "200 100 app-gio-com.vantrel.quorvel-9.scope quorvel"}
             << "org.example.Editor.desktop";
+        // Approving an interpreter's application approves that script, not every script of the
+        // interpreter.
+        QTest::newRow("an interpreter's application by its script")
+            << QStringList{"100 1 " + plainSession + " interpreter SCRIPTS/tool.py"}
+            << "org.example.Tool.desktop";
+        QTest::newRow("its script after options, relative to the working folder")
+            << QStringList{"100 1 " + plainSession + " interpreter -u tool.py --verbose"}
+            << "org.example.Tool.desktop";
+        QTest::newRow("the interpreter running another script")
+            << QStringList{"100 1 " + plainSession + " interpreter SCRIPTS/other.py"} << "";
+        QTest::newRow("the interpreter given the script later")
+            << QStringList{"100 1 " + plainSession +
+                           " interpreter SCRIPTS/other.py SCRIPTS/tool.py"}
+            << "";
+        QTest::newRow("the interpreter alone")
+            << QStringList{"100 1 " + plainSession + " interpreter"} << "";
+        QTest::newRow("another script's parent is the application")
+            << QStringList{"100 1 " + plainSession + " interpreter SCRIPTS/tool.py",
+                           "200 100 " + plainSession + " interpreter SCRIPTS/other.py"}
+            << "org.example.Tool.desktop";
         QTest::newRow("an unknown unit and program")
             << QStringList{"100 1 app-gnome-org.example.Unknown-3.scope shell"} << "";
         QTest::newRow("a parent that loops")

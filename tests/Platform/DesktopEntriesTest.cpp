@@ -113,6 +113,8 @@ void DesktopEntriesTest::initTestCase()
         {"probe-snap.desktop",
          entry("Probe Snap", "env BAMF_DESKTOP_FILE_HINT=/x.desktop /snap/bin/player %U",
                "X-SnapInstanceName=player\n")},
+        {"probe-script.desktop",
+         entry("Probe Script", "/usr/bin/python3 -u app.py --verbose %F", "Path=/opt/probe\n")},
     };
     for (const auto &[id, content] : probes)
         QVERIFY(writeFile(m_userApplications + "/" + id, content));
@@ -129,10 +131,11 @@ void DesktopEntriesTest::cleanupTestCase()
 
 void DesktopEntriesTest::listsShownEntriesOnly()
 {
-    QCOMPARE(idsOf(DesktopEntries::installed()),
-             (QStringList{"env-probe.desktop", editorId, "probe-env.desktop",
-                          "probe-flatpak.desktop", "probe-plain.desktop", "probe-quoted.desktop",
-                          "probe-snap.desktop", "system-viewer.desktop", "tools-nested.desktop"}));
+    QCOMPARE(
+        idsOf(DesktopEntries::installed()),
+        (QStringList{"env-probe.desktop", editorId, "probe-env.desktop", "probe-flatpak.desktop",
+                     "probe-plain.desktop", "probe-quoted.desktop", "probe-script.desktop",
+                     "probe-snap.desktop", "system-viewer.desktop", "tools-nested.desktop"}));
 }
 
 void DesktopEntriesTest::readsTheEntry()
@@ -151,17 +154,22 @@ void DesktopEntriesTest::readsWhatTellsItsProcesses_data()
     QTest::addColumn<QString>("tryExecutable");
     QTest::addColumn<QString>("flatpakId");
     QTest::addColumn<QString>("snapName");
+    QTest::addColumn<QString>("argument");
     QTest::newRow("plain") << "probe-plain.desktop"
-                           << "sleep" << QString() << QString() << QString();
+                           << "sleep" << QString() << QString() << QString() << QString();
     QTest::newRow("quoted path") << "probe-quoted.desktop" << bin("My Player") << QString()
-                                 << QString() << QString();
+                                 << QString() << QString() << QString();
     QTest::newRow("env with settings and TryExec")
         << "probe-env.desktop"
-        << "/usr/bin/player" << bin("probe-try") << QString() << QString();
+        << "/usr/bin/player" << bin("probe-try") << QString() << QString() << QString();
     QTest::newRow("flatpak") << "probe-flatpak.desktop"
-                             << "/bin/true" << QString() << "org.example.Player" << QString();
+                             << "/bin/true" << QString() << "org.example.Player" << QString()
+                             << "run";
     QTest::newRow("snap") << "probe-snap.desktop"
-                          << "/snap/bin/player" << QString() << QString() << "player";
+                          << "/snap/bin/player" << QString() << QString() << "player" << QString();
+    QTest::newRow("interpreter and its script in the entry's folder")
+        << "probe-script.desktop"
+        << "/usr/bin/python3" << QString() << QString() << QString() << "/opt/probe/app.py";
 }
 
 void DesktopEntriesTest::readsWhatTellsItsProcesses()
@@ -171,12 +179,14 @@ void DesktopEntriesTest::readsWhatTellsItsProcesses()
     QFETCH(QString, tryExecutable);
     QFETCH(QString, flatpakId);
     QFETCH(QString, snapName);
+    QFETCH(QString, argument);
     const auto found = DesktopEntries::find(id);
     QVERIFY(found);
     QCOMPARE(found->program, program);
     QCOMPARE(found->tryExecutable, tryExecutable);
     QCOMPARE(found->flatpakId, flatpakId);
     QCOMPARE(found->snapName, snapName);
+    QCOMPARE(found->argument, argument);
 }
 
 void DesktopEntriesTest::findsByIdOrName_data()

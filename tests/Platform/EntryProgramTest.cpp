@@ -26,6 +26,11 @@ QString canonical(const QString &path)
     return QFileInfo(path).canonicalFilePath();
 }
 
+QString fileName(const QString &path)
+{
+    return QFileInfo(path).fileName();
+}
+
 DesktopEntry entryRunning(const QString &program)
 {
     DesktopEntry entry;
@@ -68,6 +73,7 @@ void EntryProgramTest::initTestCase()
     QVERIFY(writeScript(bin("test-player"), "#!/usr/bin/python3"));
     QVERIFY(writeScript(bin("env-player"), "#!/usr/bin/env python3"));
     QVERIFY(writeScript(bin("sh-player"), "#!/bin/sh -e"));
+    QVERIFY(writeScript(m_dir.filePath("elsewhere/app.py"), "#!/usr/bin/python3"));
     qputenv("PATH", QFile::encodeName(bin(QString())) + ":/usr/bin:/bin");
 }
 
@@ -137,6 +143,34 @@ void EntryProgramTest::matchesWhatTheProcessRuns_data()
     tried.tryExecutable = bin("player");
     QTest::newRow("TryExec's program")
         << tried << ProcessInfo{1, player, {"x"}, "/", ""} << std::optional<QString>("player");
+
+    // An Exec line that gives its interpreter a script: "python3 -u SCRIPT %U".
+    const QString appScript = canonical(m_dir.filePath("elsewhere/app.py"));
+    DesktopEntry interpreted = entryRunning("python3");
+    interpreted.argument = m_dir.filePath("elsewhere/app.py");
+    interpreted.tryExecutable = QStringLiteral("python3");
+    QTest::newRow("interpreter's entry by its script")
+        << interpreted << ProcessInfo{1, envPython, {"python3", "-u", appScript}, "/", ""}
+        << std::optional<QString>("app.py");
+    QTest::newRow("interpreter's entry by its script relative to the working folder")
+        << interpreted
+        << ProcessInfo{1, envPython, {"python3", "app.py"}, m_dir.filePath("elsewhere"), ""}
+        << std::optional<QString>("app.py");
+    QTest::newRow("interpreter's entry, another script")
+        << interpreted << ProcessInfo{1, envPython, {"python3", bin("test-player")}, "/", ""}
+        << none;
+    QTest::newRow("interpreter's entry, the interpreter alone")
+        << interpreted << ProcessInfo{1, envPython, {"python3"}, "/", ""} << none;
+    QTest::newRow("interpreter's entry, its script given after another")
+        << interpreted
+        << ProcessInfo{1, envPython, {"python3", bin("test-player"), appScript}, "/", ""} << none;
+    DesktopEntry module = entryRunning("python3");
+    module.argument = QStringLiteral("http.server");
+    QTest::newRow("interpreter's entry with a word that is no file")
+        << module << ProcessInfo{1, envPython, {"python3", "-m", "http.server"}, "/", ""}
+        << std::optional<QString>(fileName(envPython));
+    QTest::newRow("interpreter's entry with a word that is no file, another word")
+        << module << ProcessInfo{1, envPython, {"python3", "-m", "venv"}, "/", ""} << none;
 
     DesktopEntry flatpak = entryRunning("/bin/sleep");
     flatpak.flatpakId = QStringLiteral("org.example.Player");

@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <unistd.h>
+
 using namespace Quorvel;
 using namespace Quorvel::AppTest;
 
@@ -59,6 +61,8 @@ private slots:
     void init();
     void aSecondCopyPassesItsRequestOn_data();
     void aSecondCopyPassesItsRequestOn();
+    void theSenderIsTheCallersRealParent_data();
+    void theSenderIsTheCallersRealParent();
     void handsOverAndPassesTheRequestToTheAgent();
     void anAgentThatFailsLeavesThisCopyRunning();
     void withoutABusTheLockFileDecides();
@@ -75,8 +79,9 @@ void LauncherTest::aSecondCopyPassesItsRequestOn_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QList<LaunchRequest>>("received");
 
+    // Both copies are this process, whose real parent started it.
     LaunchRequest plain;
-    plain.senderProcess = 4242;
+    plain.senderProcess = qint64(::getppid());
     LaunchRequest settings = plain;
     settings.showSettings = true;
     LaunchRequest editor = plain;
@@ -109,7 +114,7 @@ void LauncherTest::aSecondCopyPassesItsRequestOn()
     QCOMPARE(firstRuns.size(), 1);
 
     LaunchRequest request = LaunchRequest::fromArguments(arguments);
-    request.senderProcess = 4242;
+    request.senderProcess = qint64(::getppid());
     Launcher second(request, options(systemctl, otherConnection()));
     QSignalSpy secondRuns(&second, &Launcher::runHere);
     QSignalSpy secondEnds(&second, &Launcher::endHere);
@@ -125,6 +130,41 @@ void LauncherTest::aSecondCopyPassesItsRequestOn()
     // Nobody tried to hand over: a copy runs already.
     QVERIFY(!systemctl.calls().join(u'\n').contains(QStringLiteral("start")));
     QDBusConnection(firstBus).interface()->unregisterService(busName);
+}
+
+void LauncherTest::theSenderIsTheCallersRealParent_data()
+{
+    QTest::addColumn<qint64>("named");
+    QTest::addColumn<qint64>("sender");
+
+    // The calling copy is this process: its parent is what the kernel says.
+    const qint64 parent = ::getppid();
+    const qint64 self = QCoreApplication::applicationPid();
+    QTest::newRow("its real parent") << parent << parent;
+    // As a copy whose getppid() a preloaded library answers would name it: the caller itself
+    // stays the sender, and the opener is looked for among its real parents.
+    QTest::newRow("another process") << qint64(1) << self;
+    QTest::newRow("a process that does not exist") << qint64(4194305) << self;
+}
+
+void LauncherTest::theSenderIsTheCallersRealParent()
+{
+    QFETCH(qint64, named);
+    QFETCH(qint64, sender);
+    StandInSystemctl systemctl;
+    const QDBusConnection firstBus = otherConnection();
+    Launcher first({}, options(systemctl, firstBus));
+    QSignalSpy requested(&first, &Launcher::requested);
+    first.start();
+
+    LaunchRequest request = linkRequest(QStringLiteral("quorvel://run/fan"));
+    request.senderProcess = named;
+    Launcher second(request, options(systemctl, otherConnection()));
+    second.start();
+    QDBusConnection(firstBus).interface()->unregisterService(busName);
+    QCOMPARE(requested.size(), 1);
+    QCOMPARE(requested.first().first().value<LaunchRequest>().senderProcess,
+             std::optional<qint64>(sender));
 }
 
 void LauncherTest::handsOverAndPassesTheRequestToTheAgent()

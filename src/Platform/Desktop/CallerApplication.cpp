@@ -1,9 +1,10 @@
 #include "Platform/Desktop/CallerApplication.h"
 
+#include "Platform/Desktop/ProcessTable.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QStandardPaths>
 
 #include <unistd.h>
 
@@ -42,18 +43,17 @@ QString lastUnitOf(const QString &procDir)
     return QString();
 }
 
-QString canonicalExecutable(const QString &procDir)
-{
-    return QFileInfo(procDir + QStringLiteral("exe")).canonicalFilePath();
-}
-
 } // namespace
 
 CallerApplication::CallerApplication(QList<DesktopEntry> entries, QString ownAppID,
                                      QString procRoot)
     : m_entries(std::move(entries)), m_ownAppID(std::move(ownAppID)),
       m_procRoot(std::move(procRoot))
-{}
+{
+    m_programs.reserve(m_entries.size());
+    for (const DesktopEntry &entry : std::as_const(m_entries))
+        m_programs.append(EntryProgram(entry));
+}
 
 std::optional<DesktopEntry> CallerApplication::find(qint64 pid) const
 {
@@ -61,7 +61,7 @@ std::optional<DesktopEntry> CallerApplication::find(qint64 pid) const
     for (int tries = 0; tries < maxTries; ++tries) {
         if (const std::optional<DesktopEntry> entry = entryForProcess(pid))
             return entry;
-        const qint64 parent = parentOf(pid);
+        const qint64 parent = ProcessTable::parentOf(pid, m_procRoot);
         // 1 is the system's first process; 0 means the table had no answer.
         if (parent < 2 || parent == self || parent == pid)
             return std::nullopt;
@@ -102,29 +102,12 @@ std::optional<DesktopEntry> CallerApplication::entryForProcess(qint64 pid) const
     const QString procDir = m_procRoot + QString::number(pid) + u'/';
     if (const std::optional<DesktopEntry> entry = entryForUnit(lastUnitOf(procDir)))
         return entry;
-    const QString executable = canonicalExecutable(procDir);
-    if (executable.isEmpty())
-        return std::nullopt;
-    for (const DesktopEntry &entry : m_entries) {
-        if (entry.id == m_ownAppID || entry.executable.isEmpty())
-            continue;
-        const QString program = QStandardPaths::findExecutable(entry.executable);
-        if (!program.isEmpty() && QFileInfo(program).canonicalFilePath() == executable)
-            return entry;
+    const ProcessInfo process = ProcessTable::read(pid, m_procRoot);
+    for (qsizetype i = 0; i < m_entries.size(); ++i) {
+        if (m_entries.at(i).id != m_ownAppID && m_programs.at(i).match(process))
+            return m_entries.at(i);
     }
     return std::nullopt;
-}
-
-qint64 CallerApplication::parentOf(qint64 pid) const
-{
-    QFile stat(m_procRoot + QString::number(pid) + QStringLiteral("/stat"));
-    if (!stat.open(QIODevice::ReadOnly))
-        return 0;
-    // "pid (name) state ppid …": the name may hold blanks and parentheses, so read after the
-    // last closing parenthesis.
-    const QByteArray line = stat.readAll();
-    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-    return fields.size() > 1 ? fields.at(1).toLongLong() : 0;
 }
 
 } // namespace Quorvel

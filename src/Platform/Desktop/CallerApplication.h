@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Desktop/DesktopEntry.h"
+#include "Platform/Desktop/EntryProgram.h"
 
 #include <QList>
 #include <QString>
@@ -12,8 +13,9 @@ namespace Quorvel {
 // Finds the installed application behind a process, for callers that reach this program through
 // the session bus or the link handler. A process belongs to an application by the systemd unit
 // the desktop started it in (app-[<launcher>-]<id>-<n>.scope or app-[<launcher>-]<id>@<n>.service,
-// which also names Flatpak apps), else by its executable being the program of an entry's Exec
-// line. A process that matches none is looked at through its parents.
+// which also names Flatpak apps), else by running the entry's program as EntryProgram tells it
+// (an interpreter's entry only with its own script). A process that matches none is looked at
+// through its parents.
 class CallerApplication {
 public:
     // Processes looked at: the caller and at most this many less one of its ancestors.
@@ -33,9 +35,10 @@ public:
 private:
     std::optional<DesktopEntry> entryForProcess(qint64 pid) const;
     std::optional<DesktopEntry> entryWithID(const QString &id) const;
-    qint64 parentOf(qint64 pid) const;
 
     QList<DesktopEntry> m_entries;
+    // One per entry, in the same order.
+    QList<EntryProgram> m_programs;
     QString m_ownAppID;
     QString m_procRoot;
 };

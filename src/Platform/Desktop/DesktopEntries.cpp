@@ -6,6 +6,7 @@
 #include <gio/gdesktopappinfo.h>
 #pragma pop_macro("signals")
 
+#include <QDir>
 #include <QStringList>
 
 #include <algorithm>
@@ -41,38 +42,60 @@ QString stringKey(GDesktopAppInfo *desktop, const char *key)
 }
 
 // An Exec line may start with "env", its options and its NAME=VALUE settings before the program
-// proper (snapd and many hand-written entries do); the program is the first word after them.
-QString programOf(const QStringList &words)
+// proper (snapd and many hand-written entries do); the command is the program and the words after
+// it.
+QStringList commandOf(const QStringList &words)
 {
     // env's options that take the next word as their value.
     static const QStringList optionsWithValue{QStringLiteral("-u"), QStringLiteral("-C")};
     if (words.isEmpty() || words.first().section(u'/', -1) != QLatin1String("env"))
-        return words.value(0);
+        return words;
     for (qsizetype i = 1; i < words.size(); ++i) {
         const QString &word = words.at(i);
         if (optionsWithValue.contains(word)) {
             ++i;
         } else if (word == QLatin1String("-S")) {
             // -S splits its value into the command line that env runs.
-            return words.value(i + 1).split(u' ', Qt::SkipEmptyParts).value(0);
+            return words.value(i + 1).split(u' ', Qt::SkipEmptyParts) + words.mid(i + 2);
         } else if (!word.startsWith(u'-') && !word.contains(u'=')) {
-            return word;
+            return words.mid(i);
         }
+    }
+    return {};
+}
+
+// A field code ("%f", "%U"…) stands for what the launcher fills in; it is no word of the entry.
+bool isFieldCode(const QString &word)
+{
+    static const QString codes = QStringLiteral("fFuUdDnNickvm");
+    return word.size() == 2 && word.front() == u'%' && codes.contains(word.back());
+}
+
+// The first word the command gives its program after the program's options, read against the
+// entry's working folder when relative and one is set.
+QString argumentOf(const QStringList &command, const QString &workingFolder)
+{
+    for (const QString &word : command.mid(1)) {
+        if (word.startsWith(u'-') || isFieldCode(word))
+            continue;
+        if (!workingFolder.isEmpty() && QDir::isRelativePath(word))
+            return QDir(workingFolder).filePath(word);
+        return word;
     }
     return QString();
 }
 
-QString programOf(GAppInfo *info)
+QStringList commandOf(GAppInfo *info)
 {
     const char *commandLine = g_app_info_get_commandline(info);
     gchar **words = nullptr;
     if (!commandLine || !g_shell_parse_argv(commandLine, nullptr, &words, nullptr))
-        return QString();
+        return {};
     QStringList list;
     for (gchar **word = words; *word; ++word)
         list.append(QString::fromUtf8(*word));
     g_strfreev(words);
-    return programOf(list);
+    return commandOf(list);
 }
 
 std::optional<DesktopEntry> entryOf(GAppInfo *info)
@@ -93,7 +116,9 @@ std::optional<DesktopEntry> entryOf(GAppInfo *info)
         entry.icon = fromUtf8(text);
         g_free(text);
     }
-    entry.program = programOf(info);
+    const QStringList command = commandOf(info);
+    entry.program = command.value(0);
+    entry.argument = argumentOf(command, stringKey(desktop, "Path"));
     entry.tryExecutable = stringKey(desktop, "TryExec");
     entry.flatpakId = stringKey(desktop, "X-Flatpak");
     entry.snapName = stringKey(desktop, "X-SnapInstanceName");

@@ -26,6 +26,12 @@ struct DesktopEntry {
     QString flatpakId;
     // The snap name of an entry that snapd exported (X-SnapInstanceName).
     QString snapName;
+    // The first word the Exec line gives its program after the program's options, field codes
+    // ("%f", "%U"…) left out, read against the entry's Path when relative; empty when it gives
+    // none. For an interpreter's entry it is the script: "/opt/app.py" for
+    // "python3 -u /opt/app.py %U". Initialised here, so that a list of the fields above still
+    // makes a whole entry.
+    QString argument{};
 
     friend bool operator==(const DesktopEntry &, const DesktopEntry &) = default;
 };

@@ -41,6 +41,16 @@ QString interpreterOf(const QByteArray &firstLine)
     return QString();
 }
 
+// A word of the Exec line, or of a command line read against its working folder: the file it
+// names with every link resolved, else the word itself.
+QString fileOrText(const QString &word, const QString &folder)
+{
+    if (folder.isEmpty() && QDir::isRelativePath(word))
+        return word;
+    const QString file = canonical(QDir(folder).absoluteFilePath(word));
+    return file.isEmpty() ? word : file;
+}
+
 } // namespace
 
 EntryProgram::EntryProgram(const DesktopEntry &entry)
@@ -50,8 +60,15 @@ EntryProgram::EntryProgram(const DesktopEntry &entry)
 {
     if (!m_flatpakId.isEmpty() || !m_snapFolder.isEmpty())
         return;
-    for (const QString &program : {entry.program, entry.tryExecutable}) {
-        if (const auto executable = executableOf(program);
+    const std::optional<Executable> program = executableOf(entry.program);
+    if (program && program->firstWord.isEmpty() && !entry.argument.isEmpty()) {
+        const QString word = fileOrText(entry.argument, QString());
+        const bool isFile = !QDir::isRelativePath(word) && QFileInfo(word).isFile();
+        m_executables.append({program->path, word, isFile ? fileName(word) : QString()});
+        return;
+    }
+    for (const QString &name : {entry.program, entry.tryExecutable}) {
+        if (const auto executable = executableOf(name);
             executable && !m_executables.contains(*executable))
             m_executables.append(*executable);
     }
@@ -64,27 +81,27 @@ std::optional<EntryProgram::Executable> EntryProgram::executableOf(const QString
     const QString path = canonical(QStandardPaths::findExecutable(program));
     if (path.isEmpty())
         return std::nullopt;
-    Executable executable{path, QString()};
     QFile file(path);
     if (file.open(QIODevice::ReadOnly)) {
         const QByteArray firstLine = file.readLine(interpreterLineBytes);
         if (firstLine.startsWith(scriptMark)) {
-            executable.interpreter = interpreterOf(firstLine.trimmed());
-            if (executable.interpreter.isEmpty())
+            const QString interpreter = interpreterOf(firstLine.trimmed());
+            if (interpreter.isEmpty())
                 return std::nullopt;
+            return Executable{interpreter, path, fileName(path)};
         }
     }
-    return executable;
+    return Executable{path, QString(), QString()};
 }
 
-std::optional<QString> EntryProgram::scriptOf(const ProcessInfo &process)
+QString EntryProgram::firstWordOf(const ProcessInfo &process)
 {
     for (const QString &argument : process.arguments.mid(1)) {
         if (argument.startsWith(u'-'))
             continue;
-        return canonical(QDir(process.workingFolder).absoluteFilePath(argument));
+        return fileOrText(argument, process.workingFolder);
     }
-    return std::nullopt;
+    return QString();
 }
 
 std::optional<QString> EntryProgram::match(const ProcessInfo &process) const
@@ -103,15 +120,13 @@ std::optional<QString> EntryProgram::match(const ProcessInfo &process) const
     if (process.executablePath.isEmpty())
         return std::nullopt;
     // The kernel gives the executable's path with every link already resolved.
-    const QString &running = process.executablePath;
     for (const Executable &executable : m_executables) {
-        if (executable.interpreter.isEmpty()) {
-            if (running == executable.path)
-                return executableName;
+        if (process.executablePath != executable.path)
             continue;
-        }
-        if (running == executable.interpreter && scriptOf(process) == executable.path)
-            return fileName(executable.path);
+        if (executable.firstWord.isEmpty())
+            return executableName;
+        if (firstWordOf(process) == executable.firstWord)
+            return executable.name.isEmpty() ? executableName : executable.name;
     }
     return std::nullopt;
 }

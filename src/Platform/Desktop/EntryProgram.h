@@ -20,6 +20,11 @@ namespace Quorvel {
 //   when its executable is one of them; for a script, when its executable is the script's
 //   interpreter (after "env", the program env runs) and the first word after the options on its
 //   command line is the script.
+// - An Exec line that gives its program a word of its own (an interpreter its script, as in
+//   "python3 /opt/app.py"; a program its mode) matches only processes of that program whose first
+//   word after the options is that word: the same file when it names one, else the same text.
+//   Every script of an interpreter would otherwise count as the one application. TryExec then
+//   does not count either, as it often names the interpreter alone.
 class EntryProgram {
 public:
     // Reads the disk: looks the programs up on PATH and reads a script's first line.
@@ -34,16 +39,21 @@ public:
 
 private:
     struct Executable {
-        // The program's file with every link resolved.
+        // The file the process runs, every link resolved: the program, or a script's interpreter.
         QString path;
-        // For a script: its interpreter's file with every link resolved; empty otherwise.
-        QString interpreter;
+        // The first word after the options that the process's command line must have: a file
+        // with every link resolved, else a text; empty when any command line will do.
+        QString firstWord;
+        // What a match reports when the first word is a file (its file name); empty to report
+        // the name of what the process runs.
+        QString name;
 
         friend bool operator==(const Executable &, const Executable &) = default;
     };
 
     static std::optional<Executable> executableOf(const QString &program);
-    static std::optional<QString> scriptOf(const ProcessInfo &process);
+    // The process's first word after the options, as a file when it names one.
+    static QString firstWordOf(const ProcessInfo &process);
 
     QList<Executable> m_executables;
     QString m_flatpakId;

@@ -76,22 +76,6 @@ QString flatpakIdOf(const QString &procDir)
     return QString();
 }
 
-// The parent's id from /proc/PID/stat, whose fourth field it is; the second field (the name, in
-// parentheses) may hold spaces and parentheses itself, so the fields are read after its end.
-qint64 parentOf(qint64 pid)
-{
-    QFile stat(procRoot + QString::number(pid) + QStringLiteral("/stat"));
-    if (!stat.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray line = stat.readAll();
-    const qsizetype nameEnd = line.lastIndexOf(')');
-    if (nameEnd < 0)
-        return 0;
-    const QList<QByteArray> fields = line.mid(nameEnd + 1).simplified().split(' ');
-    // After the name: the state, then the parent's id.
-    return fields.size() > 1 ? fields.at(1).toLongLong() : 0;
-}
-
 bool ownedByThisUser(const QString &procDir)
 {
     struct stat info {};
@@ -99,6 +83,18 @@ bool ownedByThisUser(const QString &procDir)
 }
 
 } // namespace
+
+ProcessInfo read(qint64 pid, const QString &root)
+{
+    const QString procDir = root + QString::number(pid) + u'/';
+    ProcessInfo process;
+    process.pid = pid;
+    process.executablePath = executableOf(procDir);
+    process.arguments = argumentsOf(procDir);
+    process.workingFolder = linkTarget(procDir + QStringLiteral("cwd"));
+    process.flatpakId = flatpakIdOf(procDir);
+    return process;
+}
 
 QList<ProcessInfo> ownProcesses()
 {
@@ -114,12 +110,7 @@ QList<ProcessInfo> ownProcesses()
         const QString procDir = procRoot + QString::number(pid) + u'/';
         if (!ownedByThisUser(procDir))
             continue;
-        ProcessInfo process;
-        process.pid = pid;
-        process.executablePath = executableOf(procDir);
-        process.arguments = argumentsOf(procDir);
-        process.workingFolder = linkTarget(procDir + QStringLiteral("cwd"));
-        process.flatpakId = flatpakIdOf(procDir);
+        const ProcessInfo process = read(pid);
         if (!process.executablePath.isEmpty() || !process.arguments.isEmpty())
             processes.append(process);
     }
@@ -127,6 +118,22 @@ QList<ProcessInfo> ownProcesses()
     std::sort(processes.begin(), processes.end(),
               [](const ProcessInfo &a, const ProcessInfo &b) { return a.pid < b.pid; });
     return processes;
+}
+
+// From PROC/PID/stat, whose fourth field it is; the second field (the name, in parentheses) may
+// hold spaces and parentheses itself, so the fields are read after its end.
+qint64 parentOf(qint64 pid, const QString &root)
+{
+    QFile stat(root + QString::number(pid) + QStringLiteral("/stat"));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray line = stat.readAll();
+    const qsizetype nameEnd = line.lastIndexOf(')');
+    if (nameEnd < 0)
+        return 0;
+    const QList<QByteArray> fields = line.mid(nameEnd + 1).simplified().split(' ');
+    // After the name: the state, then the parent's id.
+    return fields.size() > 1 ? fields.at(1).toLongLong() : 0;
 }
 
 bool isOwnProcess(qint64 pid)

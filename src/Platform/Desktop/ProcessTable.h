@@ -3,12 +3,21 @@
 #include "Platform/Desktop/ProcessInfo.h"
 
 #include <QList>
+#include <QString>
 
 namespace Quorvel::ProcessTable {
+
+// What the process table (its folder procRoot) says about one process; fields it cannot read are
+// left empty.
+ProcessInfo read(qint64 pid, const QString &procRoot = QStringLiteral("/proc/"));
 
 // The processes of this user, in process-id order, read from /proc. Processes that end while
 // they are read are left out.
 QList<ProcessInfo> ownProcesses();
+
+// The id of the process's parent as the kernel keeps it (procRoot is the process table's folder),
+// never as the process says it is; 0 when the table has no answer.
+qint64 parentOf(qint64 pid, const QString &procRoot = QStringLiteral("/proc/"));
 
 // Whether a process with that id runs now and belongs to this user.
 bool isOwnProcess(qint64 pid);

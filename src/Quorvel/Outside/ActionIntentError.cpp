@@ -1,5 +1,7 @@
 #include "Quorvel/Outside/ActionIntentError.h"
 
+#include "QuorvelCore/Link/DeviceText.h"
+
 namespace Quorvel {
 
 ActionIntentError ActionIntentError::notConnected(const QString &hostName)
@@ -24,6 +26,19 @@ ActionIntentError ActionIntentError::wrongKind(const QString &title, const QStri
 ActionIntentError ActionIntentError::failed(const QString &title, const QString &message)
 {
     return {Case::failed, title + QStringLiteral(" didn't work: ") + message};
+}
+
+std::optional<ActionIntentError> ActionIntentError::unusableID(const QString &actionID)
+{
+    if (actionID.isEmpty())
+        return ActionIntentError{Case::noSuchAction,
+                                 QStringLiteral("No action was named: the id is empty.")};
+    if (actionID.size() > DeviceText::maxIdLength)
+        return ActionIntentError{Case::noSuchAction,
+                                 QStringLiteral("No action has an id that long: ids have at most "
+                                                "%1 characters.")
+                                     .arg(DeviceText::maxIdLength)};
+    return std::nullopt;
 }
 
 QString ActionIntentError::dbusName() const

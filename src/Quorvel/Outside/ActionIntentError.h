@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace Quorvel {
 
 // Why running or reading an action for a script or a link did not work, with the text the
@@ -16,6 +18,9 @@ struct ActionIntentError {
     static ActionIntentError noSuchAction(const QString &actionID, const QString &hostName);
     static ActionIntentError wrongKind(const QString &title, const QString &reason);
     static ActionIntentError failed(const QString &title, const QString &message);
+    // Why no action can have this id (it is empty, or longer than the host takes), or nothing
+    // when one might. Such an id is answered without asking the host, and never echoed whole.
+    static std::optional<ActionIntentError> unusableID(const QString &actionID);
 
     // The D-Bus error name, "com.vantrel.quorvel.Error.<Case>".
     QString dbusName() const;

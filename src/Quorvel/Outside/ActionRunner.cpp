@@ -11,10 +11,9 @@ const QString unnamedConnectedHost = QStringLiteral("The host");
 
 } // namespace
 
-ActionRunner::ActionRunner(ClientModel *model, std::function<bool()> remoteRoleOn,
-                           std::chrono::milliseconds connectionWait, QObject *parent)
-    : QObject(parent), m_model(model), m_remoteRoleOn(std::move(remoteRoleOn)),
-      m_connectionWait(connectionWait)
+ActionRunner::ActionRunner(ClientModel *model, std::chrono::milliseconds connectionWait,
+                           QObject *parent)
+    : QObject(parent), m_model(model), m_connectionWait(connectionWait)
 {}
 
 QString ActionRunner::hostNameForTexts() const
@@ -28,7 +27,7 @@ QString ActionRunner::hostNameForTexts() const
 
 void ActionRunner::waitForHost(QObject *context, std::function<void(bool)> onDone)
 {
-    if (!m_model || !m_remoteRoleOn()) {
+    if (!m_model) {
         deliverToCaller(context, onDone, false);
         return;
     }
@@ -38,6 +37,10 @@ void ActionRunner::waitForHost(QObject *context, std::function<void(bool)> onDon
 void ActionRunner::findAction(const QString &id, QObject *context,
                               std::function<void(Found)> onDone)
 {
+    if (const std::optional<ActionIntentError> refused = ActionIntentError::unusableID(id)) {
+        deliverToCaller(context, onDone, Found{std::nullopt, std::nullopt, refused});
+        return;
+    }
     const QString hostName = hostNameForTexts();
     waitForHost(context, [this, id, hostName, onDone](bool ready) {
         if (!ready || !m_model) {
@@ -96,15 +99,15 @@ void ActionRunner::runFound(const Control &control, std::optional<bool> desiredS
     if (!context)
         return;
     m_model->runControl(
-        control, wanted, context,
-        [title, desiredState, onDone](const ClientModel::RunOutcome &outcome) {
+        control, wanted, context, [title, wanted, onDone](const ClientModel::RunOutcome &outcome) {
             if (!outcome.ok) {
                 onDone({QString(), ActionIntentError::failed(title, outcome.message)});
                 return;
             }
-            if (!desiredState)
+            // A flipped switch says where it went, as one turned on or off does.
+            if (!wanted)
                 onDone({QStringLiteral("Done: ") + title + u'.', std::nullopt});
-            else if (*desiredState)
+            else if (*wanted)
                 onDone({title + QStringLiteral(" is on."), std::nullopt});
             else
                 onDone({title + QStringLiteral(" is off."), std::nullopt});

@@ -36,11 +36,11 @@ public:
         std::optional<ActionIntentError> error;
     };
 
-    // remoteRoleOn tells whether the remote role is turned on; with it off nothing waits and
-    // nothing starts the model.
-    ActionRunner(ClientModel *model, std::function<bool()> remoteRoleOn,
-                 std::chrono::milliseconds connectionWait = defaultConnectionWait,
-                 QObject *parent = nullptr);
+    // Waiting starts the model's search for hosts when it is not running, whatever the remote
+    // role: a script or a link asks for the host now, while the role decides what the menu shows.
+    explicit ActionRunner(ClientModel *model,
+                          std::chrono::milliseconds connectionWait = defaultConnectionWait,
+                          QObject *parent = nullptr);
 
     ClientModel *model() const { return m_model; }
 
@@ -48,9 +48,10 @@ public:
     QString hostNameForTexts() const;
 
     // Answers whether the link is ready (connected, deck and first states in), waiting at most the
-    // connection wait; with the remote role off it answers false at once.
+    // connection wait.
     void waitForHost(QObject *context, std::function<void(bool)> onDone);
-    // Finds the live deck's action with that id, with its last known state.
+    // Finds the live deck's action with that id, with its last known state. An id that no action
+    // can have (empty, or longer than the host takes) is refused at once, without waiting.
     void findAction(const QString &id, QObject *context, std::function<void(Found)> onDone);
     // Runs the action: a button with no desired state, a switch on, off, or flipped from its last
     // known position when none is asked.
@@ -65,7 +66,6 @@ private:
                   std::function<void(Ran)> onDone);
 
     QPointer<ClientModel> m_model;
-    std::function<bool()> m_remoteRoleOn;
     std::chrono::milliseconds m_connectionWait;
 };
 

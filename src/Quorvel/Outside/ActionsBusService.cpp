@@ -2,6 +2,7 @@
 
 #include "Quorvel/Outside/ActionRunner.h"
 
+#include <QDBusError>
 #include <QDBusMetaType>
 
 namespace Quorvel {
@@ -12,6 +13,16 @@ QDBusMessage errorReply(const QDBusMessage &call, const ActionIntentError &error
 {
     return call.createErrorReply(error.dbusName(), error.text);
 }
+
+// Held by the handler of one waiting call; the call stops counting when the last copy goes.
+struct WaitingToken {
+    explicit WaitingToken(std::shared_ptr<int> count) : count(std::move(count)) { ++*this->count; }
+    ~WaitingToken() { --*count; }
+    WaitingToken(const WaitingToken &) = delete;
+    WaitingToken &operator=(const WaitingToken &) = delete;
+
+    std::shared_ptr<int> count;
+};
 
 } // namespace
 
@@ -33,6 +44,18 @@ bool ActionsBusService::registerOn(QDBusConnection connection)
         objectPath, this, QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals);
 }
 
+std::shared_ptr<const void> ActionsBusService::admitCall()
+{
+    if (*m_waiting >= maxWaitingCalls) {
+        sendErrorReply(QDBusError::LimitsExceeded,
+                       QStringLiteral("Too many calls are waiting for the host (%1): try again "
+                                      "once some have been answered.")
+                           .arg(maxWaitingCalls));
+        return nullptr;
+    }
+    return std::make_shared<const WaitingToken>(m_waiting);
+}
+
 QDBusMessage ActionsBusService::delayReply()
 {
     setDelayedReply(true);
@@ -41,11 +64,16 @@ QDBusMessage ActionsBusService::delayReply()
 
 QString ActionsBusService::runLater(const QString &id, std::optional<bool> desiredState)
 {
+    const std::shared_ptr<const void> waiting = admitCall();
+    if (!waiting)
+        return QString();
     const QDBusMessage call = delayReply();
     QDBusConnection bus = connection();
-    m_runner->runAction(id, desiredState, this, [call, bus](const ActionRunner::Ran &ran) mutable {
-        bus.send(ran.error ? errorReply(call, *ran.error) : call.createReply(ran.text));
-    });
+    // The handler holds the token: the call counts as waiting until the handler is done.
+    m_runner->runAction(
+        id, desiredState, this, [call, bus, waiting](const ActionRunner::Ran &ran) mutable {
+            bus.send(ran.error ? errorReply(call, *ran.error) : call.createReply(ran.text));
+        });
     return QString();
 }
 
@@ -66,9 +94,12 @@ QString ActionsBusService::TurnOff(const QString &id)
 
 bool ActionsBusService::IsOn(const QString &id)
 {
+    const std::shared_ptr<const void> waiting = admitCall();
+    if (!waiting)
+        return false;
     const QDBusMessage call = delayReply();
     QDBusConnection bus = connection();
-    m_runner->findAction(id, this, [call, bus](const ActionRunner::Found &found) mutable {
+    m_runner->findAction(id, this, [call, bus, waiting](const ActionRunner::Found &found) mutable {
         if (found.error) {
             bus.send(errorReply(call, *found.error));
             return;
@@ -80,9 +111,12 @@ bool ActionsBusService::IsOn(const QString &id)
 
 QString ActionsBusService::GetValue(const QString &id, QString &dialog)
 {
+    const std::shared_ptr<const void> waiting = admitCall();
+    if (!waiting)
+        return QString();
     const QDBusMessage call = delayReply();
     QDBusConnection bus = connection();
-    m_runner->findAction(id, this, [call, bus](const ActionRunner::Found &found) mutable {
+    m_runner->findAction(id, this, [call, bus, waiting](const ActionRunner::Found &found) mutable {
         if (found.error) {
             bus.send(errorReply(call, *found.error));
             return;

@@ -2,10 +2,18 @@
 
 #include "OutsideTestSupport.h"
 
+#include "QuorvelCore/Link/DeviceText.h"
+
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusPendingCall>
 #include <QElapsedTimer>
+#include <QMap>
+#include <QMetaMethod>
 #include <QSignalSpy>
+#include <QXmlStreamReader>
+
+#include <algorithm>
 
 using namespace Quorvel;
 using namespace Quorvel::OutsideTest;
@@ -29,6 +37,54 @@ struct Published {
     bool registered = false;
 };
 
+// As a script gives it: the reply may take the connection wait and the host's 90 s.
+constexpr int callTimeoutMs = 110 * 1000;
+
+// The interface as the bus describes it to a caller on another connection: each member ("method
+// Run", "signal ActionsChanged") with its arguments ("in s id"), and "annotation NAME" for any
+// annotation, which means nothing to a script.
+QMap<QString, QStringList> introspectedMembers()
+{
+    QDBusConnection caller =
+        QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("introspect"));
+    // The event loop runs meanwhile: this process answers the call.
+    const QDBusMessage reply = caller.call(
+        QDBusMessage::createMethodCall(serviceName, ActionsBusService::objectPath,
+                                       QStringLiteral("org.freedesktop.DBus.Introspectable"),
+                                       QStringLiteral("Introspect")),
+        QDBus::BlockWithGui);
+    QDBusConnection::disconnectFromBus(QStringLiteral("introspect"));
+    QMap<QString, QStringList> members;
+    QXmlStreamReader xml(reply.arguments().value(0).toString());
+    bool inInterface = false;
+    QString member;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isEndElement() && xml.name() == QLatin1String("interface"))
+            inInterface = false;
+        if (!xml.isStartElement())
+            continue;
+        const QString tag = xml.name().toString();
+        const QXmlStreamAttributes attributes = xml.attributes();
+        if (tag == QLatin1String("interface")) {
+            inInterface = attributes.value("name") == ActionsBusService::interfaceName;
+        } else if (inInterface &&
+                   (tag == QLatin1String("method") || tag == QLatin1String("signal"))) {
+            member = tag + u' ' + attributes.value("name").toString();
+            members[member];
+        } else if (inInterface && tag == QLatin1String("arg")) {
+            const QString direction = attributes.hasAttribute("direction")
+                                          ? attributes.value("direction").toString()
+                                          : QStringLiteral("in");
+            members[member] << direction + u' ' + attributes.value("type").toString() + u' ' +
+                                   attributes.value("name").toString();
+        } else if (inInterface && tag == QLatin1String("annotation")) {
+            members[member] << QStringLiteral("annotation ") + attributes.value("name").toString();
+        }
+    }
+    return members;
+}
+
 QString unreachable(const QString &host)
 {
     return QStringLiteral("Couldn't reach ") + host +
@@ -51,39 +107,42 @@ private slots:
         QTest::addColumn<QString>("method");
         QTest::addColumn<QString>("id");
         QTest::addColumn<bool>("connect");
-        QTest::addColumn<bool>("remoteRoleOn");
         QTest::addColumn<QString>("output");
         QTest::addColumn<QString>("errorName");
         QTest::addColumn<QString>("errorText");
         QTest::addColumn<int>("triggers");
 
         const QString prefix = QStringLiteral("com.vantrel.quorvel.Error.");
+        const QString longestID(DeviceText::maxIdLength, u'x');
         QTest::newRow("a button runs") << "Run"
-                                       << "lamp" << true << true << "('Done: Desk Lamp.',)"
+                                       << "lamp" << true << "('Done: Desk Lamp.',)"
                                        << ""
                                        << "" << 1;
         QTest::newRow("a switch turns off") << "TurnOff"
-                                            << "fan" << true << true << "('Fan is off.',)"
+                                            << "fan" << true << "('Fan is off.',)"
                                             << ""
                                             << "" << 1;
+        // The host reported no state for it, so the flip turns it on.
+        QTest::newRow("a switch flips on") << "Run"
+                                           << "fan" << true << "('Fan is on.',)"
+                                           << ""
+                                           << "" << 1;
         QTest::newRow("a button turned on") << "TurnOn"
-                                            << "lamp" << true << true << "" << prefix + "WrongKind"
+                                            << "lamp" << true << "" << prefix + "WrongKind"
                                             << "Desk Lamp is a button: use Run Action." << 0;
         QTest::newRow("a readout run")
             << "Run"
-            << "temp" << true << true << "" << prefix + "WrongKind"
+            << "temp" << true << "" << prefix + "WrongKind"
             << "Temperature is a readout, so there's nothing to run." << 0;
-        QTest::newRow("an unknown action")
-            << "Run"
-            << "nope" << true << true << "" << prefix + "NoSuchAction"
-            << "HOST has no action nope any more." << 0;
-        QTest::newRow("host unreachable")
-            << "Run"
-            << "lamp" << false << true << "" << prefix + "NotConnected"
-            << unreachable("your Quorvel host") << 0;
-        QTest::newRow("remote role off") << "TurnOn"
-                                         << "fan" << false << false << "" << prefix + "NotConnected"
-                                         << unreachable("your Quorvel host") << 0;
+        QTest::newRow("an unknown action") << "Run"
+                                           << "nope" << true << "" << prefix + "NoSuchAction"
+                                           << "HOST has no action nope any more." << 0;
+        QTest::newRow("the longest id the host takes")
+            << "Run" << longestID << true << "" << prefix + "NoSuchAction"
+            << "HOST has no action " + longestID + " any more." << 0;
+        QTest::newRow("host unreachable") << "Run"
+                                          << "lamp" << false << "" << prefix + "NotConnected"
+                                          << unreachable("your Quorvel host") << 0;
     }
 
     void runsAndRefuses()
@@ -91,14 +150,12 @@ private slots:
         QFETCH(QString, method);
         QFETCH(QString, id);
         QFETCH(bool, connect);
-        QFETCH(bool, remoteRoleOn);
         QFETCH(QString, output);
         QFETCH(QString, errorName);
         QFETCH(QString, errorText);
         QFETCH(int, triggers);
 
         Session session(shortConnectionWait);
-        session.remoteRoleOn = remoteRoleOn;
         if (connect)
             QVERIFY(session.connect());
         Published published(&session.runner);
@@ -109,22 +166,142 @@ private slots:
         QCOMPARE(result.errorName, errorName);
         QCOMPARE(result.errorText, QString(errorText).replace("HOST", session.host.info.hostName));
         QCOMPARE(session.triggerCount(), triggers);
-        // With the role off nothing may start looking for hosts.
-        QCOMPARE(session.model.isBrowsing(), connect || remoteRoleOn);
     }
 
-    void remoteRoleOffAnswersAtOnce()
+    // No action can have such an id, so nothing waits for the host, nor starts looking for one.
+    void idsNoActionHasAreRefusedAtOnce_data()
     {
+        QTest::addColumn<QString>("method");
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QString>("errorText");
+
+        const QString empty = QStringLiteral("No action was named: the id is empty.");
+        const QString tooLong =
+            QStringLiteral("No action has an id that long: ids have at most 128 characters.");
+        const QString overlong(DeviceText::maxIdLength + 1, u'x');
+        QTest::newRow("run, empty") << "Run" << QString() << empty;
+        QTest::newRow("turn on, empty") << "TurnOn" << QString() << empty;
+        QTest::newRow("is on, empty") << "IsOn" << QString() << empty;
+        QTest::newRow("value, empty") << "GetValue" << QString() << empty;
+        QTest::newRow("run, too long") << "Run" << overlong << tooLong;
+        QTest::newRow("turn off, too long") << "TurnOff" << overlong << tooLong;
+        QTest::newRow("is on, too long") << "IsOn" << overlong << tooLong;
+    }
+
+    void idsNoActionHasAreRefusedAtOnce()
+    {
+        QFETCH(QString, method);
+        QFETCH(QString, id);
+        QFETCH(QString, errorText);
+
         Session session;
-        session.remoteRoleOn = false;
         Published published(&session.runner);
         QElapsedTimer elapsed;
         elapsed.start();
-        QCOMPARE(gdbusCall("Run", {"lamp"}).errorName,
-                 QStringLiteral("com.vantrel.quorvel.Error.NotConnected"));
+        const CallResult result = gdbusCall(method, {id});
+        QCOMPARE(result.errorName, QStringLiteral("com.vantrel.quorvel.Error.NoSuchAction"));
+        QCOMPARE(result.errorText, errorText);
         QVERIFY2(elapsed.elapsed() < ActionRunner::defaultConnectionWait.count() / 2,
-                 "the call waited for a connection that was never going to come");
+                 "the call waited for a host");
         QVERIFY(!session.model.isBrowsing());
+    }
+
+    // Calls that wait for the host are capped: past the cap a call is refused at once, and once
+    // the waiting ones are answered calls are taken again.
+    void waitingCallsAreCapped()
+    {
+        Session session;
+        Published published(&session.runner);
+        QDBusConnection caller =
+            QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("caller"));
+        const auto call = [&caller](const QString &method) {
+            QDBusMessage message =
+                QDBusMessage::createMethodCall(serviceName, ActionsBusService::objectPath,
+                                               ActionsBusService::interfaceName, method);
+            message << QStringLiteral("lamp");
+            return caller.asyncCall(message, callTimeoutMs);
+        };
+
+        QList<QDBusPendingCall> waiting;
+        for (int i = 0; i < ActionsBusService::maxWaitingCalls; ++i)
+            waiting.append(call(i % 2 ? QStringLiteral("Run") : QStringLiteral("IsOn")));
+        QTRY_COMPARE(published.service.waitingCalls(), ActionsBusService::maxWaitingCalls);
+
+        // Waiting for it would block the event loop that answers it.
+        const QDBusPendingCall refused = call(QStringLiteral("GetValue"));
+        QTRY_VERIFY(refused.isFinished());
+        QCOMPARE(refused.error().type(), QDBusError::LimitsExceeded);
+        QVERIFY(refused.error().message().startsWith("Too many calls are waiting for the host"));
+        for (const QDBusPendingCall &pending : std::as_const(waiting))
+            QVERIFY(!pending.isFinished());
+
+        QVERIFY(session.connect());
+        QTRY_VERIFY_WITH_TIMEOUT(std::all_of(waiting.cbegin(), waiting.cend(),
+                                             [](const QDBusPendingCall &pending) {
+                                                 return pending.isFinished() && !pending.isError();
+                                             }),
+                                 answerLimitMs);
+        QTRY_COMPARE(published.service.waitingCalls(), 0);
+        QCOMPARE(session.triggerCount(), ActionsBusService::maxWaitingCalls / 2);
+        QCOMPARE(gdbusCall("GetValue", {"lamp"}).output, "('', 'Desk Lamp: no value yet')");
+        QDBusConnection::disconnectFromBus(QStringLiteral("caller"));
+    }
+
+    // What a script's tools show of the interface: every argument named, every type D-Bus's own,
+    // and no member that the object does not have.
+    void describesItselfInDBusTerms_data()
+    {
+        QTest::addColumn<QString>("member");
+        QTest::addColumn<QString>("arguments");
+
+        QTest::newRow("Run") << "method Run"
+                             << "in s id, out s text";
+        QTest::newRow("TurnOn") << "method TurnOn"
+                                << "in s id, out s text";
+        QTest::newRow("TurnOff") << "method TurnOff"
+                                 << "in s id, out s text";
+        QTest::newRow("IsOn") << "method IsOn"
+                              << "in s id, out b state";
+        QTest::newRow("GetValue") << "method GetValue"
+                                  << "in s id, out s value, out s dialog";
+        QTest::newRow("ListActions") << "method ListActions"
+                                     << "out a(ssss) actions";
+        QTest::newRow("ActionsByIds") << "method ActionsByIds"
+                                      << "in as ids, out a(ssss) actions";
+        QTest::newRow("SearchActions") << "method SearchActions"
+                                       << "in s text, out a(ssss) actions";
+        QTest::newRow("ActionsChanged") << "signal ActionsChanged"
+                                        << "";
+    }
+
+    void describesItselfInDBusTerms()
+    {
+        QFETCH(QString, member);
+        QFETCH(QString, arguments);
+
+        Session session;
+        Published published(&session.runner);
+        const QMap<QString, QStringList> described = introspectedMembers();
+        QVERIFY2(described.contains(member), qPrintable(described.keys().join(", ")));
+        QCOMPARE(described.value(member).join(", "), arguments);
+    }
+
+    void describesEveryMemberItHas()
+    {
+        Session session;
+        Published published(&session.runner);
+        QStringList exported;
+        const QMetaObject &meta = ActionsBusService::staticMetaObject;
+        for (int i = meta.methodOffset(); i < meta.methodCount(); ++i) {
+            const QMetaMethod method = meta.method(i);
+            if (method.methodType() == QMetaMethod::Signal)
+                exported << QStringLiteral("signal ") + QString::fromLatin1(method.name());
+            else if (method.methodType() == QMetaMethod::Slot &&
+                     method.access() == QMetaMethod::Public)
+                exported << QStringLiteral("method ") + QString::fromLatin1(method.name());
+        }
+        exported.sort();
+        QCOMPARE(introspectedMembers().keys(), exported);
     }
 
     void flipsFromTheStateTheHostReportedFirst()
@@ -139,7 +316,7 @@ private slots:
         Answer<ActionRunner::Ran> ran;
         session.runner.runAction("fan", std::nullopt, ran.context(), ran.handler());
         session.host.broadcast(Message(Message::StateUpdate{session.host.states}));
-        QCOMPARE(ran.wait()->text, QStringLiteral("Done: Fan."));
+        QCOMPARE(ran.wait()->text, QStringLiteral("Fan is off."));
         QCOMPARE(session.lastTrigger()->desiredState, std::optional<bool>(false));
     }
 

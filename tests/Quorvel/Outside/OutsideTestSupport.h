@@ -64,14 +64,12 @@ inline ControlState stateOf(const QString &id, std::optional<bool> isOn,
     return state;
 }
 
-// A real client model with a host of its own on loopback, and the run step over it. The remote
-// role is on unless a test turns it off.
+// A real client model with a host of its own on loopback, and the run step over it.
 struct Session {
     explicit Session(std::chrono::milliseconds connectionWait = ActionRunner::defaultConnectionWait)
         : host(firstCode(), sampleDeck(), uniqueHostName()),
           model("Remote", KeychainTokenStore(), true, fastTimings()),
-          runner(
-              &model, [this] { return remoteRoleOn; }, connectionWait)
+          runner(&model, connectionWait)
     {}
 
     bool startHost() { return host.start() && Keyring().save(firstCode(), host.hostID()); }
@@ -102,7 +100,6 @@ struct Session {
         return count;
     }
 
-    bool remoteRoleOn = true;
     TestHost host;
     ClientModel model;
     ActionRunner runner;
