@@ -2,39 +2,34 @@
 
 #include "QuorvelClientUI/Views/Editor/AppIcon.h"
 
-#include <algorithm>
-
 namespace Quorvel {
 
 HostAppPicker::HostAppPicker(QWidget *parent) : CatalogPicker(parent)
 {
     setBadge([this](const QString &name) -> std::optional<QString> {
-        if (m_running.contains(name))
+        if (m_shown.runningApps.contains(name))
             return tr("Running");
         return std::nullopt;
     });
     setIcon([this](const QString &name, QWidget *parent) -> QWidget * {
-        const auto app =
-            std::find_if(m_apps.cbegin(), m_apps.cend(),
-                         [&name](const HostCatalog::App &a) { return a.name == name; });
-        return new AppIcon(name, app == m_apps.cend() ? std::nullopt : app->bundleID, iconSide,
-                           parent);
+        return new AppIcon(name, m_shown.appID(name), iconSide, parent);
     });
 }
 
 void HostAppPicker::showApps(const std::optional<HostCatalog> &catalog, const QString &hostName)
 {
-    const std::vector<HostCatalog::App> apps =
-        catalog ? catalog->apps : std::vector<HostCatalog::App>();
-    const QStringList running = catalog ? catalog->runningApps : QStringList();
-    if (m_hostName == hostName && m_apps == apps && m_running == running)
+    HostCatalog shown;
+    if (catalog) {
+        shown.apps = catalog->apps;
+        shown.runningApps = catalog->runningApps;
+    }
+    if (m_hostName == hostName && m_shown == shown)
         return;
-    m_apps = apps;
-    m_running = running;
+    m_shown = shown;
     m_hostName = hostName;
     setPrompt(tr("Search apps on %1").arg(hostName));
     QStringList names;
-    for (const HostCatalog::App &app : m_apps)
+    for (const HostCatalog::App &app : m_shown.apps)
         names.append(app.name);
     setItems(names);
 }

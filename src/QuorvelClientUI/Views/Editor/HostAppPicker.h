@@ -22,8 +22,8 @@ public:
     void showApps(const std::optional<HostCatalog> &catalog, const QString &hostName);
 
 private:
-    std::vector<HostCatalog::App> m_apps;
-    QStringList m_running;
+    // The catalog's apps and running apps as shown; the rest of it stays empty.
+    HostCatalog m_shown;
     std::optional<QString> m_hostName;
 };
 
