@@ -72,11 +72,12 @@ ScriptedEditorClient *client(GallerySession &session, bool withCatalog = true)
 
 using Setup = std::function<void(AddActionFlow &)>;
 
-std::function<QWidget *(GallerySession &)> sheet(Setup setup,
-                                                 std::optional<Control> preset = std::nullopt)
+std::function<QWidget *(GallerySession &)>
+sheet(Setup setup, std::optional<Control> preset = std::nullopt, bool withCatalog = true)
 {
-    return [setup, preset](GallerySession &session) -> QWidget * {
-        auto *made = new AddActionSheet(*client(session), {}, preset, std::nullopt, {});
+    return [setup, preset, withCatalog](GallerySession &session) -> QWidget * {
+        auto *made =
+            new AddActionSheet(*client(session, withCatalog), {}, preset, std::nullopt, {});
         setup(made->flow());
         made->resize(AddActionSheet::sheetWidth, sheetHeight);
         return made;
@@ -117,6 +118,8 @@ Control shortcutButton()
 const GalleryRegistry::Registration pages{
     {sheetView, QStringLiteral("step1"), GalleryPass::withoutDiscovery,
      sheet([](AddActionFlow &) {})},
+    {sheetView, QStringLiteral("step1-before-catalog"), GalleryPass::withoutDiscovery,
+     sheet([](AddActionFlow &) {}, std::nullopt, false)},
     {sheetView, QStringLiteral("app-switch"), GalleryPass::withoutDiscovery,
      sheet([](AddActionFlow &flow) {
          flow.chooseIntent(AddActionFlow::Intent::appSwitch);
@@ -144,6 +147,12 @@ const GalleryRegistry::Registration pages{
          flow.chooseIntent(AddActionFlow::Intent::value);
          flow.setValuePreset(std::nullopt);
          flow.setCustomValue(QStringLiteral("date +%H:%M"));
+     })},
+    {sheetView, QStringLiteral("review"), GalleryPass::withoutDiscovery,
+     sheet([](AddActionFlow &flow) {
+         flow.chooseIntent(AddActionFlow::Intent::command);
+         flow.setCommand(QStringLiteral("echo hi"));
+         flow.continueToReview();
      })},
     {sheetView, QStringLiteral("review-tried"), GalleryPass::withoutDiscovery,
      sheet([](AddActionFlow &flow) {

@@ -17,14 +17,20 @@
 #include "QuorvelClientUI/Views/Editor/ControlJSONSheet.h"
 #include "QuorvelClientUI/Views/Editor/DeckEditorView.h"
 #include "QuorvelClientUI/Views/Editor/FixedLiveStates.h"
+#include "QuorvelClientUI/Views/Editor/IconCatalog.h"
 #include "QuorvelClientUI/Views/Editor/IconPicker.h"
 #include "QuorvelClientUI/Views/Editor/JSONEditor.h"
 #include "QuorvelClientUI/Views/Editor/RenamePopover.h"
 #include "QuorvelClientUI/Views/Editor/TestResultLabel.h"
 #include "QuorvelHostKit/Service/HostCoordinator.h"
+#include "Widgets/PlainLabel.h"
+#include "Widgets/SymbolIcons.h"
 
+#include <QGridLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 namespace Quorvel {
@@ -280,6 +286,47 @@ QWidget *catalogPicker(const QString &search, const QStringList &items)
     return picker;
 }
 
+// The icon picker with every symbol at once, not only what its scrolling grid shows.
+QWidget *wholeIconPicker(GallerySession &)
+{
+    auto *picker = new IconPicker(QStringLiteral("fan"));
+    auto *scroll = picker->findChild<QScrollArea *>();
+    scroll->setFixedHeight(scroll->widget()->sizeHint().height());
+    return picker;
+}
+
+// Every symbol the icon picker offers, named, at the sizes the editor draws them: to check by eye
+// that each picture shows what its name says.
+QWidget *namedSymbols(GallerySession &)
+{
+    constexpr int columns = 6;
+    constexpr int largeSide = 32;
+    constexpr int smallSide = 16;
+    auto *box = new QWidget;
+    auto *grid = new QGridLayout(box);
+    // Also those the action makers and the ideas give that the picker does not offer.
+    const QStringList symbols =
+        IconCatalog::symbols() + QStringList{QStringLiteral("hand.tap"), QStringLiteral("switch.2"),
+                                             QStringLiteral("sparkles"),
+                                             QStringLiteral("app.dashed")};
+    for (int i = 0; i < symbols.size(); ++i) {
+        auto *cell = new QWidget(box);
+        auto *cellLayout = new QVBoxLayout(cell);
+        auto *pictures = new QHBoxLayout;
+        for (const int side : {largeSide, smallSide}) {
+            auto *picture = new QLabel(cell);
+            picture->setPixmap(SymbolIcons::icon(symbols.at(i)).pixmap(side, side));
+            pictures->addWidget(picture, 0, Qt::AlignBottom);
+        }
+        pictures->addStretch(1);
+        cellLayout->addLayout(pictures);
+        cellLayout->addWidget(
+            new PlainLabel(symbols.at(i), TextStyle::caption, StatusTone::secondary, cell));
+        grid->addWidget(cell, i / columns, i % columns);
+    }
+    return box;
+}
+
 QWidget *chips(GallerySession &)
 {
     auto *box = new QWidget;
@@ -357,6 +404,10 @@ const GalleryRegistry::Registration pages{
      [](GallerySession &) { return catalogPicker(QString(), {}); }},
     {QStringLiteral("IconPicker"), QStringLiteral("picked"), GalleryPass::withoutDiscovery,
      [](GallerySession &) -> QWidget * { return new IconPicker(QStringLiteral("fan")); }},
+    {QStringLiteral("IconPicker"), QStringLiteral("all"), GalleryPass::withoutDiscovery,
+     wholeIconPicker},
+    {QStringLiteral("IconPicker"), QStringLiteral("named"), GalleryPass::withoutDiscovery,
+     namedSymbols},
     {QStringLiteral("RenamePopover"), QStringLiteral("default"), GalleryPass::withoutDiscovery,
      [](GallerySession &) -> QWidget * {
          return new RenamePopover(QStringLiteral("Stream"), QStringLiteral("record.circle"));

@@ -1,5 +1,7 @@
 #include "Widgets/SymbolIcons.h"
 
+#include "Widgets/DrawnSymbols.h"
+
 #include <QHash>
 #include <QPainter>
 #include <QPair>
@@ -15,9 +17,6 @@ const QHash<QString, QString> &table()
         {QStringLiteral("circle"), QStringLiteral("draw-circle")},
         {QStringLiteral("circle.fill"), QStringLiteral("draw-circle")},
         {QStringLiteral("circle.dashed"), QStringLiteral("draw-circle")},
-        // The theme has no plain key: its lock says the same and takes a tint.
-        {QStringLiteral("key"), QStringLiteral("lock")},
-        {QStringLiteral("key.fill"), QStringLiteral("lock")},
         {QStringLiteral("rectangle.grid.2x2"), QStringLiteral("view-grid")},
         {QStringLiteral("square.grid.2x2"), QStringLiteral("view-grid")},
         {QStringLiteral("desktopcomputer"), QStringLiteral("computer")},
@@ -25,7 +24,7 @@ const QHash<QString, QString> &table()
         {QStringLiteral("wifi"), QStringLiteral("network-wireless")},
         {QStringLiteral("wifi.slash"), QStringLiteral("network-offline")},
         {QStringLiteral("wifi.exclamationmark"), QStringLiteral("network-wireless-disconnected")},
-        {QStringLiteral("network"), QStringLiteral("network-workgroup")},
+        {QStringLiteral("network"), QStringLiteral("network-wired")},
         {QStringLiteral("checkmark.circle"), QStringLiteral("dialog-ok-apply")},
         {QStringLiteral("checkmark.circle.fill"), QStringLiteral("dialog-ok-apply")},
         {QStringLiteral("checkmark.seal"), QStringLiteral("dialog-ok-apply")},
@@ -51,29 +50,25 @@ const QHash<QString, QString> &table()
         {QStringLiteral("play.circle"), QStringLiteral("media-playback-start")},
         {QStringLiteral("play.square"), QStringLiteral("media-playback-start")},
         {QStringLiteral("stop.circle"), QStringLiteral("media-playback-stop")},
-        {QStringLiteral("music.note"), QStringLiteral("folder-music")},
-        {QStringLiteral("music.note.list"), QStringLiteral("media-playlist-play")},
+        {QStringLiteral("music.note"), QStringLiteral("music-note-16th")},
+        {QStringLiteral("music.note.list"), QStringLiteral("view-media-playlist")},
         {QStringLiteral("power.circle"), QStringLiteral("system-shutdown")},
-        {QStringLiteral("bolt.circle"), QStringLiteral("system-run")},
-        {QStringLiteral("hand.tap"), QStringLiteral("input-touchpad")},
-        {QStringLiteral("switch.2"), QStringLiteral("games-config-options")},
+        {QStringLiteral("hand.tap"), QStringLiteral("input-touchscreen")},
         {QStringLiteral("slider.horizontal.3"), QStringLiteral("games-config-options")},
-        {QStringLiteral("dial.medium"), QStringLiteral("games-config-options")},
         {QStringLiteral("gauge.with.dots.needle.50percent"), QStringLiteral("speedometer")},
         {QStringLiteral("thermometer.medium"), QStringLiteral("temperature-normal")},
         {QStringLiteral("sun.max"), QStringLiteral("weather-clear")},
-        {QStringLiteral("lamp.desk"), QStringLiteral("contrast")},
-        {QStringLiteral("antenna.radiowaves.left.and.right"), QStringLiteral("network-wireless")},
-        {QStringLiteral("dot.radiowaves.left.and.right"), QStringLiteral("network-wireless")},
+        {QStringLiteral("antenna.radiowaves.left.and.right"),
+         QStringLiteral("network-wireless-hotspot")},
+        {QStringLiteral("dot.radiowaves.left.and.right"),
+         QStringLiteral("network-wireless-hotspot")},
         {QStringLiteral("list.bullet.rectangle"), QStringLiteral("view-list-details")},
-        {QStringLiteral("gearshape"), QStringLiteral("configure")},
         {QStringLiteral("info.circle"), QStringLiteral("dialog-information")},
-        {QStringLiteral("wrench.and.screwdriver"), QStringLiteral("configure")},
         {QStringLiteral("app.dashed"), QStringLiteral("application-x-executable")},
         {QStringLiteral("terminal"), QStringLiteral("utilities-terminal")},
         {QStringLiteral("timer"), QStringLiteral("chronometer")},
         {QStringLiteral("mic"), QStringLiteral("audio-input-microphone")},
-        {QStringLiteral("video"), QStringLiteral("camera-web")},
+        {QStringLiteral("video"), QStringLiteral("camera-video")},
         {QStringLiteral("display"), QStringLiteral("video-display")},
         {QStringLiteral("globe"), QStringLiteral("globe")},
         {QStringLiteral("bell"), QStringLiteral("notifications")},
@@ -90,23 +85,17 @@ const QHash<QString, QString> &table()
         {QStringLiteral("externaldrive"), QStringLiteral("drive-removable-media")},
         {QStringLiteral("internaldrive"), QStringLiteral("drive-harddisk")},
         {QStringLiteral("cpu"), QStringLiteral("cpu")},
-        {QStringLiteral("memorychip"), QStringLiteral("media-flash")},
-        {QStringLiteral("lightbulb"), QStringLiteral("help-hint")},
-        // The theme draws no fan: cooling is what a fan switch is about.
-        {QStringLiteral("fan"), QStringLiteral("temperature-cold")},
         {QStringLiteral("house"), QStringLiteral("go-home")},
         {QStringLiteral("lock"), QStringLiteral("object-locked")},
         {QStringLiteral("camera"), QStringLiteral("camera-photo")},
         {QStringLiteral("film"), QStringLiteral("video-x-generic")},
         {QStringLiteral("gamecontroller"), QStringLiteral("input-gaming")},
-        {QStringLiteral("hammer"), QStringLiteral("run-build")},
-        {QStringLiteral("gearshape"), QStringLiteral("preferences-system")},
         {QStringLiteral("moon"), QStringLiteral("weather-clear-night")},
         {QStringLiteral("cloud"), QStringLiteral("weather-overcast")},
         {QStringLiteral("folder"), QStringLiteral("folder")},
         {QStringLiteral("doc"), QStringLiteral("text-x-generic")},
         {QStringLiteral("trash"), QStringLiteral("user-trash")},
-        {QStringLiteral("heart"), QStringLiteral("emblem-favorite")},
+        {QStringLiteral("heart"), QStringLiteral("love")},
         {QStringLiteral("power"), QStringLiteral("system-shutdown")},
         {QStringLiteral("poweroff"), QStringLiteral("system-shutdown")},
     };
@@ -117,28 +106,31 @@ const QHash<QString, QString> &table()
 
 QString themeName(const QString &symbol)
 {
-    return table().value(symbol, QLatin1String(genericIconName));
+    if (const auto found = table().constFind(symbol); found != table().cend())
+        return *found;
+    return DrawnSymbols::draws(symbol) ? QString() : QLatin1String(genericIconName);
 }
 
 bool knows(const QString &symbol)
 {
-    return table().contains(symbol);
+    return table().contains(symbol) || DrawnSymbols::draws(symbol);
 }
 
 QIcon icon(const QString &symbol)
 {
-    const QString name = themeName(symbol);
-    QIcon themed = QIcon::fromTheme(name);
-    if (themed.isNull()) {
-        themed = QIcon::fromTheme(QLatin1String(genericIconName));
+    if (const auto found = table().constFind(symbol); found != table().cend()) {
+        if (QIcon themed = QIcon::fromTheme(*found); !themed.isNull())
+            return themed;
     }
-    return themed;
+    if (DrawnSymbols::draws(symbol))
+        return DrawnSymbols::icon(symbol);
+    return QIcon::fromTheme(QLatin1String(genericIconName));
 }
 
 QPixmap pixmap(const QString &symbol, int side)
 {
     static QHash<QPair<QString, int>, QPixmap> made;
-    const QPair<QString, int> key{themeName(symbol), side};
+    const QPair<QString, int> key{symbol, side};
     const auto found = made.constFind(key);
     if (found != made.cend()) {
         return *found;

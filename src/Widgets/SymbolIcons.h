@@ -12,11 +12,12 @@ namespace Quorvel::SymbolIcons {
 // Drawn for every symbol the table does not know, so a deck's unknown icon still shows something.
 inline constexpr char genericIconName[] = "application-x-executable";
 
-// The freedesktop icon name for a symbol name; the generic name when the table lacks it.
+// The freedesktop icon name for a symbol name; empty for a symbol that no theme has and that is
+// drawn here instead (DrawnSymbols); the generic name for a symbol neither knows.
 QString themeName(const QString &symbol);
-// Whether the table has an entry of its own for the symbol.
+// Whether the symbol has a picture of its own, the theme's or a drawn one.
 bool knows(const QString &symbol);
-// The theme's icon for a symbol.
+// The theme's icon for a symbol, else its drawing, else the generic icon.
 QIcon icon(const QString &symbol);
 // The icon as a square pixmap of side pixels, kept once made: many rows share few symbols.
 QPixmap pixmap(const QString &symbol, int side);

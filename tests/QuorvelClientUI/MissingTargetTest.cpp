@@ -43,7 +43,11 @@ private slots:
         QTest::newRow("app by entry id") << action(K::app, "firefox-esr.desktop") << none;
         QTest::newRow("app by entry id without suffix") << action(K::app, "firefox-esr") << none;
         QTest::newRow("app by entry id, other case")
-            << action(K::app, "Firefox-ESR.desktop") << none;
+            << action(K::app, "Firefox-ESR.desktop") << named("Firefox-ESR.desktop");
+        QTest::newRow("app by entry id without suffix, other case")
+            << action(K::app, "org.gnome.rhythmbox3") << named("org.gnome.rhythmbox3");
+        QTest::newRow("quit form by entry id, other case")
+            << action(K::applescript, "tell application \"Firefox-ESR\" to quit") << none;
         QTest::newRow("app by file name") << action(K::app, "firefox-esr.desktop.desktop")
                                           << named("firefox-esr.desktop.desktop");
         QTest::newRow("app not installed") << action(K::app, "Spotify") << named("Spotify");
@@ -147,6 +151,15 @@ private slots:
             << both << QStringList{"s"} << std::optional(studio())
             << QStringList{"Studio doesn't have an app called \u201cSpotify" + tail,
                            "Studio doesn't have an app called \u201csolo in Player Pro" + tail};
+
+        Control opensAndQuits = control("sono", "SonoBus", ControlType::toggle);
+        opensAndQuits.onAction = action(Action::Kind::app, "SonoBus");
+        opensAndQuits.offAction =
+            action(Action::Kind::applescript, "tell application \"SonoBus\" to quit");
+        opensAndQuits.statusCheck = check(StatusCheck::Kind::processRunning, "SonoBus");
+        QTest::newRow("one app opened and quit")
+            << opensAndQuits << QStringList{"sono"} << std::optional(studio())
+            << QStringList{"Studio doesn't have an app called \u201cSonoBus" + tail};
 
         QTest::newRow("fine") << button("go", "Go", action(Action::Kind::app, "rhythmbox"))
                               << QStringList{"go"} << std::optional(studio()) << QStringList{};

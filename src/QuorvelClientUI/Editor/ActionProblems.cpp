@@ -28,6 +28,8 @@ QStringList actionProblems(const Control &control, const QStringList &rowIDs,
     if (isDuplicateID(control.id, rowIDs))
         problems.append(duplicateIDProblem);
     problems.append(missingTargetProblems(control, catalog, hostInfo));
+    // A switch that opens and quits one missing app fails the same way twice; one line says it.
+    problems.removeDuplicates();
     return problems;
 }
 

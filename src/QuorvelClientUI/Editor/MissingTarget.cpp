@@ -10,25 +10,25 @@ namespace {
 
 const QString desktopSuffix = QStringLiteral(".desktop");
 
-std::optional<QString> missingApp(const QString &name, const HostCatalog &catalog)
+std::optional<QString> missingApp(const QString &name, const HostCatalog &catalog, AppUse use)
 {
-    if (catalogHasApp(catalog, name))
+    if (catalogHasApp(catalog, name, use))
         return std::nullopt;
     return name;
 }
 
 } // namespace
 
-bool catalogHasApp(const HostCatalog &catalog, const QString &name)
+bool catalogHasApp(const HostCatalog &catalog, const QString &name, AppUse use)
 {
-    const auto same = [](const QString &a, const QString &b) {
-        return a.compare(b, Qt::CaseInsensitive) == 0;
-    };
+    const Qt::CaseSensitivity idCase =
+        use == AppUse::opening ? Qt::CaseSensitive : Qt::CaseInsensitive;
     return std::any_of(
         catalog.apps.cbegin(), catalog.apps.cend(), [&](const HostCatalog::App &app) {
             const QString id = app.bundleID.value_or(QString());
-            return (!id.isEmpty() && (same(id, name) || same(id, name + desktopSuffix))) ||
-                   same(app.name, name);
+            return (!id.isEmpty() && (id.compare(name, idCase) == 0 ||
+                                      id.compare(name + desktopSuffix, idCase) == 0)) ||
+                   app.name.compare(name, Qt::CaseInsensitive) == 0;
         });
 }
 
@@ -54,11 +54,11 @@ std::optional<QString> missingTarget(const Action &action,
     if (action.type == Action::Kind::appControl)
         return missingAppControl(action.target, action.control, catalog);
     if (const auto app = openCommandApp(action))
-        return missingApp(*app, *catalog);
+        return missingApp(*app, *catalog, AppUse::opening);
     switch (action.type) {
     case Action::Kind::applescript:
         if (const auto app = quittingAppName(action.target))
-            return missingApp(*app, *catalog);
+            return missingApp(*app, *catalog, AppUse::quitting);
         return std::nullopt;
     case Action::Kind::shortcut:
         if (catalog->shortcuts.contains(action.target))

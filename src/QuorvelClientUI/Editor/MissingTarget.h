@@ -22,11 +22,13 @@ std::optional<QString> missingTarget(const Action &action,
 std::optional<QString> missingAppControl(const QString &app, const std::optional<QString> &control,
                                          const std::optional<HostCatalog> &catalog);
 
-// Whether the host would find the app name among its installed apps: the name is the app's
-// identifier (with or without ".desktop") or its name, ignoring case. The host finds an app
-// by its exact identifier and ignores case when it looks for a running one, so an action is
-// never reported that the host could run.
-bool catalogHasApp(const HostCatalog &catalog, const QString &name);
+// What the host does with an app: it opens one found by its exact identifier (with or without
+// ".desktop") or by its name ignoring case; it quits one found by either, ignoring case.
+enum class AppUse { opening, quitting };
+
+// Whether the host would find the app name among its installed apps for that use, so that an
+// identifier in other letters, which fails to open on the host, is reported.
+bool catalogHasApp(const HostCatalog &catalog, const QString &name, AppUse use);
 
 // One sentence per action of control whose target the host lacks, in the order action, on
 // action, off action: "Studio doesn't have a shortcut called “Morning”, so this would fail."

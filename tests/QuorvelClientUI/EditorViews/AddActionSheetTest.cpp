@@ -6,10 +6,12 @@
 #include "QuorvelClientUI/Views/Editor/AddActionProgressHeader.h"
 #include "QuorvelClientUI/Views/Editor/AddActionSheet.h"
 #include "QuorvelClientUI/Views/Editor/AppControlPicker.h"
+#include "QuorvelClientUI/Views/Editor/AppIcon.h"
 #include "QuorvelClientUI/Views/Editor/CatalogPicker.h"
 #include "QuorvelClientUI/Views/Editor/PickerRow.h"
 #include "Widgets/IconTheme.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -24,15 +26,44 @@ using namespace EditorTest;
 
 using Intent = AddActionFlow::Intent;
 
+Q_DECLARE_METATYPE(Quorvel::AddActionFlow::Intent)
+
 namespace {
+
+QStringList rowValues(const CatalogPicker *picker)
+{
+    QStringList values;
+    for (const PickerRow *row : picker->rows())
+        values.append(row->value());
+    return values;
+}
+
+QStringList comboValues(const QComboBox *combo)
+{
+    QStringList values;
+    for (int index = 0; index < combo->count(); ++index)
+        values.append(combo->itemData(index).toString());
+    return values;
+}
+
+// The studio catalog with one more app and one more shortcut.
+HostCatalog grownCatalog()
+{
+    HostCatalog catalog = studioCatalog();
+    catalog.apps.push_back({"Kdenlive", "/usr/share/applications/org.kde.kdenlive.desktop",
+                            "org.kde.kdenlive.desktop"});
+    catalog.shortcuts.append("Evening");
+    return catalog;
+}
 
 // The sheet over a link to "Studio" with the studio catalog, keeping what it adds.
 struct Fixture {
     Fixture(std::optional<Intent> startIntent = std::nullopt,
-            std::optional<Control> preset = std::nullopt)
+            std::optional<Control> preset = std::nullopt,
+            const std::optional<HostCatalog> &catalog = studioCatalog())
     {
         client.connectTo("Studio", Deck{"Deck", {}});
-        client.setCatalog(studioCatalog());
+        client.setCatalog(catalog);
         sheet = new AddActionSheet(client, {}, preset, startIntent,
                                    [this](const Control &control) { added.push_back(control); });
         sheet->setAttribute(Qt::WA_DeleteOnClose);
@@ -206,6 +237,134 @@ private slots:
         QVERIFY(f.sheet->addButton()->isEnabled());
         const QList<QPushButton *> tries = f.find<QWidget>("tryRow")->findChildren<QPushButton *>();
         QCOMPARE(tries.size(), 2);
+    }
+
+    // A catalog that comes after the sheet opened, or changes while it is open, shows at once.
+    void firstStepFollowsTheCatalog()
+    {
+        Fixture f(std::nullopt, std::nullopt, std::nullopt);
+        QVERIFY(QTest::qWaitForWindowExposed(f.sheet));
+        const auto subtitle = [&f](const QString &intent) {
+            return f.find<QPushButton>(intent)->findChild<QLabel *>("subtitle")->text();
+        };
+        QVERIFY(!f.find<QWidget>("ideas"));
+        QCOMPARE(subtitle("shortcut"), "A button that runs one of Studio's shortcuts.");
+        QVERIFY(subtitle("appControl").contains("apps like Mondrake"));
+
+        f.client.setCatalog(studioCatalog());
+        QVERIFY(f.find<QWidget>("ideas"));
+        QTRY_VERIFY(f.find<QWidget>("ideas")->isVisible());
+        QVERIFY(!f.find<QWidget>("ideas")->findChildren<QPushButton *>("idea").isEmpty());
+        QCOMPARE(subtitle("shortcut"), "A button for one of Studio's 2 shortcuts.");
+        QCOMPARE(subtitle("appControl"),
+                 "Use a switch, button, or value from Player Pro, with its live state.");
+
+        f.client.setCatalog(grownCatalog());
+        QCOMPARE(subtitle("shortcut"), "A button for one of Studio's 3 shortcuts.");
+        const auto ideaIDs = [&f] {
+            QStringList ids;
+            for (const QPushButton *idea : f.find<QWidget>("ideas")->findChildren<QPushButton *>())
+                ids.append(idea->property("ideaID").toString());
+            return ids;
+        };
+        QVERIFY(ideaIDs().contains("shortcut"));
+        // Only the free disk idea needs nothing from the host.
+        f.client.setCatalog(HostCatalog{});
+        QCOMPARE(ideaIDs(), QStringList{"disk"});
+        QCOMPARE(subtitle("shortcut"), "A button that runs one of Studio's shortcuts.");
+    }
+
+    void listsFollowTheCatalog_data()
+    {
+        QTest::addColumn<Intent>("intent");
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QStringList>("after");
+        QTest::newRow("apps") << Intent::appSwitch << QStringList{"Firefox ESR", "Rhythmbox"}
+                              << QStringList{"Firefox ESR", "Rhythmbox", "Kdenlive"};
+        QTest::newRow("shortcuts") << Intent::shortcut << QStringList{"Morning", "Quit Rhythmbox"}
+                                   << QStringList{"Morning", "Quit Rhythmbox", "Evening"};
+    }
+    void listsFollowTheCatalog()
+    {
+        QFETCH(Intent, intent);
+        QFETCH(QStringList, before);
+        QFETCH(QStringList, after);
+        Fixture f(intent, std::nullopt, std::nullopt);
+        QTRY_VERIFY(f.find<CatalogPicker>(QString()));
+        auto *picker = f.find<CatalogPicker>(QString());
+        QCOMPARE(rowValues(picker), QStringList());
+        QTest::keyClicks(picker->searchField(), "e");
+        f.client.setCatalog(studioCatalog());
+        QCOMPARE(f.find<CatalogPicker>(QString()), picker);
+        QCOMPARE(picker->searchField()->text(), "e");
+        picker->searchField()->clear();
+        QCOMPARE(rowValues(picker), before);
+        f.client.setCatalog(grownCatalog());
+        QCOMPARE(rowValues(picker), after);
+    }
+
+    void reviewPickersFollowTheCatalog()
+    {
+        Control play = control("play", "Play", ControlType::button);
+        play.action = action(Action::Kind::shortcut, "Morning");
+        Fixture f(std::nullopt, play);
+        QTRY_VERIFY(f.find<QCheckBox>("makeSwitch"));
+        auto *off = f.find<QComboBox>("offShortcut");
+        auto *status = f.find<QComboBox>("switchStatusApp");
+        QCOMPARE(comboValues(off), (QStringList{"Morning", "Quit Rhythmbox"}));
+        QCOMPARE(comboValues(status), (QStringList{"", "Firefox ESR", "Rhythmbox"}));
+        f.client.setCatalog(grownCatalog());
+        QCOMPARE(f.find<QComboBox>("offShortcut"), off);
+        QCOMPARE(comboValues(off), (QStringList{"Morning", "Quit Rhythmbox", "Evening"}));
+        QCOMPARE(off->currentText(), "Morning");
+        QCOMPARE(comboValues(status), (QStringList{"", "Firefox ESR", "Rhythmbox", "Kdenlive"}));
+        QCOMPARE(status->itemText(3), "Kdenlive is running");
+    }
+
+    // The apps' rows show each app's icon, or its placeholder where this computer lacks the app.
+    void appListShowsAppIcons()
+    {
+        HostCatalog catalog = studioCatalog();
+        catalog.apps.push_back({"Not Installed Here", "/nowhere/x.desktop", std::nullopt});
+        Fixture f(Intent::appSwitch, std::nullopt, catalog);
+        QTRY_VERIFY(f.find<CatalogPicker>(QString()));
+        const QList<PickerRow *> rows = f.find<CatalogPicker>(QString())->rows();
+        QCOMPARE(rows.size(), 3);
+        for (PickerRow *row : rows) {
+            auto *icon = qobject_cast<AppIcon *>(row->leading());
+            QVERIFY2(icon, qPrintable(row->value()));
+            QCOMPARE(icon->size(), QSize(18, 18));
+            QVERIFY(row->height() >= 18);
+        }
+        QVERIFY(qobject_cast<AppIcon *>(rows.last()->leading())->isPlaceholder());
+    }
+
+    // The review waits for a name: typing goes to the name field, a space too, and a result
+    // coming in does not move the field.
+    void reviewTakesTheNameWhereItStays()
+    {
+        Fixture f(Intent::command);
+        QVERIFY(QTest::qWaitForWindowActive(f.sheet));
+        QTRY_VERIFY(f.find<QPlainTextEdit>("command"));
+        QTest::keyClicks(f.find<QPlainTextEdit>("command"), "echo hi");
+        QTest::mouseClick(f.sheet->continueButton(), Qt::LeftButton);
+        QTRY_VERIFY(f.find<QLineEdit>("name"));
+        auto *name = f.find<QLineEdit>("name");
+        QTRY_COMPARE(QApplication::focusWidget(), name);
+        QTest::keyClicks(QApplication::focusWidget(), "Say hi");
+        QCOMPARE(f.sheet->flow().step(), 3);
+        QCOMPARE(f.sheet->flow().name(), "Say hi");
+
+        QTRY_VERIFY(name->mapTo(f.sheet, QPoint()).y() > 0);
+        const int nameTop = name->mapTo(f.sheet, QPoint()).y();
+        f.client.setTestOutcome(ClientTestOutcome::action(false, "one\ntwo\nthree\nfour"));
+        QTest::mouseClick(f.find<QWidget>("tryRow")->findChild<QPushButton *>(), Qt::LeftButton);
+        QTRY_VERIFY(f.find<QWidget>("resultBox")->isVisible());
+        QVERIFY(f.find<QLabel>("hint")->isVisible());
+        QCoreApplication::processEvents();
+        QCOMPARE(name->mapTo(f.sheet, QPoint()).y(), nameTop);
+        const QWidget *box = f.find<QWidget>("resultBox");
+        QVERIFY(box->geometry().bottom() <= f.find<QWidget>("resultSlot")->height());
     }
 
     void closingDuringATryWritesNothing()

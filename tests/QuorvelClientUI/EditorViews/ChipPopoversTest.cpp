@@ -100,6 +100,62 @@ private slots:
         QVERIFY(popover.tryRow()->button()->isEnabled());
     }
 
+    // Before the first try the row says where the action will run, and follows the host's name.
+    void actionPopoverSaysWhereATryRuns()
+    {
+        ScriptedEditorClient client;
+        client.connectTo("Studio", Deck{"Deck", {}});
+        Held<Action> held{action(Action::Kind::app, "Rhythmbox")};
+        ActionPopover popover("Pressing it…", held.binding(), client);
+        popover.show();
+        auto *note = popover.tryRow()->findChild<QLabel *>("note");
+        QVERIFY(note);
+        QVERIFY(note->isVisible());
+        QCOMPARE(note->text(), "Runs on Studio now");
+        client.setHostInfo(HostInfo{"Attic", "1.0", true});
+        QCOMPARE(note->text(), "Runs on Attic now");
+        client.setHostInfo(std::nullopt);
+        QCOMPARE(note->text(), "Runs on the host now");
+        client.setHostInfo(HostInfo{"Attic", "1.0", true});
+        QTest::mouseClick(popover.tryRow()->button(), Qt::LeftButton);
+        QTRY_VERIFY(popover.tryRow()->result().has_value());
+        QVERIFY(!note->isVisible());
+    }
+
+    // A catalog that arrives or changes while a popover is open shows in it at once.
+    void popoversFollowTheCatalog()
+    {
+        ScriptedEditorClient client;
+        client.connectTo("Studio", Deck{"Deck", {}});
+        Held<Control> bound{control("x", "X", ControlType::toggle)};
+        AppControlPopover controls(bound.binding(), client);
+        Held<StatusCheck> readout{check(Kind::shellOutput, "date")};
+        MetricSourcePopover source(readout.binding(), client);
+        controls.show();
+        source.show();
+        QVERIFY(controls.findChild<QLabel *>("emptyTitle"));
+        QVERIFY(!source.picker());
+
+        client.setCatalog(studioCatalog());
+        QVERIFY(row(controls.picker()->appRows(), "Player Pro"));
+        QVERIFY(source.picker());
+        QVERIFY(source.picker()->isVisible());
+        QVERIFY(row(source.picker()->appRows(), "Player Pro"));
+
+        HostCatalog renamed = studioCatalog();
+        renamed.appControls.front().name = "Player Max";
+        client.setCatalog(renamed);
+        QVERIFY(row(controls.picker()->appRows(), "Player Max"));
+        QVERIFY(row(source.picker()->appRows(), "Player Max"));
+
+        HostCatalog none = studioCatalog();
+        none.appControls.clear();
+        client.setCatalog(none);
+        QVERIFY(!source.picker());
+        QCOMPARE(bound.writes, 0);
+        QCOMPARE(readout.writes, 0);
+    }
+
     void quittingAnUnnamedAppStaysAQuitThatCannotBeTried()
     {
         Held<Action> held{action(Action::Kind::shortcut, "")};

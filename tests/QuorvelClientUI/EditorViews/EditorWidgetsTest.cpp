@@ -207,6 +207,52 @@ private slots:
         QLocale::setDefault(before);
     }
 
+    // Clearing a field removes its setting: the time-out of every run, or the check interval.
+    void clearingAnAdvancedFieldRemovesTheValue_data()
+    {
+        QTest::addColumn<bool>("readout");
+        QTest::addColumn<QString>("field");
+        QTest::newRow("give up after") << false << QStringLiteral("giveUp");
+        QTest::newRow("check every") << false << QStringLiteral("interval");
+        QTest::newRow("refresh every") << true << QStringLiteral("interval");
+    }
+    void clearingAnAdvancedFieldRemovesTheValue()
+    {
+        QFETCH(bool, readout);
+        QFETCH(QString, field);
+        const ControlType type = readout ? ControlType::metric : ControlType::toggle;
+        AdvancedSection section;
+        Control control;
+        control.id = QStringLiteral("fan");
+        control.type = type;
+        if (type == ControlType::toggle) {
+            control.onAction = Action{Action::Kind::shell, QStringLiteral("true"), 20, {}, {}};
+            control.offAction = Action{Action::Kind::shell, QStringLiteral("true"), 20, {}, {}};
+        }
+        control.statusCheck =
+            StatusCheck{StatusCheck::Kind::shellExitCode, QStringLiteral("true"), 30, {}};
+        section.showControl(control);
+        section.show();
+        auto *edit = section.findChild<QLineEdit *>(field);
+        QVERIFY(edit);
+        QVERIFY(!edit->text().isEmpty());
+        QSignalSpy edited(&section, &AdvancedSection::edited);
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(edited.count(), 1);
+        const Control written = edited.takeFirst().at(0).value<Control>();
+        if (field == QStringLiteral("giveUp")) {
+            QCOMPARE(written.onAction->timeout, std::optional<double>());
+            QCOMPARE(written.offAction->timeout, std::optional<double>());
+            QCOMPARE(written.statusCheck->interval, std::optional<double>(30));
+        } else {
+            QCOMPARE(written.statusCheck->interval, std::optional<double>());
+        }
+        QCOMPARE(edit->text(), QString());
+    }
+
     void advancedRowsFollowTheType()
     {
         AdvancedSection section;
@@ -240,8 +286,14 @@ private slots:
             if (name == QStringLiteral("org.example.Terminal") ||
                 name == QStringLiteral("Terminal"))
                 return DesktopEntry{QStringLiteral("org.example.Terminal.desktop"),
-                                    QStringLiteral("Terminal"), QString(), QStringLiteral("term"),
-                                    QStringLiteral("utilities-terminal"), {}, {}, {}, {}};
+                                    QStringLiteral("Terminal"),
+                                    QString(),
+                                    QStringLiteral("term"),
+                                    QStringLiteral("utilities-terminal"),
+                                    {},
+                                    {},
+                                    {},
+                                    {}};
             return std::nullopt;
         });
         QVERIFY(lookup.icon(QStringLiteral("Terminal"), std::nullopt).has_value());

@@ -3,8 +3,8 @@
 
 #include "QuorvelClientUI/Editor/DeckEditorClient.h"
 #include "QuorvelClientUI/Views/Editor/AppControlPicker.h"
-#include "QuorvelClientUI/Views/Editor/AppIconLookup.h"
 #include "QuorvelClientUI/Views/Editor/CatalogPicker.h"
+#include "QuorvelClientUI/Views/Editor/HostAppPicker.h"
 #include "QuorvelClientUI/Views/Editor/TryRow.h"
 #include "Widgets/Divider.h"
 #include "Widgets/PlainLabel.h"
@@ -103,6 +103,7 @@ void ActionPopover::refresh()
         qobject_cast<QWidget *>(m_onOff->parent())
             ->setVisible(ActionEditing::offersOnOff(action, m_client.catalog()));
     m_try->setAllowed(m_client.canEditDeck() && ActionEditing::canTry(action));
+    m_try->setNote(tr("Runs on %1 now").arg(m_client.hostName()));
 }
 
 void ActionPopover::rebuildEditor()
@@ -119,24 +120,9 @@ void ActionPopover::rebuildEditor()
     switch (ActionEditing::choice(action)) {
     case Choice::openApp:
     case Choice::quitApp: {
-        auto *picker = new CatalogPicker(m_editor);
-        QStringList names;
-        if (catalog) {
-            for (const HostCatalog::App &app : catalog->apps)
-                names.append(app.name);
-        }
-        picker->setItems(names);
+        auto *picker = new HostAppPicker(m_editor);
+        picker->showApps(catalog, host);
         picker->setSelection(ActionEditing::app(action));
-        picker->setPrompt(tr("Search apps on %1").arg(host));
-        picker->setBadge([catalog](const QString &name) -> std::optional<QString> {
-            if (catalog && catalog->runningApps.contains(name))
-                return tr("Running");
-            return std::nullopt;
-        });
-        picker->setIcon([catalog](const QString &name) {
-            const std::optional<QString> appID = catalog ? catalog->appID(name) : std::nullopt;
-            return AppIconLookup::shared().icon(name, appID).value_or(QIcon());
-        });
         picker->setListHeight(pickerHeight);
         connect(picker, &CatalogPicker::selectionChanged, this, [this](const QString &name) {
             write(ActionEditing::withApp(m_action.get(), name));

@@ -131,6 +131,10 @@ void AddActionSheet::rebuildStep()
         break;
     }
     m_stepLayout->addWidget(m_step);
+    // The review asks for a name: typing goes there at once, not to a button that happens to
+    // hold the focus (where a space would press it).
+    if (auto *name = m_step->findChild<QLineEdit *>(QStringLiteral("name")))
+        name->setFocus();
 }
 
 QWidget *AddActionSheet::stepTitle(const QString &text, QWidget *parent) const

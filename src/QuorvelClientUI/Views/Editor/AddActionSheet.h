@@ -51,6 +51,7 @@ private:
     void addAction();
 
     QWidget *intentStep();
+    QWidget *ideasRow(const std::vector<DeckIdeas::Idea> &ideas, QWidget *parent);
     QWidget *appSwitchStep();
     QWidget *appControlStep();
     QWidget *shortcutStep();

@@ -5,11 +5,12 @@
 #include "QuorvelClientUI/Editor/DeckEditorClient.h"
 #include "QuorvelClientUI/Views/Editor/AddActionSheet.h"
 #include "QuorvelClientUI/Views/Editor/AppControlPicker.h"
-#include "QuorvelClientUI/Views/Editor/AppIconLookup.h"
 #include "QuorvelClientUI/Views/Editor/CatalogPicker.h"
 #include "QuorvelClientUI/Views/Editor/ControlBadge.h"
+#include "QuorvelClientUI/Views/Editor/HostAppPicker.h"
 #include "QuorvelClientUI/Views/Editor/IconPicker.h"
 #include "QuorvelClientUI/Views/Editor/Popover.h"
+#include "QuorvelClientUI/Views/Editor/RetiredWidget.h"
 #include "QuorvelClientUI/Views/Editor/TestResultLabel.h"
 #include "Widgets/BusyIndicator.h"
 #include "Widgets/PlainLabel.h"
@@ -115,10 +116,20 @@ void enlarge(QWidget *widget)
     widget->setFont(font);
 }
 
-QIcon appIcon(const std::optional<HostCatalog> &catalog, const QString &name)
+// Puts a combo's entries (text, value) in place, leaving it alone when they are the same, so an
+// open list is not closed by a change elsewhere.
+void fillChoices(QComboBox *combo, const QList<std::pair<QString, QString>> &choices)
 {
-    const std::optional<QString> appID = catalog ? catalog->appID(name) : std::nullopt;
-    return AppIconLookup::shared().icon(name, appID).value_or(QIcon());
+    bool same = combo->count() == choices.size();
+    for (int index = 0; same && index < combo->count(); ++index)
+        same = combo->itemText(index) == choices.at(index).first &&
+               combo->itemData(index).toString() == choices.at(index).second;
+    if (same)
+        return;
+    const QSignalBlocker blocker(combo);
+    combo->clear();
+    for (const auto &[text, value] : choices)
+        combo->addItem(text, value);
 }
 
 StatusTone resultTone(const ClientTestOutcome &outcome)
@@ -167,6 +178,10 @@ QWidget *AddActionSheet::intentStep()
                                         StatusTone::secondary, card);
         subtitle->setObjectName(QStringLiteral("subtitle"));
         subtitle->setWrapping();
+        m_refreshers.push_back([this, subtitle, intent, card, row] {
+            subtitle->setText(m_flow->subtitle(intent));
+            card->setMinimumHeight(std::max(cardMinHeight, row->sizeHint().height()));
+        });
         texts->addWidget(title);
         texts->addWidget(subtitle);
         texts->addStretch(1);
@@ -180,32 +195,49 @@ QWidget *AddActionSheet::intentStep()
         ++index;
     }
     layout->addLayout(grid);
-    const std::vector<DeckIdeas::Idea> ideas = m_flow->ideas();
-    if (!ideas.empty()) {
-        auto *ideasBox = new QWidget(step);
-        ideasBox->setObjectName(QStringLiteral("ideas"));
-        QVBoxLayout *ideasLayout = column(ideasBox, ideasSpacing);
-        ideasLayout->addWidget(new PlainLabel(tr("Ideas from what's on %1").arg(m_flow->hostName()),
-                                              TextStyle::caption, StatusTone::secondary, ideasBox));
-        auto *row = new QHBoxLayout;
-        row->setSpacing(ideasSpacing);
-        for (const DeckIdeas::Idea &idea : ideas) {
-            auto *button = new QPushButton(
-                SymbolIcons::icon(idea.control.icon.value_or(QStringLiteral("sparkles"))),
-                idea.label, ideasBox);
-            button->setObjectName(QStringLiteral("idea"));
-            button->setProperty("ideaID", idea.id);
-            button->setAutoDefault(false);
-            connect(button, &QPushButton::clicked, m_flow,
-                    [this, idea] { m_flow->chooseIdea(idea); });
-            row->addWidget(button);
-        }
-        row->addStretch(1);
-        ideasLayout->addLayout(row);
-        layout->addWidget(ideasBox);
-    }
+    // The ideas come from what the host offers, so they are remade whenever that changes.
+    auto *ideasHolder = new QWidget(step);
+    column(ideasHolder, 0);
+    layout->addWidget(ideasHolder);
     layout->addStretch(1);
+    using ShownIdeas = std::pair<std::vector<DeckIdeas::Idea>, QString>;
+    auto shownIdeas = std::make_shared<std::optional<ShownIdeas>>();
+    m_refreshers.push_back([this, ideasHolder, shownIdeas] {
+        ShownIdeas current{m_flow->ideas(), m_flow->hostName()};
+        if (*shownIdeas == current)
+            return;
+        *shownIdeas = current;
+        retireWidget(
+            ideasHolder->findChild<QWidget *>(QStringLiteral("ideas"), Qt::FindDirectChildrenOnly));
+        ideasHolder->setVisible(!current.first.empty());
+        if (!current.first.empty())
+            ideasHolder->layout()->addWidget(ideasRow(current.first, ideasHolder));
+    });
     return step;
+}
+
+QWidget *AddActionSheet::ideasRow(const std::vector<DeckIdeas::Idea> &ideas, QWidget *parent)
+{
+    auto *ideasBox = new QWidget(parent);
+    ideasBox->setObjectName(QStringLiteral("ideas"));
+    QVBoxLayout *ideasLayout = column(ideasBox, ideasSpacing);
+    ideasLayout->addWidget(new PlainLabel(tr("Ideas from what's on %1").arg(m_flow->hostName()),
+                                          TextStyle::caption, StatusTone::secondary, ideasBox));
+    auto *row = new QHBoxLayout;
+    row->setSpacing(ideasSpacing);
+    for (const DeckIdeas::Idea &idea : ideas) {
+        auto *button = new QPushButton(
+            SymbolIcons::icon(idea.control.icon.value_or(QStringLiteral("sparkles"))), idea.label,
+            ideasBox);
+        button->setObjectName(QStringLiteral("idea"));
+        button->setProperty("ideaID", idea.id);
+        button->setAutoDefault(false);
+        connect(button, &QPushButton::clicked, m_flow, [this, idea] { m_flow->chooseIdea(idea); });
+        row->addWidget(button);
+    }
+    row->addStretch(1);
+    ideasLayout->addLayout(row);
+    return ideasBox;
 }
 
 QWidget *AddActionSheet::appSwitchStep()
@@ -215,21 +247,7 @@ QWidget *AddActionSheet::appSwitchStep()
     layout->addWidget(stepTitle(tr("Which app?"), step));
     auto *panes = new QHBoxLayout;
     panes->setSpacing(paneSpacing);
-    const std::optional<HostCatalog> catalog = m_flow->client().catalog();
-    auto *picker = new CatalogPicker(step);
-    QStringList names;
-    if (catalog) {
-        for (const HostCatalog::App &app : catalog->apps)
-            names.append(app.name);
-    }
-    picker->setItems(names);
-    picker->setPrompt(tr("Search apps on %1").arg(m_flow->hostName()));
-    picker->setBadge([catalog](const QString &name) -> std::optional<QString> {
-        if (catalog && catalog->runningApps.contains(name))
-            return tr("Running");
-        return std::nullopt;
-    });
-    picker->setIcon([catalog](const QString &name) { return appIcon(catalog, name); });
+    auto *picker = new HostAppPicker(step);
     picker->setListHeight(pickerListHeight);
     picker->setFixedWidth(pickerWidth);
     picker->setSelection(m_flow->app());
@@ -274,6 +292,8 @@ QWidget *AddActionSheet::appSwitchStep()
         m_flow->setQuitShortcut(shortcut.isValid() ? std::optional<QString>(shortcut.toString())
                                                    : std::nullopt);
     });
+    m_refreshers.push_back(
+        [this, picker] { picker->showApps(m_flow->client().catalog(), m_flow->hostName()); });
     m_refreshers.push_back([this, picker, empty, rows, turnOn, turnOff, quitBy, quitNote, showsOn] {
         const QString app = m_flow->app();
         picker->setSelection(app);
@@ -337,10 +357,7 @@ QWidget *AddActionSheet::shortcutStep()
     layout->addWidget(stepTitle(tr("Which shortcut?"), step));
     auto *panes = new QHBoxLayout;
     panes->setSpacing(paneSpacing);
-    const std::optional<HostCatalog> catalog = m_flow->client().catalog();
     auto *picker = new CatalogPicker(step);
-    picker->setItems(catalog ? catalog->shortcuts : QStringList());
-    picker->setPrompt(tr("Search shortcuts on %1").arg(m_flow->hostName()));
     picker->setBadge([this](const QString &name) { return m_flow->shortcutBadge(name); });
     picker->setListHeight(pickerListHeight);
     picker->setFixedWidth(pickerWidth);
@@ -360,7 +377,15 @@ QWidget *AddActionSheet::shortcutStep()
     panes->addWidget(card, 1);
     layout->addLayout(panes);
     layout->addStretch(1);
-    m_refreshers.push_back([this, picker, sentence] {
+    auto shownShortcuts = std::make_shared<std::optional<QStringList>>();
+    m_refreshers.push_back([this, picker, sentence, shownShortcuts] {
+        const std::optional<HostCatalog> catalog = m_flow->client().catalog();
+        const QStringList shortcuts = catalog ? catalog->shortcuts : QStringList();
+        if (*shownShortcuts != shortcuts) {
+            *shownShortcuts = shortcuts;
+            picker->setItems(shortcuts);
+        }
+        picker->setPrompt(tr("Search shortcuts on %1").arg(m_flow->hostName()));
         const QString shortcut = m_flow->shortcut();
         picker->setSelection(shortcut);
         sentence->setText(shortcut.isEmpty() ? tr("A button. Pick the shortcut it runs.")
@@ -512,7 +537,12 @@ QWidget *AddActionSheet::reviewStep()
     tryLayout->addWidget(busy);
     layout->addWidget(tryRow);
 
-    auto *resultBox = new QFrame(step);
+    // The result's place is held before the first try, so that the name field below it stays
+    // where the user is typing when a result comes.
+    auto *resultSlot = new QWidget(step);
+    resultSlot->setObjectName(QStringLiteral("resultSlot"));
+    QVBoxLayout *slotLayout = column(resultSlot, 0);
+    auto *resultBox = new QFrame(resultSlot);
     resultBox->setObjectName(QStringLiteral("resultBox"));
     resultBox->setAutoFillBackground(true);
     QVBoxLayout *resultLayout = column(resultBox, resultSpacing);
@@ -523,7 +553,13 @@ QWidget *AddActionSheet::reviewStep()
     hint->setObjectName(QStringLiteral("hint"));
     resultLayout->addWidget(result);
     resultLayout->addWidget(hint);
-    layout->addWidget(resultBox);
+    slotLayout->addWidget(resultBox);
+    slotLayout->addStretch(1);
+    resultSlot->setFixedHeight(2 * resultPadding +
+                               QFontMetrics(result->textLabel()->font()).lineSpacing() *
+                                   TestResultLabel::maxLines +
+                               resultSpacing + QFontMetrics(hint->font()).lineSpacing());
+    layout->addWidget(resultSlot);
 
     auto *switchBox = new QWidget(step);
     switchBox->setObjectName(QStringLiteral("switchOption"));
@@ -555,16 +591,6 @@ QWidget *AddActionSheet::reviewStep()
                                       TextStyle::caption, StatusTone::secondary, switchBox);
     switchLayout->addWidget(switchNote);
     layout->addWidget(switchBox);
-    const std::optional<HostCatalog> catalog = m_flow->client().catalog();
-    if (catalog) {
-        for (const QString &shortcut : catalog->shortcuts)
-            offShortcut->addItem(shortcut, shortcut);
-    }
-    statusApp->addItem(tr("Choose an app…"), QString());
-    if (catalog) {
-        for (const HostCatalog::App &app : catalog->apps)
-            statusApp->addItem(tr("%1 is running").arg(app.name), app.name);
-    }
     connect(makeSwitch, &QCheckBox::toggled, m_flow, &AddActionFlow::setMakeSwitch);
     connect(offShortcut, &QComboBox::activated, m_flow, [this, offShortcut](int index) {
         m_flow->setOffShortcut(offShortcut->itemData(index).toString());
@@ -653,6 +679,17 @@ QWidget *AddActionSheet::reviewStep()
         }
         switchBox->setVisible(m_flow->offersSwitch());
         makeSwitch->setChecked(m_flow->makeSwitch());
+        const std::optional<HostCatalog> catalog = m_flow->client().catalog();
+        QList<std::pair<QString, QString>> offChoices;
+        QList<std::pair<QString, QString>> statusChoices{{tr("Choose an app…"), QString()}};
+        if (catalog) {
+            for (const QString &shortcut : catalog->shortcuts)
+                offChoices.append({shortcut, shortcut});
+            for (const HostCatalog::App &app : catalog->apps)
+                statusChoices.append({tr("%1 is running").arg(app.name), app.name});
+        }
+        fillChoices(offShortcut, offChoices);
+        fillChoices(statusApp, statusChoices);
         offShortcut->setCurrentIndex(offShortcut->findData(m_flow->offShortcut()));
         statusRow->setVisible(m_flow->makeSwitch());
         switchNote->setVisible(m_flow->makeSwitch());

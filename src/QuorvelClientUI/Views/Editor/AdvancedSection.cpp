@@ -1,9 +1,9 @@
 #include "QuorvelClientUI/Views/Editor/AdvancedSection.h"
 
 #include "QuorvelClientUI/Views/Editor/AdvancedFields.h"
+#include "QuorvelClientUI/Views/Editor/OptionalNumberValidator.h"
 #include "Widgets/PlainLabel.h"
 
-#include <QDoubleValidator>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -31,9 +31,7 @@ QLineEdit *numberField(const QString &placeholder, QWidget *parent)
     auto *field = new QLineEdit(parent);
     field->setPlaceholderText(placeholder);
     field->setFixedWidth(numberFieldWidth);
-    auto *validator = new QDoubleValidator(field);
-    validator->setLocale(QLocale());
-    field->setValidator(validator);
+    field->setValidator(new OptionalNumberValidator(field));
     return field;
 }
 

@@ -26,11 +26,16 @@ AppControlPopover::AppControlPopover(EditBinding<Control> control, DeckEditorCli
     layout->setSpacing(rowSpacing);
     layout->addWidget(
         new PlainLabel(tr("Which app's control?"), TextStyle::headline, StatusTone::none, this));
-    const std::optional<HostCatalog> catalog = client.catalog();
     m_picker->setFixedWidth(pickerWidth);
-    m_picker->setProviders(catalog ? catalog->appControls
-                                   : std::vector<HostCatalog::AppControls>());
-    m_picker->setHostName(client.hostName());
+    const auto follow = [this, &client] {
+        const std::optional<HostCatalog> catalog = client.catalog();
+        m_picker->setProviders(catalog ? catalog->appControls
+                                       : std::vector<HostCatalog::AppControls>());
+        m_picker->setHostName(client.hostName());
+    };
+    follow();
+    connect(&client, &DeckEditorClient::catalogChanged, this, follow);
+    connect(&client, &DeckEditorClient::hostInfoChanged, this, follow);
     if (const std::optional<AppControlBinding> bound = appControlBinding(m_control.get())) {
         m_app = bound->app;
         m_picker->setChoice(bound->app, bound->control);

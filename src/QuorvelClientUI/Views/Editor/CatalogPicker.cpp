@@ -116,9 +116,9 @@ void CatalogPicker::rebuild()
     m_count->setText(CatalogFilter::countText(int(names.size()), int(m_items.size()), search));
     m_count->setVisible(!search.isEmpty());
     const auto addRow = [this](const QString &value, const QString &label) {
-        const QIcon icon = m_icon ? m_icon(value) : QIcon();
+        QWidget *leading = m_icon ? m_icon(value, m_list) : nullptr;
         const QString badge = m_badge ? m_badge(value).value_or(QString()) : QString();
-        auto *row = new PickerRow(value, label, icon, badge, value == m_selection, m_list);
+        auto *row = new PickerRow(value, label, leading, badge, value == m_selection, m_list);
         connect(row, &PickerRow::clicked, this, [this, value] {
             if (value == m_selection)
                 return;

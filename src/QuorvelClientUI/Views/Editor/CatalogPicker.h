@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QIcon>
 #include <QStringList>
 #include <QWidget>
 
@@ -22,7 +21,9 @@ class CatalogPicker : public QWidget {
 
 public:
     using Badge = std::function<std::optional<QString>(const QString &)>;
-    using Icon = std::function<QIcon(const QString &)>;
+    // The item's own picture beside its name, made for the row given as parent; null for none,
+    // which leaves the column to the check mark.
+    using Icon = std::function<QWidget *(const QString &item, QWidget *parent)>;
 
     explicit CatalogPicker(QWidget *parent = nullptr);
 

@@ -68,33 +68,38 @@ MetricSourcePopover::MetricSourcePopover(EditBinding<StatusCheck> check, DeckEdi
               false);
     });
     layout->addWidget(m_command);
-    const std::optional<HostCatalog> catalog = m_client.catalog();
-    if (catalog && !catalog->appControls.empty()) {
-        layout->addWidget(new Divider(this));
-        layout->addWidget(new PlainLabel(tr("Or a value from another app"), TextStyle::caption,
-                                         StatusTone::secondary, this));
-        const StatusCheck current = m_checkBinding.get();
-        if (current.type == StatusCheck::Kind::appControl)
-            m_pickedApp = current.target;
-        m_picker = new AppControlPicker({ControlType::metric}, pickerHeight, this);
-        m_picker->setFixedWidth(pickerWidth);
-        m_picker->setProviders(catalog->appControls);
-        m_picker->setHostName(m_client.hostName());
-        connect(m_picker, &AppControlPicker::appChosen, this,
-                [this](const QString &app) { m_pickedApp = app; });
-        connect(m_picker, &AppControlPicker::controlChosen, this, [this](const QString &item) {
-            if (const auto next = CheckEditing::withPickedItem(m_pickedApp, item))
-                write(*next, true);
-        });
-        layout->addWidget(m_picker);
-    }
+    // The values other apps offer: shown while the host's catalog lists any, following it.
+    m_appSection = new QWidget(this);
+    auto *sectionLayout = new QVBoxLayout(m_appSection);
+    sectionLayout->setContentsMargins(0, 0, 0, 0);
+    sectionLayout->setSpacing(rowSpacing);
+    sectionLayout->addWidget(new Divider(m_appSection));
+    sectionLayout->addWidget(new PlainLabel(tr("Or a value from another app"), TextStyle::caption,
+                                            StatusTone::secondary, m_appSection));
+    m_picker = new AppControlPicker({ControlType::metric}, pickerHeight, m_appSection);
+    m_picker->setFixedWidth(pickerWidth);
+    connect(m_picker, &AppControlPicker::appChosen, this,
+            [this](const QString &app) { m_pickedApp = app; });
+    connect(m_picker, &AppControlPicker::controlChosen, this, [this](const QString &item) {
+        if (const auto next = CheckEditing::withPickedItem(m_pickedApp, item))
+            write(*next, true);
+    });
+    sectionLayout->addWidget(m_picker);
+    m_appSection->hide();
+    layout->addWidget(m_appSection);
     layout->addWidget(m_check);
     m_check->setRequest([this](QObject *context, TryRow::Done done) {
         m_client.check(m_checkBinding.get(), context, std::move(done));
     });
     connect(&m_client, &DeckEditorClient::statusChanged, this, &MetricSourcePopover::refresh);
     connect(&m_client, &DeckEditorClient::hostInfoChanged, this, &MetricSourcePopover::refresh);
+    connect(&m_client, &DeckEditorClient::catalogChanged, this, &MetricSourcePopover::refresh);
     refresh();
+}
+
+AppControlPicker *MetricSourcePopover::picker() const
+{
+    return m_appSection->isHidden() ? nullptr : m_picker;
 }
 
 void MetricSourcePopover::write(const StatusCheck &check, bool clearsResult)
@@ -116,8 +121,17 @@ void MetricSourcePopover::refresh()
         const QSignalBlocker blocker(m_command);
         m_command->setPlainText(command);
     }
-    if (m_picker)
+    const std::optional<HostCatalog> catalog = m_client.catalog();
+    const bool offersApps = catalog && !catalog->appControls.empty();
+    // Coming on screen, the picker opens on the app the readout already uses.
+    if (offersApps && m_appSection->isHidden() && check.type == StatusCheck::Kind::appControl)
+        m_pickedApp = check.target;
+    m_appSection->setHidden(!offersApps);
+    if (offersApps) {
+        m_picker->setProviders(catalog->appControls);
+        m_picker->setHostName(m_client.hostName());
         m_picker->setChoice(m_pickedApp, CheckEditing::pickedItem(check, m_pickedApp));
+    }
     m_check->setAllowed(m_client.canEditDeck() && CheckEditing::canCheck(check));
 }
 

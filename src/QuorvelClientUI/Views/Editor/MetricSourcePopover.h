@@ -26,7 +26,7 @@ public:
     QList<QToolButton *> presetRows() const { return m_presets; }
     QPlainTextEdit *commandField() const { return m_command; }
     // Null while the host offers no app's values.
-    AppControlPicker *picker() const { return m_picker; }
+    AppControlPicker *picker() const;
     TryRow *checkRow() const { return m_check; }
 
 private:
@@ -38,7 +38,8 @@ private:
     QString m_pickedApp;
     QList<QToolButton *> m_presets;
     QPlainTextEdit *m_command;
-    AppControlPicker *m_picker = nullptr;
+    QWidget *m_appSection;
+    AppControlPicker *m_picker;
     TryRow *m_check;
 };
 

@@ -19,23 +19,43 @@ constexpr qreal badgeScale = 0.77;
 
 } // namespace
 
-PickerRow::PickerRow(const QString &value, const QString &label, const QIcon &icon,
+PickerRow::PickerRow(const QString &value, const QString &label, QWidget *leading,
                      const QString &badge, bool selected, QWidget *parent)
-    : QAbstractButton(parent), m_value(value), m_icon(icon), m_badge(badge), m_selected(selected)
+    : QAbstractButton(parent), m_value(value), m_leading(leading), m_badge(badge),
+      m_selected(selected)
 {
     setText(label);
     setAccessibleName(label);
     setCheckable(false);
     setFocusPolicy(Qt::TabFocus);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    if (m_leading) {
+        m_leading->setParent(this);
+        // Clicks on the picture pick the row.
+        m_leading->setAttribute(Qt::WA_TransparentForMouseEvents);
+        m_leading->resize(m_leading->sizeHint());
+    }
+}
+
+int PickerRow::leadingWidth() const
+{
+    return m_leading ? m_leading->width() : markWidth;
 }
 
 QSize PickerRow::sizeHint() const
 {
     const QFontMetrics metrics(font());
-    return QSize(metrics.horizontalAdvance(text()) + markWidth + 2 * horizontalPadding +
+    const int leadingHeight = m_leading ? m_leading->height() : markWidth;
+    return QSize(metrics.horizontalAdvance(text()) + leadingWidth() + 2 * horizontalPadding +
                      partSpacing,
-                 qMax(metrics.height(), markWidth) + 2 * verticalPadding);
+                 qMax(metrics.height(), leadingHeight) + 2 * verticalPadding);
+}
+
+void PickerRow::resizeEvent(QResizeEvent *event)
+{
+    QAbstractButton::resizeEvent(event);
+    if (m_leading)
+        m_leading->move(horizontalPadding, (height() - m_leading->height()) / 2);
 }
 
 void PickerRow::paintEvent(QPaintEvent *)
@@ -47,14 +67,12 @@ void PickerRow::paintEvent(QPaintEvent *)
     const QColor ink =
         m_selected ? pal.color(QPalette::HighlightedText) : pal.color(QPalette::Text);
     int x = horizontalPadding;
-    const QRect markRect(x, (height() - markWidth) / 2, markWidth, markWidth);
-    if (!m_icon.isNull())
-        m_icon.paint(&painter, markRect);
-    else if (m_selected) {
+    if (!m_leading && m_selected) {
         painter.setPen(ink);
-        painter.drawText(markRect, Qt::AlignCenter, QStringLiteral("\u2713"));
+        painter.drawText(QRect(x, (height() - markWidth) / 2, markWidth, markWidth),
+                         Qt::AlignCenter, QStringLiteral("\u2713"));
     }
-    x += markWidth + partSpacing;
+    x += leadingWidth() + partSpacing;
     int right = width() - horizontalPadding;
     if (!m_badge.isEmpty()) {
         QFont small = font();

@@ -36,6 +36,12 @@ void TryRow::setAllowed(bool allowed)
     refresh();
 }
 
+void TryRow::setNote(const QString &note)
+{
+    m_note->setText(note);
+    refresh();
+}
+
 void TryRow::clearResult()
 {
     m_result.reset();

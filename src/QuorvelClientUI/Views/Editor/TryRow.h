@@ -30,6 +30,8 @@ public:
     // Whether the request may run now, apart from a request already under way.
     void setAllowed(bool allowed);
     void setRequest(Request request) { m_request = std::move(request); }
+    // The line shown before the first outcome; empty shows none.
+    void setNote(const QString &note);
     void clearResult();
 
     QPushButton *button() const { return m_button; }
