@@ -23,9 +23,10 @@ void ClientModel::retryWithNewerCode(const DiscoveredHost &host, const PairingTo
             connectTo(host);
             return;
         }
+        // Codes never synchronise between computers here: only the user can bring the new one.
         requirePairing(host,
-                       host.name + QStringLiteral(" has a different pairing code. Enter the "
-                                                  "current one, or wait for it to sync."),
+                       host.name +
+                           QStringLiteral(" has a different pairing code. Enter the current one."),
                        usedCode);
     });
 }
