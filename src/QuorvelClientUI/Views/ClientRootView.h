@@ -7,8 +7,6 @@
 
 #include <functional>
 
-class QStackedWidget;
-
 namespace Quorvel {
 
 class BorderlessButton;
@@ -51,7 +49,7 @@ private:
     RemoteViewRules::RootParts m_parts;
     ConnectionStatusLabel *m_status;
     Divider *m_statusDivider;
-    QStackedWidget *m_main;
+    QWidget *m_main;
     PairingView *m_pairing;
     DeckView *m_deck;
     NotConnectedView *m_notConnected;
