@@ -133,8 +133,18 @@ void AppMenu::fitToContent()
         return;
     QLayout *box = layout();
     box->activate();
-    const int content = box->hasHeightForWidth() ? box->totalHeightForWidth(menuWidth)
-                                                 : box->totalSizeHint().height();
+    // Each part at the width it gets: the remote's view is narrower than the menu, and the
+    // layout's own height for a width would ask it at the menu's width (fewer wrapped lines).
+    int content = 0;
+    for (int index = 0; index < box->count(); ++index) {
+        QLayoutItem *item = box->itemAt(index);
+        if (item->isEmpty())
+            continue;
+        const int width =
+            std::clamp(menuWidth, item->minimumSize().width(), item->maximumSize().width());
+        content +=
+            item->hasHeightForWidth() ? item->heightForWidth(width) : item->sizeHint().height();
+    }
     const int frame = isVisible() ? frameGeometry().height() - height() : 0;
     const QScreen *where = screen();
     const int limit =
