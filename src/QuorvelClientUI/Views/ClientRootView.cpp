@@ -10,6 +10,7 @@
 #include "Widgets/Divider.h"
 #include "Widgets/PlainLabel.h"
 
+#include <QStackedWidget>
 #include <QVBoxLayout>
 
 namespace Quorvel {
@@ -23,13 +24,28 @@ constexpr int surfaceWidth = 280;
 // A long notice is cut after two lines.
 constexpr int noticeLines = 2;
 
+// A stacked widget as tall as its current page, not its tallest one.
+class CurrentPageStack : public QStackedWidget {
+public:
+    using QStackedWidget::QStackedWidget;
+    QSize sizeHint() const override
+    {
+        return currentWidget() ? currentWidget()->sizeHint() : QStackedWidget::sizeHint();
+    }
+    QSize minimumSizeHint() const override
+    {
+        return currentWidget() ? currentWidget()->minimumSizeHint()
+                               : QStackedWidget::minimumSizeHint();
+    }
+};
+
 } // namespace
 
 ClientRootView::ClientRootView(ClientModel *model, std::function<void()> onEditDeck,
                                QWidget *parent)
     : QWidget(parent), m_model(model), m_onEditDeck(std::move(onEditDeck)),
       m_status(new ConnectionStatusLabel(model, this)), m_statusDivider(new Divider(this)),
-      m_main(new QWidget(this)), m_pairing(new PairingView(model, m_main)),
+      m_main(new CurrentPageStack(this)), m_pairing(new PairingView(model, m_main)),
       m_deck(new DeckView(model, m_main)),
       m_notConnected(new NotConnectedView(model, true, m_main)), m_noticeDivider(new Divider(this)),
       m_notice(new PlainLabel({}, TextStyle::caption2, StatusTone::secondary, this)),
@@ -45,13 +61,9 @@ ClientRootView::ClientRootView(ClientModel *model, std::function<void()> onEditD
     layout->setContentsMargins(padding, padding, padding, padding);
     layout->setSpacing(stackSpacing);
     applyTextStyle(m_status, TextStyle::caption);
-    // One page shows at a time; hidden pages take no room, so the box is as tall as the shown
-    // page needs at its width (a stacked widget would ask every page, and take the tallest).
-    auto *pages = new QVBoxLayout(m_main);
-    pages->setContentsMargins(0, 0, 0, 0);
-    pages->addWidget(m_pairing);
-    pages->addWidget(m_deck);
-    pages->addWidget(m_notConnected);
+    m_main->addWidget(m_pairing);
+    m_main->addWidget(m_deck);
+    m_main->addWidget(m_notConnected);
     m_notice->setWrapping(noticeLines);
 
     layout->addWidget(m_status);
@@ -104,11 +116,22 @@ void ClientRootView::refresh()
     using Main = RemoteViewRules::RootParts::Main;
     m_status->setVisible(m_parts.header);
     m_statusDivider->setVisible(m_parts.header);
-    if (m_parts.main == Main::pairing)
+    if (m_parts.main == Main::pairing) {
         m_pairing->setHost(*status.host(), status.reason());
-    m_pairing->setVisible(m_parts.main == Main::pairing);
-    m_deck->setVisible(m_parts.main == Main::deck);
-    m_notConnected->setVisible(m_parts.main == Main::notConnected);
+        m_main->setCurrentWidget(m_pairing);
+    } else if (m_parts.main == Main::deck) {
+        m_main->setCurrentWidget(m_deck);
+    } else {
+        m_main->setCurrentWidget(m_notConnected);
+    }
+    // Pages not shown take no room: the stack is as tall as the page it shows.
+    for (int page = 0; page < m_main->count(); ++page) {
+        QWidget *widget = m_main->widget(page);
+        const QSizePolicy::Policy policy =
+            widget == m_main->currentWidget() ? QSizePolicy::Preferred : QSizePolicy::Ignored;
+        widget->setSizePolicy(policy, policy);
+    }
+    m_main->updateGeometry();
     m_noticeDivider->setVisible(m_parts.notice);
     m_notice->setVisible(m_parts.notice);
     m_notice->setText(m_model->lastNotice().value_or(QString()));

@@ -7,6 +7,8 @@
 
 #include <functional>
 
+class QStackedWidget;
+
 namespace Quorvel {
 
 class BorderlessButton;
@@ -49,7 +51,7 @@ private:
     RemoteViewRules::RootParts m_parts;
     ConnectionStatusLabel *m_status;
     Divider *m_statusDivider;
-    QWidget *m_main;
+    QStackedWidget *m_main;
     PairingView *m_pairing;
     DeckView *m_deck;
     NotConnectedView *m_notConnected;

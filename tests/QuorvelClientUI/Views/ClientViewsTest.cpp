@@ -22,8 +22,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScrollArea>
-#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -84,7 +82,6 @@ private slots:
     void outsideTextShowsAsText();
     void showingTheRootStartsTheModel();
     void laterLaunchShowsTheLastActionsGreyed();
-    void everyActionShowsWithoutScrolling();
 };
 
 void ClientViewsTest::initTestCase()
@@ -274,36 +271,6 @@ void ClientViewsTest::outsideTextShowsAsText()
     model->setLastNotice(QStringLiteral("<a href='x'>click</a> failed"));
     ClientRootView root(model);
     QCOMPARE(root.noticeText(), QStringLiteral("<a href='x'>click</a> failed"));
-}
-
-// A deck that fits on the screen shows every row: the actions' page is as tall as its rows, not
-// as the tallest of the other pages (pairing, not connected), and nothing scrolls.
-void ClientViewsTest::everyActionShowsWithoutScrolling()
-{
-    GallerySession session;
-    GalleryHost *host = session.startHost(GalleryDecks::studio());
-    ClientModel *model = session.makeModel(QStringLiteral("Remote"));
-    QVERIFY(session.pair(model, host));
-    ClientRootView root(model);
-    root.setAttribute(Qt::WA_DontShowOnScreen);
-    root.show();
-    QTRY_VERIFY(!root.deckView()->showsPlaceholder());
-    // As tall as it asks to be for its width, as the menu window makes it.
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-    root.resize(root.width(), root.heightForWidth(root.width()));
-    DeckView *deck = root.deckView();
-    QTRY_VERIFY(deck->height() >= deck->contentHeight());
-    const auto *scroll = deck->findChild<QScrollArea *>();
-    QTRY_VERIFY2(!scroll->verticalScrollBar()->isVisible(),
-                 qPrintable(QStringLiteral("deck %1 rows %2 viewport %3 min %4")
-                                .arg(deck->height())
-                                .arg(deck->contentHeight())
-                                .arg(scroll->viewport()->height())
-                                .arg(scroll->widget()->minimumSizeHint().height())));
-    for (ControlRow *row : deck->rows()) {
-        const QRect inView(row->mapTo(scroll->viewport(), QPoint(0, 0)), row->size());
-        QVERIFY2(scroll->viewport()->rect().contains(inView), qPrintable(row->title()));
-    }
 }
 
 void ClientViewsTest::showingTheRootStartsTheModel()
