@@ -106,10 +106,16 @@ void AppMenu::refresh()
         m_app.roles().remote(), m_app.roles().hosting(), m_app.host() != nullptr);
     if (sections.remote && !m_remote) {
         m_remote = new ClientRootView(&m_app.model(), [this] { m_app.openDeckEditor(); });
-        static_cast<QVBoxLayout *>(layout())->insertWidget(0, m_remote);
+        // The view is narrower than the menu: the room beside it is a margin of its box, so that
+        // the box asks it for its height at its own width, as it is laid out.
+        auto *remoteBox = new QWidget;
+        auto *remoteLayout = new QVBoxLayout(remoteBox);
+        remoteLayout->setContentsMargins(0, 0, menuWidth - m_remote->minimumWidth(), 0);
+        remoteLayout->addWidget(m_remote);
+        static_cast<QVBoxLayout *>(layout())->insertWidget(0, remoteBox);
     }
     if (m_remote)
-        m_remote->setVisible(sections.remote);
+        m_remote->parentWidget()->setVisible(sections.remote);
     m_remoteDivider->setVisible(sections.remote);
     m_hostSection->setVisible(sections.hostSummary);
     m_hostDivider->setVisible(sections.hostSummary);
@@ -133,18 +139,8 @@ void AppMenu::fitToContent()
         return;
     QLayout *box = layout();
     box->activate();
-    // Each part at the width it gets: the remote's view is narrower than the menu, and the
-    // layout's own height for a width would ask it at the menu's width (fewer wrapped lines).
-    int content = 0;
-    for (int index = 0; index < box->count(); ++index) {
-        QLayoutItem *item = box->itemAt(index);
-        if (item->isEmpty())
-            continue;
-        const int width =
-            std::clamp(menuWidth, item->minimumSize().width(), item->maximumSize().width());
-        content +=
-            item->hasHeightForWidth() ? item->heightForWidth(width) : item->sizeHint().height();
-    }
+    const int content = box->hasHeightForWidth() ? box->totalHeightForWidth(menuWidth)
+                                                 : box->totalSizeHint().height();
     const int frame = isVisible() ? frameGeometry().height() - height() : 0;
     const QScreen *where = screen();
     const int limit =
