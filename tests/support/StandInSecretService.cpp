@@ -156,7 +156,8 @@ void StandInSecretService::answer(bool dismissed)
     m_object->collectionExists = !dismissed;
     QDBusMessage completed =
         QDBusMessage::createSignal(promptPath, promptInterface, QStringLiteral("Completed"));
-    // As gnome-keyring answers: the new collection's path, or an empty text when dismissed.
+    // The new collection's path, or, dismissed, an empty text (libsecret 0.20 then never
+    // finishes the save: the harder case for the store).
     completed << dismissed
               << QVariant::fromValue(
                      QDBusVariant(dismissed ? QVariant(QString()) : path(collectionPath)));

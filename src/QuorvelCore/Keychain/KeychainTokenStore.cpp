@@ -112,9 +112,9 @@ void KeychainTokenStore::save(const PairingToken &code, const QString &account, 
     job->setTextData(code.normalized());
     WaitHandler onLate;
     if (onWaiting) {
-        // libsecret 0.20 never finishes a save whose question was dismissed, and QtKeychain runs
-        // one job at a time: the store answers for it, and once the job had the store's time-out
-        // to finish after all, deletes it so that later keyring requests run.
+        // libsecret 0.20 may never finish a save whose question was dismissed, and QtKeychain
+        // runs one job at a time: the store answers for it, and once the job had the store's
+        // time-out to finish after all, deletes it so that later keyring requests run.
         auto answered = std::make_shared<bool>(false);
         QPointer<KeyringPromptWatch> watch = new KeyringPromptWatch(context);
         onLate = [answered, onWaiting = std::move(onWaiting)] {
