@@ -7,13 +7,19 @@
 #include "Quorvel/ThisComputerSummary.h"
 #include "QuorvelClientUI/ClientModel.h"
 #include "QuorvelClientUI/Views/ClientRootView.h"
+#include "QuorvelClientUI/Views/DeckView.h"
 #include "Widgets/Divider.h"
 #include "Widgets/PlainLabel.h"
 #include "Widgets/TextStyle.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <limits>
 
 namespace Quorvel {
 
@@ -21,6 +27,8 @@ namespace {
 
 constexpr int sectionInset = 12;
 constexpr int footerSpacing = 6;
+// However short the screen, this much of the actions stays in view.
+constexpr int shortestActionList = 96;
 
 } // namespace
 
@@ -100,15 +108,54 @@ void AppMenu::refresh()
         m_app.roles().remote(), m_app.roles().hosting(), m_app.host() != nullptr);
     if (sections.remote && !m_remote) {
         m_remote = new ClientRootView(&m_app.model(), [this] { m_app.openDeckEditor(); });
-        static_cast<QVBoxLayout *>(layout())->insertWidget(0, m_remote);
+        // The view is narrower than the menu: the room beside it is a margin of its box, so that
+        // the box asks it for its height at its own width, as it is laid out.
+        auto *remoteBox = new QWidget;
+        auto *remoteLayout = new QVBoxLayout(remoteBox);
+        remoteLayout->setContentsMargins(0, 0, menuWidth - m_remote->minimumWidth(), 0);
+        remoteLayout->addWidget(m_remote);
+        static_cast<QVBoxLayout *>(layout())->insertWidget(0, remoteBox);
     }
     if (m_remote)
-        m_remote->setVisible(sections.remote);
+        m_remote->parentWidget()->setVisible(sections.remote);
     m_remoteDivider->setVisible(sections.remote);
     m_hostSection->setVisible(sections.hostSummary);
     m_hostDivider->setVisible(sections.hostSummary);
     m_offLabel->setVisible(sections.offText);
-    adjustSize();
+    fitToContent();
+}
+
+bool AppMenu::event(QEvent *event)
+{
+    // The layout has settled by now (it reacts to the request first): a label that got its
+    // text, a notice or a deck that arrived after the menu was shown makes the window fit again.
+    const bool handled = QWidget::event(event);
+    if (event->type() == QEvent::LayoutRequest)
+        fitToContent();
+    return handled;
+}
+
+void AppMenu::fitToContent()
+{
+    if (!isWindow())
+        return;
+    QLayout *box = layout();
+    box->activate();
+    const int content = box->hasHeightForWidth() ? box->totalHeightForWidth(menuWidth)
+                                                 : box->totalSizeHint().height();
+    const int frame = isVisible() ? frameGeometry().height() - height() : 0;
+    const QScreen *where = screen();
+    const int limit =
+        where ? where->availableGeometry().height() - frame : std::numeric_limits<int>::max();
+    // The actions give up what the screen lacks; changing their limit asks for another fit.
+    if (m_remote && m_remote->deckView()->isVisibleTo(this)) {
+        DeckView *deck = m_remote->deckView();
+        const int allowed = limit - (content - deck->sizeHint().height());
+        deck->setHeightLimit(allowed >= deck->contentHeight()
+                                 ? QWIDGETSIZE_MAX
+                                 : std::max(allowed, shortestActionList));
+    }
+    resize(menuWidth, std::min(std::max(content, box->totalMinimumSize().height()), limit));
 }
 
 } // namespace Quorvel

@@ -28,6 +28,10 @@ public:
     explicit AppMenu(AppState &app, QWidget *parent = nullptr);
     ~AppMenu() override;
 
+    // As a window: as tall as its laid-out content at its width, at most as tall as the screen's
+    // available area (the actions then scroll). Done again whenever the content changes.
+    void fitToContent();
+
     // For tests and the gallery.
     ClientRootView *remoteView() const { return m_remote; }
     ThisComputerSummary *summary() const { return m_summary; }
@@ -35,6 +39,9 @@ public:
     PlainLabel *offLabel() const { return m_offLabel; }
     QPushButton *settingsButton() const { return m_settings; }
     QPushButton *quitButton() const { return m_quit; }
+
+protected:
+    bool event(QEvent *event) override;
 
 private:
     void refresh();

@@ -1,20 +1,38 @@
 #include "Quorvel/TrayPresence.h"
 
+#include "Quorvel/AppMenu.h"
 #include "Quorvel/AppState.h"
 #include "QuorvelCore/Mark/QuorvelMark.h"
 
+#include <QCoreApplication>
 #include <QCursor>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QPalette>
 #include <QScreen>
 
 namespace Quorvel {
 
-TrayPresence::TrayPresence(AppState &state, QWidget *menu, IconForState icon, bool trayAvailable,
+namespace {
+
+// The frame moved into the area, its top-left corner kept in view when it is larger.
+QRect inside(QRect frame, const QRect &area)
+{
+    frame.moveRight(std::min(frame.right(), area.right()));
+    frame.moveBottom(std::min(frame.bottom(), area.bottom()));
+    frame.moveLeft(std::max(frame.left(), area.left()));
+    frame.moveTop(std::max(frame.top(), area.top()));
+    return frame;
+}
+
+} // namespace
+
+TrayPresence::TrayPresence(AppState &state, AppMenu *menu, IconForState icon, bool trayAvailable,
                            QObject *parent)
     : QObject(parent), m_state(state), m_menu(menu), m_icon(std::move(icon))
 {
     m_menu->setWindowTitle(QStringLiteral("Quorvel"));
+    m_menu->installEventFilter(this);
     if (trayAvailable) {
         m_menu->setWindowFlags(Qt::Popup);
         m_tray = std::make_unique<QSystemTrayIcon>();
@@ -44,26 +62,66 @@ void TrayPresence::updateIcon()
         m_tray->setIcon(m_icon(m_state.isActive()));
 }
 
+QWidget *TrayPresence::menuWindow() const
+{
+    return m_menu.get();
+}
+
 void TrayPresence::showMenu()
 {
-    // The tray icon's geometry is often empty: the pointer is where the user clicked. Wayland
-    // places windows itself.
-    if (m_tray && QGuiApplication::platformName() == QLatin1String("xcb")) {
-        m_menu->adjustSize();
-        const QPoint pointer = QCursor::pos();
-        QRect frame(pointer, m_menu->size());
-        if (const QScreen *screen = QGuiApplication::screenAt(pointer)) {
-            const QRect available = screen->availableGeometry();
-            frame.moveRight(std::min(frame.right(), available.right()));
-            frame.moveBottom(std::min(frame.bottom(), available.bottom()));
-            frame.moveLeft(std::max(frame.left(), available.left()));
-            frame.moveTop(std::max(frame.top(), available.top()));
-        }
-        m_menu->move(frame.topLeft());
+    // Measured once what the menu shows has settled: wrapped lines know their height only once
+    // their layouts ran.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    m_menu->fitToContent();
+    // The tray icon's geometry is often empty: the pointer is where the user clicked.
+    if (m_tray) {
+        const QRect icon = m_tray->geometry();
+        m_anchor = icon.isValid() && !icon.isEmpty() ? icon : QRect(QCursor::pos(), QSize(1, 1));
     }
+    place();
     m_menu->show();
     m_menu->raise();
     m_menu->activateWindow();
+}
+
+QRect TrayPresence::popupFrame(QSize size, QRect anchor, QRect available)
+{
+    QRect frame(QPoint(anchor.left(), anchor.bottom() + 1), size);
+    const int roomBelow = available.bottom() - anchor.bottom();
+    const int roomAbove = anchor.top() - available.top();
+    if (size.height() > roomBelow && roomAbove > roomBelow)
+        frame.moveBottom(anchor.top() - 1);
+    if (frame.right() > available.right())
+        frame.moveRight(anchor.right());
+    return inside(frame, available);
+}
+
+bool TrayPresence::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_menu.get() && event->type() == QEvent::Resize && m_menu->isVisible())
+        place();
+    return QObject::eventFilter(watched, event);
+}
+
+void TrayPresence::place()
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return;
+    if (m_tray) {
+        const QScreen *screen = QGuiApplication::screenAt(m_anchor.center());
+        if (!screen)
+            screen = QGuiApplication::primaryScreen();
+        m_menu->move(popupFrame(m_menu->size(), m_anchor, screen->availableGeometry()).topLeft());
+        return;
+    }
+    // A window the window manager placed stays where it is unless it grew past the screen.
+    const QScreen *screen = m_menu->screen();
+    if (!screen || !m_menu->isVisible())
+        return;
+    const QRect frame = m_menu->frameGeometry();
+    const QRect moved = inside(frame, screen->availableGeometry());
+    if (moved.topLeft() != frame.topLeft())
+        m_menu->move(m_menu->pos() + (moved.topLeft() - frame.topLeft()));
 }
 
 } // namespace Quorvel

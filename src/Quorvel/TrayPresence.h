@@ -11,6 +11,7 @@
 
 namespace Quorvel {
 
+class AppMenu;
 class AppState;
 
 // Where the menu lives on the desktop. With a system tray, an icon whose activation drops the
@@ -24,27 +25,40 @@ public:
     // The tray icon for the mark, active or dimmed.
     using IconForState = std::function<QIcon(bool active)>;
 
-    // The presence takes the menu widget over.
-    TrayPresence(AppState &state, QWidget *menu, IconForState icon, bool trayAvailable,
+    // The presence takes the menu over.
+    TrayPresence(AppState &state, AppMenu *menu, IconForState icon, bool trayAvailable,
                  QObject *parent = nullptr);
     ~TrayPresence() override;
 
     bool usesTray() const { return m_tray != nullptr; }
     QSystemTrayIcon *trayIcon() const { return m_tray.get(); }
-    QWidget *menuWindow() const { return m_menu.get(); }
+    QWidget *menuWindow() const;
 
-    // Shows the menu (under the pointer with a tray) and brings it forward.
+    // Shows the menu (beside the tray icon, or the pointer, with a tray) and brings it forward.
     void showMenu();
+
+    // Where a popup of this size goes for an anchor (the tray icon, or the pointer): below it,
+    // else above it where there is more room, starting at its left edge, else ending at its
+    // right; always inside the available area.
+    static QRect popupFrame(QSize size, QRect anchor, QRect available);
 
     // The tray's mark: in the text colour of the desktop's palette, which panels follow; dimmed
     // while the program is not active.
     static QIcon markIcon(bool active);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void updateIcon();
+    // Keeps the shown menu where it belongs as it grows or shrinks (X11 only: Wayland places
+    // windows itself).
+    void place();
 
     AppState &m_state;
-    std::unique_ptr<QWidget> m_menu;
+    std::unique_ptr<AppMenu> m_menu;
+    // What the popup opened beside.
+    QRect m_anchor;
     IconForState m_icon;
     std::unique_ptr<QSystemTrayIcon> m_tray;
 };

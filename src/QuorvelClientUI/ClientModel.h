@@ -94,6 +94,11 @@ public:
     static inline const QString noAnswerFromTheHost = QStringLiteral("No answer from the host.");
     // What a deck update ends with, at once, when it is larger than one message on the link.
     static QString tooLargeToSend(qint64 size, qint64 limit);
+    // The pairing reason while an entered code waits for the keyring, which may be asking the
+    // user something first (a password for a new keyring, an unlock).
+    static inline const QString keyringWaitText =
+        QStringLiteral("Quorvel is waiting for the keyring to save the code. It may be asking "
+                       "you a question in a window of its own.");
 
     // A persistent model remembers its host across launches and keeps the cached deck; the local
     // deck editor's private model is not persistent.
@@ -177,7 +182,8 @@ public:
     void disconnect() = delete;
 
     // Checks the typed code: false when it is no pairing code (the status then says so).
-    // Otherwise saves it for the host and connects; a failed save shows in the status instead.
+    // Otherwise saves it for the host and connects; a failed save shows in the status instead,
+    // and so does a keyring that is slow to answer (the save then goes on waiting).
     bool submitPairingCode(const QString &text, const DiscoveredHost &host);
     // Deletes the host's stored code; drops the link when connected to that host.
     void forgetPairingCode(const DiscoveredHost &host);

@@ -24,9 +24,10 @@ void ClientModel::retryWithNewerCode(const DiscoveredHost &host, const PairingTo
             connectTo(host);
             return;
         }
+        // Codes never synchronise between computers here: only the user can bring the new one.
         requirePairing(host,
-                       host.name + QStringLiteral(" has a different pairing code. Enter the "
-                                                  "current one, or wait for it to sync."),
+                       host.name +
+                           QStringLiteral(" has a different pairing code. Enter the current one."),
                        usedCode);
     });
 }
@@ -53,17 +54,25 @@ bool ClientModel::submitPairingCode(const QString &text, const DiscoveredHost &h
     }
     // The save answers later; a link chosen or dropped meanwhile (another host picked, a
     // disconnect) is the user's newer wish, which the typed code must not override.
+    // A keyring without a default collection asks the user for a password before it saves; the
+    // save waits for that answer, however long the user takes.
     const quint64 epoch = m_linkEpoch;
-    m_tokens.save(*code, host.stableKey(), this, [this, epoch, host](bool saved) {
-        if (epoch != m_linkEpoch)
-            return;
-        if (!saved) {
-            setStatus(ConnectionStatus::needsPairing(
-                host, QStringLiteral("Couldn't save the code to the keyring.")));
-            return;
-        }
-        connectTo(host);
-    });
+    m_tokens.save(
+        *code, host.stableKey(), this,
+        [this, epoch, host](bool saved) {
+            if (epoch != m_linkEpoch)
+                return;
+            if (!saved) {
+                setStatus(ConnectionStatus::needsPairing(
+                    host, QStringLiteral("Couldn't save the code to the keyring.")));
+                return;
+            }
+            connectTo(host);
+        },
+        [this, epoch, host] {
+            if (epoch == m_linkEpoch)
+                setStatus(ConnectionStatus::needsPairing(host, keyringWaitText));
+        });
     return true;
 }
 

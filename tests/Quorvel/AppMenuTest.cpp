@@ -4,11 +4,17 @@
 #include "QuorvelClientUI/ClientModel.h"
 #include "QuorvelClientUI/ClientSettings.h"
 #include "QuorvelClientUI/Views/ClientRootView.h"
+#include "QuorvelClientUI/Views/DeckView.h"
 #include "Widgets/PlainLabel.h"
 
 #include "AppTestSupport.h"
+#include "ClientTestSupport.h"
+#include "TestHost.h"
 
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -16,6 +22,7 @@ Q_DECLARE_METATYPE(Quorvel::AppMenuSections)
 
 using namespace Quorvel;
 using namespace Quorvel::AppTest;
+using namespace Quorvel::ClientTest;
 
 namespace {
 
@@ -51,6 +58,8 @@ private slots:
     void menuFollowsTheRoles_data();
     void menuFollowsTheRoles();
     void quitStopsTheHostFirst();
+    void theWindowFollowsTheActions_data();
+    void theWindowFollowsTheActions();
 };
 
 void AppMenuTest::sections_data()
@@ -140,6 +149,56 @@ void AppMenuTest::quitStopsTheHostFirst()
     QTest::mouseClick(app.menu->quitButton(), Qt::LeftButton);
     QCOMPARE(quitting.size(), 1);
     QVERIFY(stoppedBeforeQuitting);
+}
+
+void AppMenuTest::theWindowFollowsTheActions_data()
+{
+    QTest::addColumn<int>("actions");
+    QTest::newRow("three") << 3;
+    QTest::newRow("more than the screen holds") << 80;
+}
+
+// The deck arrives after the menu is shown: the window grows to show every row, and only rows
+// that would pass the screen's height scroll, with the footer still in the window.
+void AppMenuTest::theWindowFollowsTheActions()
+{
+    QFETCH(int, actions);
+    Deck deck = sampleDeck();
+    const Control first = deck.controls.front();
+    deck.controls.clear();
+    for (int index = 0; index < actions; ++index) {
+        Control control = first;
+        control.id = first.id + QString::number(index);
+        deck.controls.push_back(control);
+    }
+    TestHost host(firstCode(), deck, uniqueHostName());
+    QVERIFY(host.start());
+    QVERIFY(Keyring().save(firstCode(), host.hostID()));
+    App app(true, false);
+    const int shownHeight = app.menu->height();
+    app.model.connectTo(host.listing());
+    DeckView *const view = app.menu->remoteView()->deckView();
+    QTRY_COMPARE_WITH_TIMEOUT(view->rows().size(), actions, answerLimitMs);
+
+    const auto *scroll = view->findChild<QScrollArea *>();
+    const int available = app.menu->screen()->availableGeometry().height();
+    const bool fits = actions == 3;
+    QTRY_VERIFY(app.menu->height() > shownHeight);
+    QTRY_COMPARE(scroll->verticalScrollBar()->isVisible(), !fits);
+    if (fits) {
+        QTRY_VERIFY(view->height() >= view->contentHeight());
+        QVERIFY(app.menu->height() < available);
+        // The gallery sizes its pages with adjustSize(): it draws the window as shown here.
+        const QSize fitted = app.menu->size();
+        app.menu->adjustSize();
+        QCOMPARE(app.menu->size(), fitted);
+    } else {
+        // The screen's height, give or take the rounding of the rows' share.
+        QTRY_VERIFY(app.menu->height() > available * 9 / 10);
+        QVERIFY(app.menu->height() <= available);
+    }
+    const QPushButton *quit = app.menu->quitButton();
+    QVERIFY(quit->mapTo(app.menu.get(), QPoint(0, quit->height())).y() <= app.menu->height());
 }
 
 QTEST_MAIN(AppMenuTest)

@@ -154,9 +154,7 @@ void endWithoutATrace(ClientModel &model, RealHost &host, const QString &hostID)
 
 QString differentCodeText(const DiscoveredHost &host)
 {
-    return host.name +
-           QStringLiteral(" has a different pairing code. Enter the current one, or wait for it "
-                          "to sync.");
+    return host.name + QStringLiteral(" has a different pairing code. Enter the current one.");
 }
 
 } // namespace

@@ -12,8 +12,6 @@ namespace Quorvel {
 
 namespace {
 
-// Beyond this height the rows scroll, so a large deck never outgrows the screen.
-constexpr int tallestList = 480;
 constexpr int rowSpacing = 6;
 
 } // namespace
@@ -75,7 +73,21 @@ QSize DeckView::sizeHint() const
     }
     const QSize content = m_rowsBox->sizeHint();
     return {content.width() + m_scroll->verticalScrollBar()->sizeHint().width(),
-            qMin(content.height(), tallestList)};
+            qMin(content.height(), m_heightLimit)};
+}
+
+int DeckView::contentHeight() const
+{
+    return m_rowsBox && !m_scroll->isHidden() ? m_rowsBox->sizeHint().height()
+                                              : sizeHint().height();
+}
+
+void DeckView::setHeightLimit(int limit)
+{
+    if (limit == m_heightLimit)
+        return;
+    m_heightLimit = limit;
+    updateGeometry();
 }
 
 void DeckView::syncDeck()

@@ -31,7 +31,11 @@ public:
     // How many times the rows were made, for tests and the benchmark.
     int rebuildCount() const { return m_rebuildCount; }
 
+    // As tall as all rows; the window around it may allow less (a screen's height), and the
+    // rows then scroll.
     QSize sizeHint() const override;
+    int contentHeight() const;
+    void setHeightLimit(int limit);
 
 private:
     void syncDeck();
@@ -46,6 +50,7 @@ private:
     QHash<QString, ControlRow *> m_rows;
     std::optional<Deck> m_shownDeck;
     int m_rebuildCount = 0;
+    int m_heightLimit = QWIDGETSIZE_MAX;
     // Set while the model tells of one control's change, so the whole-set signal that follows it
     // does not redraw every row.
     bool m_singleChangeHandled = false;

@@ -55,7 +55,9 @@ void PairingView::setHost(const DiscoveredHost &host, const std::optional<QStrin
         m_field->clear();
     }
     m_title->set(QStringLiteral("key"), QStringLiteral("Pair with ") + host.name, StatusTone::none);
-    m_instruction->setText(QStringLiteral("Enter the pairing code shown in the Quorvel menu on ") +
+    // The host shows its code in its settings and in its set-up, never in its menu.
+    m_instruction->setText(QStringLiteral("Enter the pairing code shown in Quorvel Settings (the "
+                                          "This Computer tab) or in Set Up Quorvel on ") +
                            host.name + QLatin1Char('.'));
     m_reason->setVisible(reason.has_value());
     m_reason->setText(reason.value_or(QString()));

@@ -38,6 +38,7 @@ public:
     using ReadHandler = std::function<void(std::optional<PairingToken>)>;
     using SaveHandler = std::function<void(bool)>;
     using RemoveHandler = std::function<void()>;
+    using WaitHandler = std::function<void()>;
 
     explicit KeychainTokenStore(QString service = defaultService,
                                 std::chrono::milliseconds timeout = defaultTimeout);
@@ -50,8 +51,13 @@ public:
     void read(const QString &account, QObject *context, ReadHandler onDone) const;
     // Stores the code's normalized text under account, replacing any earlier one; true when the
     // Secret Service confirmed the write in time.
+    //
+    // With onWaiting, a keyring that has not answered within the time-out is waited for instead:
+    // it may be asking the user a question (a password for a new keyring, an unlock). onWaiting
+    // is then called once, and onDone later with the keyring's own answer: false only when it
+    // refuses or the question is dismissed.
     void save(const PairingToken &code, const QString &account, QObject *context,
-              SaveHandler onDone) const;
+              SaveHandler onDone, WaitHandler onWaiting = {}) const;
     // Removes account's item; a missing item is not an error. onDone may be empty.
     void remove(const QString &account, QObject *context, RemoveHandler onDone = {}) const;
 

@@ -206,7 +206,8 @@ void ClientViewsTest::fieldEmptiesWhenTheHostChanges()
     view.setHost(absentHost(QStringLiteral("Workshop")), std::nullopt);
     QVERIFY(view.field()->text().isEmpty());
     QCOMPARE(view.instructionText(),
-             QStringLiteral("Enter the pairing code shown in the Quorvel menu on Workshop."));
+             QStringLiteral("Enter the pairing code shown in Quorvel Settings (the This Computer "
+                            "tab) or in Set Up Quorvel on Workshop."));
 }
 
 void ClientViewsTest::forgetIsOfferedOnlyWithAStoredCode()

@@ -1,0 +1,83 @@
+#include "QuorvelClientUI/ClientModel.h"
+
+#include "StandInSecretService.h"
+
+#include <QTest>
+
+using namespace Quorvel;
+using Status = ClientModel::ConnectionStatus;
+
+namespace {
+
+// Short, so that the keyring's question outlasts it at once.
+constexpr std::chrono::milliseconds shortTimeout{200};
+constexpr int answerLimitMs = 20000;
+
+DiscoveredHost studio()
+{
+    DiscoveredHost host;
+    host.name = QStringLiteral("Studio");
+    host.id = QStringLiteral("Studio._quorvel._tcp.local.");
+    // Nothing listens there: the test only watches the model start connecting.
+    host.endpoint = HostPortEndpoint{QStringLiteral("127.0.0.1"), 9};
+    host.protocolVersion = 2;
+    host.hostID = QStringLiteral("5A0C4E1B-1D0E-4A55-9A51-7C1B0E4C2F11");
+    return host;
+}
+
+} // namespace
+
+// A code entered while the keyring asks the user a question first (a password for a new
+// keyring): the remote says it waits for the keyring, then connects once the question is
+// answered, or says the code was not saved when the question is dismissed.
+class ClientModelKeyringPromptTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QVERIFY(m_keyring.start()); }
+    void init() { m_keyring.reset(); }
+    void enteredCodeWaitsForTheKeyring_data();
+    void enteredCodeWaitsForTheKeyring();
+
+private:
+    StandInSecretService m_keyring;
+};
+
+void ClientModelKeyringPromptTest::enteredCodeWaitsForTheKeyring_data()
+{
+    QTest::addColumn<bool>("dismissed");
+    QTest::newRow("answered") << false;
+    QTest::newRow("dismissed") << true;
+}
+
+void ClientModelKeyringPromptTest::enteredCodeWaitsForTheKeyring()
+{
+    QFETCH(bool, dismissed);
+    ClientModel model(QStringLiteral("Remote"),
+                      KeychainTokenStore(KeychainTokenStore::defaultService, shortTimeout), false);
+    const DiscoveredHost host = studio();
+    QTest::ignoreMessage(QtInfoMsg, "Keychain save waits for the keyring in local");
+    QVERIFY(model.submitPairingCode(PairingToken::generate().normalized(), host));
+
+    QTRY_COMPARE_WITH_TIMEOUT(
+        model.status(), Status::needsPairing(host, ClientModel::keyringWaitText), answerLimitMs);
+    QVERIFY(m_keyring.asking());
+
+    if (dismissed)
+        QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("Keychain save failed in local"));
+    m_keyring.answer(dismissed);
+    if (dismissed) {
+        QTRY_COMPARE_WITH_TIMEOUT(
+            model.status(),
+            Status::needsPairing(host, QStringLiteral("Couldn't save the code to the keyring.")),
+            answerLimitMs);
+    } else {
+        QTRY_VERIFY_WITH_TIMEOUT(model.status().kind() != Status::Kind::needsPairing,
+                                 answerLimitMs);
+        QCOMPARE(m_keyring.storedItems(), 1);
+    }
+    model.disconnectFromHost();
+}
+
+QTEST_GUILESS_MAIN(ClientModelKeyringPromptTest)
+#include "ClientModelKeyringPromptTest.moc"
