@@ -11,7 +11,7 @@ class QVBoxLayout;
 namespace Quorvel {
 
 class AppState;
-class ElidedLabel;
+class ElidedField;
 class HostCoordinator;
 class KeepAwakeSwitch;
 class ListenerFailureNotice;
@@ -39,6 +39,8 @@ public:
     ListenerFailureNotice *listenerFailure() const { return m_listenerFailure; }
     LocalEditorButton *localEditor() const { return m_localEditor; }
     QString savedInText() const;
+    ElidedField *savedInField() const { return m_savedIn; }
+    PlainLabel *connectedLabel() const { return m_connected; }
     QPushButton *showInFilesButton() const { return m_showInFiles; }
 
 private:
@@ -55,7 +57,7 @@ private:
     KeepAwakeSwitch *m_keepAwake = nullptr;
     ListenerFailureNotice *m_listenerFailure = nullptr;
     LocalEditorButton *m_localEditor = nullptr;
-    ElidedLabel *m_savedIn = nullptr;
+    ElidedField *m_savedIn = nullptr;
     QPushButton *m_showInFiles = nullptr;
 };
 
