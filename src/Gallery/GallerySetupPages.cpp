@@ -90,10 +90,12 @@ QWidget *settings(GallerySession &session, const QString &tag, bool remote, bool
                 HostActivity::Outcome::failed,
                 // Longer than the three lines a detail shows.
                 QStringLiteral("cc -c main.c\nmain.c:3: warning: unused variable 'x'\n"
-                               "main.c:9: error: expected ';'\ncc -c util.c\ncc -c net.c\n"
-                               "net.c:40: error: unknown type\nmake: *** [main.o] Error 1\n"
-                               "make: *** Waiting for unfinished jobs\nmake: Leaving directory\n"
-                               "Stop.")));
+                               "main.c:9: error: expected ';' before 'return'\ncc -c util.c\n"
+                               "util.c:12: warning: comparison of integers of different signs\n"
+                               "cc -c net.c\nnet.c:40: error: unknown type name 'socklen'\n"
+                               "make: *** [Makefile:12: main.o] Error 1\n"
+                               "make: *** Waiting for unfinished jobs....\n"
+                               "make: Leaving directory '/home/someone/src/build'\nStop.")));
             host->addActivity(HostActivity::make(QStringLiteral("iPhone"),
                                                  QStringLiteral("Connected"),
                                                  HostActivity::Outcome::info));

@@ -24,15 +24,6 @@ ElidedField::ElidedField(const QString &text, TextStyle style, StatusTone tone,
     palette.setColor(QPalette::Base, Qt::transparent);
     setPalette(palette);
     setFocusPolicy(Qt::ClickFocus);
-    setContextMenuPolicy(Qt::DefaultContextMenu);
-    refresh();
-}
-
-void ElidedField::setFullText(const QString &text)
-{
-    if (m_text == text)
-        return;
-    m_text = text;
     refresh();
 }
 

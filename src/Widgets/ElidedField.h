@@ -17,7 +17,6 @@ public:
                 QWidget *parent = nullptr);
 
     QString fullText() const { return m_text; }
-    void setFullText(const QString &text);
     // The text as shown now.
     QString shownText() const { return QLineEdit::text(); }
 

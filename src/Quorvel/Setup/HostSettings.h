@@ -39,8 +39,6 @@ public:
     ListenerFailureNotice *listenerFailure() const { return m_listenerFailure; }
     LocalEditorButton *localEditor() const { return m_localEditor; }
     QString savedInText() const;
-    ElidedField *savedInField() const { return m_savedIn; }
-    PlainLabel *connectedLabel() const { return m_connected; }
     QPushButton *showInFilesButton() const { return m_showInFiles; }
 
 private:
