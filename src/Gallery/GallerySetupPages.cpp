@@ -88,7 +88,14 @@ QWidget *settings(GallerySession &session, const QString &tag, bool remote, bool
             host->addActivity(HostActivity::make(
                 QStringLiteral("Mac mini"), QStringLiteral("Ran Build"),
                 HostActivity::Outcome::failed,
-                QStringLiteral("make: *** No rule to make target 'all'.\nStop.")));
+                // Longer than the three lines a detail shows.
+                QStringLiteral("cc -c main.c\nmain.c:3: warning: unused variable 'x'\n"
+                               "main.c:9: error: expected ';' before 'return'\ncc -c util.c\n"
+                               "util.c:12: warning: comparison of integers of different signs\n"
+                               "cc -c net.c\nnet.c:40: error: unknown type name 'socklen'\n"
+                               "make: *** [Makefile:12: main.o] Error 1\n"
+                               "make: *** Waiting for unfinished jobs....\n"
+                               "make: Leaving directory '/home/someone/src/build'\nStop.")));
             host->addActivity(HostActivity::make(QStringLiteral("iPhone"),
                                                  QStringLiteral("Connected"),
                                                  HostActivity::Outcome::info));
@@ -98,7 +105,7 @@ QWidget *settings(GallerySession &session, const QString &tag, bool remote, bool
     SettingsWindow::Services services;
     services.general.approvals = approvals;
     services.updater = updater;
-    services.version = QStringLiteral("1.4");
+    services.version = Updater::versionString(QStringLiteral("1.4"), QStringLiteral("120"));
     auto *window = new SettingsWindow(*state, services);
     window->setMinimumSize(SettingsWindow::defaultSize);
     window->selectTab(tag);

@@ -26,7 +26,7 @@ OutsideAccess::OutsideAccess(AppState &state, Options options, QObject *parent)
       m_busService(&m_runner), m_notices(options.bus),
       m_links(&m_runner, &m_approvals, &m_notices, &m_alert),
       m_listFile(&state.model(), options.listFilePath),
-      m_updater(options.appcast, QStringLiteral(QUORVEL_VERSION))
+      m_updater(options.appcast, Updater::shortVersion())
 {
     m_busRegistered = m_busService.registerOn(options.bus);
     if (!m_busRegistered)
@@ -74,8 +74,7 @@ void OutsideAccess::diagnosticReport(QObject *context, std::function<void(QStrin
 {
     DiagnosticReport report;
     report.now = QDateTime::currentDateTime();
-    report.version = QStringLiteral(QUORVEL_VERSION);
-    report.build = QStringLiteral(QUORVEL_BUILD_TYPE);
+    report.version = Updater::versionString();
     report.location = QCoreApplication::applicationFilePath();
     report.homePath = QDir::homePath();
     report.osLine = DiagnosticReport::linuxLine();

@@ -35,6 +35,8 @@ QWidget *WindowTable::open(const QString &id, const QString &title)
         m_windows.insert(id, window);
     }
     window->show();
+    // Minimised, it would stay out of sight.
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
     window->raise();
     window->activateWindow();
     emit opened(id, window);

@@ -1,9 +1,11 @@
 #include "Platform/Session/QuitSignals.h"
 #include "Quorvel/AppMenu.h"
 #include "Quorvel/AppState.h"
+#include "Quorvel/CommandLine.h"
 #include "Quorvel/DesktopRegistration.h"
 #include "Quorvel/EditorWindows.h"
 #include "Quorvel/Launcher.h"
+#include "Quorvel/Outside/Updater.h"
 #include "Quorvel/OutsideAccess.h"
 #include "Quorvel/Setup/SetupWindows.h"
 #include "Quorvel/TrayPresence.h"
@@ -53,6 +55,18 @@ void registerBuildTree()
 
 int main(int argc, char *argv[])
 {
+    // Asking for the usage or the version needs no display and starts nothing.
+    QStringList arguments;
+    for (int index = 1; index < argc; ++index)
+        arguments.append(QString::fromLocal8Bit(argv[index]));
+    const CommandLine::Kind asked = CommandLine::read(arguments).kind;
+    if (asked == CommandLine::Kind::help || asked == CommandLine::Kind::version) {
+        const QString text = asked == CommandLine::Kind::help
+                                 ? CommandLine::usage()
+                                 : CommandLine::versionLine(Updater::versionString());
+        std::fputs(qPrintable(text), stdout);
+        return 0;
+    }
     if (!hasDisplay()) {
         std::fprintf(stderr, "quorvel: no display: neither DISPLAY (X11) nor WAYLAND_DISPLAY "
                              "(Wayland) is set; start it from a desktop session\n");
@@ -61,9 +75,17 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvel"));
     QApplication::setOrganizationName(QStringLiteral("Quorvel"));
+    QApplication::setApplicationVersion(Updater::shortVersion());
     QApplication::setDesktopFileName(QStringLiteral("com.vantrel.quorvel"));
     QApplication::setQuitOnLastWindowClosed(false);
     IconTheme::setUp();
+
+    // Read again without the options Qt took for itself.
+    const CommandLine commandLine = CommandLine::read(application.arguments().mid(1));
+    if (commandLine.kind == CommandLine::Kind::unknownOption) {
+        std::fputs(qPrintable(CommandLine::unknownOptionLine(commandLine.option)), stderr);
+        return 2;
+    }
 
     QuitSignals quitSignals;
     LaunchRequest request = LaunchRequest::fromArguments(application.arguments().mid(1));

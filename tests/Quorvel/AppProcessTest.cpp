@@ -1,4 +1,5 @@
 #include "Quorvel/AppRoles.h"
+#include "Quorvel/Outside/Updater.h"
 #include "QuorvelClientUI/ClientSettings.h"
 #include "QuorvelHostKit/Service/HostStatusFile.h"
 #include "QuorvelHostKit/Service/HostTokenStore.h"
@@ -35,12 +36,17 @@ std::unique_ptr<QProcess> startCopy(const QStringList &arguments)
     return process;
 }
 
-QString readStatusListener()
+QString readStatus(const QString &key)
 {
     QFile file(HostTokenStore::folderPath() + u'/' + QLatin1String(HostStatusFile::fileName));
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    return QJsonDocument::fromJson(file.readAll()).object().value("listener").toString();
+    return QJsonDocument::fromJson(file.readAll()).object().value(key).toString();
+}
+
+QString readStatusListener()
+{
+    return readStatus(QStringLiteral("listener"));
 }
 
 bool nameIsFree()
@@ -61,6 +67,8 @@ private slots:
     void aSignalWhileHostingLeavesTheStatusStopped_data();
     void aSignalWhileHostingLeavesTheStatusStopped();
     void withoutADisplayOneLineSaysWhy();
+    void optionsThatEndAtOnce_data();
+    void optionsThatEndAtOnce();
 };
 
 void AppProcessTest::init()
@@ -127,6 +135,7 @@ void AppProcessTest::aSignalWhileHostingLeavesTheStatusStopped()
     QCOMPARE(copy->exitStatus(), QProcess::NormalExit);
     QCOMPARE(copy->exitCode(), 0);
     QCOMPARE(readStatusListener(), QStringLiteral("stopped"));
+    QCOMPARE(readStatus(QStringLiteral("version")), Updater::shortVersion());
 }
 
 void AppProcessTest::withoutADisplayOneLineSaysWhy()
@@ -142,6 +151,44 @@ void AppProcessTest::withoutADisplayOneLineSaysWhy()
     const QString error = QString::fromUtf8(copy.readAllStandardError());
     QCOMPARE(error.count(u'\n'), 1);
     QVERIFY(error.contains(QStringLiteral("DISPLAY")));
+    QVERIFY(nameIsFree());
+}
+
+void AppProcessTest::optionsThatEndAtOnce_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("error");
+
+    const QString version = "quorvel " + Updater::versionString() + "\n";
+    const QString unknown =
+        "quorvel: unknown option \"--bogus\" (quorvel --help lists the options)\n";
+    QTest::newRow("help") << QStringList{"--help"} << 0 << "Usage: quorvel" << QString();
+    QTest::newRow("version") << QStringList{"--version"} << 0 << version << QString();
+    QTest::newRow("help wins over an unknown option")
+        << QStringList{"--bogus", "--help"} << 0 << "Usage: quorvel" << QString();
+    QTest::newRow("unknown option")
+        << QStringList{"--open-deck-editor", "--bogus", "-x"} << 2 << QString() << unknown;
+}
+
+void AppProcessTest::optionsThatEndAtOnce()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, output);
+    QFETCH(QString, error);
+    AppTest::storeRoles(false, false);
+    const std::unique_ptr<QProcess> copy = startCopy(arguments);
+    QVERIFY(copy->waitForFinished(processLimitMs));
+    QCOMPARE(copy->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(copy->exitCode(), status);
+    const QString printed = QString::fromUtf8(copy->readAllStandardOutput());
+    QVERIFY2(output.isEmpty() ? printed.isEmpty() : printed.startsWith(output),
+             qPrintable(printed));
+    const QString complaint = QString::fromUtf8(copy->readAllStandardError());
+    QVERIFY2(complaint.endsWith(error), qPrintable(complaint));
+    // It ended without claiming the program's name, so it neither ran nor passed anything on.
     QVERIFY(nameIsFree());
 }
 

@@ -6,10 +6,18 @@
 #include "QuorvelClientUI/Views/Editor/DeckEditorWindow.h"
 #include "QuorvelHostKit/Service/HostCoordinator.h"
 
-#include "ClientTestSupport.h"
 #include "AppTestSupport.h"
+#include "ClientTestSupport.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
+#include <QDBusReply>
+#include <QDBusVariant>
+#include <QGuiApplication>
 #include <QPointer>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -41,6 +49,30 @@ struct App {
     std::unique_ptr<EditorWindows> editors;
 };
 
+// The labels the keyring shows for the items of a service and an account.
+QStringList keyringLabels(const QString &service, const QString &account)
+{
+    qDBusRegisterMetaType<QMap<QString, QString>>();
+    const QString secrets = QStringLiteral("org.freedesktop.secrets");
+    QDBusMessage search = QDBusMessage::createMethodCall(
+        secrets, "/org/freedesktop/secrets", "org.freedesktop.Secret.Service", "SearchItems");
+    search << QVariant::fromValue(QMap<QString, QString>{{"server", service}, {"user", account}});
+    const QDBusMessage found = QDBusConnection::sessionBus().call(search);
+    if (found.type() != QDBusMessage::ReplyMessage)
+        return {};
+    QStringList labels;
+    for (const QDBusObjectPath &item :
+         qdbus_cast<QList<QDBusObjectPath>>(found.arguments().value(0))) {
+        QDBusMessage get = QDBusMessage::createMethodCall(secrets, item.path(),
+                                                          "org.freedesktop.DBus.Properties", "Get");
+        get << QStringLiteral("org.freedesktop.Secret.Item") << QStringLiteral("Label");
+        const QDBusReply<QDBusVariant> label = QDBusConnection::sessionBus().call(get);
+        if (label.isValid())
+            labels.append(label.value().variant().toString());
+    }
+    return labels;
+}
+
 } // namespace
 
 // The application's two deck editors: the remote's over the shared model, and this computer's
@@ -58,8 +90,23 @@ private slots:
             qobject_cast<DeckEditorWindow *>(app.state->windows().window(WindowTable::deckEditor));
         QVERIFY(window);
         QVERIFY(window->isVisible());
+        const QPoint screenCentre = QGuiApplication::primaryScreen()->availableGeometry().center();
+        const QPoint centre = window->frameGeometry().center();
+        // A few pixels for rounding the halves.
+        QVERIFY2((centre - screenCentre).manhattanLength() <= 4,
+                 qPrintable(QStringLiteral("the window's middle is at %1,%2, the screen's at %3,%4")
+                                .arg(centre.x())
+                                .arg(centre.y())
+                                .arg(screenCentre.x())
+                                .arg(screenCentre.y())));
+
+        // Opened again while minimised: the same window, back in sight.
+        window->showMinimized();
+        QVERIFY(window->isMinimized());
         app.state->openDeckEditor();
         QCOMPARE(app.state->windows().window(WindowTable::deckEditor), window);
+        QVERIFY(!window->isMinimized());
+        QVERIFY(window->isVisible());
     }
 
     void localEditorReachesThisComputersHost()
@@ -77,6 +124,9 @@ private slots:
             qobject_cast<DeckEditorWindow *>(app.state->windows().window(WindowTable::localEditor));
         QVERIFY(window);
         QTRY_VERIFY_WITH_TIMEOUT(app.editors->localEditor().model().isConnected(), linkLimitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            keyringLabels(KeychainTokenStore::localEditorService, host->hostID()),
+            QStringList{"Quorvel: this computer's editor"}, linkLimitMs);
         QTRY_VERIFY_WITH_TIMEOUT(window->editorModel()->hasDeck(), linkLimitMs);
         QCOMPARE(window->editorModel()->deckName(), host->deck().deckName);
 

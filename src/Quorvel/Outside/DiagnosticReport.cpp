@@ -1,7 +1,7 @@
 #include "Quorvel/Outside/DiagnosticReport.h"
 
 #include <QFile>
-#include <QLocale>
+#include <QRegularExpression>
 
 namespace Quorvel {
 
@@ -63,6 +63,17 @@ QString DiagnosticReport::homeRelative(const QString &path, const QString &home)
     return path;
 }
 
+QString DiagnosticReport::dateText(const QDateTime &when, const QLocale &locale)
+{
+    // Derived from the locale's long form, which has every part in the locale's order: the
+    // weekday and the time zone go, the month's name is abbreviated.
+    static const QRegularExpression weekday(QStringLiteral("dddd[,.]?\\s*|\\s*dddd"));
+    static const QRegularExpression zone(QStringLiteral("\\s*\\bt\\b"));
+    QString format = locale.dateTimeFormat(QLocale::LongFormat);
+    format.remove(weekday).remove(zone).replace(QStringLiteral("MMMM"), QStringLiteral("MMM"));
+    return locale.toString(when, format.trimmed());
+}
+
 QString DiagnosticReport::linuxLine(const QString &osReleasePath, const QString &productNamePath)
 {
     QString line = QStringLiteral("Linux: ") + prettyName(osReleasePath);
@@ -75,12 +86,10 @@ QString DiagnosticReport::linuxLine(const QString &osReleasePath, const QString 
 QString DiagnosticReport::text() const
 {
     QStringList lines;
-    lines << QStringLiteral("Quorvel diagnostic report, ") +
-                 QLocale().toString(now, QLocale::ShortFormat);
+    lines << QStringLiteral("Quorvel diagnostic report, ") + dateText(now, QLocale());
     lines << QString();
-    lines << QStringLiteral("App: ") + (version.isEmpty() ? QStringLiteral("?") : version) +
-                 QStringLiteral(" (") + (build.isEmpty() ? QStringLiteral("?") : build) +
-                 QStringLiteral("), ") + homeRelative(location, homePath);
+    lines << QStringLiteral("App: ") + version + QStringLiteral(", ") +
+                 homeRelative(location, homePath);
     lines << osLine;
     lines << QStringLiteral("Roles: ") + rolesText(remote, hosting);
     lines << QStringLiteral("Start at login: ") +

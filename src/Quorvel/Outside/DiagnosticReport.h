@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 
@@ -17,8 +18,8 @@ struct DiagnosticReport {
     };
 
     QDateTime now;
+    // The program's version as the Updates tab shows it.
     QString version;
-    QString build;
     // Where the program runs from.
     QString location;
     QString homePath;
@@ -38,6 +39,10 @@ struct DiagnosticReport {
 
     // Every line joined with line feeds, ending in one.
     QString text() const;
+
+    // The locale's date with an abbreviated month and no weekday, then its time with seconds and
+    // no time zone.
+    static QString dateText(const QDateTime &when, const QLocale &locale);
 
     // "~" for a leading home folder followed by "/" or the end; other paths unchanged.
     static QString homeRelative(const QString &path, const QString &home);

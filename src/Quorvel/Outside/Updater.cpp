@@ -5,6 +5,7 @@
 #include <QDesktopServices>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QSettings>
 
 namespace Quorvel {
 
@@ -15,19 +16,38 @@ constexpr qint64 largestFeed = 4 * 1024 * 1024;
 // A feed that does not answer in this time is tried again at the next check.
 constexpr std::chrono::milliseconds feedTimeout{std::chrono::seconds(30)};
 
+std::optional<QDateTime> lastCheck(const QSettings &settings)
+{
+    const QDateTime stored =
+        QDateTime::fromString(settings.value(Updater::lastCheckKey).toString(), Qt::ISODate);
+    return stored.isValid() ? std::optional(stored) : std::nullopt;
+}
+
 } // namespace
 
-Updater::Updater(QUrl feed, QString currentVersion, QObject *parent,
-                 std::chrono::milliseconds checkInterval)
-    : QObject(parent), m_feed(std::move(feed)), m_currentVersion(std::move(currentVersion))
+Updater::Updater(QUrl feed, QString currentVersion, Schedule schedule, QObject *parent)
+    : QObject(parent), m_feed(std::move(feed)), m_currentVersion(std::move(currentVersion)),
+      m_schedule(std::move(schedule))
 {
     const auto settings = openClientSettings();
     m_automaticallyChecks = settings->value(automaticChecksKey, true).toBool();
     m_getsTestBuilds = readSettingText(channelKey) == testingChannel;
-    m_checkTimer.setInterval(checkInterval);
-    connect(&m_checkTimer, &QTimer::timeout, this, &Updater::checkNow);
-    if (m_automaticallyChecks)
-        m_checkTimer.start();
+    m_checkTimer.setSingleShot(true);
+    connect(&m_checkTimer, &QTimer::timeout, this, &Updater::checkWhenDue);
+    settleLastCheck();
+    // A check already due waits for the event loop, so that the owner can connect first.
+    armTimer();
+}
+
+void Updater::settleLastCheck()
+{
+    const auto settings = openClientSettings();
+    const QDateTime now = m_schedule.now();
+    const std::optional<QDateTime> last = lastCheck(*settings);
+    // None yet: the first start. One in the future: the clock was set back, and waiting for it
+    // could take years.
+    if (!last || *last > now)
+        settings->setValue(lastCheckKey, now.toString(Qt::ISODate));
 }
 
 void Updater::setSslConfiguration(const QSslConfiguration &configuration)
@@ -38,14 +58,41 @@ void Updater::setSslConfiguration(const QSslConfiguration &configuration)
 void Updater::setAutomaticallyChecks(bool on)
 {
     openClientSettings()->setValue(automaticChecksKey, on);
-    if (on)
-        m_checkTimer.start();
-    else
-        m_checkTimer.stop();
     if (on == m_automaticallyChecks)
         return;
     m_automaticallyChecks = on;
+    // Turned back on, the schedule is the one the last check set: a check already due comes at
+    // once, and one that is not is not put off.
+    armTimer();
     emit automaticallyChecksChanged();
+}
+
+std::optional<QDateTime> Updater::nextCheck() const
+{
+    if (!m_automaticallyChecks)
+        return std::nullopt;
+    const QDateTime last = lastCheck(*openClientSettings()).value_or(m_schedule.now());
+    return last.addMSecs(m_schedule.interval.count());
+}
+
+void Updater::checkWhenDue()
+{
+    settleLastCheck();
+    const std::optional<QDateTime> next = nextCheck();
+    if (next && *next <= m_schedule.now())
+        checkNow();
+    armTimer();
+}
+
+void Updater::armTimer()
+{
+    const std::optional<QDateTime> next = nextCheck();
+    if (!next) {
+        m_checkTimer.stop();
+        return;
+    }
+    const qint64 untilDue = qMax<qint64>(0, m_schedule.now().msecsTo(*next));
+    m_checkTimer.start(std::chrono::milliseconds(qMin(untilDue, m_schedule.clockLook.count())));
 }
 
 void Updater::setGetsTestBuilds(bool on)
@@ -64,10 +111,39 @@ QString Updater::availableText(const QString &version)
     return QStringLiteral("Version ") + version + QStringLiteral(" is available");
 }
 
+QString Updater::versionString(const QString &shortVersion, const QString &build)
+{
+    const auto known = [](const QString &part) {
+        return part.isEmpty() ? QStringLiteral("?") : part;
+    };
+    return known(shortVersion) + QStringLiteral(" (") + known(build) + u')';
+}
+
+QString Updater::versionString()
+{
+    return versionString(shortVersion(), QStringLiteral(QUORVEL_BUILD));
+}
+
+QString Updater::shortVersion()
+{
+    return QStringLiteral(QUORVEL_VERSION);
+}
+
 void Updater::checkNow()
 {
+    // A check that is still reading the feed counts as this one.
+    openClientSettings()->setValue(lastCheckKey, m_schedule.now().toString(Qt::ISODate));
+    armTimer();
     if (m_running)
         return;
+    if (m_schedule.fetch)
+        m_schedule.fetch();
+    else
+        fetchFeed();
+}
+
+void Updater::fetchFeed()
+{
     if (m_feed.scheme() != QLatin1String("https")) {
         emit checkFailed(QStringLiteral("The update feed is not an https address."));
         return;

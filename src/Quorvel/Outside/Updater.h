@@ -2,6 +2,7 @@
 
 #include "Quorvel/Outside/Appcast.h"
 
+#include <QDateTime>
 #include <QNetworkAccessManager>
 #include <QObject>
 #include <QPointer>
@@ -11,13 +12,34 @@
 #include <QUrl>
 
 #include <chrono>
+#include <functional>
 #include <optional>
 
 namespace Quorvel {
 
+// When automatic checks happen, and how a check reads the feed.
+struct UpdateSchedule {
+    // A day between checks: releases are rare, and each check is one small request.
+    static constexpr std::chrono::milliseconds defaultInterval{std::chrono::hours(24)};
+    // The timer runs on a clock that stops while the computer sleeps: it looks at the wall clock
+    // this often, so that a check due during sleep comes soon after waking.
+    static constexpr std::chrono::milliseconds defaultClockLook{std::chrono::minutes(10)};
+
+    std::chrono::milliseconds interval = defaultInterval;
+    std::chrono::milliseconds clockLook = defaultClockLook;
+    std::function<QDateTime()> now = [] { return QDateTime::currentDateTimeUtc(); };
+    // Reads the feed for a check; empty: over the network (tests put their own).
+    std::function<void()> fetch;
+};
+
 // Reads the release feed over https, tells the user when a newer version is out and opens its
 // download in the browser; it never installs anything itself. Test builds come from the feed's
 // "testing" channel when the "updateChannel" setting says so.
+//
+// Automatic checks follow the wall clock from the stored time of the last check, so that a
+// computer that is switched off every night, or sleeps most of the day, still checks: at start
+// when the last check is a whole interval ago, else when it will be. The very first start only
+// records its time (the copy just installed is new).
 class Updater : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool automaticallyChecks READ automaticallyChecks WRITE setAutomaticallyChecks NOTIFY
@@ -29,12 +51,11 @@ class Updater : public QObject {
 public:
     static inline const QString channelKey = QStringLiteral("updateChannel");
     static inline const QString automaticChecksKey = QStringLiteral("Quorvel.updates.automatic");
+    static inline const QString lastCheckKey = QStringLiteral("Quorvel.updates.lastCheck");
     static inline const QString testingChannel = QStringLiteral("testing");
-    // A day between scheduled checks: releases are rare, and each check is one small request.
-    static constexpr std::chrono::milliseconds defaultCheckInterval{std::chrono::hours(24)};
+    using Schedule = UpdateSchedule;
 
-    Updater(QUrl feed, QString currentVersion, QObject *parent = nullptr,
-            std::chrono::milliseconds checkInterval = defaultCheckInterval);
+    Updater(QUrl feed, QString currentVersion, Schedule schedule = {}, QObject *parent = nullptr);
 
     // Certificates to trust besides the system's (a test's own authority).
     void setSslConfiguration(const QSslConfiguration &configuration);
@@ -48,13 +69,24 @@ public:
     const std::optional<QString> &pendingVersion() const { return m_pendingVersion; }
     const std::optional<AppcastItem> &available() const { return m_available; }
 
-    // Reads the feed now.
+    // Reads the feed now; the next automatic check is an interval after this one.
     void checkNow();
+    // When the next automatic check is due; none while automatic checks are off.
+    std::optional<QDateTime> nextCheck() const;
+    // Checks when one is due by the wall clock, and sets the timer for the next look.
+    void checkWhenDue();
     // Opens the found version's download in the browser; false when there is none.
     bool openDownload() const;
 
     // "Version X is available"
     static QString availableText(const QString &version);
+
+    // The version as people see it: "short (build)", "?" standing for a part that is missing.
+    static QString versionString(const QString &shortVersion, const QString &build);
+    // This program's version, as above.
+    static QString versionString();
+    // This program's short version alone, as peers and the host's status file give it.
+    static QString shortVersion();
 
 signals:
     void automaticallyChecksChanged();
@@ -66,13 +98,17 @@ signals:
     void checkFailed(const QString &reason);
 
 private:
+    void fetchFeed();
     void finishCheck(QNetworkReply *reply);
+    void armTimer();
+    void settleLastCheck();
     void setPendingVersion(const std::optional<QString> &version);
 
     QUrl m_feed;
     QString m_currentVersion;
     QNetworkAccessManager m_network;
     std::optional<QSslConfiguration> m_sslConfiguration;
+    Schedule m_schedule;
     QTimer m_checkTimer;
     QPointer<QNetworkReply> m_running;
     bool m_automaticallyChecks = true;

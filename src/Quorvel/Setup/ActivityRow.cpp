@@ -68,7 +68,8 @@ QString ActivityRow::deviceLine(const HostActivity &entry, const QLocale &locale
            locale.toString(entry.date.toLocalTime().time(), timeFormat(locale));
 }
 
-ActivityRow::ActivityRow(const HostActivity &entry, QWidget *parent) : QWidget(parent)
+ActivityRow::ActivityRow(const HostActivity &entry, QWidget *parent)
+    : QWidget(parent), m_entryID(entry.id)
 {
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(0, rowPadding, 0, rowPadding);

@@ -25,9 +25,11 @@ public:
     static QString timeFormat(const QLocale &locale);
 
     QStringList lines() const;
+    const QUuid &entryID() const { return m_entryID; }
     PlainLabel *detailLabel() const { return m_detail; }
 
 private:
+    QUuid m_entryID;
     QStringList m_lines;
     PlainLabel *m_detail = nullptr;
 };

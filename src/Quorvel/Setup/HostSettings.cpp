@@ -9,7 +9,7 @@
 #include "QuorvelHostKit/Service/HostCoordinator.h"
 #include "QuorvelHostKit/Views/DeckEditingView.h"
 #include "QuorvelHostKit/Views/PairingCodeView.h"
-#include "Widgets/ElidedLabel.h"
+#include "Widgets/ElidedField.h"
 #include "Widgets/PlainLabel.h"
 
 #include <QDir>
@@ -18,6 +18,7 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 namespace Quorvel {
@@ -45,7 +46,7 @@ QString HostSettings::connectedText() const
 
 QString HostSettings::savedInText() const
 {
-    return m_savedIn ? m_savedIn->text() : QString();
+    return m_savedIn ? m_savedIn->fullText() : QString();
 }
 
 void HostSettings::rebuild()
@@ -111,10 +112,10 @@ void HostSettings::rebuild()
     actionsLayout->addWidget(new DeckEditingView(host));
     auto *savedRow = new QHBoxLayout;
     savedRow->addWidget(new PlainLabel(QStringLiteral("Saved in"), TextStyle::body));
-    m_savedIn = new ElidedLabel(
+    m_savedIn = new ElidedField(
         HostSettingsWording::savedInText(host->deckURL().toLocalFile(), QDir::homePath()),
         TextStyle::body, StatusTone::secondary, Qt::ElideMiddle);
-    m_savedIn->setToolTip(host->deckURL().toLocalFile());
+    m_savedIn->setToolTip(Qt::convertFromPlainText(host->deckURL().toLocalFile()));
     savedRow->addWidget(m_savedIn, 1);
     m_showInFiles = new QPushButton(QStringLiteral("Show in Files"));
     connect(m_showInFiles, &QPushButton::clicked, this, [this] {

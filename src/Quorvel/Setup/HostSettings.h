@@ -11,7 +11,7 @@ class QVBoxLayout;
 namespace Quorvel {
 
 class AppState;
-class ElidedLabel;
+class ElidedField;
 class HostCoordinator;
 class KeepAwakeSwitch;
 class ListenerFailureNotice;
@@ -55,7 +55,7 @@ private:
     KeepAwakeSwitch *m_keepAwake = nullptr;
     ListenerFailureNotice *m_listenerFailure = nullptr;
     LocalEditorButton *m_localEditor = nullptr;
-    ElidedLabel *m_savedIn = nullptr;
+    ElidedField *m_savedIn = nullptr;
     QPushButton *m_showInFiles = nullptr;
 };
 

@@ -5,6 +5,7 @@
 
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 namespace Quorvel {
@@ -52,7 +53,8 @@ void LinkSettings::rebuild()
         line->addWidget(new PlainLabel(row.name, TextStyle::body), 1);
         line->addWidget(new PlainLabel(row.answer, TextStyle::body, StatusTone::secondary));
         auto *forget = new QPushButton(QStringLiteral("Forget"));
-        forget->setToolTip(row.forgetToolTip);
+        // A tooltip reads tags as markup: the name, which the application chose, stays text.
+        forget->setToolTip(Qt::convertFromPlainText(row.forgetToolTip));
         forget->setAutoDefault(false);
         connect(forget, &QPushButton::clicked, this, [this, appID = entry.appID] {
             if (m_approvals)

@@ -5,27 +5,13 @@
 #include "Quorvel/Setup/FileRevealer.h"
 #include "Quorvel/Setup/OnboardingWindow.h"
 #include "QuorvelClientUI/ClientSettings.h"
+#include "Widgets/WindowPlacement.h"
 
 #include <QEvent>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTimer>
 
 namespace Quorvel {
-
-namespace {
-
-void centre(QWidget *window)
-{
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect frame = window->frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        window->move(frame.topLeft());
-    }
-}
-
-} // namespace
 
 SetupWindows::SetupWindows(AppState &app, Options options, QObject *parent)
     : QObject(parent), m_app(app), m_options(std::move(options))
@@ -76,7 +62,7 @@ SetupWindows::Options SetupWindows::programOptions(OutsideAccess &outside, QObje
     options.services.general.copyReport = [&outside] { outside.copyDiagnosticReport(); };
     options.services.showInFiles = [revealer](const QString &path) { revealer->reveal(path); };
     options.services.updater = &outside.updater();
-    options.services.version = QStringLiteral(QUORVEL_VERSION);
+    options.services.version = Updater::versionString();
     options.trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
     return options;
 }
@@ -92,7 +78,7 @@ QWidget *SetupWindows::makeOnboarding()
         QTimer::singleShot(0, this, [this] { m_app.windows().forget(WindowTable::onboarding); });
     };
     auto *window = new OnboardingWindow(m_app, std::move(options));
-    centre(window);
+    centreOnScreen(window);
     return window;
 }
 
@@ -101,7 +87,7 @@ QWidget *SetupWindows::makeSettings()
     auto *window = new SettingsWindow(m_app, m_options.services);
     const QByteArray saved = openClientSettings()->value(geometryKey).toByteArray();
     if (saved.isEmpty() || !window->restoreGeometry(saved))
-        centre(window);
+        centreOnScreen(window);
     window->installEventFilter(this);
     return window;
 }

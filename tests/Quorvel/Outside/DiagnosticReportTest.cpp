@@ -12,8 +12,7 @@ DiagnosticReport baseReport()
 {
     DiagnosticReport report;
     report.now = QDateTime(QDate(2026, 12, 10), QTime(17, 5), Qt::UTC);
-    report.version = "1.2";
-    report.build = "42";
+    report.version = "1.2 (42)";
     report.location = "/home/alice/bin/quorvel";
     report.homePath = "/home/alice";
     report.osLine = "Linux: Debian GNU/Linux 12 (bookworm)";
@@ -97,11 +96,38 @@ private slots:
         report.automaticallyChecks = false;
         report.getsTestBuilds = true;
         report.availableVersion = "1.3";
-        report.version.clear();
-        QCOMPARE(linesOf(report).at(0), QStringLiteral("App: ? (42), ~/bin/quorvel"));
         QCOMPARE(
             linesOf(report).mid(3),
             (QStringList{"Start at login: on", "Updates: manual, test builds, 1.3 available"}));
+    }
+
+    void dateText_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("United States") << "en_US"
+                                       << "Dec 10, 2026 5:05:09 PM";
+        QTest::newRow("Britain") << "en_GB"
+                                 << "10 Dec 2026 17:05:09";
+        QTest::newRow("Germany") << "de_DE"
+                                 << "10. Dez. 2026 17:05:09";
+    }
+
+    // An abbreviated date and the time with seconds, in the locale's own order.
+    void dateText()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, shown);
+        const QDateTime when(QDate(2026, 12, 10), QTime(17, 5, 9), Qt::UTC);
+        QCOMPARE(DiagnosticReport::dateText(when, QLocale(locale)), shown);
+
+        const QLocale before;
+        QLocale::setDefault(QLocale(locale));
+        DiagnosticReport report = baseReport();
+        report.now = when;
+        const QString firstLine = report.text().section(u'\n', 0, 0);
+        QLocale::setDefault(before);
+        QCOMPARE(firstLine, "Quorvel diagnostic report, " + shown);
     }
 
     void homeRelative_data()

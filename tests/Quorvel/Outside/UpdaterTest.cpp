@@ -13,6 +13,9 @@
 
 using namespace Quorvel;
 
+Q_DECLARE_METATYPE(std::optional<std::chrono::hours>)
+Q_DECLARE_METATYPE(std::chrono::seconds)
+
 namespace {
 
 const QByteArray feedPath = "/appcast.xml";
@@ -112,6 +115,38 @@ private:
     QHash<QTcpSocket *, QByteArray> m_received;
 };
 
+const QDateTime launch(QDate(2026, 12, 10), QTime(8, 0), Qt::UTC);
+
+// An updater on a clock the test moves, counting the checks it starts; the feed is never read.
+struct ScheduledUpdater {
+    explicit ScheduledUpdater(std::optional<std::chrono::hours> lastCheckBefore)
+    {
+        if (lastCheckBefore)
+            openClientSettings()->setValue(
+                Updater::lastCheckKey,
+                launch.addSecs(-std::chrono::seconds(*lastCheckBefore).count())
+                    .toString(Qt::ISODate));
+        Updater::Schedule schedule;
+        // The wall clock is looked at only when the test says so, or when a check is due.
+        schedule.clockLook = std::chrono::hours(1);
+        schedule.now = [this] { return now; };
+        schedule.fetch = [this] { ++checks; };
+        updater = std::make_unique<Updater>(QUrl("https://127.0.0.1:9/appcast.xml"), "1.0",
+                                            std::move(schedule));
+    }
+
+    // Moves the clock to this long after the launch and lets the updater look at it.
+    void at(std::chrono::seconds sinceLaunch)
+    {
+        now = launch.addSecs(sinceLaunch.count());
+        updater->checkWhenDue();
+    }
+
+    QDateTime now = launch;
+    int checks = 0;
+    std::unique_ptr<Updater> updater;
+};
+
 } // namespace
 
 // Reading the release feed over TLS on loopback: versions, channels and refused links.
@@ -120,6 +155,62 @@ class UpdaterTest : public QObject {
 
 private slots:
     void init() { openClientSettings()->clear(); }
+
+    void automaticChecksFollowTheWallClock_data()
+    {
+        QTest::addColumn<std::optional<std::chrono::hours>>("lastCheckBefore");
+        QTest::addColumn<int>("checksAtLaunch");
+        QTest::addColumn<std::chrono::seconds>("nextAfterLaunch");
+        using namespace std::chrono_literals;
+        QTest::newRow("never checked: the first start only records")
+            << std::optional<std::chrono::hours>() << 0 << std::chrono::seconds(24h);
+        QTest::newRow("switched off for 25 hours")
+            << std::optional(25h) << 1 << std::chrono::seconds(24h);
+        QTest::newRow("an hour ago") << std::optional(1h) << 0 << std::chrono::seconds(23h);
+        QTest::newRow("in the future: the clock went back")
+            << std::optional(-5h) << 0 << std::chrono::seconds(24h);
+    }
+
+    void automaticChecksFollowTheWallClock()
+    {
+        QFETCH(std::optional<std::chrono::hours>, lastCheckBefore);
+        QFETCH(int, checksAtLaunch);
+        QFETCH(std::chrono::seconds, nextAfterLaunch);
+        using namespace std::chrono_literals;
+        ScheduledUpdater scheduled(lastCheckBefore);
+        // A check due at launch comes from the event loop, without anyone asking.
+        QTRY_COMPARE(scheduled.checks, checksAtLaunch);
+        scheduled.at(0s);
+        QCOMPARE(scheduled.checks, checksAtLaunch);
+        QCOMPARE(scheduled.updater->nextCheck(), launch.addSecs(nextAfterLaunch.count()));
+
+        scheduled.at(nextAfterLaunch - 1s);
+        QCOMPARE(scheduled.checks, checksAtLaunch);
+        // Time asleep counts: the first look at the clock after the due time checks.
+        scheduled.at(nextAfterLaunch + 3h);
+        QCOMPARE(scheduled.checks, checksAtLaunch + 1);
+        QCOMPARE(scheduled.updater->nextCheck(), launch.addSecs((nextAfterLaunch + 27h).count()));
+    }
+
+    void togglingDoesNotPutTheCheckOff()
+    {
+        using namespace std::chrono_literals;
+        ScheduledUpdater scheduled(20h);
+        QCOMPARE(scheduled.updater->nextCheck(), launch.addSecs(std::chrono::seconds(4h).count()));
+        scheduled.updater->setAutomaticallyChecks(false);
+        QCOMPARE(scheduled.updater->nextCheck(), std::nullopt);
+        scheduled.at(5h);
+        QCOMPARE(scheduled.checks, 0);
+        // Back on after the due time: the check comes at once, and the next a day after it.
+        scheduled.updater->setAutomaticallyChecks(true);
+        QTRY_COMPARE(scheduled.checks, 1);
+        QCOMPARE(scheduled.updater->nextCheck(), launch.addSecs(std::chrono::seconds(29h).count()));
+        scheduled.updater->setAutomaticallyChecks(false);
+        scheduled.updater->setAutomaticallyChecks(true);
+        QCOMPARE(scheduled.updater->nextCheck(), launch.addSecs(std::chrono::seconds(29h).count()));
+        scheduled.at(6h);
+        QCOMPARE(scheduled.checks, 1);
+    }
 
     void compareVersions_data()
     {
@@ -149,6 +240,28 @@ private slots:
         QFETCH(int, order);
         QCOMPARE(Appcast::compareVersions(a, b), order);
         QCOMPARE(Appcast::compareVersions(b, a), -order);
+    }
+
+    void versionString_data()
+    {
+        QTest::addColumn<QString>("shortVersion");
+        QTest::addColumn<QString>("build");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("both") << "1.2"
+                              << "42"
+                              << "1.2 (42)";
+        QTest::newRow("no build") << "1.2" << QString() << "1.2 (?)";
+        QTest::newRow("neither") << QString() << QString() << "? (?)";
+    }
+
+    void versionString()
+    {
+        QFETCH(QString, shortVersion);
+        QFETCH(QString, build);
+        QFETCH(QString, shown);
+        QCOMPARE(Updater::versionString(shortVersion, build), shown);
+        // A checkout's build has no build number.
+        QCOMPARE(Updater::versionString(), Updater::shortVersion() + " (?)");
     }
 
     void findsTheNewestOverTls_data()

@@ -21,10 +21,14 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QPointer>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
+#include <QTextDocument>
 
 using namespace Quorvel;
 using namespace Quorvel::SetupTest;
@@ -53,6 +57,16 @@ HostActivity entryAt(const QTime &time, HostActivity::Outcome outcome,
         HostActivity::make(QStringLiteral("iPad"), QStringLiteral("Ran Lamp"), outcome, detail);
     entry.date = QDateTime(QDate(2024, 3, 1), time);
     return entry;
+}
+
+// The text a tooltip shows: the label under it reads markup wherever Qt guesses rich text.
+QString shownToolTip(const QString &toolTip)
+{
+    if (!Qt::mightBeRichText(toolTip))
+        return toolTip;
+    QTextDocument document;
+    document.setHtml(toolTip);
+    return document.toPlainText();
 }
 
 } // namespace
@@ -90,6 +104,8 @@ private slots:
     void activityTimeHasSeconds_data();
     void activityTimeHasSeconds();
     void activityFollowsTheLog();
+    void activityKeepsTheReadersPlace();
+    void longValuesShowWholeLines();
 
     void updatesOfferNoSelfInstall();
 };
@@ -293,6 +309,8 @@ void SettingsTabsTest::linksListAndForget()
     QCOMPARE(answers, (QStringList{"Allowed", "Not allowed"}));
     QCOMPARE(rows.at(0).forgetToolTip,
              QStringLiteral("Ask again the next time <b>Deck</b> opens a link"));
+    // The tooltip shows the name's tags as they are.
+    QCOMPARE(shownToolTip(links.forgetButtons().at(0)->toolTip()), rows.at(0).forgetToolTip);
 
     // Forgetting one of two same-named apps leaves the other.
     const QString forgotten = rows.at(1).appID;
@@ -434,6 +452,61 @@ void SettingsTabsTest::activityFollowsTheLog()
     app.state->roles().setHosting(false);
     app.state->applyRoles();
     QVERIFY(tab.notHosting());
+}
+
+void SettingsTabsTest::activityKeepsTheReadersPlace()
+{
+    storeRoles(false, true, true);
+    SetupApp app;
+    HostCoordinator *host = app.state->host();
+    for (int minute = 0; minute < 30; ++minute)
+        host->addActivity(entryAt(QTime(9, minute, 0), HostActivity::Outcome::ok));
+    ActivitySettings tab(*app.state);
+    tab.resize(400, 300);
+    tab.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&tab));
+    QScrollBar *bar = tab.scrollArea()->verticalScrollBar();
+    QTRY_VERIFY(bar->maximum() > 0);
+
+    // Reading at the top, the newest entry comes into sight.
+    host->addActivity(entryAt(QTime(10, 0, 0), HostActivity::Outcome::failed));
+    QCOMPARE(tab.rows().size(), 31);
+    QCOMPARE(bar->value(), 0);
+
+    // Reading further down, the row read stays where it was, the same row.
+    const QPointer<ActivityRow> reading = tab.rows().at(15);
+    bar->setValue(reading->y() - 7);
+    const int shownAt = reading->y() - bar->value();
+    host->addActivity(entryAt(QTime(10, 1, 0), HostActivity::Outcome::ok));
+    host->addActivity(entryAt(QTime(10, 2, 0), HostActivity::Outcome::ok));
+    QCOMPARE(tab.rows().size(), 33);
+    QVERIFY(reading);
+    QCOMPARE(tab.rows().at(17), reading.data());
+    QTRY_COMPARE(reading->y() - bar->value(), shownAt);
+}
+
+void SettingsTabsTest::longValuesShowWholeLines()
+{
+    storeRoles(false, true, true);
+    SetupApp app;
+    HostCoordinator *host = app.state->host();
+    // The host keeps a detail on one line; this one wraps over many at the tab's width.
+    QStringList words;
+    for (int line = 1; line <= 10; ++line)
+        words << QStringLiteral("error line %1 of the build output").arg(line);
+    const QString detail = words.join(u' ');
+    host->addActivity(entryAt(QTime(9, 0, 0), HostActivity::Outcome::failed, detail));
+    ActivitySettings tab(*app.state);
+    tab.resize(500, 400);
+    tab.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&tab));
+    PlainLabel *label = tab.rows().at(0)->detailLabel();
+    QCOMPARE(label->text(), detail);
+    QTRY_COMPARE(label->shownText().count(u'\n'), 2);
+    QVERIFY(label->shownText().endsWith(QStringLiteral("…")));
+    QString kept = label->shownText().replace(u'\n', u' ');
+    kept.chop(1);
+    QVERIFY2(detail.startsWith(kept), qPrintable(kept));
 }
 
 void SettingsTabsTest::updatesOfferNoSelfInstall()

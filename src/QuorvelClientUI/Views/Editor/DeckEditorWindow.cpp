@@ -4,6 +4,7 @@
 #include "QuorvelClientUI/Editor/DeckEditorModel.h"
 #include "QuorvelClientUI/Views/Editor/ClientModelLiveStates.h"
 #include "QuorvelClientUI/Views/Editor/DeckEditorView.h"
+#include "Widgets/WindowPlacement.h"
 
 #include <QCoreApplication>
 #include <QSettings>
@@ -25,8 +26,8 @@ DeckEditorWindow::DeckEditorWindow(ClientModel &model, const QString &id, const 
     layout->addWidget(m_view);
     resize(defaultWidth, defaultHeight);
     const QByteArray geometry = QSettings().value(settingsKey()).toByteArray();
-    if (!geometry.isEmpty())
-        restoreGeometry(geometry);
+    if (geometry.isEmpty() || !restoreGeometry(geometry))
+        centreOnScreen(this);
 }
 
 DeckEditorWindow::~DeckEditorWindow() = default;

@@ -1,5 +1,6 @@
 #include "QuorvelClientUI/Views/Editor/LocalHostEditor.h"
 
+#include "Platform/Session/SecretItemLabel.h"
 #include "QuorvelClientUI/ClientModel.h"
 #include "QuorvelHostKit/Service/HostCoordinator.h"
 
@@ -49,6 +50,9 @@ bool LocalHostEditor::open(HostCoordinator &coordinator, const std::function<voi
     // The keyring saves asynchronously: a connection started before its answer could read the
     // code of before a rotation and ask this computer to pair with itself.
     m_tokens.save(coordinator.pairingToken(), coordinator.hostID(), this, [this, host](bool saved) {
+        if (saved)
+            SecretItemLabel::set(QDBusConnection::sessionBus(), m_tokens.service(), *host.hostID,
+                                 keyringLabel, this);
         ClientModel &client = model();
         const auto kind = client.status().kind();
         if (kind != ClientConnectionStatus::Kind::connected &&

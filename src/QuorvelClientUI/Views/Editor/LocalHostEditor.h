@@ -24,6 +24,8 @@ class LocalHostEditor : public QObject {
 public:
     static inline const QString windowID = QStringLiteral("QuorvelLocalEditor");
     static inline const QString clientName = QStringLiteral("Quorvel on this computer");
+    // What the keyring shows for the saved code.
+    static inline const QString keyringLabel = QStringLiteral("Quorvel: this computer's editor");
 
     explicit LocalHostEditor(
         KeychainTokenStore tokens = KeychainTokenStore(KeychainTokenStore::localEditorService),

@@ -1,0 +1,138 @@
+#include "Widgets/ElidedField.h"
+#include "Widgets/PlainLabel.h"
+
+#include <QFontMetrics>
+#include <QTest>
+#include <QVBoxLayout>
+
+using namespace Quorvel;
+
+namespace {
+
+const QString ellipsis = QStringLiteral("…");
+
+QString lines(int count)
+{
+    QStringList all;
+    for (int line = 1; line <= count; ++line)
+        all << QStringLiteral("line %1").arg(line);
+    return all.join(u'\n');
+}
+
+} // namespace
+
+// Labels and fields that show outside text as it is: a line limit that shows whole lines and says
+// when text is left out, and a one-line field that shortens its text but copies it whole.
+class PlainTextWidgetsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void limitedText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("maxLines");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("fits") << "iPad, iPhone" << 2 << "iPad, iPhone";
+        QTest::newRow("as many lines as allowed") << lines(3) << 3 << lines(3);
+        QTest::newRow("ten lines, three shown") << lines(10) << 3 << lines(3) + ellipsis;
+        QTest::newRow("an empty line after the last shown")
+            << "one\n\nthree" << 1 << "one" + ellipsis;
+    }
+
+    void limitedText()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, maxLines);
+        QFETCH(QString, shown);
+        const QFont font;
+        const int wide = QFontMetrics(font).horizontalAdvance(text) + 100;
+        QCOMPARE(PlainLabel::limitedText(text, font, wide, maxLines), shown);
+    }
+
+    // Wrapped at a width: whole lines that fit, the last ending in "…", and nothing changed but
+    // the cut.
+    void limitedTextWrapped_data()
+    {
+        QTest::addColumn<int>("maxLines");
+        QTest::newRow("two lines") << 2;
+        QTest::newRow("three lines") << 3;
+    }
+
+    void limitedTextWrapped()
+    {
+        QFETCH(int, maxLines);
+        const QFont font;
+        const QFontMetrics metrics(font);
+        const QString names = QStringLiteral("Mac mini, iPad, iPhone, Studio Display, Living Room, "
+                                             "Kitchen, Office, Garage, Attic, Cellar");
+        const int width = metrics.horizontalAdvance(QStringLiteral("Studio Display, Living"));
+        const QString shown = PlainLabel::limitedText(names, font, width, maxLines);
+        const QStringList shownLines = shown.split(u'\n');
+        QCOMPARE(shownLines.size(), maxLines);
+        QVERIFY(shown.endsWith(ellipsis));
+        for (const QString &line : shownLines)
+            QVERIFY2(metrics.horizontalAdvance(line) <= width, qPrintable(line));
+        QString kept = shownLines.join(u' ');
+        kept.chop(ellipsis.size());
+        QVERIFY2(names.startsWith(kept), qPrintable(kept));
+    }
+
+    // A label with a limit keeps its whole text and shows only whole lines at its width.
+    void labelShowsWholeLines()
+    {
+        QWidget window;
+        auto *layout = new QVBoxLayout(&window);
+        auto *label = new PlainLabel(lines(10), TextStyle::caption, StatusTone::secondary);
+        label->setWrapping(3);
+        layout->addWidget(label);
+        layout->addStretch(1);
+        window.resize(300, 400);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(label->text(), lines(10));
+        QTRY_COMPARE(label->shownText(), lines(3) + ellipsis);
+        QVERIFY(label->height() < 4 * label->fontMetrics().lineSpacing());
+
+        label->setText(QStringLiteral("exit 1"));
+        QCOMPARE(label->shownText(), QStringLiteral("exit 1"));
+    }
+
+    // Shortened in the middle while it has no focus; whole, for selecting and copying, while it
+    // has.
+    void fieldCopiesTheWholeText()
+    {
+        const QString path = QStringLiteral("/home/someone/.local/share/Quorvel/a folder with a "
+                                            "long name/another long folder name/deck.json");
+        QWidget window;
+        auto *layout = new QVBoxLayout(&window);
+        auto *field =
+            new ElidedField(path, TextStyle::body, StatusTone::secondary, Qt::ElideMiddle);
+        auto *other = new ElidedField(QStringLiteral("x"), TextStyle::body, StatusTone::none,
+                                      Qt::ElideMiddle);
+        layout->addWidget(field);
+        layout->addWidget(other);
+        window.resize(200, 80);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+
+        QVERIFY(field->isReadOnly());
+        QVERIFY(field->shownText().contains(ellipsis));
+        QVERIFY(field->shownText().startsWith(QStringLiteral("/home")));
+        QVERIFY(field->shownText().endsWith(QStringLiteral("deck.json")));
+
+        QTest::mouseClick(field, Qt::LeftButton);
+        QTRY_VERIFY(field->hasFocus());
+        QCOMPARE(field->shownText(), path);
+        field->selectAll();
+        QCOMPARE(field->selectedText(), path);
+
+        other->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(!field->hasFocus());
+        QVERIFY(field->shownText().contains(ellipsis));
+        QCOMPARE(field->fullText(), path);
+    }
+};
+
+QTEST_MAIN(PlainTextWidgetsTest)
+#include "PlainTextWidgetsTest.moc"
