@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
+#include <QTextDocument>
 
 namespace Quorvel {
 
@@ -59,7 +60,8 @@ void HostRow::setMark(const RemoteViewRules::HostMark &mark)
                 : SymbolIcons::pixmap(mark.symbol, iconSide));
         m_symbol->setAccessibleName(mark.symbol);
     }
-    setToolTip(mark.help);
+    // The failure text can carry the host's own words: shown as text, never as markup.
+    setToolTip(mark.help.isEmpty() ? QString() : Qt::convertFromPlainText(mark.help));
 }
 
 QString HostRow::name() const

@@ -25,6 +25,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextDocument>
 
 using namespace Quorvel;
 using Kind = ClientConnectionStatus::Kind;
@@ -271,6 +272,15 @@ void ClientViewsTest::outsideTextShowsAsText()
     model->setLastNotice(QStringLiteral("<a href='x'>click</a> failed"));
     ClientRootView root(model);
     QCOMPARE(root.noticeText(), QStringLiteral("<a href='x'>click</a> failed"));
+
+    // A failure's words reach the host row's tooltip, which Qt reads as markup when it can.
+    HostRow hostRow(host->listing());
+    const QString failure = QStringLiteral("<b>Workshop</b> said <i>no</i>");
+    hostRow.setMark({RemoteViewRules::HostMark::Kind::symbol,
+                     QStringLiteral("exclamationmark.triangle"), StatusTone::orange, failure});
+    QTextDocument shown;
+    shown.setHtml(hostRow.toolTip());
+    QCOMPARE(shown.toPlainText(), failure);
 }
 
 void ClientViewsTest::showingTheRootStartsTheModel()

@@ -23,6 +23,7 @@
 #include <QClipboard>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QTextDocument>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMenu>
@@ -309,7 +310,7 @@ void ControlCard::refreshTryControl()
     }
     m_try->setIcon(SymbolIcons::icon(symbol));
     m_try->setProperty("symbol", symbol);
-    m_try->setToolTip(help);
+    m_try->setToolTip(Qt::convertFromPlainText(help)); // the host's name is outside text
     m_try->setAccessibleName(help);
     m_try->setEnabled(client.canEditDeck() && !m_trying);
 }
