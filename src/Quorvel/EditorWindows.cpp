@@ -5,18 +5,20 @@
 #include "QuorvelClientUI/Editor/DeckEditorModel.h"
 #include "QuorvelClientUI/Views/Editor/DeckEditorWindow.h"
 
+#include <QShortcut>
+
 namespace Quorvel {
 
 EditorWindows::EditorWindows(AppState &app, QObject *parent) : QObject(parent), m_app(app)
 {
     WindowTable &windows = m_app.windows();
     windows.setFactory(WindowTable::deckEditor, [this] {
-        return new DeckEditorWindow(m_app.model(), WindowTable::deckEditor,
-                                    DeckEditorWindow::deckEditorTitle());
+        return withQuitKey(new DeckEditorWindow(m_app.model(), WindowTable::deckEditor,
+                                                DeckEditorWindow::deckEditorTitle()));
     });
     windows.setFactory(WindowTable::localEditor, [this] {
-        return new DeckEditorWindow(m_localEditor.model(), WindowTable::localEditor,
-                                    LocalHostEditor::windowTitle());
+        return withQuitKey(new DeckEditorWindow(m_localEditor.model(), WindowTable::localEditor,
+                                                LocalHostEditor::windowTitle()));
     });
     m_app.setLocalEditorOpener([this] { openLocalEditor(); });
     m_app.setQuitCheck([this] { return mayQuit(); });
@@ -30,6 +32,14 @@ EditorWindows::~EditorWindows()
     m_app.setQuitCheck({});
     m_app.setLocalEditorModel({});
     m_app.windows().forget(WindowTable::localEditor);
+}
+
+DeckEditorWindow *EditorWindows::withQuitKey(DeckEditorWindow *window)
+{
+    // Ctrl+Q quits from the window that holds the unsaved work too, asking first like the menu.
+    auto *quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), window);
+    connect(quit, &QShortcut::activated, this, [this] { m_app.requestQuit(); });
+    return window;
 }
 
 bool EditorWindows::mayQuit()

@@ -10,6 +10,7 @@
 namespace Quorvel {
 
 class AppState;
+class DeckEditorWindow;
 
 // Gives the application's window table its two deck editors: the remote's, over the shared
 // client model, and this computer's own, over the local editor's private link to its host. Made
@@ -31,6 +32,7 @@ public:
 private:
     void openLocalEditor();
     bool mayQuit();
+    DeckEditorWindow *withQuitKey(DeckEditorWindow *window);
 
     AppState &m_app;
     LocalHostEditor m_localEditor;

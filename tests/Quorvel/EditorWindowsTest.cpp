@@ -151,19 +151,23 @@ private slots:
     void quitAsksBeforeUnsavedChangesAreLost_data()
     {
         QTest::addColumn<bool>("edited");
-        QTest::addColumn<bool>("userQuits");
+        QTest::addColumn<QString>("how");
         QTest::addColumn<bool>("answer");
         QTest::addColumn<bool>("asked");
         QTest::addColumn<bool>("quits");
-        QTest::newRow("nothing unsaved") << false << true << false << false << true;
-        QTest::newRow("unsaved, kept") << true << true << false << true << false;
-        QTest::newRow("unsaved, lost") << true << true << true << true << true;
-        QTest::newRow("unsaved, ended by the system") << true << false << false << false << true;
+        const QString menu = QStringLiteral("menu");
+        QTest::newRow("nothing unsaved") << false << menu << false << false << true;
+        QTest::newRow("unsaved, kept") << true << menu << false << true << false;
+        QTest::newRow("unsaved, lost") << true << menu << true << true << true;
+        QTest::newRow("unsaved, Ctrl+Q in the editor")
+            << true << QStringLiteral("key") << false << true << false;
+        QTest::newRow("unsaved, ended by the system")
+            << true << QStringLiteral("system") << false << false << true;
     }
     void quitAsksBeforeUnsavedChangesAreLost()
     {
         QFETCH(bool, edited);
-        QFETCH(bool, userQuits);
+        QFETCH(QString, how);
         QFETCH(bool, answer);
         QFETCH(bool, asked);
         QFETCH(bool, quits);
@@ -187,10 +191,16 @@ private slots:
             return answer;
         });
         QSignalSpy quitting(app.state.get(), &AppState::quitting);
-        if (userQuits)
+        if (how == QLatin1String("menu")) {
             app.state->requestQuit();
-        else
+        } else if (how == QLatin1String("key")) {
+            window->show();
+            window->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(window));
+            QTest::keyClick(window, Qt::Key_Q, Qt::ControlModifier);
+        } else {
             app.state->quit();
+        }
         QCOMPARE(quitting.size(), quits ? 1 : 0);
         QCOMPARE(questions.size(), asked ? 1 : 0);
         if (asked) {
