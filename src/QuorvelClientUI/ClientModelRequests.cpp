@@ -2,6 +2,7 @@
 #include "QuorvelClientUI/ClientModel.h"
 #include "QuorvelClientUI/ConnectionWait.h"
 
+#include <QPointer>
 #include <QUuid>
 
 #include <algorithm>
@@ -110,7 +111,8 @@ void ClientModel::runControl(const QString &controlID, std::optional<bool> desir
     };
     request(
         build, m_timings.runTimeout,
-        [this, controlID, unknownAction, context, onDone](const std::optional<Message> &reply) {
+        [this, controlID, unknownAction, context = QPointer<QObject>(context),
+         onDone](const std::optional<Message> &reply) {
             RunOutcome outcome{false, unexpectedReply};
             if (!reply) {
                 removePendingControl(controlID);
@@ -137,7 +139,7 @@ void ClientModel::test(const Action &action, QObject *context,
     };
     request(
         build, testTimeout(action, m_timings),
-        [context, onDone](const std::optional<Message> &reply) {
+        [context = QPointer<QObject>(context), onDone](const std::optional<Message> &reply) {
             if (!reply)
                 return deliverToCaller(context, onDone, TestOutcome::failed(noAnswerFromTheHost));
             const auto *result = reply->as<Message::TestResult>();
@@ -154,20 +156,23 @@ void ClientModel::check(const StatusCheck &statusCheck, QObject *context,
     const auto build = [statusCheck](const QString &requestID) {
         return Message(Message::Test{requestID, std::nullopt, statusCheck});
     };
-    request(build, m_timings.checkTimeout, [context, onDone](const std::optional<Message> &reply) {
-        if (!reply)
-            return deliverToCaller(context, onDone, TestOutcome::failed(noAnswerFromTheHost));
-        const auto *result = reply->as<Message::TestResult>();
-        if (!result)
-            return deliverToCaller(context, onDone, TestOutcome::failed(unexpectedReply));
-        if (!result->ok) {
-            return deliverToCaller(
-                context, onDone,
-                TestOutcome::failed(result->output.value_or(QStringLiteral("failed"))));
-        }
-        deliverToCaller(context, onDone,
-                        TestOutcome::statusCheck(result->isOn, result->output.value_or(QString())));
-    });
+    request(build, m_timings.checkTimeout,
+            [context = QPointer<QObject>(context), onDone](const std::optional<Message> &reply) {
+                if (!reply)
+                    return deliverToCaller(context, onDone,
+                                           TestOutcome::failed(noAnswerFromTheHost));
+                const auto *result = reply->as<Message::TestResult>();
+                if (!result)
+                    return deliverToCaller(context, onDone, TestOutcome::failed(unexpectedReply));
+                if (!result->ok) {
+                    return deliverToCaller(
+                        context, onDone,
+                        TestOutcome::failed(result->output.value_or(QStringLiteral("failed"))));
+                }
+                deliverToCaller(
+                    context, onDone,
+                    TestOutcome::statusCheck(result->isOn, result->output.value_or(QString())));
+            });
 }
 
 void ClientModel::updateDeck(const Deck &deck, QObject *context,
@@ -177,7 +182,7 @@ void ClientModel::updateDeck(const Deck &deck, QObject *context,
         return Message(Message::UpdateDeck{requestID, deck});
     };
     request(build, m_timings.deckUpdateTimeout,
-            [context, onDone](const std::optional<Message> &reply) {
+            [context = QPointer<QObject>(context), onDone](const std::optional<Message> &reply) {
                 QStringList problems{unexpectedReply};
                 if (!reply) {
                     problems = {noAnswerFromTheHost};
@@ -209,8 +214,8 @@ void ClientModel::waitUntilReady(std::chrono::milliseconds timeout, QObject *con
 {
     start();
     auto *wait = new ConnectionWait(
-        [this] { return isConnected() && m_deck.has_value() && m_statesArrived; }, timeout,
-        context, std::move(onDone), this);
+        [this] { return isConnected() && m_deck.has_value() && m_statesArrived; }, timeout, context,
+        std::move(onDone), this);
     QObject::connect(this, &ClientModel::statusChanged, wait, &ConnectionWait::recheck);
     QObject::connect(this, &ClientModel::deckChanged, wait, &ConnectionWait::recheck);
     QObject::connect(this, &ClientModel::statesArrivedChanged, wait, &ConnectionWait::recheck);
