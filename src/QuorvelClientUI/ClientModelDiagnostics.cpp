@@ -2,6 +2,8 @@
 #include "QuorvelClientUI/ClientModel.h"
 #include "QuorvelClientUI/HostCodeLookup.h"
 
+#include <QPointer>
+
 #include <memory>
 
 namespace Quorvel {
@@ -72,7 +74,7 @@ void ClientModel::diagnosticSummary(QObject *context, std::function<void(QString
                      (visible == m_deck ? QString() : QStringLiteral(" (remembered)"));
     }
 
-    const auto finish = [gathering, context, onDone] {
+    const auto finish = [gathering, context = QPointer<QObject>(context), onDone] {
         QStringList found;
         for (qsizetype i = 0; i < gathering->hosts.size(); ++i) {
             const DiscoveredHost &host = gathering->hosts.at(i);

@@ -6,6 +6,7 @@
 
 #include <QLocale>
 
+#include <QPointer>
 #include <QUuid>
 
 #include <algorithm>
@@ -114,7 +115,8 @@ void ClientModel::runControl(const QString &controlID, std::optional<bool> desir
     };
     request(
         build, m_timings.runTimeout,
-        [this, controlID, unknownAction, context, onDone](const std::optional<Message> &reply) {
+        [this, controlID, unknownAction, context = QPointer<QObject>(context),
+         onDone](const std::optional<Message> &reply) {
             RunOutcome outcome{false, unexpectedReply};
             if (!reply) {
                 removePendingControl(controlID);
@@ -141,7 +143,7 @@ void ClientModel::test(const Action &action, QObject *context,
     };
     request(
         build, testTimeout(action, m_timings),
-        [context, onDone](const std::optional<Message> &reply) {
+        [context = QPointer<QObject>(context), onDone](const std::optional<Message> &reply) {
             if (!reply)
                 return deliverToCaller(context, onDone, TestOutcome::failed(noAnswerFromTheHost));
             const auto *result = reply->as<Message::TestResult>();
@@ -158,20 +160,23 @@ void ClientModel::check(const StatusCheck &statusCheck, QObject *context,
     const auto build = [statusCheck](const QString &requestID) {
         return Message(Message::Test{requestID, std::nullopt, statusCheck});
     };
-    request(build, m_timings.checkTimeout, [context, onDone](const std::optional<Message> &reply) {
-        if (!reply)
-            return deliverToCaller(context, onDone, TestOutcome::failed(noAnswerFromTheHost));
-        const auto *result = reply->as<Message::TestResult>();
-        if (!result)
-            return deliverToCaller(context, onDone, TestOutcome::failed(unexpectedReply));
-        if (!result->ok) {
-            return deliverToCaller(
-                context, onDone,
-                TestOutcome::failed(result->output.value_or(QStringLiteral("failed"))));
-        }
-        deliverToCaller(context, onDone,
-                        TestOutcome::statusCheck(result->isOn, result->output.value_or(QString())));
-    });
+    request(build, m_timings.checkTimeout,
+            [context = QPointer<QObject>(context), onDone](const std::optional<Message> &reply) {
+                if (!reply)
+                    return deliverToCaller(context, onDone,
+                                           TestOutcome::failed(noAnswerFromTheHost));
+                const auto *result = reply->as<Message::TestResult>();
+                if (!result)
+                    return deliverToCaller(context, onDone, TestOutcome::failed(unexpectedReply));
+                if (!result->ok) {
+                    return deliverToCaller(
+                        context, onDone,
+                        TestOutcome::failed(result->output.value_or(QStringLiteral("failed"))));
+                }
+                deliverToCaller(
+                    context, onDone,
+                    TestOutcome::statusCheck(result->isOn, result->output.value_or(QString())));
+            });
 }
 
 QString ClientModel::tooLargeToSend(qint64 size, qint64 limit)
@@ -197,7 +202,7 @@ void ClientModel::updateDeck(const Deck &deck, QObject *context,
         return;
     }
     request(build, m_timings.deckUpdateTimeout,
-            [context, onDone](const std::optional<Message> &reply) {
+            [context = QPointer<QObject>(context), onDone](const std::optional<Message> &reply) {
                 QStringList problems{unexpectedReply};
                 if (!reply) {
                     problems = {noAnswerFromTheHost};
@@ -229,8 +234,8 @@ void ClientModel::waitUntilReady(std::chrono::milliseconds timeout, QObject *con
 {
     start();
     auto *wait = new ConnectionWait(
-        [this] { return isConnected() && m_deck.has_value() && m_statesArrived; }, timeout,
-        context, std::move(onDone), this);
+        [this] { return isConnected() && m_deck.has_value() && m_statesArrived; }, timeout, context,
+        std::move(onDone), this);
     QObject::connect(this, &ClientModel::statusChanged, wait, &ConnectionWait::recheck);
     QObject::connect(this, &ClientModel::deckChanged, wait, &ConnectionWait::recheck);
     QObject::connect(this, &ClientModel::statesArrivedChanged, wait, &ConnectionWait::recheck);

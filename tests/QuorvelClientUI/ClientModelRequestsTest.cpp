@@ -5,6 +5,10 @@
 #include <QElapsedTimer>
 #include <QSignalSpy>
 
+#include <array>
+#include <cstddef>
+#include <new>
+
 using namespace Quorvel;
 using namespace Quorvel::ClientTest;
 using Outcome = ClientModel::TestOutcome;
@@ -326,6 +330,42 @@ private slots:
         QCOMPARE(run.count(), 1);
         QCOMPARE(waited.count(), 1);
         QCOMPARE(summary.count(), 1);
+    }
+
+    // A caller gone before its answer hears nothing, even when another object now lives where
+    // it lived: the answer must not go to whatever is at the old address.
+    void aCallerGoneBeforeTheAnswerHearsNothing()
+    {
+        Session session;
+        session.host.silent = true;
+        QVERIFY(session.connect());
+        int answers = 0;
+        const auto count = [&answers](const auto &) { ++answers; };
+        // Each caller is built, asks, is destroyed, and a stranger is built in its place.
+        constexpr int callers = 4;
+        struct Place {
+            alignas(QObject) std::byte bytes[sizeof(QObject)];
+        };
+        std::array<Place, callers> places;
+        const auto callerAt = [&places](int i) { return new (places[i].bytes) QObject; };
+        session.model.runControl("lamp", std::nullopt, callerAt(0),
+                                 std::function<void(RunOutcome)>(count));
+        session.model.test(shellAction(std::nullopt), callerAt(1),
+                           std::function<void(Outcome)>(count));
+        session.model.check(shellCheck(), callerAt(2), std::function<void(Outcome)>(count));
+        session.model.updateDeck(sampleDeck(), callerAt(3),
+                                 std::function<void(QStringList)>(count));
+        std::array<QObject *, callers> strangers{};
+        for (int i = 0; i < callers; ++i) {
+            std::launder(reinterpret_cast<QObject *>(places[i].bytes))->~QObject();
+            strangers[i] = callerAt(i);
+        }
+        // Every waiting request is answered now, with no answer from the host.
+        session.model.disconnectFromHost();
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(answers, 0);
+        for (QObject *stranger : strangers)
+            stranger->~QObject();
     }
 
     void replyAfterTheTimeOutBecomesANotice()

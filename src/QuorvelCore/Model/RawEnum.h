@@ -28,9 +28,16 @@ template<typename E> constexpr auto allCases()
 
 template<typename E> QString rawValue(E value)
 {
-    for (const auto &[item, raw] : RawEnumTraits<E>::cases) {
-        if (item == value)
-            return QString::fromLatin1(raw);
+    // Every message and record writes these: made once, then handed out as shared copies.
+    static const auto texts = [] {
+        std::array<QString, RawEnumTraits<E>::cases.size()> made;
+        for (std::size_t i = 0; i < made.size(); ++i)
+            made[i] = QString::fromLatin1(RawEnumTraits<E>::cases[i].second);
+        return made;
+    }();
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        if (RawEnumTraits<E>::cases[i].first == value)
+            return texts[i];
     }
     return {};
 }
@@ -38,6 +45,11 @@ template<typename E> QString rawValue(E value)
 // The case whose raw value equals the text: whole text, case-sensitive, nothing trimmed.
 template<typename E> std::optional<E> fromRawValue(const QString &text)
 {
+    // Texts as sent are nearly always the raw value itself; only the rest pay for normalising.
+    for (const auto &[item, raw] : RawEnumTraits<E>::cases) {
+        if (text == QLatin1String(raw))
+            return item;
+    }
     const QString canonical = canonicalText(text);
     for (const auto &[item, raw] : RawEnumTraits<E>::cases) {
         if (canonical == QLatin1String(raw))

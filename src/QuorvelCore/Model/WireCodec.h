@@ -7,6 +7,7 @@
 #include <QJsonValue>
 #include <QString>
 
+#include <cstddef>
 #include <optional>
 #include <utility>
 #include <variant>
@@ -42,6 +43,11 @@ private:
 // those inserts would make (keys in QJsonObject's order, a later insert replacing an earlier).
 class CompactObject {
 public:
+    // Room for this many members is made at once; link messages have at most six.
+    static constexpr std::size_t usualMembers = 8;
+
+    CompactObject() { m_members.reserve(usualMembers); }
+
     void insert(const QString &key, const QString &value) { set(key, value); }
     void insert(const QString &key, bool value) { set(key, value); }
     void insert(const QString &key, qint64 value) { set(key, value); }
