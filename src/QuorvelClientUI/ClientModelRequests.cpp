@@ -95,13 +95,14 @@ QString ClientModel::hostNameForNotices() const
 void ClientModel::runControl(const QString &controlID, std::optional<bool> desiredState,
                              QObject *context, std::function<void(RunOutcome)> onDone)
 {
+    const CallerReply answer(context, std::move(onDone));
     const QString unknownAction = QStringLiteral("There's no action ") + controlID +
                                   QStringLiteral(" on ") + hostNameForNotices() +
                                   QStringLiteral(".");
     // The host answers an id its deck lacks with an error, never with a result: answer from
     // the deck in hand instead of waiting for a reply that cannot come.
     if (m_deck && !m_deck->control(controlID)) {
-        deliverToCaller(context, onDone, RunOutcome{false, unknownAction});
+        answer(RunOutcome{false, unknownAction});
         return;
     }
     insertPendingControl(controlID);
@@ -110,7 +111,7 @@ void ClientModel::runControl(const QString &controlID, std::optional<bool> desir
     };
     request(
         build, m_timings.runTimeout,
-        [this, controlID, unknownAction, context, onDone](const std::optional<Message> &reply) {
+        [this, controlID, unknownAction, answer](const std::optional<Message> &reply) {
             RunOutcome outcome{false, unexpectedReply};
             if (!reply) {
                 removePendingControl(controlID);
@@ -124,7 +125,7 @@ void ClientModel::runControl(const QString &controlID, std::optional<bool> desir
                        error && error->code == Message::ErrorCode::unknownControl) {
                 outcome.message = unknownAction;
             }
-            deliverToCaller(context, onDone, outcome);
+            answer(outcome);
         },
         controlID);
 }
@@ -135,17 +136,16 @@ void ClientModel::test(const Action &action, QObject *context,
     const auto build = [action](const QString &requestID) {
         return Message(Message::Test{requestID, action, std::nullopt});
     };
-    request(
-        build, testTimeout(action, m_timings),
-        [context, onDone](const std::optional<Message> &reply) {
-            if (!reply)
-                return deliverToCaller(context, onDone, TestOutcome::failed(noAnswerFromTheHost));
-            const auto *result = reply->as<Message::TestResult>();
-            if (!result)
-                return deliverToCaller(context, onDone, TestOutcome::failed(unexpectedReply));
-            deliverToCaller(context, onDone,
-                            TestOutcome::action(result->ok, result->output.value_or(QString())));
-        });
+    request(build, testTimeout(action, m_timings),
+            [answer = CallerReply(context, std::move(onDone))](
+                const std::optional<Message> &reply) {
+                if (!reply)
+                    return answer(TestOutcome::failed(noAnswerFromTheHost));
+                const auto *result = reply->as<Message::TestResult>();
+                if (!result)
+                    return answer(TestOutcome::failed(unexpectedReply));
+                answer(TestOutcome::action(result->ok, result->output.value_or(QString())));
+            });
 }
 
 void ClientModel::check(const StatusCheck &statusCheck, QObject *context,
@@ -154,20 +154,19 @@ void ClientModel::check(const StatusCheck &statusCheck, QObject *context,
     const auto build = [statusCheck](const QString &requestID) {
         return Message(Message::Test{requestID, std::nullopt, statusCheck});
     };
-    request(build, m_timings.checkTimeout, [context, onDone](const std::optional<Message> &reply) {
-        if (!reply)
-            return deliverToCaller(context, onDone, TestOutcome::failed(noAnswerFromTheHost));
-        const auto *result = reply->as<Message::TestResult>();
-        if (!result)
-            return deliverToCaller(context, onDone, TestOutcome::failed(unexpectedReply));
-        if (!result->ok) {
-            return deliverToCaller(
-                context, onDone,
-                TestOutcome::failed(result->output.value_or(QStringLiteral("failed"))));
-        }
-        deliverToCaller(context, onDone,
-                        TestOutcome::statusCheck(result->isOn, result->output.value_or(QString())));
-    });
+    request(build, m_timings.checkTimeout,
+            [answer = CallerReply(context, std::move(onDone))](
+                const std::optional<Message> &reply) {
+                if (!reply)
+                    return answer(TestOutcome::failed(noAnswerFromTheHost));
+                const auto *result = reply->as<Message::TestResult>();
+                if (!result)
+                    return answer(TestOutcome::failed(unexpectedReply));
+                if (!result->ok)
+                    return answer(
+                        TestOutcome::failed(result->output.value_or(QStringLiteral("failed"))));
+                answer(TestOutcome::statusCheck(result->isOn, result->output.value_or(QString())));
+            });
 }
 
 void ClientModel::updateDeck(const Deck &deck, QObject *context,
@@ -177,7 +176,8 @@ void ClientModel::updateDeck(const Deck &deck, QObject *context,
         return Message(Message::UpdateDeck{requestID, deck});
     };
     request(build, m_timings.deckUpdateTimeout,
-            [context, onDone](const std::optional<Message> &reply) {
+            [answer = CallerReply(context, std::move(onDone))](
+                const std::optional<Message> &reply) {
                 QStringList problems{unexpectedReply};
                 if (!reply) {
                     problems = {noAnswerFromTheHost};
@@ -189,7 +189,7 @@ void ClientModel::updateDeck(const Deck &deck, QObject *context,
                     else
                         problems = {QStringLiteral("The host refused the changes.")};
                 }
-                deliverToCaller(context, onDone, problems);
+                answer(problems);
             });
 }
 
