@@ -26,6 +26,21 @@ std::chrono::milliseconds testTimeout(const Action &action, const ClientTimings 
     return std::chrono::milliseconds(qint64(total));
 }
 
+// What a try (or a status check) ends with, from the host's reply or its absence.
+ClientTestOutcome testOutcome(const std::optional<Message> &reply, bool isCheck)
+{
+    if (!reply)
+        return ClientTestOutcome::failed(ClientModel::noAnswerFromTheHost);
+    const auto *result = reply->as<Message::TestResult>();
+    if (!result)
+        return ClientTestOutcome::failed(unexpectedReply);
+    if (!isCheck)
+        return ClientTestOutcome::action(result->ok, result->output.value_or(QString()));
+    if (!result->ok)
+        return ClientTestOutcome::failed(result->output.value_or(QStringLiteral("failed")));
+    return ClientTestOutcome::statusCheck(result->isOn, result->output.value_or(QString()));
+}
+
 } // namespace
 
 QStringList ClientModel::pendingRequestIDs() const
@@ -138,14 +153,7 @@ void ClientModel::test(const Action &action, QObject *context,
     };
     request(build, testTimeout(action, m_timings),
             [answer = CallerReply(context, std::move(onDone))](
-                const std::optional<Message> &reply) {
-                if (!reply)
-                    return answer(TestOutcome::failed(noAnswerFromTheHost));
-                const auto *result = reply->as<Message::TestResult>();
-                if (!result)
-                    return answer(TestOutcome::failed(unexpectedReply));
-                answer(TestOutcome::action(result->ok, result->output.value_or(QString())));
-            });
+                const std::optional<Message> &reply) { answer(testOutcome(reply, false)); });
 }
 
 void ClientModel::check(const StatusCheck &statusCheck, QObject *context,
@@ -156,17 +164,7 @@ void ClientModel::check(const StatusCheck &statusCheck, QObject *context,
     };
     request(build, m_timings.checkTimeout,
             [answer = CallerReply(context, std::move(onDone))](
-                const std::optional<Message> &reply) {
-                if (!reply)
-                    return answer(TestOutcome::failed(noAnswerFromTheHost));
-                const auto *result = reply->as<Message::TestResult>();
-                if (!result)
-                    return answer(TestOutcome::failed(unexpectedReply));
-                if (!result->ok)
-                    return answer(
-                        TestOutcome::failed(result->output.value_or(QStringLiteral("failed"))));
-                answer(TestOutcome::statusCheck(result->isOn, result->output.value_or(QString())));
-            });
+                const std::optional<Message> &reply) { answer(testOutcome(reply, true)); });
 }
 
 void ClientModel::updateDeck(const Deck &deck, QObject *context,
@@ -175,22 +173,22 @@ void ClientModel::updateDeck(const Deck &deck, QObject *context,
     const auto build = [deck](const QString &requestID) {
         return Message(Message::UpdateDeck{requestID, deck});
     };
-    request(build, m_timings.deckUpdateTimeout,
-            [answer = CallerReply(context, std::move(onDone))](
-                const std::optional<Message> &reply) {
-                QStringList problems{unexpectedReply};
-                if (!reply) {
-                    problems = {noAnswerFromTheHost};
-                } else if (const auto *result = reply->as<Message::DeckUpdateResult>()) {
-                    if (result->ok)
-                        problems.clear();
-                    else if (!result->problems.isEmpty())
-                        problems = result->problems;
-                    else
-                        problems = {QStringLiteral("The host refused the changes.")};
-                }
-                answer(problems);
-            });
+    request(
+        build, m_timings.deckUpdateTimeout,
+        [answer = CallerReply(context, std::move(onDone))](const std::optional<Message> &reply) {
+            QStringList problems{unexpectedReply};
+            if (!reply) {
+                problems = {noAnswerFromTheHost};
+            } else if (const auto *result = reply->as<Message::DeckUpdateResult>()) {
+                if (result->ok)
+                    problems.clear();
+                else if (!result->problems.isEmpty())
+                    problems = result->problems;
+                else
+                    problems = {QStringLiteral("The host refused the changes.")};
+            }
+            answer(problems);
+        });
 }
 
 void ClientModel::waitUntilConnected(std::chrono::milliseconds timeout, QObject *context,
@@ -209,8 +207,8 @@ void ClientModel::waitUntilReady(std::chrono::milliseconds timeout, QObject *con
 {
     start();
     auto *wait = new ConnectionWait(
-        [this] { return isConnected() && m_deck.has_value() && m_statesArrived; }, timeout,
-        context, std::move(onDone), this);
+        [this] { return isConnected() && m_deck.has_value() && m_statesArrived; }, timeout, context,
+        std::move(onDone), this);
     QObject::connect(this, &ClientModel::statusChanged, wait, &ConnectionWait::recheck);
     QObject::connect(this, &ClientModel::deckChanged, wait, &ConnectionWait::recheck);
     QObject::connect(this, &ClientModel::statesArrivedChanged, wait, &ConnectionWait::recheck);

@@ -205,15 +205,15 @@ void TestHost::handleMessage(const QUuid &client, const Message &message)
 void TestHost::answer(const QUuid &client, const Message &request)
 {
     if (const auto *trigger = request.as<Message::TriggerAction>()) {
-        m_server->send(Message(Message::ActionResult{trigger->requestID, trigger->controlID, true,
-                                                     runOutput}),
-                       client);
+        m_server->send(
+            Message(Message::ActionResult{trigger->requestID, trigger->controlID, true, runOutput}),
+            client);
         return;
     }
     if (const auto *test = request.as<Message::Test>()) {
-        m_server->send(Message(Message::TestResult{
-                           test->requestID, true, QStringLiteral("tested"),
-                           test->statusCheck ? std::optional<bool>(true) : std::nullopt}),
+        m_server->send(Message(Message::TestResult{test->requestID, true, QStringLiteral("tested"),
+                                                   test->statusCheck ? std::optional<bool>(true)
+                                                                     : std::nullopt}),
                        client);
         return;
     }

@@ -63,15 +63,15 @@ void ActionRunner::runAction(const QString &id, std::optional<bool> desiredState
 {
     QPointer<QObject> guard(context);
     // An action is found only while this runner lives: found, it still does.
-    findAction(id, context,
-               [self = QPointer<ActionRunner>(this), desiredState, guard, onDone](
-                   const Found &found) {
-                   if (found.error) {
-                       onDone({QString(), found.error});
-                       return;
-                   }
-                   self->runFound(*found.control, desiredState, guard.data(), onDone);
-               });
+    findAction(
+        id, context,
+        [self = QPointer<ActionRunner>(this), desiredState, guard, onDone](const Found &found) {
+            if (found.error) {
+                onDone({QString(), found.error});
+                return;
+            }
+            self->runFound(*found.control, desiredState, guard.data(), onDone);
+        });
 }
 
 void ActionRunner::runFound(const Control &control, std::optional<bool> desiredState,

@@ -252,7 +252,8 @@ private slots:
         LinkApprovals approvals;
         RecordedNotices notices;
         HeldAsker asker;
-        auto handler = std::make_unique<LinkHandler>(&session->runner, &approvals, &notices, &asker);
+        auto handler =
+            std::make_unique<LinkHandler>(&session->runner, &approvals, &notices, &asker);
         approvals.record(editor.appID, editor.name, true);
         session->host.holdReplies = true;
         QVERIFY(session->connect());
