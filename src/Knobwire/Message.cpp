@@ -148,7 +148,9 @@ Message::Decoded decodeHello(const QJsonObject &object)
         return appError;
     }
     Hello hello;
-    hello.app = clip(sentApp->trimmed(), Limits::maxName);
+    // Dropped characters first: trimming first would leave the spaces they enclosed, and an app
+    // of spaces alone would be taken here but refused once sent on.
+    hello.app = clip(*sentApp, Limits::maxName).trimmed();
     if (hello.app.isEmpty()) {
         return appError;
     }
@@ -251,6 +253,30 @@ Message::Decoded decodeTurn(const QJsonObject &object, const QString &type)
     return Message::turn(*id, value, steps);
 }
 
+// Whether a JSON string in the line holds a raw control character (a byte below 0x20). JSON
+// allows them only escaped and strict readers refuse the line; Qt's reader takes them, so they
+// are looked for here, and such a line is refused like any other text that is not JSON.
+bool hasRawControlInString(QByteArrayView line)
+{
+    bool inString = false;
+    bool escaped = false;
+    for (const char byte : line) {
+        const auto unit = static_cast<unsigned char>(byte);
+        if (!inString) {
+            inString = unit == '"';
+        } else if (escaped) {
+            escaped = false;
+        } else if (unit == '\\') {
+            escaped = true;
+        } else if (unit == '"') {
+            inString = false;
+        } else if (unit < 0x20) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 QString Message::type() const
@@ -275,6 +301,9 @@ QByteArray Message::encodeLine() const
 
 Message::Decoded Message::decode(QByteArrayView line)
 {
+    if (hasRawControlInString(line)) {
+        return DecodeError(typeError);
+    }
     QJsonParseError parseError;
     const QJsonDocument document =
         QJsonDocument::fromJson(QByteArray::fromRawData(line.data(), line.size()), &parseError);

@@ -74,7 +74,7 @@ void ClientModel::diagnosticSummary(QObject *context, std::function<void(QString
                      (visible == m_deck ? QString() : QStringLiteral(" (remembered)"));
     }
 
-    const auto finish = [gathering, context = QPointer<QObject>(context), onDone] {
+    const auto finish = [gathering, answer = CallerReply(context, std::move(onDone))] {
         QStringList found;
         for (qsizetype i = 0; i < gathering->hosts.size(); ++i) {
             const DiscoveredHost &host = gathering->hosts.at(i);
@@ -87,7 +87,7 @@ void ClientModel::diagnosticSummary(QObject *context, std::function<void(QString
         gathering->lines[hostsLine] =
             QStringLiteral("Hosts found: ") +
             (found.isEmpty() ? QStringLiteral("none") : found.join(QStringLiteral(", ")));
-        deliverToCaller(context, onDone, gathering->lines);
+        answer(gathering->lines);
     };
     if (gathering->hosts.isEmpty()) {
         finish();

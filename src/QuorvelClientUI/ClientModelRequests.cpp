@@ -31,6 +31,21 @@ std::chrono::milliseconds testTimeout(const Action &action, const ClientTimings 
     return std::chrono::milliseconds(qint64(total));
 }
 
+// What a try (or a status check) ends with, from the host's reply or its absence.
+ClientTestOutcome testOutcome(const std::optional<Message> &reply, bool isCheck)
+{
+    if (!reply)
+        return ClientTestOutcome::failed(ClientModel::noAnswerFromTheHost);
+    const auto *result = reply->as<Message::TestResult>();
+    if (!result)
+        return ClientTestOutcome::failed(unexpectedReply);
+    if (!isCheck)
+        return ClientTestOutcome::action(result->ok, result->output.value_or(QString()));
+    if (!result->ok)
+        return ClientTestOutcome::failed(result->output.value_or(QStringLiteral("failed")));
+    return ClientTestOutcome::statusCheck(result->isOn, result->output.value_or(QString()));
+}
+
 } // namespace
 
 QStringList ClientModel::pendingRequestIDs() const
@@ -100,13 +115,14 @@ QString ClientModel::hostNameForNotices() const
 void ClientModel::runControl(const QString &controlID, std::optional<bool> desiredState,
                              QObject *context, std::function<void(RunOutcome)> onDone)
 {
+    const CallerReply answer(context, std::move(onDone));
     const QString unknownAction = QStringLiteral("There's no action ") + controlID +
                                   QStringLiteral(" on ") + hostNameForNotices() +
                                   QStringLiteral(".");
     // The host answers an id its deck lacks with an error, never with a result: answer from
     // the deck in hand instead of waiting for a reply that cannot come.
     if (m_deck && !m_deck->control(controlID)) {
-        deliverToCaller(context, onDone, RunOutcome{false, unknownAction});
+        answer(RunOutcome{false, unknownAction});
         return;
     }
     insertPendingControl(controlID);
@@ -115,8 +131,7 @@ void ClientModel::runControl(const QString &controlID, std::optional<bool> desir
     };
     request(
         build, m_timings.runTimeout,
-        [this, controlID, unknownAction, context = QPointer<QObject>(context),
-         onDone](const std::optional<Message> &reply) {
+        [this, controlID, unknownAction, answer](const std::optional<Message> &reply) {
             RunOutcome outcome{false, unexpectedReply};
             if (!reply) {
                 removePendingControl(controlID);
@@ -130,7 +145,7 @@ void ClientModel::runControl(const QString &controlID, std::optional<bool> desir
                        error && error->code == Message::ErrorCode::unknownControl) {
                 outcome.message = unknownAction;
             }
-            deliverToCaller(context, onDone, outcome);
+            answer(outcome);
         },
         controlID);
 }
@@ -141,17 +156,9 @@ void ClientModel::test(const Action &action, QObject *context,
     const auto build = [action](const QString &requestID) {
         return Message(Message::Test{requestID, action, std::nullopt});
     };
-    request(
-        build, testTimeout(action, m_timings),
-        [context = QPointer<QObject>(context), onDone](const std::optional<Message> &reply) {
-            if (!reply)
-                return deliverToCaller(context, onDone, TestOutcome::failed(noAnswerFromTheHost));
-            const auto *result = reply->as<Message::TestResult>();
-            if (!result)
-                return deliverToCaller(context, onDone, TestOutcome::failed(unexpectedReply));
-            deliverToCaller(context, onDone,
-                            TestOutcome::action(result->ok, result->output.value_or(QString())));
-        });
+    request(build, testTimeout(action, m_timings),
+            [answer = CallerReply(context, std::move(onDone))](
+                const std::optional<Message> &reply) { answer(testOutcome(reply, false)); });
 }
 
 void ClientModel::check(const StatusCheck &statusCheck, QObject *context,
@@ -161,22 +168,8 @@ void ClientModel::check(const StatusCheck &statusCheck, QObject *context,
         return Message(Message::Test{requestID, std::nullopt, statusCheck});
     };
     request(build, m_timings.checkTimeout,
-            [context = QPointer<QObject>(context), onDone](const std::optional<Message> &reply) {
-                if (!reply)
-                    return deliverToCaller(context, onDone,
-                                           TestOutcome::failed(noAnswerFromTheHost));
-                const auto *result = reply->as<Message::TestResult>();
-                if (!result)
-                    return deliverToCaller(context, onDone, TestOutcome::failed(unexpectedReply));
-                if (!result->ok) {
-                    return deliverToCaller(
-                        context, onDone,
-                        TestOutcome::failed(result->output.value_or(QStringLiteral("failed"))));
-                }
-                deliverToCaller(
-                    context, onDone,
-                    TestOutcome::statusCheck(result->isOn, result->output.value_or(QString())));
-            });
+            [answer = CallerReply(context, std::move(onDone))](
+                const std::optional<Message> &reply) { answer(testOutcome(reply, true)); });
 }
 
 QString ClientModel::tooLargeToSend(qint64 size, qint64 limit)
@@ -193,29 +186,30 @@ void ClientModel::updateDeck(const Deck &deck, QObject *context,
     const auto build = [deck](const QString &requestID) {
         return Message(Message::UpdateDeck{requestID, deck});
     };
+    const CallerReply answer(context, std::move(onDone));
     // The link would refuse to send it and the host would never answer: say so now. Every
     // request id has the same length, so this one measures the message that would go.
     if (const std::optional<QByteArray> bytes = WireCodec::encode(build(Message::newRequestID()));
         bytes && bytes->size() > LinkParameters::maxMessageSize) {
-        deliverToCaller(context, onDone,
-                        QStringList{tooLargeToSend(bytes->size(), LinkParameters::maxMessageSize)});
+        answer(QStringList{tooLargeToSend(bytes->size(), LinkParameters::maxMessageSize)});
         return;
     }
-    request(build, m_timings.deckUpdateTimeout,
-            [context = QPointer<QObject>(context), onDone](const std::optional<Message> &reply) {
-                QStringList problems{unexpectedReply};
-                if (!reply) {
-                    problems = {noAnswerFromTheHost};
-                } else if (const auto *result = reply->as<Message::DeckUpdateResult>()) {
-                    if (result->ok)
-                        problems.clear();
-                    else if (!result->problems.isEmpty())
-                        problems = result->problems;
-                    else
-                        problems = {QStringLiteral("The host refused the changes.")};
-                }
-                deliverToCaller(context, onDone, problems);
-            });
+    request(
+        build, m_timings.deckUpdateTimeout,
+        [answer](const std::optional<Message> &reply) {
+            QStringList problems{unexpectedReply};
+            if (!reply) {
+                problems = {noAnswerFromTheHost};
+            } else if (const auto *result = reply->as<Message::DeckUpdateResult>()) {
+                if (result->ok)
+                    problems.clear();
+                else if (!result->problems.isEmpty())
+                    problems = result->problems;
+                else
+                    problems = {QStringLiteral("The host refused the changes.")};
+            }
+            answer(problems);
+        });
 }
 
 void ClientModel::waitUntilConnected(std::chrono::milliseconds timeout, QObject *context,

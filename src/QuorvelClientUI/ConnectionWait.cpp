@@ -4,8 +4,8 @@ namespace Quorvel {
 
 ConnectionWait::ConnectionWait(std::function<bool()> isReady, std::chrono::milliseconds timeout,
                                QObject *context, std::function<void(bool)> onDone, QObject *owner)
-    : QObject(owner), m_isReady(std::move(isReady)), m_timeout(timeout), m_context(context),
-      m_onDone(std::move(onDone))
+    : QObject(owner), m_isReady(std::move(isReady)), m_timeout(timeout),
+      m_answer(context, std::move(onDone))
 {
     m_limit.setSingleShot(true);
     // A coarse timer may fire up to 5 % early; the caller was promised the whole time.
@@ -46,10 +46,7 @@ void ConnectionWait::finish(bool result)
         return;
     m_done = true;
     m_limit.stop();
-    if (!m_context)
-        return;
-    QMetaObject::invokeMethod(
-        m_context, [onDone = m_onDone, result] { onDone(result); }, Qt::QueuedConnection);
+    m_answer(result);
 }
 
 } // namespace Quorvel

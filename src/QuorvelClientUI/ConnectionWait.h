@@ -1,7 +1,8 @@
 #pragma once
 
+#include "QuorvelClientUI/CallerReply.h"
+
 #include <QObject>
-#include <QPointer>
 #include <QTimer>
 
 #include <chrono>
@@ -31,8 +32,7 @@ private:
     std::function<bool()> m_isReady;
     std::chrono::milliseconds m_timeout;
     QTimer m_limit;
-    QPointer<QObject> m_context;
-    std::function<void(bool)> m_onDone;
+    CallerReply<bool> m_answer;
     bool m_done = false;
 };
 

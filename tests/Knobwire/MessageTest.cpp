@@ -56,6 +56,15 @@ void MessageTest::rejectsLine_data()
                                            << u"hello needs \"app\": your bundle identifier"_s;
     QTest::newRow("hello app not a text")
         << R"({"type":"hello","app":1})"_ba << u"hello needs \"app\": your bundle identifier"_s;
+    QTest::newRow("hello app a space between control characters")
+        << R"({"type":"hello","app":"\u000f \u0000"})"_ba
+        << u"hello needs \"app\": your bundle identifier"_s;
+    // Raw control bytes and NULs inside the app's text, as a fuzzer sent them.
+    QTest::newRow("raw control characters in a text")
+        << QByteArray::fromBase64(
+               "eyJ0eXBlIjoiaGVsbG8iLCJhcHAiOiIPDyAAAAAiLCJ2MBAwY29sIjozLCJrZXkiOiJlZiJ9")
+        << typeError;
+    QTest::newRow("raw tab in a text") << "{\"type\":\"press\",\"id\":\"a\tb\"}"_ba << typeError;
     QTest::newRow("controls not an array")
         << R"({"type":"controls","controls":{}})"_ba << u"controls needs a \"controls\" array"_s;
     QTest::newRow("update without id")
@@ -98,6 +107,13 @@ void MessageTest::decodesLine_data()
     QTest::newRow("hello without name")
         << R"({"type":"hello","app":" com.example.app\n"})"_ba
         << Message::hello(Hello{u"com.example.app"_s, u"com.example.app"_s});
+    QTest::newRow("hello app trimmed once its control characters are gone")
+        << R"({"type":"hello","app":"\u000f a.b \u0000"})"_ba
+        << Message::hello(Hello{u"a.b"_s, u"a.b"_s});
+    QTest::newRow("raw tab between members")
+        << "{\"type\":\"press\",\t\"id\":\"a\"}"_ba << Message::press(u"a"_s, true);
+    QTest::newRow("escaped quote and backslash in a text")
+        << R"({"type":"press","id":"a\\\"b"})"_ba << Message::press(u"a\\\"b"_s, true);
     QTest::newRow("hello protocol 3.4") << R"({"type":"hello","app":"a","protocol":3.4})"_ba
                                         << Message::hello(Hello{u"a"_s, u"a"_s, std::nullopt, 3});
     QTest::newRow("hello protocol 2.5 rounds away from zero")

@@ -63,7 +63,36 @@ struct Session {
     ClientModel model;
 };
 
+// The requests that answer their caller later.
+enum class RequestKind { run, tryAction, check, deckUpdate };
+// What comes after the caller went: the host's answer, the time-out, or the model's own end.
+enum class AfterCallerWent { answer, timeOut, modelGone };
+
+// Starts one request of that kind whose handler counts its answers.
+void startRequest(ClientModel &model, RequestKind kind, QObject *receiver,
+                  const std::shared_ptr<int> &answers)
+{
+    const auto count = [answers](auto) { ++*answers; };
+    switch (kind) {
+    case RequestKind::run:
+        model.runControl("lamp", std::nullopt, receiver, count);
+        return;
+    case RequestKind::tryAction:
+        model.test(shellAction(std::nullopt), receiver, count);
+        return;
+    case RequestKind::check:
+        model.check(shellCheck(), receiver, count);
+        return;
+    case RequestKind::deckUpdate:
+        model.updateDeck(sampleDeck("Changed"), receiver, count);
+        return;
+    }
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(RequestKind)
+Q_DECLARE_METATYPE(AfterCallerWent)
 
 // Sending to the host and waiting for its replies, with their time-outs, against a real host link
 // on loopback.
@@ -366,6 +395,67 @@ private slots:
         QCOMPARE(answers, 0);
         for (QObject *stranger : strangers)
             stranger->~QObject();
+    }
+
+    void anAnswerForACallerThatWentIsDropped_data()
+    {
+        QTest::addColumn<RequestKind>("kind");
+        QTest::addColumn<AfterCallerWent>("after");
+        const std::pair<RequestKind, const char *> kinds[] = {
+            {RequestKind::run, "run"},
+            {RequestKind::tryAction, "try"},
+            {RequestKind::check, "check"},
+            {RequestKind::deckUpdate, "deck update"},
+        };
+        const std::pair<AfterCallerWent, const char *> moments[] = {
+            {AfterCallerWent::answer, "the answer"},
+            {AfterCallerWent::timeOut, "the time-out"},
+            {AfterCallerWent::modelGone, "the model's end"},
+        };
+        for (const auto &[kind, kindName] : kinds) {
+            for (const auto &[after, afterName] : moments)
+                QTest::addRow("%s, caller gone before %s", kindName, afterName) << kind << after;
+        }
+    }
+
+    // A window closed or a script call ended while its request was out: whatever ends the
+    // request later must not reach the caller's freed object, and a caller still there gets its
+    // answer as usual.
+    void anAnswerForACallerThatWentIsDropped()
+    {
+        QFETCH(RequestKind, kind);
+        QFETCH(AfterCallerWent, after);
+        ClientTimings timings = fastTimings();
+        if (after == AfterCallerWent::timeOut) {
+            timings.runTimeout = 200ms;
+            timings.testDefaultTimeout = 200ms;
+            timings.checkTimeout = 200ms;
+            timings.deckUpdateTimeout = 200ms;
+        }
+        auto session = std::make_unique<Session>(timings);
+        session->host.holdReplies = after == AfterCallerWent::answer;
+        session->host.silent = after != AfterCallerWent::answer;
+        QVERIFY(session->connect());
+
+        auto went = std::make_unique<QObject>();
+        QObject stays;
+        const auto wentAnswers = std::make_shared<int>(0);
+        const auto staysAnswers = std::make_shared<int>(0);
+        startRequest(session->model, kind, went.get(), wentAnswers);
+        startRequest(session->model, kind, &stays, staysAnswers);
+        QCOMPARE(session->model.pendingRequestIDs().size(), 2);
+        QTRY_COMPARE(session->host.received.size(), size_t(3));
+        went.reset();
+
+        if (after == AfterCallerWent::answer)
+            session->host.releaseReplies();
+        else if (after == AfterCallerWent::modelGone)
+            session.reset();
+        QTRY_COMPARE_WITH_TIMEOUT(*staysAnswers, 1, answerLimitMs);
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(*wentAnswers, 0);
+        if (session)
+            QVERIFY(session->model.pendingRequestIDs().isEmpty());
     }
 
     void replyAfterTheTimeOutBecomesANotice()

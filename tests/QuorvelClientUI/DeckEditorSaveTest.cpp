@@ -169,14 +169,14 @@ private slots:
     void anEditDuringAHeldSaveIsKept()
     {
         Session session;
-        session.host.holdDeckUpdates = true;
+        session.host.holdReplies = true;
         QVERIFY(session.open());
         session.retitle(0, "Desk Lamp");
         session.editor.save();
         const Deck sent = session.editor.draftDeck();
         QTRY_COMPARE(session.updatesReceived(), 1);
         session.retitle(1, "Ceiling Fan");
-        session.host.releaseDeckUpdates();
+        session.host.releaseReplies();
         QTRY_VERIFY(!session.editor.saving());
         QCOMPARE(session.editor.saveMessage()->ok, true);
         QTRY_COMPARE(session.model.deck(), std::optional(sent));

@@ -74,7 +74,7 @@ void TestHost::stop()
     m_server.reset();
     m_nonces.clear();
     m_challengeHeld.clear();
-    m_heldUpdates.clear();
+    m_heldRequests.clear();
     authenticated.clear();
 }
 
@@ -109,12 +109,12 @@ void TestHost::broadcast(const Message &message)
     m_server->broadcast(message);
 }
 
-void TestHost::releaseDeckUpdates()
+void TestHost::releaseReplies()
 {
-    holdDeckUpdates = false;
-    const auto held = std::exchange(m_heldUpdates, {});
-    for (const auto &[client, update] : held)
-        answerDeckUpdate(client, update);
+    holdReplies = false;
+    const auto held = std::exchange(m_heldRequests, {});
+    for (const auto &[client, request] : held)
+        answer(client, request);
 }
 
 void TestHost::answerDeckUpdate(const QUuid &client, const Message::UpdateDeck &update)
@@ -181,41 +181,44 @@ void TestHost::handleMessage(const QUuid &client, const Message &message)
                                client);
         return;
     }
-    if (const auto *trigger = message.as<Message::TriggerAction>()) {
-        if (!m_deck.control(trigger->controlID)) {
-            m_server->send(
-                Message(Message::Error{Message::ErrorCode::unknownControl, trigger->controlID}),
-                client);
-            return;
-        }
-        if (!silent) {
-            m_server->send(Message(Message::ActionResult{trigger->requestID, trigger->controlID,
-                                                         true, runOutput}),
-                           client);
-        }
-        return;
-    }
-    if (const auto *test = message.as<Message::Test>()) {
-        if (!silent) {
-            m_server->send(Message(Message::TestResult{
-                               test->requestID, true, QStringLiteral("tested"),
-                               test->statusCheck ? std::optional<bool>(true) : std::nullopt}),
-                           client);
-        }
-        return;
-    }
-    if (const auto *update = message.as<Message::UpdateDeck>()) {
-        if (silent)
-            return;
-        if (holdDeckUpdates) {
-            m_heldUpdates.emplace_back(client, *update);
-            return;
-        }
-        answerDeckUpdate(client, *update);
-        return;
-    }
-    if (message.as<Message::RequestState>())
+    if (message.as<Message::RequestState>()) {
         m_server->send(Message(Message::StateUpdate{states}), client);
+        return;
+    }
+    // Even a silent host refuses a run of an action its deck lacks.
+    if (const auto *trigger = message.as<Message::TriggerAction>();
+        trigger && !m_deck.control(trigger->controlID)) {
+        m_server->send(
+            Message(Message::Error{Message::ErrorCode::unknownControl, trigger->controlID}),
+            client);
+        return;
+    }
+    if (silent)
+        return;
+    if (holdReplies) {
+        m_heldRequests.emplace_back(client, message);
+        return;
+    }
+    answer(client, message);
+}
+
+void TestHost::answer(const QUuid &client, const Message &request)
+{
+    if (const auto *trigger = request.as<Message::TriggerAction>()) {
+        m_server->send(
+            Message(Message::ActionResult{trigger->requestID, trigger->controlID, true, runOutput}),
+            client);
+        return;
+    }
+    if (const auto *test = request.as<Message::Test>()) {
+        m_server->send(Message(Message::TestResult{test->requestID, true, QStringLiteral("tested"),
+                                                   test->statusCheck ? std::optional<bool>(true)
+                                                                     : std::nullopt}),
+                       client);
+        return;
+    }
+    if (const auto *update = request.as<Message::UpdateDeck>())
+        answerDeckUpdate(client, *update);
 }
 
 } // namespace Quorvel::ClientTest

@@ -52,8 +52,8 @@ public:
     void setDeckQuietly(const Deck &deck) { m_deck = deck; }
     // Sends a message to every connected client.
     void broadcast(const Message &message);
-    // Takes and answers every deck update that waits, in order.
-    void releaseDeckUpdates();
+    // Answers every run, try and deck update that waits, in order.
+    void releaseReplies();
 
     // Knobs.
     HostInfo info;
@@ -71,8 +71,8 @@ public:
     std::optional<QString> refuseHelloAsUnauthorized;
     // Deck updates are refused with these problems.
     std::optional<QStringList> refuseDeckUpdates;
-    // Deck updates wait for releaseDeckUpdates().
-    bool holdDeckUpdates = false;
+    // Runs, tries and deck updates wait for releaseReplies().
+    bool holdReplies = false;
     // What a successful run answers.
     QString runOutput = QStringLiteral("done");
 
@@ -85,6 +85,7 @@ private:
     void handleConnected(const HostServer::Client &client);
     void handleMessage(const QUuid &client, const Message &message);
     void handleHello(const QUuid &client, const Message::Hello &hello);
+    void answer(const QUuid &client, const Message &request);
     void answerDeckUpdate(const QUuid &client, const Message::UpdateDeck &update);
 
     PairingToken m_code;
@@ -97,7 +98,7 @@ private:
     std::unique_ptr<HostServer> m_server;
     QHash<QUuid, QString> m_nonces;
     QSet<QUuid> m_challengeHeld;
-    std::vector<std::pair<QUuid, Message::UpdateDeck>> m_heldUpdates;
+    std::vector<std::pair<QUuid, Message>> m_heldRequests;
 };
 
 // Two codes for the tests.

@@ -28,7 +28,7 @@ QString ActionRunner::hostNameForTexts() const
 void ActionRunner::waitForHost(QObject *context, std::function<void(bool)> onDone)
 {
     if (!m_model) {
-        deliverToCaller(context, onDone, false);
+        CallerReply(context, std::move(onDone))(false);
         return;
     }
     m_model->waitUntilReady(m_connectionWait, context, std::move(onDone));
@@ -38,24 +38,26 @@ void ActionRunner::findAction(const QString &id, QObject *context,
                               std::function<void(Found)> onDone)
 {
     if (const std::optional<ActionIntentError> refused = ActionIntentError::unusableID(id)) {
-        deliverToCaller(context, onDone, Found{std::nullopt, std::nullopt, refused});
+        CallerReply(context, std::move(onDone))(Found{std::nullopt, std::nullopt, refused});
         return;
     }
     const QString hostName = hostNameForTexts();
-    waitForHost(context, [this, id, hostName, onDone](bool ready) {
-        if (!ready || !m_model) {
+    // The wait is held by the model, which may outlive this runner.
+    waitForHost(context, [self = QPointer<ActionRunner>(this), id, hostName, onDone](bool ready) {
+        ClientModel *model = self ? self->model() : nullptr;
+        if (!ready || !model) {
             onDone({std::nullopt, std::nullopt, ActionIntentError::notConnected(hostName)});
             return;
         }
-        const std::optional<Deck> &deck = m_model->deck();
+        const std::optional<Deck> &deck = model->deck();
         const std::optional<Control> control = deck ? deck->control(id) : std::nullopt;
         if (!control) {
             const QString name =
-                m_model->hostInfo() ? m_model->hostInfo()->hostName : unnamedConnectedHost;
+                model->hostInfo() ? model->hostInfo()->hostName : unnamedConnectedHost;
             onDone({std::nullopt, std::nullopt, ActionIntentError::noSuchAction(id, name)});
             return;
         }
-        onDone({control, m_model->state(*control), std::nullopt});
+        onDone({control, model->state(*control), std::nullopt});
     });
 }
 
@@ -63,13 +65,16 @@ void ActionRunner::runAction(const QString &id, std::optional<bool> desiredState
                              std::function<void(Ran)> onDone)
 {
     QPointer<QObject> guard(context);
-    findAction(id, context, [this, desiredState, guard, onDone](const Found &found) {
-        if (found.error) {
-            onDone({QString(), found.error});
-            return;
-        }
-        runFound(*found.control, desiredState, guard.data(), onDone);
-    });
+    // An action is found only while this runner lives: found, it still does.
+    findAction(
+        id, context,
+        [self = QPointer<ActionRunner>(this), desiredState, guard, onDone](const Found &found) {
+            if (found.error) {
+                onDone({QString(), found.error});
+                return;
+            }
+            self->runFound(*found.control, desiredState, guard.data(), onDone);
+        });
 }
 
 void ActionRunner::runFound(const Control &control, std::optional<bool> desiredState,

@@ -45,7 +45,7 @@ void LinkHandler::handleLink(const QUrl &url, const std::optional<LinkSender> &s
     }
     const QString waitingHostName = m_runner->hostNameForTexts();
     m_runner->waitForHost(this, [this, link = *link, sender, waitingHostName](bool ready) {
-        ClientModel *model = m_runner->model();
+        ClientModel *model = m_runner ? m_runner->model() : nullptr;
         if (!ready || !model || !model->deck()) {
             m_notices->postNotice(couldNotRun(link.action),
                                   QStringLiteral("Couldn't reach ") + waitingHostName +
@@ -124,6 +124,8 @@ void LinkHandler::askToAllow(const ApprovalQuestion &question, std::function<voi
 void LinkHandler::runFound(const QString &id, const QString &title,
                            std::optional<bool> desiredState)
 {
+    if (!m_runner)
+        return;
     m_runner->runAction(id, desiredState, this, [this, title](const ActionRunner::Ran &ran) {
         if (ran.error)
             m_notices->postNotice(couldNotRun(title), ran.error->text);

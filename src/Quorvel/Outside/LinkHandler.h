@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QUrl>
 
@@ -53,7 +54,8 @@ private:
     void askToAllow(const ApprovalQuestion &question, std::function<void(bool)> onAnswer);
     void runFound(const QString &id, const QString &title, std::optional<bool> desiredState);
 
-    ActionRunner *m_runner;
+    // Asked again when the host is ready, which may be after the runner went.
+    QPointer<ActionRunner> m_runner;
     LinkApprovals *m_approvals;
     LinkNotices *m_notices;
     LinkApprovalAsker *m_asker;

@@ -1,6 +1,6 @@
 #include "QuorvelClientUI/Editor/ScriptedEditorClient.h"
 
-#include "QuorvelClientUI/CallerReply.h"
+#include <utility>
 
 namespace Quorvel {
 
@@ -22,7 +22,7 @@ void ScriptedEditorClient::updateDeck(const Deck &deck, QObject *context,
 {
     m_sentDecks.push_back(deck);
     if (m_updateAnswer) {
-        deliverToCaller(context, onDone, *m_updateAnswer);
+        CallerReply(context, std::move(onDone))(*m_updateAnswer);
         return;
     }
     m_waitingUpdates.push_back(WaitingUpdate{context, std::move(onDone)});
@@ -31,13 +31,31 @@ void ScriptedEditorClient::updateDeck(const Deck &deck, QObject *context,
 void ScriptedEditorClient::test(const Action &, QObject *context,
                                 std::function<void(ClientTestOutcome)> onDone)
 {
-    deliverToCaller(context, onDone, m_testOutcome);
+    answerTest(context, std::move(onDone));
 }
 
 void ScriptedEditorClient::check(const StatusCheck &, QObject *context,
                                  std::function<void(ClientTestOutcome)> onDone)
 {
-    deliverToCaller(context, onDone, m_testOutcome);
+    answerTest(context, std::move(onDone));
+}
+
+void ScriptedEditorClient::answerTest(QObject *context,
+                                      std::function<void(ClientTestOutcome)> onDone)
+{
+    CallerReply answer(context, std::move(onDone));
+    if (m_testsWait)
+        m_waitingTests.push_back(std::move(answer));
+    else
+        answer(m_testOutcome);
+}
+
+int ScriptedEditorClient::answerTests()
+{
+    const auto waiting = std::exchange(m_waitingTests, {});
+    for (const CallerReply<ClientTestOutcome> &answer : waiting)
+        answer(m_testOutcome);
+    return int(waiting.size());
 }
 
 void ScriptedEditorClient::setStatus(const ClientConnectionStatus &status)

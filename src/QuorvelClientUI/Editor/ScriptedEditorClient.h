@@ -1,5 +1,6 @@
 #pragma once
 
+#include "QuorvelClientUI/CallerReply.h"
 #include "QuorvelClientUI/Editor/DeckEditorClient.h"
 
 #include <QPointer>
@@ -49,9 +50,15 @@ public:
     bool answerUpdate(const QStringList &problems);
     // What tries and checks answer.
     void setTestOutcome(const ClientTestOutcome &outcome) { m_testOutcome = outcome; }
+    // Tries and checks wait for answerTests(), as over a link, instead of being answered at once.
+    void setTestsWait(bool wait) { m_testsWait = wait; }
+    // Answers every waiting try and check with the outcome set, on the event loop; how many
+    // waited (an answer whose receiver is gone is dropped, but counted).
+    int answerTests();
 
     const std::vector<Deck> &sentDecks() const { return m_sentDecks; }
     int waitingUpdates() const { return int(m_waitingUpdates.size()); }
+    int waitingTests() const { return int(m_waitingTests.size()); }
     int catalogRequests() const { return m_catalogRequests; }
 
 private:
@@ -60,12 +67,16 @@ private:
         std::function<void(QStringList)> onDone;
     };
 
+    void answerTest(QObject *context, std::function<void(ClientTestOutcome)> onDone);
+
     ClientConnectionStatus m_status = ClientConnectionStatus::idle();
     std::optional<Deck> m_deck;
     std::optional<HostInfo> m_hostInfo;
     std::optional<HostCatalog> m_catalog;
     std::optional<QStringList> m_updateAnswer;
     ClientTestOutcome m_testOutcome = ClientTestOutcome::action(true, QString());
+    bool m_testsWait = false;
+    std::vector<CallerReply<ClientTestOutcome>> m_waitingTests;
     std::vector<Deck> m_sentDecks;
     std::deque<WaitingUpdate> m_waitingUpdates;
     int m_catalogRequests = 0;

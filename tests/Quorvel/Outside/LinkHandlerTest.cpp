@@ -231,6 +231,78 @@ private slots:
         QVERIFY(links.notices.notices.at(0).body.startsWith("Desk Lamp didn't work: "));
     }
 
+    void aLinkWhoseHandlerWentEndsQuietly_data()
+    {
+        QTest::addColumn<bool>("modelEnds");
+        QTest::newRow("handler gone before the run's answer") << false;
+        QTest::newRow("handler gone before the model's end") << true;
+    }
+
+    // The handler is the run's receiver: what ends the run after the handler went reaches
+    // nothing.
+    void aLinkWhoseHandlerWentEndsQuietly()
+    {
+        QFETCH(bool, modelEnds);
+        auto session = std::make_unique<Session>();
+        LinkApprovals approvals;
+        RecordedNotices notices;
+        HeldAsker asker;
+        auto handler =
+            std::make_unique<LinkHandler>(&session->runner, &approvals, &notices, &asker);
+        approvals.record(editor.appID, editor.name, true);
+        session->host.holdReplies = true;
+        QVERIFY(session->connect());
+        handler->handleLink(QUrl("quorvel://run/lamp"), editor);
+        QTRY_COMPARE(session->triggerCount(), 1);
+        handler.reset();
+        if (modelEnds) {
+            session.reset();
+        } else {
+            session->host.releaseReplies();
+            QTRY_VERIFY(session->model.pendingRequestIDs().isEmpty());
+        }
+        QCoreApplication::sendPostedEvents();
+        QVERIFY(notices.notices.isEmpty());
+    }
+
+    void aRunnerGoneWhileWaitingForTheHost_data()
+    {
+        QTest::addColumn<bool>("throughALink");
+        QTest::newRow("a link") << true;
+        QTest::newRow("finding an action") << false;
+    }
+
+    // The wait for the host is held by the model, which outlives the runner here: once the host
+    // is ready the runner is not asked again, and the caller hears that the host was not reached.
+    void aRunnerGoneWhileWaitingForTheHost()
+    {
+        QFETCH(bool, throughALink);
+        Session session;
+        LinkApprovals approvals;
+        RecordedNotices notices;
+        HeldAsker asker;
+        auto runner = std::make_unique<ActionRunner>(&session.model);
+        LinkHandler handler(runner.get(), &approvals, &notices, &asker);
+        approvals.record(editor.appID, editor.name, true);
+        QObject caller;
+        std::optional<ActionRunner::Found> found;
+        if (throughALink)
+            handler.handleLink(QUrl("quorvel://run/lamp"), editor);
+        else
+            runner->findAction("lamp", &caller, [&found](const auto &answer) { found = answer; });
+        runner.reset();
+        QVERIFY(session.connect());
+        if (throughALink) {
+            QTRY_COMPARE(notices.notices.size(), 1);
+            QCOMPARE(notices.notices.at(0).title, QStringLiteral("Couldn't run lamp"));
+        } else {
+            QTRY_VERIFY(found.has_value());
+            QVERIFY(!found->control);
+            QCOMPARE(found->error->kind, ActionIntentError::Case::notConnected);
+        }
+        QCOMPARE(session.triggerCount(), 0);
+    }
+
     void longUrlsAreClipped()
     {
         const QString url = "quorvel://x/" + QString(500, u'a');

@@ -28,6 +28,8 @@
 #include <QRadioButton>
 #include <QToolButton>
 
+#include <memory>
+
 using namespace Quorvel;
 using namespace EditorTest;
 
@@ -154,6 +156,25 @@ private slots:
         QVERIFY(!source.picker());
         QCOMPARE(bound.writes, 0);
         QCOMPARE(readout.writes, 0);
+    }
+
+    // A popover closed while its try is out: the answer that comes later is dropped, and a
+    // popover still open gets its own.
+    void aTryAnsweredAfterItsPopoverClosedIsDropped()
+    {
+        Held<Action> held{action(Action::Kind::shell, "echo hi")};
+        auto closed = std::make_unique<ActionPopover>("Pressing it…", held.binding(), m_client);
+        ActionPopover open("Pressing it…", held.binding(), m_client);
+        m_client.setTestsWait(true);
+        closed->tryRow()->run();
+        open.tryRow()->run();
+        m_client.setTestsWait(false);
+        QCOMPARE(m_client.waitingTests(), 2);
+        QVERIFY(open.tryRow()->isBusy());
+        closed.reset();
+        QCOMPARE(m_client.answerTests(), 2);
+        QTRY_VERIFY(open.tryRow()->result().has_value());
+        QVERIFY(!open.tryRow()->isBusy());
     }
 
     void quittingAnUnnamedAppStaysAQuitThatCannotBeTried()
