@@ -18,6 +18,11 @@ ExecutionError ExecutionError::launchFailed(const QString &reason)
     return ExecutionError(Kind::launchFailed, 0, reason);
 }
 
+ExecutionError ExecutionError::stopped()
+{
+    return ExecutionError(Kind::stopped, 0, QString());
+}
+
 QString ExecutionError::description() const
 {
     switch (m_kind) {
@@ -28,6 +33,8 @@ QString ExecutionError::description() const
             .arg(QString::number(std::trunc(m_seconds) + 0.0, 'f', 0));
     case Kind::launchFailed:
         return QStringLiteral("launch failed: ") + m_reason;
+    case Kind::stopped:
+        return QStringLiteral("stopped");
     }
     return QString();
 }

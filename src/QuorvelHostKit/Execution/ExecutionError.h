@@ -10,10 +10,13 @@ public:
     enum class Kind {
         timedOut,
         launchFailed,
+        // Its owner no longer wanted the outcome, so the program was stopped.
+        stopped,
     };
 
     static ExecutionError timedOut(double seconds);
     static ExecutionError launchFailed(const QString &reason);
+    static ExecutionError stopped();
 
     Kind kind() const { return m_kind; }
     // The time-out in seconds for timedOut; 0 otherwise.
@@ -21,7 +24,8 @@ public:
     // The system's reason for launchFailed; empty otherwise.
     QString reason() const { return m_reason; }
 
-    // "timed out after 60s" (whole seconds, truncated) or "launch failed: " and the reason.
+    // "timed out after 60s" (whole seconds, truncated), "launch failed: " and the reason, or
+    // "stopped".
     QString description() const;
 
     friend bool operator==(const ExecutionError &, const ExecutionError &) = default;

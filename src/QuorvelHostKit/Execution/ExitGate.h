@@ -4,13 +4,15 @@
 
 namespace Quorvel {
 
-// Joins the exit of a process with the expiry of its time-out: whichever arrives first decides the
-// run, once; the later one finds the outcome set and changes nothing. Used on one thread.
+// Joins the exit of a process with the expiry of its time-out and the end of its owner: whichever
+// arrives first decides the run, once; a later one finds the outcome set and changes nothing. Used
+// on one thread.
 class ExitGate {
 public:
     enum class Outcome {
         exited,
         timedOut,
+        abandoned,
     };
 
     // Records outcome when none is recorded yet; true when this call decided the run.

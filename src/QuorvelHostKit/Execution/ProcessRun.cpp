@@ -60,9 +60,9 @@ void closePipe(Pipe &pipe)
 } // namespace
 
 ProcessRun::ProcessRun(const QString &program, const QStringList &arguments, double timeoutSeconds,
-                       ProcessTimings timings)
+                       ProcessTimings timings, QObject *owner)
     : m_program(program), m_arguments(arguments), m_timeoutSeconds(timeoutSeconds),
-      m_timings(timings)
+      m_timings(timings), m_owner(owner)
 {}
 
 ProcessRun::~ProcessRun() = default;
@@ -98,6 +98,8 @@ void ProcessRun::start(Done done)
     m_stderr =
         std::make_unique<CappedPipeReader>(err.read, outputCap, [this] { finishIfDrained(); });
     m_timeoutTimer = startTimer(timerMilliseconds(m_timeoutSeconds), Qt::PreciseTimer);
+    if (m_owner)
+        connect(m_owner, &QObject::destroyed, this, &ProcessRun::abandoned);
 }
 
 void ProcessRun::timerEvent(QTimerEvent *event)
@@ -137,13 +139,25 @@ void ProcessRun::exited(int exitCode)
 void ProcessRun::timeoutFired()
 {
     stopTimer(m_timeoutTimer);
-    if (!m_done || !m_gate.resolve(ExitGate::Outcome::timedOut))
+    stopEarly(ExitGate::Outcome::timedOut,
+              ExecutionError::timedOut(clampedTimerSeconds(m_timeoutSeconds)));
+}
+
+void ProcessRun::abandoned()
+{
+    stopEarly(ExitGate::Outcome::abandoned, ExecutionError::stopped());
+}
+
+void ProcessRun::stopEarly(ExitGate::Outcome outcome, ExecutionError error)
+{
+    if (!m_done || !m_gate.resolve(outcome))
         return;
-    // Output of a program that overran is discarded, and nothing may keep the run waiting.
+    stopTimer(m_timeoutTimer);
+    // Output of a program stopped early is discarded, and nothing may keep the run waiting.
     m_stdout->close();
     m_stderr->close();
     stopProcessGroup();
-    deliver(ExecutionError::timedOut(clampedTimerSeconds(m_timeoutSeconds)), false);
+    deliver(std::move(error), false);
 }
 
 void ProcessRun::finishIfDrained()

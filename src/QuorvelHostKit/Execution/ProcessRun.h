@@ -5,6 +5,7 @@
 #include "QuorvelHostKit/Execution/ProcessTimings.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
 
 #include <functional>
@@ -18,8 +19,10 @@ class ChildProcess;
 
 // One program from launch to outcome: the race between its exit and its time-out, its capped
 // output, the bounded drain after it exits and the stop of a program that overruns, together with
-// everything it started. Lives on the main thread and deletes itself once nothing of the program
-// is left to watch.
+// everything it started. A run given an owner stops its program the same way when the owner is
+// destroyed before the program ended: nobody is left to want the outcome. Lives on the main
+// thread and deletes itself once nothing of the program is left to watch; it outlives its owner
+// for that.
 class ProcessRun : public QObject {
     Q_OBJECT
 
@@ -29,8 +32,9 @@ public:
     // Bytes kept of each output stream; the rest is read and dropped.
     static constexpr qsizetype outputCap = 65536;
 
+    // owner may be null: the run then ends only by its program's exit or its time-out.
     ProcessRun(const QString &program, const QStringList &arguments, double timeoutSeconds,
-               ProcessTimings timings);
+               ProcessTimings timings, QObject *owner = nullptr);
     ~ProcessRun() override;
 
     // Launches the program; done is called exactly once, from the event loop, never from within
@@ -43,6 +47,10 @@ protected:
 private:
     void exited(int exitCode);
     void timeoutFired();
+    void abandoned();
+    // Ends a run whose program still runs: its output is dropped, the program and everything it
+    // started are stopped, and error is the outcome.
+    void stopEarly(ExitGate::Outcome outcome, ExecutionError error);
     void finishIfDrained();
     void finishDrained();
     void stopProcessGroup();
@@ -56,6 +64,7 @@ private:
     QStringList m_arguments;
     double m_timeoutSeconds;
     ProcessTimings m_timings;
+    QPointer<QObject> m_owner;
     Done m_done;
     ExitGate m_gate;
     std::unique_ptr<ChildProcess> m_process;

@@ -95,6 +95,7 @@ void StateMonitor::update(const Deck &deck)
     stop();
     m_deck = deck;
     indexDeck();
+    stopDroppedChecks();
     QSet<QString> ids;
     for (const Control &control : m_deck.controls)
         ids.insert(canonicalText(control.id));
@@ -102,6 +103,26 @@ void StateMonitor::update(const Deck &deck)
         [&ids](const auto &entry) { return !ids.contains(canonicalText(entry.key())); });
     if (m_onChange)
         startPolling(m_onChange);
+}
+
+bool StateMonitor::stillAsks(const QString &id, const StatusCheck &check) const
+{
+    const Control *current = control(id);
+    return current && current->statusCheck && asksTheSame(*current->statusCheck, check);
+}
+
+void StateMonitor::stopDroppedChecks()
+{
+    // Their answers would describe nothing in force; a slow check left running would pile up
+    // with the next deck's. Deleting the owner stops the program and resumes the check.
+    for (auto it = m_running.begin(); it != m_running.end();) {
+        if (stillAsks(it->id, it->check)) {
+            ++it;
+            continue;
+        }
+        delete it.key();
+        it = m_running.erase(it);
+    }
 }
 
 QList<ControlState> StateMonitor::allStates() const
@@ -134,14 +155,20 @@ QCoro::Task<std::optional<ControlState>> StateMonitor::check(QString id)
 
     QPointer<StateMonitor> self(this);
     const StatusCheck statusCheck = *control->statusCheck;
-    const StatusOutcome outcome = co_await m_executor->status(statusCheck);
+    // The program's owner: a child, so that the program also ends when the monitor goes.
+    const QPointer<QObject> owner = new QObject(this);
+    m_running.insert(owner.data(), RunningCheck{id, statusCheck});
+    const StatusOutcome outcome = co_await m_executor->status(statusCheck, owner.data());
     if (!self)
         co_return std::nullopt;
+    if (owner) {
+        m_running.remove(owner.data());
+        delete owner.data();
+    }
     // The deck may have been replaced while the check ran. An answer for an action that has gone,
     // or whose check now asks something else, describes nothing in force: it is neither stored
     // nor reported.
-    const Control *current = this->control(id);
-    if (!current || !current->statusCheck || !asksTheSame(*current->statusCheck, statusCheck))
+    if (!stillAsks(id, statusCheck))
         co_return std::nullopt;
 
     // Read after the wait, so that a busy mark set while the check ran survives it.

@@ -22,7 +22,9 @@ class SystemExecutor;
 // Keeps the live state of every action of the deck in force: polls each status check on its own
 // schedule, marks actions busy while they run, checks again after a run and reports every state
 // whose on/off state or detail changed (busy marks always) to one change handler. Used from the
-// main thread; checks of different actions, and of the same one, may overlap.
+// main thread; checks of different actions, and of the same one, may overlap. A check's program
+// ends, with everything it started, when nothing is left to take its answer: when the monitor is
+// destroyed, or a new deck drops the check.
 class StateMonitor : public QObject {
     Q_OBJECT
 
@@ -40,9 +42,11 @@ public:
 
     // Stores the handler and starts one poller per action with a status check.
     void startPolling(ChangeHandler onChange);
-    // Cancels every poller; states, deck and handler stay.
+    // Cancels every poller; states, deck and handler stay, and checks already running still store
+    // their answers.
     void stop();
-    // Puts a new deck in force: drops the states of actions it lacks and restarts polling when a
+    // Puts a new deck in force: drops the states of actions it lacks, stops the running checks of
+    // those actions and of checks that now ask something else, and restarts polling when a
     // handler was given.
     void update(const Deck &deck);
 
@@ -63,7 +67,16 @@ public:
                                   double delay);
 
 private:
+    // A check whose program runs; it is stopped when its owner, a child of the monitor, goes.
+    struct RunningCheck {
+        QString id;
+        StatusCheck check;
+    };
+
     void report(const ControlState &state);
+    // Whether the deck in force still asks check of the action id.
+    bool stillAsks(const QString &id, const StatusCheck &check) const;
+    void stopDroppedChecks();
     // The first control canonically equal to id, as Deck::control finds it, through an index:
     // every poll looks its control up.
     const Control *control(const QString &id) const;
@@ -78,6 +91,7 @@ private:
     QHash<QString, qsizetype> m_exactIndex;
     QHash<QString, ControlState> m_states;
     QHash<QString, StatePoller *> m_pollers;
+    QHash<QObject *, RunningCheck> m_running;
     ChangeHandler m_onChange;
     Clock m_now;
 };

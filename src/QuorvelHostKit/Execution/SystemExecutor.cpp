@@ -147,11 +147,11 @@ QCoro::Task<QStringList> SystemExecutor::listShortcuts()
     co_return parseShortcutList(result->standardOutput);
 }
 
-QCoro::Task<StatusOutcome> SystemExecutor::status(StatusCheck check)
+QCoro::Task<StatusOutcome> SystemExecutor::status(StatusCheck check, QObject *owner)
 {
     switch (check.type) {
     case StatusCheck::Kind::processRunning: {
-        const bool running = co_await isRunning(check.target);
+        const bool running = co_await isRunning(check.target, owner);
         co_return StatusOutcome{running,
                                 running ? QStringLiteral("running") : QStringLiteral("stopped")};
     }
@@ -160,7 +160,7 @@ QCoro::Task<StatusOutcome> SystemExecutor::status(StatusCheck check)
         const bool readsExitCode = check.type == StatusCheck::Kind::shellExitCode;
         const ProcessCommand command = ProcessCommand::forShellCheck(check.target, m_tools);
         const ExecutionOutcome outcome =
-            co_await runProcess(command.program, command.arguments, command.timeout);
+            co_await runProcess(command.program, command.arguments, command.timeout, owner);
         if (const auto *error = std::get_if<ExecutionError>(&outcome))
             co_return StatusOutcome{std::nullopt, error->description()};
         const auto &result = std::get<ExecutionResult>(outcome);
@@ -178,13 +178,13 @@ QCoro::Task<StatusOutcome> SystemExecutor::status(StatusCheck check)
     co_return StatusOutcome{};
 }
 
-QCoro::Task<bool> SystemExecutor::isRunning(QString name)
+QCoro::Task<bool> SystemExecutor::isRunning(QString name, QObject *owner)
 {
     if (!RunningApplications::list(entriesCalled(name)).isEmpty())
         co_return true;
     const ProcessCommand command = ProcessCommand::forProcessLookup(name, m_tools);
     const ExecutionOutcome outcome =
-        co_await runProcess(command.program, command.arguments, command.timeout);
+        co_await runProcess(command.program, command.arguments, command.timeout, owner);
     const auto *result = std::get_if<ExecutionResult>(&outcome);
     co_return result && result->ok();
 }
@@ -224,11 +224,12 @@ QCoro::Task<ExecutionOutcome> SystemExecutor::quitApplication(QString name)
 }
 
 QCoro::Task<ExecutionOutcome> SystemExecutor::runProcess(QString program, QStringList arguments,
-                                                         double timeout)
+                                                         double timeout, QObject *owner)
 {
     qCDebug(lcSystemExecutor, "run %s %s", qUtf8Printable(OutsideText::forLog(program)),
             qUtf8Printable(OutsideText::forLog(arguments.join(u' '))));
-    co_return co_await ProcessRunAwaiter(new ProcessRun(program, arguments, timeout, m_timings));
+    co_return co_await ProcessRunAwaiter(
+        new ProcessRun(program, arguments, timeout, m_timings, owner));
 }
 
 ExecutionResult SystemExecutor::launchApplication(const QString &name) const

@@ -39,13 +39,14 @@ public:
     // The names of the user's shortcuts, sorted; empty when they cannot be listed.
     QCoro::Task<QStringList> listShortcuts();
 
-    // What a status check finds; never fails (a failure becomes the detail text).
-    QCoro::Task<StatusOutcome> status(StatusCheck check);
+    // What a status check finds; never fails (a failure becomes the detail text). A program the
+    // check runs is stopped, with everything it started, when owner is destroyed first.
+    QCoro::Task<StatusOutcome> status(StatusCheck check, QObject *owner = nullptr);
 
     // Whether a process or application of that name runs: an installed application by its
     // name, id or program's file name, ignoring case, of which a process of this user runs the
-    // program; else a process by its exact name.
-    QCoro::Task<bool> isRunning(QString name);
+    // program; else a process by its exact name. The lookup ends with owner, as status's does.
+    QCoro::Task<bool> isRunning(QString name, QObject *owner = nullptr);
 
     // Quits the application that name names (as an app action finds it) by asking this user's
     // processes that run it, or whose exact name it is, to end (SIGTERM); of a process and the
@@ -54,9 +55,11 @@ public:
     QCoro::Task<ExecutionOutcome> quitApplication(QString name);
 
     // Runs a program (absolute path) with its arguments, collecting at most 64 KiB of each
-    // output stream, and stops it with everything it started when it overruns its time-out.
+    // output stream, and stops it with everything it started when it overruns its time-out, or
+    // when owner (if given) is destroyed while it runs; the outcome is then ExecutionError
+    // stopped. The run outlives this executor: its program still ends as said.
     QCoro::Task<ExecutionOutcome> runProcess(QString program, QStringList arguments,
-                                             double timeout);
+                                             double timeout, QObject *owner = nullptr);
 
 private:
     ExecutionResult launchApplication(const QString &name) const;

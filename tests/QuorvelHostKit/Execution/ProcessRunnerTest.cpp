@@ -1,5 +1,7 @@
 #include "QuorvelHostKit/Execution/SystemExecutor.h"
 
+#include "ProcessAlive.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -47,18 +49,6 @@ QByteArray repeated(const QByteArray &pattern, qsizetype size)
         bytes.append(pattern);
     bytes.truncate(size);
     return bytes;
-}
-
-// True while the process exists and is not a zombie (an orphan's zombie may never be reaped in
-// a container).
-bool isAlive(qint64 pid)
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray line = stat.readAll();
-    const qsizetype nameEnd = line.lastIndexOf(')');
-    return nameEnd >= 0 && line.mid(nameEnd + 2, 1) != "Z";
 }
 
 qint64 readPid(const QString &path)
@@ -114,6 +104,8 @@ private slots:
     void reportsExitStatusOrSignal();
     void timeOutStopsProgramAndItsChildren_data();
     void timeOutStopsProgramAndItsChildren();
+    void ownerGoingStopsProgramAndItsChildren_data();
+    void ownerGoingStopsProgramAndItsChildren();
     void backgroundProgramDoesNotHoldRun();
     void outputOfChildrenIsReadAfterExit();
     void unlaunchableProgramFails_data();
@@ -226,6 +218,38 @@ void ProcessRunnerTest::timeOutStopsProgramAndItsChildren()
     const qint64 pid = readPid(pidFile);
     QVERIFY(pid > 0);
     QTRY_VERIFY_WITH_TIMEOUT(!isAlive(pid), processGoneWithinMs);
+}
+
+void ProcessRunnerTest::ownerGoingStopsProgramAndItsChildren_data()
+{
+    timeOutStopsProgramAndItsChildren_data();
+}
+
+void ProcessRunnerTest::ownerGoingStopsProgramAndItsChildren()
+{
+    QFETCH(QString, child);
+    const QString pidFile = m_dir.filePath(QStringLiteral("pids"));
+    QFile::remove(pidFile);
+    m_executor.setTimings({.drainLimit = 2s, .killGrace = 200ms});
+    auto owner = std::make_unique<QObject>();
+
+    // The file appears whole, once both the shell and its child run.
+    auto pending = m_executor.runProcess(
+        zsh,
+        {QStringLiteral("-c"),
+         QStringLiteral("%1 & print $$ $! > %2.part && mv %2.part %2; wait").arg(child, pidFile)},
+        generousTimeout, owner.get());
+    QTRY_VERIFY(QFile::exists(pidFile));
+    const QList<qint64> pids = readPids(pidFile);
+    QCOMPARE(pids.size(), 2);
+    owner.reset();
+
+    const auto outcome = QCoro::waitFor(pending);
+    const auto *error = std::get_if<ExecutionError>(&outcome);
+    QVERIFY(error);
+    QCOMPARE(error->description(), QStringLiteral("stopped"));
+    for (const qint64 pid : pids)
+        QTRY_VERIFY_WITH_TIMEOUT(!isAlive(pid), processGoneWithinMs);
 }
 
 void ProcessRunnerTest::backgroundProgramDoesNotHoldRun()

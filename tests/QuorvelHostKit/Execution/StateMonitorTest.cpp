@@ -2,9 +2,13 @@
 #include "QuorvelHostKit/Execution/StatePoller.h"
 #include "QuorvelHostKit/Execution/SystemExecutor.h"
 
+#include "ProcessAlive.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
 
 using namespace Quorvel;
 
@@ -60,6 +64,8 @@ private slots:
     void updateBeforePollingPollsNothing();
     void checkOutlivedByItsActionIsDropped_data();
     void checkOutlivedByItsActionIsDropped();
+    void abandonedCheckEndsItsProgram_data();
+    void abandonedCheckEndsItsProgram();
     void recheckReadsOnlyThatApplication();
     void uncheckableActionsGiveNothing();
     void allStatesFollowDeckOrder();
@@ -306,6 +312,57 @@ void StateMonitorTest::checkOutlivedByItsActionIsDropped()
     } else {
         QVERIFY2(!reported.contains("old"), qPrintable(reported.join(u',')));
         QCOMPARE(allStates, newTarget ? QStringList{"new"} : QStringList());
+    }
+}
+
+void StateMonitorTest::abandonedCheckEndsItsProgram_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("ends");
+    QTest::newRow("monitor destroyed") << QStringLiteral("destroy") << true;
+    QTest::newRow("action removed") << QStringLiteral("remove") << true;
+    QTest::newRow("check asks something else") << QStringLiteral("replace") << true;
+    QTest::newRow("only the interval changed") << QStringLiteral("interval") << false;
+    QTest::newRow("polling stopped") << QStringLiteral("stop") << false;
+}
+
+void StateMonitorTest::abandonedCheckEndsItsProgram()
+{
+    QFETCH(QString, how);
+    QFETCH(bool, ends);
+    // The shell and a child it waits for; the file appears whole, once both run.
+    const QString command =
+        QStringLiteral("sleep 600 & print $$ $! > '%1.part' && mv '%1.part' '%1'; wait; print done")
+            .arg(file("pids"));
+    auto monitor =
+        makeMonitor(deckOf({checked("readout", StatusCheck::Kind::shellOutput, command)}));
+    auto pending = monitor->check("readout");
+    QTRY_VERIFY(QFile::exists(file("pids")));
+    const QList<qint64> pids = readPids(file("pids"));
+    QCOMPARE(pids.size(), 2);
+
+    if (how == "destroy")
+        monitor.reset();
+    else if (how == "remove")
+        monitor->update(deckOf({unchecked("readout")}));
+    else if (how == "replace")
+        monitor->update(deckOf({checked("readout", StatusCheck::Kind::shellOutput, "print new")}));
+    else if (how == "interval")
+        monitor->update(
+            deckOf({checked("readout", StatusCheck::Kind::shellOutput, command, quickInterval)}));
+    else
+        monitor->stop();
+
+    if (ends) {
+        for (const qint64 pid : std::as_const(pids))
+            QTRY_VERIFY(!isAlive(pid));
+        QCOMPARE(QCoro::waitFor(pending), std::nullopt);
+    } else {
+        // A check that still stands runs on and is answered once its child ends.
+        QVERIFY(::kill(pid_t(pids.last()), SIGTERM) == 0);
+        const auto state = QCoro::waitFor(pending);
+        QVERIFY(state);
+        QCOMPARE(state->detail, QStringLiteral("done"));
     }
 }
 
