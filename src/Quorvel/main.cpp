@@ -26,11 +26,13 @@ namespace {
 
 // Without a platform named and without a display, Qt would fail with several lines of its own;
 // one line that says what is missing helps more.
-bool hasDisplay()
+bool hasDisplay(const QStringList &arguments)
 {
     return qEnvironmentVariableIsSet("QT_QPA_PLATFORM") ||
            !qEnvironmentVariableIsEmpty("DISPLAY") ||
-           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+           arguments.contains(QStringLiteral("-platform")) ||
+           arguments.contains(QStringLiteral("--platform"));
 }
 
 // A build started from its build folder registers its desktop entry so that links and start at
@@ -67,7 +69,15 @@ int main(int argc, char *argv[])
         std::fputs(qPrintable(text), stdout);
         return 0;
     }
-    if (!hasDisplay()) {
+    if (!hasDisplay(arguments)) {
+        // No Qt option can be in play here (none names a platform), so a wrong option is the
+        // user's mistake to point out before the missing display.
+        if (asked == CommandLine::Kind::unknownOption) {
+            std::fputs(
+                qPrintable(CommandLine::unknownOptionLine(CommandLine::read(arguments).option)),
+                stderr);
+            return 2;
+        }
         std::fprintf(stderr, "quorvel: no display: neither DISPLAY (X11) nor WAYLAND_DISPLAY "
                              "(Wayland) is set; start it from a desktop session\n");
         return 1;

@@ -27,11 +27,14 @@ constexpr int simultaneousPairs = 20;
 // Far beyond a start of the sanitized program, so that a copy that hangs shows as a failure.
 constexpr int processLimitMs = 30000;
 
-std::unique_ptr<QProcess> startCopy(const QStringList &arguments)
+std::unique_ptr<QProcess>
+startCopy(const QStringList &arguments,
+          const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
 {
     auto process = std::make_unique<QProcess>();
     process->setProgram(QStringLiteral(QUORVEL_PROGRAM));
     process->setArguments(arguments);
+    process->setProcessEnvironment(environment);
     process->start();
     return process;
 }
@@ -157,6 +160,7 @@ void AppProcessTest::withoutADisplayOneLineSaysWhy()
 void AppProcessTest::optionsThatEndAtOnce_data()
 {
     QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("display");
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("output");
     QTest::addColumn<QString>("error");
@@ -164,22 +168,32 @@ void AppProcessTest::optionsThatEndAtOnce_data()
     const QString version = "quorvel " + Updater::versionString() + "\n";
     const QString unknown =
         "quorvel: unknown option \"--bogus\" (quorvel --help lists the options)\n";
-    QTest::newRow("help") << QStringList{"--help"} << 0 << "Usage: quorvel" << QString();
-    QTest::newRow("version") << QStringList{"--version"} << 0 << version << QString();
+    QTest::newRow("help") << QStringList{"--help"} << true << 0 << "Usage: quorvel" << QString();
+    QTest::newRow("version") << QStringList{"--version"} << true << 0 << version << QString();
+    QTest::newRow("version without a display")
+        << QStringList{"--version"} << false << 0 << version << QString();
     QTest::newRow("help wins over an unknown option")
-        << QStringList{"--bogus", "--help"} << 0 << "Usage: quorvel" << QString();
+        << QStringList{"--bogus", "--help"} << true << 0 << "Usage: quorvel" << QString();
     QTest::newRow("unknown option")
-        << QStringList{"--open-deck-editor", "--bogus", "-x"} << 2 << QString() << unknown;
+        << QStringList{"--open-deck-editor", "--bogus", "-x"} << true << 2 << QString() << unknown;
+    QTest::newRow("unknown option without a display")
+        << QStringList{"--open-deck-editor", "--bogus", "-x"} << false << 2 << QString() << unknown;
 }
 
 void AppProcessTest::optionsThatEndAtOnce()
 {
     QFETCH(QStringList, arguments);
+    QFETCH(bool, display);
     QFETCH(int, status);
     QFETCH(QString, output);
     QFETCH(QString, error);
     AppTest::storeRoles(false, false);
-    const std::unique_ptr<QProcess> copy = startCopy(arguments);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (!display) {
+        for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            environment.remove(QLatin1String(name));
+    }
+    const std::unique_ptr<QProcess> copy = startCopy(arguments, environment);
     QVERIFY(copy->waitForFinished(processLimitMs));
     QCOMPARE(copy->exitStatus(), QProcess::NormalExit);
     QCOMPARE(copy->exitCode(), status);
