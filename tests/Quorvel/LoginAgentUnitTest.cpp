@@ -32,8 +32,8 @@ private slots:
     void realSystemctlRegistersAndUnregisters();
     void statusFromSystemctl_data();
     void statusFromSystemctl();
-    void startRewritesAMovedProgram();
-    void startRewritesAnEarlierVersionsUnit();
+    void startRewritesAStaleUnit_data();
+    void startRewritesAStaleUnit();
     void startKeepsAMatchingUnit();
     void failuresAreLogged();
 };
@@ -170,41 +170,37 @@ void LoginAgentUnitTest::statusFromSystemctl()
              QStringList{QStringLiteral("is-enabled ") + LoginAgentUnit::unitName});
 }
 
-void LoginAgentUnitTest::startRewritesAMovedProgram()
+void LoginAgentUnitTest::startRewritesAStaleUnit_data()
 {
-    StandInSystemctl systemctl;
-    LoginAgentUnit::Options options;
-    options.systemctl = systemctl.path();
-    options.unitFolder = systemctl.unitFolder();
-    options.executable = QStringLiteral("/old/place/quorvel");
-    QVERIFY(LoginAgentUnit(options).registerAgent());
-
-    options.executable = QCoreApplication::applicationFilePath();
-    const LoginAgentUnit moved(options);
-    QVERIFY(!moved.unitMatchesExecutable());
-    QVERIFY(moved.start());
-    QVERIFY(moved.unitMatchesExecutable());
-    const QString unitName = QString::fromLatin1(LoginAgentUnit::unitName);
-    QCOMPARE(systemctl.calls(), (QStringList{"enable " + unitName, QStringLiteral("daemon-reload"),
-                                             "start " + unitName}));
+    QTest::addColumn<bool>("moved");
+    QTest::newRow("the program moved") << true;
+    QTest::newRow("written by an earlier version") << false;
 }
 
-void LoginAgentUnitTest::startRewritesAnEarlierVersionsUnit()
+void LoginAgentUnitTest::startRewritesAStaleUnit()
 {
+    QFETCH(bool, moved);
     StandInSystemctl systemctl;
     LoginAgentUnit::Options options;
     options.systemctl = systemctl.path();
     options.unitFolder = systemctl.unitFolder();
+    if (moved) {
+        options.executable = QStringLiteral("/old/place/quorvel");
+        QVERIFY(LoginAgentUnit(options).registerAgent());
+        options.executable = QCoreApplication::applicationFilePath();
+    }
     const LoginAgentUnit unit(options);
-    QVERIFY(unit.registerAgent());
-    // The unit as an earlier version wrote it, for this very program.
-    QString earlier = unit.unitText();
-    earlier.replace(QLatin1String(LoginAgentUnit::agentVariable),
-                    QLatin1String(LoginAgentUnit::earlierAgentVariable));
-    QFile file(unit.unitPath());
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QVERIFY(file.write(earlier.toUtf8()) == earlier.toUtf8().size());
-    file.close();
+    if (!moved) {
+        QVERIFY(unit.registerAgent());
+        // The unit as an earlier version wrote it, for this very program.
+        QString earlier = unit.unitText();
+        earlier.replace(QLatin1String(LoginAgentUnit::agentVariable),
+                        QLatin1String(LoginAgentUnit::earlierAgentVariable));
+        QFile file(unit.unitPath());
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QVERIFY(file.write(earlier.toUtf8()) == earlier.toUtf8().size());
+        file.close();
+    }
 
     QVERIFY(!unit.unitMatchesExecutable());
     QVERIFY(unit.start());
