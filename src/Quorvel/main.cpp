@@ -61,9 +61,9 @@ int main(int argc, char *argv[])
     QStringList arguments;
     for (int index = 1; index < argc; ++index)
         arguments.append(QString::fromLocal8Bit(argv[index]));
-    const CommandLine::Kind asked = CommandLine::read(arguments).kind;
-    if (asked == CommandLine::Kind::help || asked == CommandLine::Kind::version) {
-        const QString text = asked == CommandLine::Kind::help
+    const CommandLine asked = CommandLine::read(arguments);
+    if (asked.kind == CommandLine::Kind::help || asked.kind == CommandLine::Kind::version) {
+        const QString text = asked.kind == CommandLine::Kind::help
                                  ? CommandLine::usage()
                                  : CommandLine::versionLine(Updater::versionString());
         std::fputs(qPrintable(text), stdout);
@@ -72,10 +72,8 @@ int main(int argc, char *argv[])
     if (!hasDisplay(arguments)) {
         // No Qt option can be in play here (none names a platform), so a wrong option is the
         // user's mistake to point out before the missing display.
-        if (asked == CommandLine::Kind::unknownOption) {
-            std::fputs(
-                qPrintable(CommandLine::unknownOptionLine(CommandLine::read(arguments).option)),
-                stderr);
+        if (asked.kind == CommandLine::Kind::unknownOption) {
+            std::fputs(qPrintable(CommandLine::unknownOptionLine(asked.option)), stderr);
             return 2;
         }
         std::fprintf(stderr, "quorvel: no display: neither DISPLAY (X11) nor WAYLAND_DISPLAY "

@@ -79,9 +79,11 @@ void Updater::checkWhenDue()
 {
     settleLastCheck();
     const std::optional<QDateTime> next = nextCheck();
+    // A check sets the timer for the next one itself.
     if (next && *next <= m_schedule.now())
         checkNow();
-    armTimer();
+    else
+        armTimer();
 }
 
 void Updater::armTimer()
