@@ -193,22 +193,20 @@ void ClientModel::updateDeck(const Deck &deck, QObject *context,
         answer(QStringList{tooLargeToSend(bytes->size(), LinkParameters::maxMessageSize)});
         return;
     }
-    request(
-        build, m_timings.deckUpdateTimeout,
-        [answer](const std::optional<Message> &reply) {
-            QStringList problems{unexpectedReply};
-            if (!reply) {
-                problems = {noAnswerFromTheHost};
-            } else if (const auto *result = reply->as<Message::DeckUpdateResult>()) {
-                if (result->ok)
-                    problems.clear();
-                else if (!result->problems.isEmpty())
-                    problems = result->problems;
-                else
-                    problems = {QStringLiteral("The host refused the changes.")};
-            }
-            answer(problems);
-        });
+    request(build, m_timings.deckUpdateTimeout, [answer](const std::optional<Message> &reply) {
+        QStringList problems{unexpectedReply};
+        if (!reply) {
+            problems = {noAnswerFromTheHost};
+        } else if (const auto *result = reply->as<Message::DeckUpdateResult>()) {
+            if (result->ok)
+                problems.clear();
+            else if (!result->problems.isEmpty())
+                problems = result->problems;
+            else
+                problems = {QStringLiteral("The host refused the changes.")};
+        }
+        answer(problems);
+    });
 }
 
 void ClientModel::waitUntilConnected(std::chrono::milliseconds timeout, QObject *context,
