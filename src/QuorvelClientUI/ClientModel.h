@@ -92,8 +92,6 @@ public:
     // What a request ends with when the host did not answer in time or the link dropped first;
     // the host may still have acted on it.
     static inline const QString noAnswerFromTheHost = QStringLiteral("No answer from the host.");
-    // What a deck update ends with, at once, when it is larger than one message on the link.
-    static QString tooLargeToSend(qint64 size, qint64 limit);
     // The pairing reason while an entered code waits for the keyring, which may be asking the
     // user something first (a password for a new keyring, an unlock).
     static inline const QString keyringWaitText =

@@ -2,8 +2,6 @@
 #include "QuorvelClientUI/ClientModel.h"
 #include "QuorvelClientUI/HostCodeLookup.h"
 
-#include <QPointer>
-
 #include <memory>
 
 namespace Quorvel {

@@ -5,8 +5,6 @@
 #include "QuorvelCore/Model/WireCodec.h"
 
 #include <QLocale>
-
-#include <QPointer>
 #include <QUuid>
 
 #include <algorithm>
@@ -44,6 +42,15 @@ ClientTestOutcome testOutcome(const std::optional<Message> &reply, bool isCheck)
     if (!result->ok)
         return ClientTestOutcome::failed(result->output.value_or(QStringLiteral("failed")));
     return ClientTestOutcome::statusCheck(result->isOn, result->output.value_or(QString()));
+}
+
+// What a deck update ends with, at once, when it is larger than one message on the link.
+QString tooLargeToSend(qint64 size, qint64 limit)
+{
+    const QLocale locale;
+    return QStringLiteral("These actions are too large to send: %1 bytes, more than the %2 bytes "
+                          "the host takes in one message.")
+        .arg(locale.toString(size), locale.toString(limit));
 }
 
 } // namespace
@@ -172,14 +179,6 @@ void ClientModel::check(const StatusCheck &statusCheck, QObject *context,
                 const std::optional<Message> &reply) { answer(testOutcome(reply, true)); });
 }
 
-QString ClientModel::tooLargeToSend(qint64 size, qint64 limit)
-{
-    const QLocale locale;
-    return QStringLiteral("These actions are too large to send: %1 bytes, more than the %2 bytes "
-                          "the host takes in one message.")
-        .arg(locale.toString(size), locale.toString(limit));
-}
-
 void ClientModel::updateDeck(const Deck &deck, QObject *context,
                              std::function<void(QStringList)> onDone)
 {
@@ -194,22 +193,20 @@ void ClientModel::updateDeck(const Deck &deck, QObject *context,
         answer(QStringList{tooLargeToSend(bytes->size(), LinkParameters::maxMessageSize)});
         return;
     }
-    request(
-        build, m_timings.deckUpdateTimeout,
-        [answer](const std::optional<Message> &reply) {
-            QStringList problems{unexpectedReply};
-            if (!reply) {
-                problems = {noAnswerFromTheHost};
-            } else if (const auto *result = reply->as<Message::DeckUpdateResult>()) {
-                if (result->ok)
-                    problems.clear();
-                else if (!result->problems.isEmpty())
-                    problems = result->problems;
-                else
-                    problems = {QStringLiteral("The host refused the changes.")};
-            }
-            answer(problems);
-        });
+    request(build, m_timings.deckUpdateTimeout, [answer](const std::optional<Message> &reply) {
+        QStringList problems{unexpectedReply};
+        if (!reply) {
+            problems = {noAnswerFromTheHost};
+        } else if (const auto *result = reply->as<Message::DeckUpdateResult>()) {
+            if (result->ok)
+                problems.clear();
+            else if (!result->problems.isEmpty())
+                problems = result->problems;
+            else
+                problems = {QStringLiteral("The host refused the changes.")};
+        }
+        answer(problems);
+    });
 }
 
 void ClientModel::waitUntilConnected(std::chrono::milliseconds timeout, QObject *context,

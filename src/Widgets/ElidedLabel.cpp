@@ -1,8 +1,8 @@
 #include "Widgets/ElidedLabel.h"
 
 #include <QFontMetrics>
-#include <QtMath>
 #include <QPainter>
+#include <QtMath>
 
 namespace Quorvel {
 

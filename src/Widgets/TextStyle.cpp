@@ -71,8 +71,8 @@ void applyTone(QWidget *widget, StatusTone tone)
 {
     // The tone is worked out from the colours the widget inherits, never from a tone set on it
     // before: secondary text after a red failure is the window's text faded, not faded red.
-    const QPalette inherited = widget->parentWidget() ? widget->parentWidget()->palette()
-                                                      : QApplication::palette(widget);
+    const QPalette inherited =
+        widget->parentWidget() ? widget->parentWidget()->palette() : QApplication::palette(widget);
     const QColor colour = statusColor(tone, inherited);
     QPalette palette = widget->palette();
     // The disabled group keeps the desktop's greyed text, so disabled rows still look disabled.

@@ -23,12 +23,12 @@
 #include <QClipboard>
 #include <QEvent>
 #include <QGuiApplication>
-#include <QTextDocument>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
+#include <QTextDocument>
 #include <QToolButton>
 #include <QVBoxLayout>
 

@@ -462,10 +462,9 @@ void DeckEditorView::refresh()
                                    : QStringLiteral("xmark.octagon.fill"),
                        message->text, message->ok ? StatusTone::green : StatusTone::red);
     else
-        m_summary->setText(EditorScreenText::summary(m_model.unsavedChangeCount(),
-                                                     m_model.problemCount(),
-                                                     m_model.deckNameProblems(), host,
-                                                     m_model.hostChangedWhileEditing()));
+        m_summary->setText(EditorScreenText::summary(
+            m_model.unsavedChangeCount(), m_model.problemCount(), m_model.deckNameProblems(), host,
+            m_model.hostChangedWhileEditing()));
     m_discard->setEnabled(m_model.unsavedChangeCount() > 0 && !m_model.saving());
     m_save->setText(EditorScreenText::saveLabel(m_model.saving(), host));
     m_save->setEnabled(m_model.canSave());
