@@ -110,7 +110,7 @@ QList<ProcessInfo> ownProcesses()
         const QString procDir = procRoot + QString::number(pid) + u'/';
         if (!ownedByThisUser(procDir))
             continue;
-        const ProcessInfo process = read(pid);
+        const ProcessInfo process = read(pid, procRoot);
         if (!process.executablePath.isEmpty() || !process.arguments.isEmpty())
             processes.append(process);
     }

@@ -37,13 +37,8 @@ QJsonObject HostStatusFile::toJson() const
 
 bool HostStatusFile::write(const QString &path, QString *error) const
 {
-    QString encodeError;
-    const std::optional<QByteArray> bytes =
-        WireCodec::prettyEncoder(true).encode(*this, &encodeError);
+    const std::optional<QByteArray> bytes = WireCodec::prettyEncoder(true).encode(*this, error);
     if (!bytes) {
-        if (error) {
-            *error = encodeError;
-        }
         return false;
     }
     if (const int failure = PrivateFile::replace(path, *bytes)) {
