@@ -23,6 +23,17 @@ std::optional<QDateTime> lastCheck(const QSettings &settings)
     return stored.isValid() ? std::optional(stored) : std::nullopt;
 }
 
+// What a finished request read: the feed, or why there is none.
+FeedReading readReply(QNetworkReply *reply)
+{
+    reply->deleteLater();
+    if (reply->error() != QNetworkReply::NoError)
+        return {std::nullopt, reply->errorString()};
+    if (reply->url().scheme() != QLatin1String("https") || reply->bytesAvailable() > largestFeed)
+        return {std::nullopt, QStringLiteral("The update feed could not be read.")};
+    return {reply->readAll(), QString()};
+}
+
 } // namespace
 
 Updater::Updater(QUrl feed, QString currentVersion, Schedule schedule, QObject *parent)
@@ -48,6 +59,9 @@ void Updater::settleLastCheck()
     // could take years.
     if (!last || *last > now)
         settings->setValue(lastCheckKey, now.toString(Qt::ISODate));
+    // The same for a failed check, which times the retry.
+    if (m_unreadCheck && *m_unreadCheck > now)
+        m_unreadCheck = now;
 }
 
 void Updater::setSslConfiguration(const QSslConfiguration &configuration)
@@ -72,7 +86,12 @@ std::optional<QDateTime> Updater::nextCheck() const
     if (!m_automaticallyChecks)
         return std::nullopt;
     const QDateTime last = lastCheck(*openClientSettings()).value_or(m_schedule.now());
-    return last.addMSecs(m_schedule.interval.count());
+    const QDateTime due = last.addMSecs(m_schedule.interval.count());
+    // A check that has not read the feed holds the next one off for the retry interval: checks
+    // that keep failing come once per retry interval, not at every look at the clock.
+    if (m_unreadCheck)
+        return qMax(due, m_unreadCheck->addMSecs(m_schedule.retry.count()));
+    return due;
 }
 
 void Updater::checkWhenDue()
@@ -134,12 +153,13 @@ QString Updater::shortVersion()
 void Updater::checkNow()
 {
     // A check that is still reading the feed counts as this one.
-    openClientSettings()->setValue(lastCheckKey, m_schedule.now().toString(Qt::ISODate));
+    if (!m_running)
+        m_unreadCheck = m_schedule.now();
     armTimer();
     if (m_running)
         return;
     if (m_schedule.fetch)
-        m_schedule.fetch();
+        finishCheck(m_schedule.fetch());
     else
         fetchFeed();
 }
@@ -147,7 +167,7 @@ void Updater::checkNow()
 void Updater::fetchFeed()
 {
     if (m_feed.scheme() != QLatin1String("https")) {
-        emit checkFailed(QStringLiteral("The update feed is not an https address."));
+        finishCheck({std::nullopt, QStringLiteral("The update feed is not an https address.")});
         return;
     }
     QNetworkRequest request(m_feed);
@@ -158,7 +178,8 @@ void Updater::fetchFeed()
         request.setSslConfiguration(*m_sslConfiguration);
     QNetworkReply *reply = m_network.get(request);
     m_running = reply;
-    connect(reply, &QNetworkReply::finished, this, [this, reply] { finishCheck(reply); });
+    connect(reply, &QNetworkReply::finished, this,
+            [this, reply] { finishCheck(readReply(reply)); });
 }
 
 bool Updater::openDownload() const
@@ -167,22 +188,24 @@ bool Updater::openDownload() const
     return m_available && QDesktopServices::openUrl(m_available->download);
 }
 
-void Updater::finishCheck(QNetworkReply *reply)
+void Updater::finishCheck(const FeedReading &reading)
 {
-    reply->deleteLater();
-    if (reply->error() != QNetworkReply::NoError) {
-        emit checkFailed(reply->errorString());
-        return;
-    }
-    if (reply->url().scheme() != QLatin1String("https") || reply->bytesAvailable() > largestFeed) {
-        emit checkFailed(QStringLiteral("The update feed could not be read."));
-        return;
-    }
-    const std::optional<QList<AppcastItem>> items = Appcast::parse(reply->readAll());
+    m_running = nullptr;
+    const std::optional<QList<AppcastItem>> items =
+        reading.text ? Appcast::parse(*reading.text) : std::nullopt;
     if (!items) {
-        emit checkFailed(QStringLiteral("The update feed could not be read."));
+        // The stored last check stays: the next automatic check is the retry.
+        armTimer();
+        emit checkFailed(reading.text ? QStringLiteral("The update feed could not be read.")
+                                      : reading.failure);
         return;
     }
+    // Only a check that read the feed is the last check, timed from its start so that checks keep
+    // their time of day.
+    openClientSettings()->setValue(lastCheckKey,
+                                   m_unreadCheck.value_or(m_schedule.now()).toString(Qt::ISODate));
+    m_unreadCheck.reset();
+    armTimer();
     m_available = Appcast::newestUpdate(*items, m_currentVersion, m_getsTestBuilds);
     if (!m_available) {
         setPendingVersion(std::nullopt);

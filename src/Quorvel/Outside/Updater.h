@@ -2,6 +2,7 @@
 
 #include "Quorvel/Outside/Appcast.h"
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QNetworkAccessManager>
 #include <QObject>
@@ -17,6 +18,12 @@
 
 namespace Quorvel {
 
+// What one reading of the feed gave: its text, or why it could not be read.
+struct FeedReading {
+    std::optional<QByteArray> text;
+    QString failure;
+};
+
 // When automatic checks happen, and how a check reads the feed.
 struct UpdateSchedule {
     // A day between checks: releases are rare, and each check is one small request.
@@ -25,11 +32,19 @@ struct UpdateSchedule {
     // this often, so that a check due during sleep comes soon after waking.
     static constexpr std::chrono::milliseconds defaultClockLook{std::chrono::minutes(10)};
 
+    // A check that could not read the feed (the network not up yet just after login, the server
+    // away) is tried again this long after it started, and on this interval until one reads it:
+    // soon enough that a network coming up late still finds the release the same day, rare
+    // enough that a long outage costs one small request an hour.
+    static constexpr std::chrono::milliseconds defaultRetry{std::chrono::hours(1)};
+
     std::chrono::milliseconds interval = defaultInterval;
     std::chrono::milliseconds clockLook = defaultClockLook;
+    std::chrono::milliseconds retry = defaultRetry;
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTimeUtc(); };
-    // Reads the feed for a check; empty: over the network (tests put their own).
-    std::function<void()> fetch;
+    // Reads the feed for a check; empty: over the network. Tests put their own, which answers at
+    // once.
+    std::function<FeedReading()> fetch;
 };
 
 // Reads the release feed over https, tells the user when a newer version is out and opens its
@@ -39,7 +54,8 @@ struct UpdateSchedule {
 // Automatic checks follow the wall clock from the stored time of the last check, so that a
 // computer that is switched off every night, or sleeps most of the day, still checks: at start
 // when the last check is a whole interval ago, else when it will be. The very first start only
-// records its time (the copy just installed is new).
+// records its time (the copy just installed is new). Only a check that read the feed is stored
+// as the last one; after one that failed, the next comes a retry interval after it.
 class Updater : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool automaticallyChecks READ automaticallyChecks WRITE setAutomaticallyChecks NOTIFY
@@ -69,7 +85,8 @@ public:
     const std::optional<QString> &pendingVersion() const { return m_pendingVersion; }
     const std::optional<AppcastItem> &available() const { return m_available; }
 
-    // Reads the feed now; the next automatic check is an interval after this one.
+    // Reads the feed now. Once it has read it, the next automatic check is an interval after this
+    // one; when it fails, the next is no sooner than the retry interval after it.
     void checkNow();
     // When the next automatic check is due; none while automatic checks are off.
     std::optional<QDateTime> nextCheck() const;
@@ -99,7 +116,7 @@ signals:
 
 private:
     void fetchFeed();
-    void finishCheck(QNetworkReply *reply);
+    void finishCheck(const FeedReading &reading);
     void armTimer();
     void settleLastCheck();
     void setPendingVersion(const std::optional<QString> &version);
@@ -111,6 +128,9 @@ private:
     Schedule m_schedule;
     QTimer m_checkTimer;
     QPointer<QNetworkReply> m_running;
+    // When the latest check that has not read the feed (still reading, or failed) started; none
+    // once one has read it.
+    std::optional<QDateTime> m_unreadCheck;
     bool m_automaticallyChecks = true;
     bool m_getsTestBuilds = false;
     std::optional<QString> m_pendingVersion;

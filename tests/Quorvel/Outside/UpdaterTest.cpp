@@ -15,6 +15,8 @@ using namespace Quorvel;
 
 Q_DECLARE_METATYPE(std::optional<std::chrono::hours>)
 Q_DECLARE_METATYPE(std::chrono::seconds)
+Q_DECLARE_METATYPE(std::chrono::minutes)
+Q_DECLARE_METATYPE(std::optional<std::chrono::minutes>)
 
 namespace {
 
@@ -117,9 +119,12 @@ private:
 
 const QDateTime launch(QDate(2026, 12, 10), QTime(8, 0), Qt::UTC);
 
-// An updater on a clock the test moves, counting the checks it starts; the feed is never read.
+// An updater on a clock the test moves, noting when each check starts. A check reads the feed
+// at once, or fails as told.
 struct ScheduledUpdater {
-    explicit ScheduledUpdater(std::optional<std::chrono::hours> lastCheckBefore)
+    explicit ScheduledUpdater(std::optional<std::chrono::minutes> lastCheckBefore,
+                              QList<bool> readings = {})
+        : readings(std::move(readings))
     {
         if (lastCheckBefore)
             openClientSettings()->setValue(
@@ -130,7 +135,12 @@ struct ScheduledUpdater {
         // The wall clock is looked at only when the test says so, or when a check is due.
         schedule.clockLook = std::chrono::hours(1);
         schedule.now = [this] { return now; };
-        schedule.fetch = [this] { ++checks; };
+        schedule.fetch = [this] {
+            checkedAt.append(int(launch.secsTo(now) / 60));
+            if (!this->readings.isEmpty() && !this->readings.takeFirst())
+                return FeedReading{std::nullopt, QStringLiteral("Host not found")};
+            return FeedReading{feed(QStringLiteral("127.0.0.1")), QString()};
+        };
         updater = std::make_unique<Updater>(QUrl("https://127.0.0.1:9/appcast.xml"), "1.0",
                                             std::move(schedule));
     }
@@ -142,8 +152,13 @@ struct ScheduledUpdater {
         updater->checkWhenDue();
     }
 
+    int checks() const { return int(checkedAt.size()); }
+
     QDateTime now = launch;
-    int checks = 0;
+    // Whether each coming check reads the feed, in order; the ones after these all do.
+    QList<bool> readings;
+    // Minutes after the launch at which each check started.
+    QList<int> checkedAt;
     std::unique_ptr<Updater> updater;
 };
 
@@ -179,16 +194,16 @@ private slots:
         using namespace std::chrono_literals;
         ScheduledUpdater scheduled(lastCheckBefore);
         // A check due at launch comes from the event loop, without anyone asking.
-        QTRY_COMPARE(scheduled.checks, checksAtLaunch);
+        QTRY_COMPARE(scheduled.checks(), checksAtLaunch);
         scheduled.at(0s);
-        QCOMPARE(scheduled.checks, checksAtLaunch);
+        QCOMPARE(scheduled.checks(), checksAtLaunch);
         QCOMPARE(scheduled.updater->nextCheck(), launch.addSecs(nextAfterLaunch.count()));
 
         scheduled.at(nextAfterLaunch - 1s);
-        QCOMPARE(scheduled.checks, checksAtLaunch);
+        QCOMPARE(scheduled.checks(), checksAtLaunch);
         // Time asleep counts: the first look at the clock after the due time checks.
         scheduled.at(nextAfterLaunch + 3h);
-        QCOMPARE(scheduled.checks, checksAtLaunch + 1);
+        QCOMPARE(scheduled.checks(), checksAtLaunch + 1);
         QCOMPARE(scheduled.updater->nextCheck(), launch.addSecs((nextAfterLaunch + 27h).count()));
     }
 
@@ -200,16 +215,75 @@ private slots:
         scheduled.updater->setAutomaticallyChecks(false);
         QCOMPARE(scheduled.updater->nextCheck(), std::nullopt);
         scheduled.at(5h);
-        QCOMPARE(scheduled.checks, 0);
+        QCOMPARE(scheduled.checks(), 0);
         // Back on after the due time: the check comes at once, and the next a day after it.
         scheduled.updater->setAutomaticallyChecks(true);
-        QTRY_COMPARE(scheduled.checks, 1);
+        QTRY_COMPARE(scheduled.checks(), 1);
         QCOMPARE(scheduled.updater->nextCheck(), launch.addSecs(std::chrono::seconds(29h).count()));
         scheduled.updater->setAutomaticallyChecks(false);
         scheduled.updater->setAutomaticallyChecks(true);
         QCOMPARE(scheduled.updater->nextCheck(), launch.addSecs(std::chrono::seconds(29h).count()));
         scheduled.at(6h);
-        QCOMPARE(scheduled.checks, 1);
+        QCOMPARE(scheduled.checks(), 1);
+    }
+
+    void failedChecksAreTriedAgain_data()
+    {
+        using namespace std::chrono_literals;
+        QTest::addColumn<std::chrono::minutes>("lastCheckBefore");
+        QTest::addColumn<QList<bool>>("readings");
+        QTest::addColumn<std::optional<std::chrono::minutes>>("manualAt");
+        QTest::addColumn<std::chrono::minutes>("until");
+        QTest::addColumn<QList<int>>("checkedAt");
+        QTest::addColumn<int>("lastCheckAfter");
+        const bool fails = false;
+        const bool reads = true;
+        const std::optional<std::chrono::minutes> noManual;
+        QTest::newRow("fails at login, the network comes up: again an hour later")
+            << std::chrono::minutes(25h) << QList<bool>{fails} << noManual
+            << std::chrono::minutes(26h) << QList<int>{0, 60, 25 * 60} << 25 * 60;
+        QTest::newRow("keeps failing: again each hour, never more often")
+            << std::chrono::minutes(25h) << QList<bool>{fails, fails, fails, fails} << noManual
+            << std::chrono::minutes(5h) << QList<int>{0, 60, 120, 180, 240} << 240;
+        QTest::newRow("reads the feed: the next a day later")
+            << std::chrono::minutes(25h) << QList<bool>{reads} << noManual
+            << std::chrono::minutes(48h) << QList<int>{0, 24 * 60, 48 * 60} << 48 * 60;
+        QTest::newRow("fails after a success: the success stays the last check")
+            << std::chrono::minutes(25h) << QList<bool>{reads, fails, fails} << noManual
+            << std::chrono::minutes(25h + 30min) << QList<int>{0, 24 * 60, 25 * 60} << 0;
+        QTest::newRow("a manual check that fails moves no automatic one")
+            << std::chrono::minutes(5h) << QList<bool>{fails} << std::optional(0min)
+            << std::chrono::minutes(19h) << QList<int>{0, 19 * 60} << 19 * 60;
+        QTest::newRow("a manual check that fails just before one is due: that one waits an hour")
+            << std::chrono::minutes(23h + 30min) << QList<bool>{fails} << std::optional(0min)
+            << std::chrono::minutes(70min) << QList<int>{0, 60} << 60;
+    }
+
+    // A check that fails does not count as the last one: it is tried again an hour after it
+    // started, and on that interval until one reads the feed.
+    void failedChecksAreTriedAgain()
+    {
+        QFETCH(std::chrono::minutes, lastCheckBefore);
+        QFETCH(QList<bool>, readings);
+        QFETCH(std::optional<std::chrono::minutes>, manualAt);
+        QFETCH(std::chrono::minutes, until);
+        QFETCH(QList<int>, checkedAt);
+        QFETCH(int, lastCheckAfter);
+        using namespace std::chrono_literals;
+        ScheduledUpdater scheduled(lastCheckBefore, readings);
+        // The clock is looked at as often as the real timer looks at it.
+        for (std::chrono::minutes sinceLaunch = 0min; sinceLaunch <= until;
+             sinceLaunch += std::chrono::duration_cast<std::chrono::minutes>(
+                 Updater::Schedule::defaultClockLook)) {
+            if (manualAt == sinceLaunch) {
+                scheduled.now = launch.addSecs(std::chrono::seconds(sinceLaunch).count());
+                scheduled.updater->checkNow();
+            }
+            scheduled.at(sinceLaunch);
+        }
+        QCOMPARE(scheduled.checkedAt, checkedAt);
+        QCOMPARE(openClientSettings()->value(Updater::lastCheckKey).toString(),
+                 launch.addSecs(lastCheckAfter * 60).toString(Qt::ISODate));
     }
 
     void compareVersions_data()
