@@ -1,6 +1,6 @@
 # `cpack -G DEB` in the build folder makes a Debian package of the program, its desktop entry,
 # bus service file and icons. Its dependencies are worked out by dpkg-shlibdeps from the
-# libraries the program links against.
+# libraries the program links against, after the programs it runs, which no link shows.
 # The desktop entry and the bus service file name the program by its installed path, so the
 # package and `cmake --install` must agree on the prefix: /usr, as a Debian package has it,
 # unless one is given.
@@ -23,7 +23,13 @@ set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Without these no action works: zsh runs every command, readout and state check (zsh is
+# optional in Debian), and procps has pgrep, which tells whether an application runs, and uptime.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "zsh, procps")
 # Found at run time, not linked: mDNS needs the daemon, start at login needs systemd's user
 # manager, and the views draw their icons from Breeze where the desktop's theme lacks them.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "avahi-daemon, systemd, breeze-icon-theme, libqt6svg6")
+# The sample deck's button runs notify-send and the free-disk readout awk; Qt opens the update's
+# download and folders with xdg-open. Each missing only stops that one thing.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "avahi-daemon, systemd, breeze-icon-theme, libqt6svg6, libnotify-bin, mawk | awk, xdg-utils")
 include(CPack)

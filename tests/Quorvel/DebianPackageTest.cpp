@@ -1,0 +1,118 @@
+#include "QuorvelHostKit/Execution/ExecutorTools.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Quorvel;
+
+namespace {
+
+// What a program printed, or why it failed, for the test's message.
+struct Run {
+    bool ok = false;
+    QString output;
+};
+
+Run run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    const bool finished = process.waitForFinished();
+    const QString output = QString::fromUtf8(process.readAll()).trimmed();
+    return {finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0,
+            output};
+}
+
+// The names a control field lists, without versions; of alternatives, the first.
+QStringList packageNames(const QString &field)
+{
+    QStringList names;
+    for (const QString &entry : field.split(u',', Qt::SkipEmptyParts))
+        names.append(entry.trimmed().section(u' ', 0, 0).section(u'|', 0, 0));
+    return names;
+}
+
+} // namespace
+
+// The Debian package's control data names what the program runs besides its libraries. The
+// package is made by cpack from this build's configuration. This build links the project's own
+// modules as shared libraries, which the package does not carry, so it is made from a stand-in
+// install: the shortcuts tool, a real program of ours linked against Qt, so that
+// dpkg-shlibdeps still has libraries to name.
+class DebianPackageTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        const QString tools = m_dir.filePath(QStringLiteral("stage/usr/libexec/quorvel"));
+        QVERIFY(QDir().mkpath(tools));
+        QVERIFY(QFile::copy(QStringLiteral(QUORVEL_PACKAGED_PROGRAM),
+                            tools + QStringLiteral("/quorvel-shortcuts")));
+        const QString out = m_dir.filePath(QStringLiteral("out"));
+        const Run cpack = run(
+            QStringLiteral(QUORVEL_CPACK),
+            {QStringLiteral("-G"), QStringLiteral("DEB"), QStringLiteral("--config"),
+             QStringLiteral(QUORVEL_CPACK_CONFIG), QStringLiteral("-B"), out, QStringLiteral("-D"),
+             QStringLiteral("CPACK_INSTALL_CMAKE_PROJECTS="), QStringLiteral("-D"),
+             QStringLiteral("CPACK_INSTALLED_DIRECTORIES=") +
+                 m_dir.filePath(QStringLiteral("stage")) + QStringLiteral(";/")});
+        QVERIFY2(cpack.ok, qPrintable(cpack.output));
+        const QStringList packages = QDir(out).entryList({QStringLiteral("*.deb")}, QDir::Files);
+        QCOMPARE(packages.size(), 1);
+        m_package = out + u'/' + packages.first();
+    }
+
+    void declaresWhatTheProgramRuns_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("program");
+        const ExecutorTools tools;
+        QTest::newRow("zsh runs every command, readout and check")
+            << QStringLiteral("Depends") << tools.zsh;
+        QTest::newRow("pgrep tells whether an application runs")
+            << QStringLiteral("Depends") << tools.pgrep;
+        QTest::newRow("the sample deck's button shows a notice")
+            << QStringLiteral("Recommends") << QStringLiteral("/usr/bin/notify-send");
+    }
+
+    // The package that installs each program, as this computer's package database knows it.
+    void declaresWhatTheProgramRuns()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, program);
+        const Run owner = run(QStringLiteral("dpkg-query"), {QStringLiteral("-S"), program});
+        QVERIFY2(owner.ok, qPrintable(owner.output));
+        const QString package = owner.output.section(u':', 0, 0);
+        const QString declared = controlField(field);
+        QVERIFY2(packageNames(declared).contains(package),
+                 qPrintable(field + QStringLiteral(": ") + declared + QStringLiteral(" lacks ") +
+                            package));
+    }
+
+    // The libraries the program links against still come from dpkg-shlibdeps.
+    void keepsTheLibraries()
+    {
+        const QString depends = controlField(QStringLiteral("Depends"));
+        QVERIFY2(packageNames(depends).contains(QStringLiteral("libqt6core6")),
+                 qPrintable(depends));
+    }
+
+private:
+    QString controlField(const QString &name) const
+    {
+        const Run field = run(QStringLiteral("dpkg-deb"), {QStringLiteral("-f"), m_package, name});
+        return field.ok ? field.output : QString();
+    }
+
+    QTemporaryDir m_dir;
+    QString m_package;
+};
+
+QTEST_GUILESS_MAIN(DebianPackageTest)
+#include "DebianPackageTest.moc"
