@@ -8,6 +8,7 @@
 #include "QuorvelHostKit/Service/DeckStore.h"
 #include "QuorvelHostKit/Service/HostStatusFile.h"
 #include "QuorvelHostKit/Service/HostTokenStore.h"
+#include "SmallDiskFiller.h"
 #include "StandInSystemctl.h"
 
 #include <QDir>
@@ -17,18 +18,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <fcntl.h>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <sys/stat.h>
-#include <unistd.h>
 
 using namespace Quorvel;
 
 namespace {
 
-constexpr qint64 pageBytes = 4096;
 const QByteArray oldBytes = "good old bytes";
 
 QString dataFolder()
@@ -57,38 +55,6 @@ mode_t modeOf(const QString &path)
     return ::lstat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & 07777
                                                                       : mode_t(-1);
 }
-
-// The small disk of the sandbox, filled by one file until the given number of pages is left.
-class Filler {
-public:
-    explicit Filler(int pagesLeft)
-        : m_path(qEnvironmentVariable("QUORVEL_SMALL_DISK") + QStringLiteral("/filler"))
-    {
-        const int fd = ::open(QFile::encodeName(m_path).constData(),
-                              O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-        const QByteArray page(pageBytes, 'f');
-        qint64 size = 0;
-        for (;;) {
-            const ssize_t written = ::write(fd, page.constData(), page.size());
-            if (written <= 0)
-                break;
-            size += written;
-        }
-        m_full = errno == ENOSPC;
-        size -= size % pageBytes;
-        ::ftruncate(fd, std::max<qint64>(0, size - pagesLeft * pageBytes));
-        ::close(fd);
-    }
-    ~Filler() { QFile::remove(m_path); }
-    Filler(const Filler &) = delete;
-    Filler &operator=(const Filler &) = delete;
-
-    bool filled() const { return m_full; }
-
-private:
-    QString m_path;
-    bool m_full = false;
-};
 
 // One file the program replaces: where it is, and the program's own way of writing it, which
 // answers whether the failure was reported (a returned error or a log line naming the file).
@@ -168,7 +134,7 @@ private slots:
         const Writer writer = writerFor(name);
         QVERIFY(writeFile(writer.path, oldBytes));
 
-        const Filler filler(0);
+        const SmallDiskFiller filler(0);
         QVERIFY(filler.filled());
         if (reportsFailure)
             QVERIFY(writer.writeReportsFailure());
@@ -247,10 +213,10 @@ private slots:
         auto device = host.pairedDevice();
         QVERIFY(device);
         const QByteArray before = readAll(host.deckPath());
-        QVERIFY(before.size() < pageBytes);
+        QVERIFY(before.size() < SmallDiskFiller::pageBytes);
 
         LogCapture log;
-        const Filler filler(pagesLeft);
+        const SmallDiskFiller filler(pagesLeft);
         QVERIFY(filler.filled());
         device->send(Message(Message::UpdateDeck{QStringLiteral("u1"), largeDeck()}));
         const auto result = device->waitForMessage<Message::DeckUpdateResult>();

@@ -31,17 +31,18 @@ int writeAll(int fd, const QByteArray &bytes)
     return 0;
 }
 
-// Writes bytes to a new owner-only file beside path and returns its name, or the errno of the
-// first failure (the file then is gone again). Nothing counts as written before fsync said so:
-// a file system may take the bytes and only find at the flush that there is no room for them.
-int writeTemporary(const QString &path, const QByteArray &bytes, QByteArray *temporary)
+// Writes bytes to a new owner-only file beside path (relative to the folder open as folder, or
+// to the working folder for AT_FDCWD) and returns its name, or the errno of the first failure (the
+// file then is gone again). Nothing counts as written before fsync said so: a file system may
+// take the bytes and only find at the flush that there is no room for them.
+int writeTemporary(int folder, const QString &path, const QByteArray &bytes, QByteArray *temporary)
 {
     const QFileInfo info(path);
     *temporary =
         QFile::encodeName(info.path() + QStringLiteral("/.") + info.fileName() +
                           QStringLiteral(".new-") + QUuid::createUuid().toString(QUuid::Id128));
-    const int fd = ::open(temporary->constData(),
-                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, fileMode);
+    const int fd = ::openat(folder, temporary->constData(),
+                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, fileMode);
     if (fd < 0)
         return errno;
     // The umask may only take bits away; the mode is set exactly before any byte is written.
@@ -51,14 +52,18 @@ int writeTemporary(const QString &path, const QByteArray &bytes, QByteArray *tem
     if (::close(fd) != 0 && error == 0)
         error = errno;
     if (error != 0)
-        ::unlink(temporary->constData());
+        ::unlinkat(folder, temporary->constData(), 0);
     return error;
 }
 
 // Makes a rename or link in the folder last across a crash; the file is in place either way, so
 // a failure here is not one of the write.
-void syncFolder(const QString &path)
+void syncFolder(int folder, const QString &path)
 {
+    if (folder != AT_FDCWD) {
+        ::fsync(folder);
+        return;
+    }
     const int fd = ::open(QFile::encodeName(QFileInfo(path).path()).constData(),
                           O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
@@ -67,12 +72,28 @@ void syncFolder(const QString &path)
     }
 }
 
+int createAt(int folder, const QString &path, const QByteArray &bytes)
+{
+    QByteArray temporary;
+    if (const int error = writeTemporary(folder, path, bytes, &temporary))
+        return error;
+    // link never replaces anything at path, not even a dangling symbolic link.
+    const int error =
+        ::linkat(folder, temporary.constData(), folder, QFile::encodeName(path).constData(), 0) == 0
+            ? 0
+            : errno;
+    ::unlinkat(folder, temporary.constData(), 0);
+    if (error == 0)
+        syncFolder(folder, path);
+    return error;
+}
+
 } // namespace
 
 int replace(const QString &path, const QByteArray &bytes)
 {
     QByteArray temporary;
-    if (const int error = writeTemporary(path, bytes, &temporary))
+    if (const int error = writeTemporary(AT_FDCWD, path, bytes, &temporary))
         return error;
     // rename replaces a symbolic link at path itself, never the file it points to.
     if (::rename(temporary.constData(), QFile::encodeName(path).constData()) != 0) {
@@ -80,22 +101,21 @@ int replace(const QString &path, const QByteArray &bytes)
         ::unlink(temporary.constData());
         return error;
     }
-    syncFolder(path);
+    syncFolder(AT_FDCWD, path);
     return 0;
 }
 
 int create(const QString &path, const QByteArray &bytes)
 {
-    QByteArray temporary;
-    if (const int error = writeTemporary(path, bytes, &temporary))
-        return error;
-    // link never replaces anything at path, not even a dangling symbolic link.
-    const int error =
-        ::link(temporary.constData(), QFile::encodeName(path).constData()) == 0 ? 0 : errno;
-    ::unlink(temporary.constData());
-    if (error == 0)
-        syncFolder(path);
-    return error;
+    return createAt(AT_FDCWD, path, bytes);
+}
+
+int createIn(int folder, const QString &name, const QByteArray &bytes)
+{
+    // A name with a "/" would reach past the folder held open.
+    if (name.isEmpty() || name.contains(u'/'))
+        return EINVAL;
+    return createAt(folder, name, bytes);
 }
 
 int makeFolder(const QString &path)

@@ -18,6 +18,9 @@ int replace(const QString &path, const QByteArray &bytes);
 // Puts bytes at path only when nothing is there yet; EEXIST otherwise. The file never appears
 // half written.
 int create(const QString &path, const QByteArray &bytes);
+// The same inside a folder held open by its descriptor (see PrivateFolder): name is one entry of
+// that folder, whatever path leads there now; EINVAL for an empty name or one with a "/".
+int createIn(int folder, const QString &name, const QByteArray &bytes);
 // Makes the folder and any missing folders above it, each new one 0700.
 int makeFolder(const QString &path);
 // Takes away every permission of others and the group from an existing folder (the folder of an

@@ -1,6 +1,7 @@
 #include "QuorvelHostKit/Service/DeckStore.h"
 
 #include "Platform/Files/PrivateFile.h"
+#include "Platform/Files/PrivateFolder.h"
 #include "Platform/Text/OutsideText.h"
 #include "QuorvelCore/Link/LinkParameters.h"
 #include "QuorvelCore/Model/DeckValidator.h"
@@ -19,6 +20,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <functional>
+#include <vector>
 
 namespace Quorvel::DeckStore {
 
@@ -91,20 +93,36 @@ QString historyCopyStem(const QDateTime &now, const QString &device)
     return QStringLiteral("deck-") + stamp + QStringLiteral("-before-") + devicePart(device);
 }
 
-void pruneHistory(const QString &folder)
+// The place a copy ranks among the copies: its stem (which begins with the sortable stamp), then
+// the number a later copy within the same second got ("_2", "_3", ...; the first copy counts as
+// 1), compared as a number so that "_10" ranks after "_9".
+struct CopyRank {
+    QString stem;
+    int number = 1;
+    QString name;
+    auto operator<=>(const CopyRank &other) const
+    {
+        if (const auto order = stem.compare(other.stem); order != 0)
+            return order <=> 0;
+        return number <=> other.number;
+    }
+};
+
+// The rank of a name Quorvel gives its history copies, or nothing for any other name: the folder
+// may hold files the program did not make (a user's own), and those are never removed.
+std::optional<CopyRank> copyRank(const QString &name)
 {
-    QStringList copies;
-    const QFileInfoList entries = QDir(folder).entryInfoList(
-        QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::NoSort);
-    for (const QFileInfo &entry : entries) {
-        if (entry.suffix() == QLatin1String("json")) {
-            copies.append(entry.fileName());
-        }
-    }
-    std::sort(copies.begin(), copies.end(), std::greater<>());
-    for (qsizetype i = historyCopiesKept; i < copies.size(); ++i) {
-        QFile::remove(folder + QLatin1Char('/') + copies.at(i));
-    }
+    static const QRegularExpression form(QRegularExpression::anchoredPattern(
+        QStringLiteral("(deck-[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{6}-before-([^_]*))"
+                       "(?:_([2-9]|[1-9][0-9]+))?\\.json")));
+    const QRegularExpressionMatch match = form.match(name);
+    // The device part must be one that devicePart makes: letters, numbers and "-" only, at most
+    // historyDeviceCharacters of them.
+    if (!match.hasMatch() || devicePart(match.captured(2)) != match.captured(2))
+        return std::nullopt;
+    bool numbered = false;
+    const int number = match.captured(3).toInt(&numbered);
+    return CopyRank{match.captured(1), numbered ? number : 1, name};
 }
 
 } // namespace
@@ -205,12 +223,8 @@ std::optional<QByteArray> save(const Deck &deck, const QString &device, QString 
         }
         return std::nullopt;
     };
-    if (const FileRead previous = FileRead::read(path); previous.bytes) {
-        // Without its copy the file as it was would be lost for good, so the save stops here.
-        if (const std::optional<QString> copyError = saveHistoryCopy(*previous.bytes, device)) {
-            return fail(*copyError);
-        }
-    } else if (previous.error != ENOENT) {
+    const FileRead previous = FileRead::read(path);
+    if (!previous.bytes && previous.error != ENOENT) {
         // A file that exists but cannot be read gets no history copy, so replacing it would
         // lose it for good; it stays until the user sorts it out.
         return fail(LoadError::unreadable(qt_error_string(previous.error)).errorDescription());
@@ -221,14 +235,43 @@ std::optional<QByteArray> save(const Deck &deck, const QString &device, QString 
     if (!bytes) {
         return fail(encodeError);
     }
+    // The folder stays open for the whole save, so the copy, its taking back and the pruning
+    // all happen in the folder checked here.
+    std::optional<PrivateFolder> history;
+    std::optional<QString> copy;
+    if (previous.bytes) {
+        history.emplace(historyFolderPath());
+        QString copyError;
+        copy = saveHistoryCopy(*history, *previous.bytes, device, &copyError);
+        // Without its copy the file as it was would be lost for good, so the save stops here.
+        if (!copy) {
+            return fail(copyError);
+        }
+    }
+    // A save that fails leaves the file as it was, so its copy only repeats the newest one;
+    // kept, failed saves would push the earlier versions out of the history.
+    const auto failAfterCopy = [&](const QString &reason) {
+        if (copy) {
+            if (const int failure = history->remove(*copy)) {
+                qCWarning(lcDeckStore, "Could not remove the history copy %s/%s: %s",
+                          qUtf8Printable(history->path()),
+                          qUtf8Printable(OutsideText::forLog(*copy)),
+                          qUtf8Printable(PrivateFile::errorText(failure)));
+            }
+        }
+        return fail(reason);
+    };
     const QString folder = QFileInfo(path).absolutePath();
     if (const int failure = PrivateFile::makeFolder(folder)) {
-        return fail(QStringLiteral("can't create the folder %1: %2")
-                        .arg(folder, PrivateFile::errorText(failure)));
+        return failAfterCopy(QStringLiteral("can't create the folder %1: %2")
+                                 .arg(folder, PrivateFile::errorText(failure)));
     }
     if (const int failure = PrivateFile::replace(path, *bytes)) {
-        return fail(QStringLiteral("can't write %1: %2")
-                        .arg(QFileInfo(path).fileName(), PrivateFile::errorText(failure)));
+        return failAfterCopy(QStringLiteral("can't write %1: %2")
+                                 .arg(QFileInfo(path).fileName(), PrivateFile::errorText(failure)));
+    }
+    if (history) {
+        pruneHistory(*history);
     }
     qCInfo(lcDeckStore, "Saved deck '%s' (%ld controls) from %s",
            qUtf8Printable(OutsideText::forLog(deck.deckName)), long(deck.controls.size()),
@@ -241,34 +284,52 @@ QString historyCopyName(const QDateTime &now, const QString &device)
     return historyCopyStem(now, device) + QStringLiteral(".json");
 }
 
-std::optional<QString> saveHistoryCopy(const QByteArray &previous, const QString &device,
-                                       const QDateTime &now)
+std::optional<QString> saveHistoryCopy(const PrivateFolder &history, const QByteArray &previous,
+                                       const QString &device, QString *error, const QDateTime &now)
 {
-    const QString folder = historyFolderPath();
-    const auto failed = [&](int failure) {
-        return QStringLiteral("can't keep a copy of the deck in %1: %2")
-            .arg(folder, PrivateFile::errorText(failure));
+    const auto failed = [&](const QString &reason) -> std::optional<QString> {
+        if (error) {
+            *error = QStringLiteral("can't keep a copy of the deck in %1: %2")
+                         .arg(history.path(), reason);
+        }
+        return std::nullopt;
     };
-    if (const int failure = PrivateFile::makeFolder(folder)) {
-        return failed(failure);
+    if (history.error() == ENOTDIR) {
+        return failed(QStringLiteral("something other than a folder is there, and a link there "
+                                     "is never followed; move it away and the next save makes "
+                                     "the folder"));
     }
-    const QString base = folder + QLatin1Char('/') + historyCopyStem(now, device);
+    if (history.error()) {
+        return failed(PrivateFile::errorText(history.error()));
+    }
+    const QString base = historyCopyStem(now, device);
     // Two saves within one second make the same name; the later copy gets "_2", "_3", ... so no
-    // copy is overwritten. "_" never occurs in a device part and sorts after ".", so the later
-    // copy also ranks as the newer one when old copies are pruned.
+    // copy is overwritten, and pruning ranks it by that number as the newer one.
     for (int n = 1;; ++n) {
         const QString candidate =
             n == 1 ? base + QStringLiteral(".json") : base + QStringLiteral("_%1.json").arg(n);
-        const int failure = PrivateFile::create(candidate, previous);
+        const int failure = history.create(candidate, previous);
         if (failure == 0) {
-            break;
+            return candidate;
         }
         if (failure != EEXIST) {
-            return failed(failure);
+            return failed(PrivateFile::errorText(failure));
         }
     }
-    pruneHistory(folder);
-    return std::nullopt;
+}
+
+void pruneHistory(const PrivateFolder &history)
+{
+    std::vector<CopyRank> copies;
+    for (const QString &name : history.fileNames()) {
+        if (std::optional<CopyRank> rank = copyRank(name)) {
+            copies.push_back(std::move(*rank));
+        }
+    }
+    std::sort(copies.begin(), copies.end(), std::greater<>());
+    for (size_t i = historyCopiesKept; i < copies.size(); ++i) {
+        history.remove(copies[i].name);
+    }
 }
 
 QString codingPathText(const QStringList &codingPath)

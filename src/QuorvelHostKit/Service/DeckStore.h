@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/Files/PrivateFolder.h"
 #include "QuorvelCore/Model/Deck.h"
 #include "QuorvelHostKit/Service/DeckStoreLoadError.h"
 
@@ -15,7 +16,7 @@
 // state of its own: every call works out the locations again and touches the files directly.
 namespace Quorvel::DeckStore {
 
-// Copies kept in the history folder; older ones are removed after each save.
+// Copies kept in the history folder; older ones are removed after each successful save.
 inline constexpr int historyCopiesKept = 20;
 // Characters of the device name kept in a history copy's name.
 inline constexpr int historyDeviceCharacters = 40;
@@ -36,16 +37,24 @@ Deck load(QString *problem = nullptr);
 std::optional<Deck> parse(const QByteArray &bytes, LoadError *error = nullptr);
 
 // Writes the deck for a device, after copying the file as it was into the history. Returns the
-// bytes written, which the deck watcher must be told about; on failure error holds the reason and
-// the previous file is untouched. A copy that cannot be made stops the save. A file that exists but
-// cannot be read (so cannot be copied) is never replaced: the save fails with "can't read
-// deck.json: " and the reason.
+// bytes written, which the deck watcher must be told about; on failure error holds the reason, the
+// previous file is untouched and the copy made for this save is taken back. A copy that cannot be
+// made stops the save: so does anything but a real folder at the history folder's path (a link is
+// never followed). A file that exists but cannot be read (so cannot be copied) is never replaced:
+// the save fails with "can't read deck.json: " and the reason. Older copies are pruned only once
+// the file is written.
 std::optional<QByteArray> save(const Deck &deck, const QString &device, QString *error = nullptr);
 
-// Copies previous into the history folder under a name made from now and the device, then keeps
-// only the newest copies. Returns why the copy could not be made (a full disk), or nothing.
-std::optional<QString> saveHistoryCopy(const QByteArray &previous, const QString &device,
+// Copies previous into the history folder, held open as history, under a name made from now and
+// the device. Returns the copy's name, or nothing with error holding why it could not be made (a
+// full disk, no real folder at the history folder's path).
+std::optional<QString> saveHistoryCopy(const PrivateFolder &history, const QByteArray &previous,
+                                       const QString &device, QString *error = nullptr,
                                        const QDateTime &now = QDateTime::currentDateTime());
+
+// Removes the oldest history copies until historyCopiesKept are left. Only files named as
+// saveHistoryCopy names them count and are ever removed; whatever else is in the folder stays.
+void pruneHistory(const PrivateFolder &history);
 
 // "deck-" + local time stamp + "-before-" + device part + ".json", the base name of a copy.
 QString historyCopyName(const QDateTime &now, const QString &device);

@@ -1,5 +1,6 @@
 #include "QuorvelHostKit/Service/DeckStore.h"
 
+#include "Platform/Files/PrivateFolder.h"
 #include "QuorvelCore/Model/WireCodec.h"
 
 #include <QDir>
@@ -119,7 +120,7 @@ private slots:
     void pruningKeepsTwentyGreatestNames();
     void historyCopyName_data();
     void historyCopyName();
-    void copiesInOneSecondAreAllKept();
+    void copiesInOneSecondAreAllKeptInOrder();
 
 private:
     QTemporaryDir m_home;
@@ -419,21 +420,35 @@ void DeckStoreTest::historyCopyName()
              "deck-2026-12-09T091530-before-" + part + ".json");
 }
 
-void DeckStoreTest::copiesInOneSecondAreAllKept()
+void DeckStoreTest::copiesInOneSecondAreAllKeptInOrder()
 {
     const QDateTime at(QDate(2026, 12, 9), QTime(9, 15, 30), Qt::LocalTime);
-    DeckStore::saveHistoryCopy("first", "Phone", at);
-    DeckStore::saveHistoryCopy("second", "Phone", at);
-    DeckStore::saveHistoryCopy("third", "Phone", at);
+    const PrivateFolder history(DeckStore::historyFolderPath());
+    // More copies in one second than are kept, so that pruning has to rank them.
+    const int made = DeckStore::historyCopiesKept + 5;
+    for (int i = 1; i <= made; ++i) {
+        QString error;
+        QVERIFY2(DeckStore::saveHistoryCopy(history, QByteArray::number(i), "Phone", &error, at),
+                 qPrintable(error));
+    }
     const QString folder = DeckStore::historyFolderPath() + "/";
     const QString base = "deck-2026-12-09T091530-before-Phone";
-    QCOMPARE(readAll(folder + base + ".json"), QByteArray("first"));
-    QCOMPARE(readAll(folder + base + "_2.json"), QByteArray("second"));
-    QCOMPARE(readAll(folder + base + "_3.json"), QByteArray("third"));
-    // The later copies rank as newer, so pruning removes the first one before them.
-    QStringList names = historyNames();
-    std::sort(names.begin(), names.end(), std::greater<>());
-    QCOMPARE(names, QStringList({base + "_3.json", base + "_2.json", base + ".json"}));
+    QCOMPARE(readAll(folder + base + ".json"), QByteArray("1"));
+    QCOMPARE(readAll(folder + base + "_2.json"), QByteArray("2"));
+    QCOMPARE(readAll(folder + base + "_10.json"), QByteArray("10"));
+
+    // The later copies rank as newer, "_10" after "_9" too: the newest ones stay.
+    DeckStore::pruneHistory(history);
+    QList<int> kept;
+    for (const QString &name : historyNames()) {
+        kept.append(readAll(folder + name).toInt());
+    }
+    std::sort(kept.begin(), kept.end());
+    QList<int> newest;
+    for (int i = made - DeckStore::historyCopiesKept + 1; i <= made; ++i) {
+        newest.append(i);
+    }
+    QCOMPARE(kept, newest);
 }
 
 QTEST_GUILESS_MAIN(DeckStoreTest)
