@@ -1,6 +1,6 @@
 // The application's menu for each combination of roles, over a real application state with a
 // real host coordinator and a remote linked to a real host in this process; and the tray's mark,
-// active and dimmed, as the tray shows it.
+// active and dimmed, as the tray shows it on a light and on a dark panel.
 
 #include "Gallery/GalleryApp.h"
 #include "Gallery/GalleryDecks.h"
@@ -13,6 +13,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QVBoxLayout>
 
 namespace Quorvel {
 
@@ -30,19 +31,39 @@ QWidget *menuFor(GallerySession &session, bool remote, bool hosting)
     return new AppMenu(*galleryApp(session, remote, hosting, model));
 }
 
-QWidget *trayMark(bool active)
+// A dark panel as tint2 and GNOME's top bar show it, whatever the desktop's palette.
+const QColor darkPanel(0x20, 0x20, 0x20);
+
+// The mark at each of the tray's sizes on one panel: the window's colour, or a dark one.
+QWidget *markStrip(const QIcon &icon, bool dark)
 {
-    auto *panel = new QWidget;
-    panel->setAutoFillBackground(true);
-    auto *layout = new QHBoxLayout(panel);
+    auto *strip = new QWidget;
+    strip->setAutoFillBackground(true);
+    if (dark) {
+        QPalette palette = strip->palette();
+        palette.setColor(QPalette::Window, darkPanel);
+        strip->setPalette(palette);
+    }
+    auto *layout = new QHBoxLayout(strip);
     layout->setContentsMargins(trayMargin, trayMargin, trayMargin, trayMargin);
-    const QIcon icon = TrayPresence::markIcon(active);
     for (const int side : traySides) {
         auto *label = new QLabel;
         label->setPixmap(icon.pixmap(side));
         layout->addWidget(label, 0, Qt::AlignBottom);
     }
-    return panel;
+    return strip;
+}
+
+QWidget *trayMark(bool active)
+{
+    auto *panels = new QWidget;
+    auto *layout = new QVBoxLayout(panels);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    const QIcon icon = TrayPresence::markIcon(active);
+    layout->addWidget(markStrip(icon, false));
+    layout->addWidget(markStrip(icon, true));
+    return panels;
 }
 
 const QString menu = QStringLiteral("AppMenu");

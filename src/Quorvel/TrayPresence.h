@@ -42,8 +42,9 @@ public:
     // right; always inside the available area.
     static QRect popupFrame(QSize size, QRect anchor, QRect available);
 
-    // The tray's mark: in the text colour of the desktop's palette, which panels follow; dimmed
-    // while the program is not active.
+    // The tray's mark: in the text colour of the desktop's palette, outlined in the opposite
+    // colour, as the panel may be light or dark whatever the palette; dimmed while the program
+    // is not active.
     static QIcon markIcon(bool active);
 
 protected:

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QLineF>
 #include <QPainterPath>
+#include <QPainterPathStroker>
 #include <QTransform>
 
 #include <cmath>
@@ -234,6 +235,40 @@ Drawing gear()
     return drawing;
 }
 
+// The warning sign's triangle, its corners rounded as the theme's signs are.
+QPainterPath warningTriangle()
+{
+    const QPainterPath sharp = polygon({{12, 3.5}, {2.5, 20.5}, {21.5, 20.5}});
+    QPainterPathStroker rounding;
+    rounding.setWidth(2);
+    rounding.setJoinStyle(Qt::RoundJoin);
+    return sharp.united(rounding.createStroke(sharp)).simplified();
+}
+
+// The exclamation mark inside the warning sign: a bar over a dot.
+QPainterPath exclamationMark()
+{
+    return bar({12, 9}, {12, 13.8}, 3).united(circle({12, 17.4}, 1.7));
+}
+
+// The warning sign. The theme's own sign is a picture in fixed colours (Breeze's small one a
+// dark speech bubble), which no tint can turn into the orange that says "needs you".
+Drawing warning()
+{
+    Drawing drawing;
+    drawing.outline.addPath(polygon({{12, 3.5}, {2.5, 20.5}, {21.5, 20.5}}));
+    fill(drawing, exclamationMark());
+    return drawing;
+}
+
+// The filled warning sign: the mark is cut out, so a tint keeps it readable on any window.
+Drawing filledWarning()
+{
+    Drawing drawing;
+    drawing.filled = warningTriangle().subtracted(exclamationMark());
+    return drawing;
+}
+
 const QHash<QString, std::function<Drawing()>> &drawings()
 {
     static const QHash<QString, std::function<Drawing()>> all{
@@ -249,6 +284,8 @@ const QHash<QString, std::function<Drawing()>> &drawings()
         {QStringLiteral("wrench.and.screwdriver"), wrenchAndScrewdriver},
         {QStringLiteral("memorychip"), memoryChip},
         {QStringLiteral("gearshape"), gear},
+        {QStringLiteral("exclamationmark.triangle"), warning},
+        {QStringLiteral("exclamationmark.triangle.fill"), filledWarning},
     };
     return all;
 }

@@ -28,8 +28,6 @@ const QHash<QString, QString> &table()
         {QStringLiteral("checkmark.circle"), QStringLiteral("dialog-ok-apply")},
         {QStringLiteral("checkmark.circle.fill"), QStringLiteral("dialog-ok-apply")},
         {QStringLiteral("checkmark.seal"), QStringLiteral("dialog-ok-apply")},
-        {QStringLiteral("exclamationmark.triangle"), QStringLiteral("dialog-warning")},
-        {QStringLiteral("exclamationmark.triangle.fill"), QStringLiteral("dialog-warning")},
         {QStringLiteral("xmark.octagon.fill"), QStringLiteral("dialog-error")},
         {QStringLiteral("arrow.clockwise"), QStringLiteral("view-refresh")},
         {QStringLiteral("arrow.triangle.2.circlepath"), QStringLiteral("view-refresh")},
@@ -142,12 +140,10 @@ QPixmap pixmap(const QString &symbol, int side)
 
 QPixmap tinted(const QString &symbol, int side, const QColor &colour)
 {
-    // Warnings and errors come in the theme's own warning colours; a tint would fill in their
-    // inner marks.
-    static const QStringList ownColours{QStringLiteral("dialog-warning"),
-                                        QStringLiteral("dialog-error")};
+    // Errors come in the theme's own colours; a tint would fill in the sign's inner mark. The
+    // warning sign is drawn here with its mark cut out, so it takes the tint.
     QPixmap shape = pixmap(symbol, side);
-    if (ownColours.contains(themeName(symbol)))
+    if (themeName(symbol) == QLatin1String("dialog-error"))
         return shape;
     QPainter painter(&shape);
     painter.setCompositionMode(QPainter::CompositionMode_SourceIn);

@@ -48,8 +48,8 @@ void SymbolIconsTest::mapsSymbolsToThemeNames_data()
                              << "audio-volume-high";
     QTest::newRow("computer") << "desktopcomputer"
                               << "computer";
-    QTest::newRow("warning") << "exclamationmark.triangle"
-                             << "dialog-warning";
+    QTest::newRow("error") << "xmark.octagon.fill"
+                           << "dialog-error";
     QTest::newRow("unknown") << "no.such.symbol"
                              << "application-x-executable";
     QTest::newRow("empty") << ""
@@ -193,6 +193,8 @@ void SymbolIconsTest::symbolsShowWhatTheyName_data()
         {"memorychip", ""},
         {"switch.2", ""},
         {"dial.medium", ""},
+        {"exclamationmark.triangle", ""},
+        {"exclamationmark.triangle.fill", ""},
         {"heart", "love"},
         {"video", "camera-video"},
         {"hand.tap", "input-touchscreen"},

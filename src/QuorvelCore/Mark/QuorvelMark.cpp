@@ -1,11 +1,37 @@
 #include "QuorvelCore/Mark/QuorvelMark.h"
 
 #include <QPainter>
+#include <QPen>
 #include <QPixmap>
 
 #include <algorithm>
+#include <cmath>
 
 namespace Quorvel::QuorvelMark {
+
+namespace {
+
+// The relative luminance of sRGB colours (WCAG), 0 for black to 1 for white.
+qreal luminance(const QColor &colour)
+{
+    // The sRGB curve: linear below this encoded level with this slope, a power law above it.
+    constexpr qreal linearLimit = 0.04045;
+    constexpr qreal linearSlope = 12.92;
+    constexpr qreal offset = 0.055;
+    constexpr qreal exponent = 2.4;
+    // How much each primary adds to the light the eye sees.
+    constexpr qreal redWeight = 0.2126;
+    constexpr qreal greenWeight = 0.7152;
+    constexpr qreal blueWeight = 0.0722;
+    const auto linear = [](qreal channel) {
+        return channel <= linearLimit ? channel / linearSlope
+                                      : std::pow((channel + offset) / (1 + offset), exponent);
+    };
+    return redWeight * linear(colour.redF()) + greenWeight * linear(colour.greenF()) +
+           blueWeight * linear(colour.blueF());
+}
+
+} // namespace
 
 const QList<QPointF> &points()
 {
@@ -65,11 +91,47 @@ QImage image(bool dimmed, int side, qreal devicePixelRatio, const QColor &colour
     return result;
 }
 
-QIcon icon(bool dimmed, const QColor &colour)
+QColor haloColour(const QColor &ink)
+{
+    // Contrast ratios as WCAG defines them, with its allowance for flare.
+    constexpr qreal flare = 0.05;
+    const qreal level = luminance(ink) + flare;
+    const qreal againstWhite = (1.0 + flare) / level;
+    const qreal againstBlack = level / flare;
+    return againstWhite >= againstBlack ? QColor(Qt::white) : QColor(Qt::black);
+}
+
+QImage trayImage(bool dimmed, int side, const QColor &ink)
+{
+    // The outline is the mark's room: it reaches the icon's edges and no further.
+    const qreal halo = side * haloShare;
+    const QPainterPath mark = path(QRectF(0, 0, side, side).adjusted(halo, halo, -halo, -halo));
+    // Drawn opaque first and dimmed as a whole, so the outline never shows through the mark.
+    QImage opaque(side, side, QImage::Format_ARGB32_Premultiplied);
+    opaque.fill(Qt::transparent);
+    QPainter painter(&opaque);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(haloColour(ink), 2 * halo, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setBrush(haloColour(ink));
+    painter.drawPath(mark);
+    painter.fillPath(mark, ink);
+    painter.end();
+    if (!dimmed)
+        return opaque;
+    QImage result(side, side, QImage::Format_ARGB32_Premultiplied);
+    result.fill(Qt::transparent);
+    painter.begin(&result);
+    painter.setOpacity(trayDimmedAlpha);
+    painter.drawImage(0, 0, opaque);
+    painter.end();
+    return result;
+}
+
+QIcon icon(bool dimmed, const QColor &ink)
 {
     QIcon result;
     for (const int side : iconSizes) {
-        result.addPixmap(QPixmap::fromImage(image(dimmed, side, 1.0, colour)));
+        result.addPixmap(QPixmap::fromImage(trayImage(dimmed, side, ink)));
     }
     return result;
 }

@@ -34,7 +34,18 @@ QPainterPath path(const QRectF &rect);
 bool draw(QPainter *painter, const QRectF &rect, bool dimmed, const QColor &colour = Qt::black);
 // A square image of side pixels (times the device pixel ratio), transparent around the mark.
 QImage image(bool dimmed, int side, qreal devicePixelRatio = 1.0, const QColor &colour = Qt::black);
-// The tray's icon: one pixmap for each of iconSizes.
-QIcon icon(bool dimmed, const QColor &colour = Qt::black);
+// The outline around the tray's mark, as a share of the icon's side: over a pixel at 16 px, so
+// it reads on any panel, and thin enough at 48 px to keep the mark's shape.
+inline constexpr qreal haloShare = 1.0 / 14;
+// Opacity of the tray's mark while the application is not active: the outline still stands out
+// from any panel (contrast above 3:1), while the mark itself fades visibly.
+inline constexpr qreal trayDimmedAlpha = 0.65;
+// The outline's colour for a mark in ink: white or black, whichever differs more from the ink.
+QColor haloColour(const QColor &ink);
+// The tray's picture: the mark in ink, outlined in haloColour(ink), so that it reads on a light
+// and on a dark panel alike (the panel's colour is never known here); dimmed as a whole.
+QImage trayImage(bool dimmed, int side, const QColor &ink);
+// The tray's icon: trayImage for each of iconSizes.
+QIcon icon(bool dimmed, const QColor &ink = Qt::black);
 
 } // namespace Quorvel::QuorvelMark

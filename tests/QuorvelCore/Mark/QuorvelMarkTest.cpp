@@ -4,6 +4,8 @@
 #include <QPainter>
 #include <QTest>
 
+#include <cmath>
+
 using namespace Quorvel;
 
 class QuorvelMarkTest : public QObject {
@@ -16,6 +18,8 @@ private slots:
     void imageFillsTheInsetSquare();
     void dimmedMarkHasTheSameShapeAtReducedAlpha();
     void iconHasEveryTraySize();
+    void trayMarkReadsOnLightAndDarkPanels_data();
+    void trayMarkReadsOnLightAndDarkPanels();
 };
 
 void QuorvelMarkTest::fitsTheTighterSide_data()
@@ -75,6 +79,58 @@ int maxAlpha(const QImage &image)
     return most;
 }
 
+// The relative luminance of an opaque colour (WCAG 2).
+qreal luminance(QRgb colour)
+{
+    const auto linear = [](int channel) {
+        const qreal level = channel / 255.0;
+        return level <= 0.04045 ? level / 12.92 : std::pow((level + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(qRed(colour)) + 0.7152 * linear(qGreen(colour)) +
+           0.0722 * linear(qBlue(colour));
+}
+
+qreal contrast(QRgb one, QRgb other)
+{
+    const qreal a = luminance(one) + 0.05;
+    const qreal b = luminance(other) + 0.05;
+    return std::max(a, b) / std::min(a, b);
+}
+
+// The icon laid on a panel of one colour.
+QImage onPanel(const QImage &icon, const QColor &panel)
+{
+    QImage result(icon.size(), QImage::Format_RGB32);
+    result.fill(panel);
+    QPainter painter(&result);
+    painter.drawImage(0, 0, icon);
+    painter.end();
+    return result;
+}
+
+// The share of the icon's square that stands out from the panel as large text must (contrast
+// ratio at least 3), and the mean contrast of the pixels the icon paints.
+std::pair<qreal, qreal> legibility(const QImage &icon, const QColor &panel)
+{
+    const QImage shown = onPanel(icon, panel);
+    const QImage argb = icon.convertToFormat(QImage::Format_ARGB32);
+    constexpr qreal legible = 3.0;
+    int painted = 0;
+    int standingOut = 0;
+    qreal total = 0;
+    for (int y = 0; y < argb.height(); ++y) {
+        for (int x = 0; x < argb.width(); ++x) {
+            if (qAlpha(argb.pixel(x, y)) == 0)
+                continue;
+            ++painted;
+            const qreal ratio = contrast(shown.pixel(x, y), panel.rgb());
+            total += ratio;
+            standingOut += ratio >= legible ? 1 : 0;
+        }
+    }
+    return {qreal(standingOut) / (argb.width() * argb.height()), painted ? total / painted : 0};
+}
+
 } // namespace
 
 void QuorvelMarkTest::imageFillsTheInsetSquare_data()
@@ -127,6 +183,53 @@ void QuorvelMarkTest::iconHasEveryTraySize()
     QCOMPARE(sizes.size(), int(std::size(QuorvelMark::iconSizes)));
     for (const int side : QuorvelMark::iconSizes)
         QVERIFY(sizes.contains(QSize(side, side)));
+}
+
+void QuorvelMarkTest::trayMarkReadsOnLightAndDarkPanels_data()
+{
+    QTest::addColumn<QColor>("ink");
+    QTest::addColumn<int>("side");
+    // The palette's text colour: light themes (Fusion, Breeze) and dark ones.
+    const QList<std::pair<const char *, QColor>> inks{{"black", Qt::black},
+                                                      {"breeze", QColor(0x23, 0x26, 0x29)},
+                                                      {"white", Qt::white},
+                                                      {"breeze dark", QColor(0xfc, 0xfc, 0xfc)}};
+    // The tray's own sizes, and one it scales to.
+    QList<int> sides(std::begin(QuorvelMark::iconSizes), std::end(QuorvelMark::iconSizes));
+    sides << 20;
+    for (const auto &[name, ink] : inks) {
+        for (const int side : std::as_const(sides))
+            QTest::addRow("%s %d", name, side) << ink << side;
+    }
+}
+
+// A panel may be light or dark whatever the desktop's palette (tint2's and GNOME's top bars are
+// dark under light themes): the mark must stand out on both, active and dimmed, and the two
+// states must still look different.
+void QuorvelMarkTest::trayMarkReadsOnLightAndDarkPanels()
+{
+    QFETCH(QColor, ink);
+    QFETCH(int, side);
+    // Enough of the square to show the mark's shape: the plain mark covers about a quarter of it.
+    constexpr qreal shapeShare = 0.15;
+    for (const QColor panel : {QColor(Qt::black), QColor(Qt::white)}) {
+        const QImage active = QuorvelMark::icon(false, ink).pixmap(side).toImage();
+        const QImage dimmed = QuorvelMark::icon(true, ink).pixmap(side).toImage();
+        QCOMPARE(active.size(), QSize(side, side));
+        const auto [activeShare, activeContrast] = legibility(active, panel);
+        const auto [dimmedShare, dimmedContrast] = legibility(dimmed, panel);
+        const QString seen =
+            QStringLiteral("on %1: active %2 of the square (mean %3), dimmed %4 (%5)")
+                .arg(panel.name())
+                .arg(activeShare)
+                .arg(activeContrast)
+                .arg(dimmedShare)
+                .arg(dimmedContrast);
+        QVERIFY2(activeShare >= shapeShare, qPrintable(seen));
+        QVERIFY2(dimmedShare >= shapeShare, qPrintable(seen));
+        // Dimming takes away at least a third of the mark's contrast.
+        QVERIFY2(dimmedContrast < activeContrast * 2 / 3, qPrintable(seen));
+    }
 }
 
 QTEST_MAIN(QuorvelMarkTest)
