@@ -30,7 +30,7 @@ DeckTitleButton::DeckTitleButton(QWidget *parent)
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(pencilGap);
     m_title->setObjectName(QStringLiteral("deckTitle"));
-    // As wide as the title when there is room, down to nothing but "…" when there is not.
+    // As wide as the title when there is room; narrower, it shows the title's start and "…".
     m_title->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     m_title->setAttribute(Qt::WA_TransparentForMouseEvents);
     row->addWidget(m_title);
@@ -48,7 +48,6 @@ DeckTitleButton::DeckTitleButton(QWidget *parent)
 void DeckTitleButton::setTitle(const QString &title, bool showsPencil)
 {
     m_title->setText(title);
-    m_title->setAccessibleName(title);
     setAccessibleName(title);
     m_pencil->setVisible(showsPencil);
     updateGeometry();
