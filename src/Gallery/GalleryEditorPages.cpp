@@ -193,6 +193,46 @@ QWidget *manyProblems(GallerySession &session)
     return fixed(view);
 }
 
+// A deck title longer than the header has room for.
+QWidget *longTitle(GallerySession &session)
+{
+    const Scripted parts = scripted(session);
+    Deck deck = GalleryDecks::studio();
+    deck.deckName = QStringLiteral("Evening Broadcast and Rehearsal Room ").repeated(4).trimmed();
+    parts.client->connectTo(QStringLiteral("Studio"), deck);
+    return fixed(static_cast<DeckEditorView *>(editor(parts)));
+}
+
+// A card as wide as its sentence's last chip just reaching the card's edge, where the sentence's
+// full stop has no room left on that line.
+QWidget *fullStopAtEdge(GallerySession &session)
+{
+    Control lamp;
+    lamp.id = QStringLiteral("lamp");
+    lamp.title = QStringLiteral("Desk Lamp");
+    lamp.type = ControlType::button;
+    lamp.icon = QStringLiteral("lightbulb");
+    lamp.action = shell(QStringLiteral("systemctl --user start desk-lamp"));
+    const Scripted parts = scripted(session);
+    parts.client->connectTo(QStringLiteral("Studio"), Deck{QStringLiteral("Studio"), {lamp}});
+    parts.model->appear();
+    const EditableControl row = parts.model->items().value(0);
+    auto card = std::make_unique<ControlCard>(*parts.model, *parts.live, row.id);
+    card->setInputs(ControlCard::Inputs{row, {}, true, false, false});
+    // Laid out on one line first, to find where the last chip ends.
+    constexpr int oneLineWidth = 1600;
+    card->setAttribute(Qt::WA_DontShowOnScreen);
+    card->resize(oneLineWidth, cardHeight);
+    card->show();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    auto *sentence = card->findChild<QWidget *>(QStringLiteral("sentence"));
+    if (!sentence || card->chips().isEmpty())
+        return nullptr;
+    const int chipEnd = card->chips().last()->geometry().right() + 1;
+    card->setFixedWidth(chipEnd + card->width() - sentence->width());
+    return card.release();
+}
+
 // One card of the given deck's action, with a try result and its advanced section open.
 QWidget *card(GallerySession &session, const Control &control, const ClientTestOutcome &outcome,
               const std::optional<ControlState> &state)
@@ -368,6 +408,8 @@ const GalleryRegistry::Registration pages{
     {editorView, QStringLiteral("empty-ideas"), GalleryPass::withoutDiscovery, emptyWithIdeas},
     {editorView, QStringLiteral("save-failed"), GalleryPass::withoutDiscovery, saveFailed},
     {editorView, QStringLiteral("many-problems"), GalleryPass::withoutDiscovery, manyProblems},
+    {editorView, QStringLiteral("long-title"), GalleryPass::withoutDiscovery, longTitle},
+    {cardView, QStringLiteral("full-stop-at-edge"), GalleryPass::withoutDiscovery, fullStopAtEdge},
     {cardView, QStringLiteral("button"), GalleryPass::withoutDiscovery,
      [](GallerySession &session) {
          return card(session, buttonWithProblem(),

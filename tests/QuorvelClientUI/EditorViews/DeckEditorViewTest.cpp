@@ -7,6 +7,7 @@
 #include "QuorvelClientUI/Views/Editor/ControlCard.h"
 #include "QuorvelClientUI/Views/Editor/ControlJSONSheet.h"
 #include "QuorvelClientUI/Views/Editor/DeckEditorView.h"
+#include "QuorvelClientUI/Views/Editor/DeckTitleButton.h"
 #include "QuorvelClientUI/Views/Editor/FixedLiveStates.h"
 #include "QuorvelClientUI/Views/Editor/JSONEditor.h"
 #include "QuorvelClientUI/Views/Editor/TestResultLabel.h"

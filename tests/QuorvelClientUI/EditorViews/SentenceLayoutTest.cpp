@@ -81,9 +81,18 @@ private slots:
             << Layout{{{0, 0}}, {{1, 0}, {2, 4}}} << 74.0 << 27.0;
         QTest::newRow("exactly the width stays")
             << Pieces{piece(48), piece(48)} << 100.0 << Layout{{{0, 0}, {1, 4}}} << 100.0 << 10.0;
-        QTest::newRow("a tight piece never starts a line and overflows it")
+        QTest::newRow("a tight piece wraps with the piece before it")
             << Pieces{piece(60), piece(36), piece(5, 10, true)} << 100.0
-            << Layout{{{0, 0}, {1, 4}, {2, -1}}} << 104.0 << 10.0;
+            << Layout{{{0, 0}}, {{1, 0}, {2, -1}}} << 60.0 << 27.0;
+        QTest::newRow("a piece and its tight pieces that just fit stay")
+            << Pieces{piece(60), piece(30), piece(5, 10, true), piece(3, 10, true)} << 100.0
+            << Layout{{{0, 0}, {1, 4}, {2, -1}, {3, -1}}} << 100.0 << 10.0;
+        QTest::newRow("one pixel more wraps them all")
+            << Pieces{piece(60), piece(31), piece(5, 10, true), piece(3, 10, true)} << 100.0
+            << Layout{{{0, 0}}, {{1, 0}, {2, -1}, {3, -1}}} << 60.0 << 27.0;
+        QTest::newRow("a tight piece never starts a line, even past the width")
+            << Pieces{piece(98), piece(5, 10, true), piece(20)} << 100.0
+            << Layout{{{0, 0}, {1, -1}}, {{2, 0}}} << 102.0 << 27.0;
         QTest::newRow("a tight first piece gets no gap")
             << Pieces{piece(5, 10, true), piece(20)} << 100.0 << Layout{{{0, 0}, {1, 4}}} << 29.0
             << 10.0;

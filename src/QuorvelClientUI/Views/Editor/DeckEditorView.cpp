@@ -7,6 +7,7 @@
 #include "QuorvelClientUI/Views/Editor/ChromeIcon.h"
 #include "QuorvelClientUI/Views/Editor/ControlBadge.h"
 #include "QuorvelClientUI/Views/Editor/ControlCard.h"
+#include "QuorvelClientUI/Views/Editor/DeckTitleButton.h"
 #include "QuorvelClientUI/Views/Editor/EditorScreenText.h"
 #include "QuorvelClientUI/Views/Editor/JSONEditor.h"
 #include "QuorvelClientUI/Views/Editor/LiveStates.h"
@@ -56,7 +57,6 @@ constexpr int ideasSpacing = 8;
 constexpr int ideasWidth = 520;
 constexpr int ideaSpacing = 12;
 constexpr int ideaBadgeSize = 30;
-constexpr int pencilSide = 12;
 constexpr int symbolSide = 16;
 constexpr int messageLines = 2;
 
@@ -130,19 +130,15 @@ DeckEditorView::DeckEditorView(DeckEditorModel &model, LiveStates &live, QWidget
 QWidget *DeckEditorView::makeHeader()
 {
     auto *header = new QWidget(this);
+    header->setObjectName(QStringLiteral("editorHeader"));
     auto *row = new QHBoxLayout(header);
     row->setContentsMargins(barHorizontal, barVertical, barHorizontal, barVertical);
     row->setSpacing(headerSpacing);
     auto *titleBlock = new QVBoxLayout;
     titleBlock->setSpacing(1);
     m_titleStack = new QStackedWidget(header);
-    m_titleButton = new QPushButton(header);
-    m_titleButton->setFlat(true);
+    m_titleButton = new DeckTitleButton(header);
     m_titleButton->setObjectName(QStringLiteral("titleButton"));
-    m_titleButton->setLayoutDirection(Qt::RightToLeft);
-    m_titleButton->setIconSize(QSize(pencilSide, pencilSide));
-    applyTextStyle(m_titleButton, TextStyle::title);
-    m_titleButton->setFocusPolicy(Qt::NoFocus);
     connect(m_titleButton, &QPushButton::clicked, this, &DeckEditorView::beginEditingName);
     m_titleField = new QLineEdit(header);
     m_titleField->setFrame(false);
@@ -350,7 +346,7 @@ bool DeckEditorView::editable() const
 
 QString DeckEditorView::titleText() const
 {
-    return m_titleButton->text();
+    return m_titleButton->title();
 }
 
 QString DeckEditorView::subtitleText() const
@@ -422,8 +418,7 @@ void DeckEditorView::refresh()
     const bool connected = status.kind() == ClientConnectionStatus::Kind::connected;
 
     const QString name = m_model.deckName();
-    m_titleButton->setText(name.isEmpty() ? tr("Untitled") : name);
-    m_titleButton->setIcon(canEdit ? chromeIcon(QStringLiteral("pencil")) : QIcon());
+    m_titleButton->setTitle(name.isEmpty() ? tr("Untitled") : name, canEdit);
     m_titleButton->setToolTip(canEdit ? tr("Change the title your devices show") : QString());
     if (m_titleStack->currentWidget() == m_titleField && !m_titleField->hasFocus() &&
         m_titleField->text() != name)

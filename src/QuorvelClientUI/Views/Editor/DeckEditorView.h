@@ -19,6 +19,7 @@ namespace Quorvel {
 
 class Banner;
 class ControlCard;
+class DeckTitleButton;
 class DeckEditorModel;
 
 class LiveStates;
@@ -51,7 +52,7 @@ public:
     QAction *saveAction() const { return m_saveAction; }
     QMenu *moreMenu() const { return m_more; }
     QLineEdit *titleField() const { return m_titleField; }
-    QPushButton *titleButton() const { return m_titleButton; }
+    DeckTitleButton *titleButton() const { return m_titleButton; }
     QList<ControlCard *> cards() const;
     ControlCard *card(const QUuid &rowID) const { return m_cards.value(rowID); }
     JSONEditor *deckSheet() const { return m_deckSheet; }
@@ -85,7 +86,7 @@ private:
     QHash<QUuid, ControlCard *> m_cards;
 
     QStackedWidget *m_titleStack;
-    QPushButton *m_titleButton;
+    DeckTitleButton *m_titleButton;
     QLineEdit *m_titleField;
     PlainLabel *m_subtitle;
     QPushButton *m_add;

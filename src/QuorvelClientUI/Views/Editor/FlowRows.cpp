@@ -4,6 +4,20 @@
 
 namespace Quorvel {
 
+namespace {
+
+// The width of the piece at index with the tight pieces that follow it: they go to a line as one,
+// so a full stop never hangs past the edge behind a chip that just fits.
+double widthWithTightFollowers(const QList<FlowRows::Piece> &pieces, int index)
+{
+    double width = pieces.at(index).size.width();
+    for (int next = index + 1; next < pieces.size() && pieces.at(next).tight; ++next)
+        width += FlowRows::tightGap + pieces.at(next).size.width();
+    return width;
+}
+
+} // namespace
+
 QList<FlowRows::Row> FlowRows::rows(const QList<Piece> &pieces, double maxWidth, double spacing)
 {
     QList<Row> result{Row{}};
@@ -13,7 +27,8 @@ QList<FlowRows::Row> FlowRows::rows(const QList<Piece> &pieces, double maxWidth,
         const double gap = piece.tight ? tightGap : spacing;
         const double leading = row->items.isEmpty() ? 0 : gap;
         const double w = piece.size.width();
-        if (row->items.isEmpty() || piece.tight || row->width + leading + w <= maxWidth) {
+        if (row->items.isEmpty() || piece.tight ||
+            row->width + leading + widthWithTightFollowers(pieces, i) <= maxWidth) {
             row->items.append(Placed{i, leading});
             row->width += leading + w;
         } else {

@@ -7,6 +7,8 @@ namespace Quorvel {
 
 // How a sentence of words and chips wraps: pieces go left to right and start a new line when the
 // next one would pass the width, except a tight piece (punctuation), which never starts a line.
+// A piece and the tight pieces right after it wrap together, so punctuation never passes the
+// width behind a piece that fits; only a piece wider than the width on its own passes it.
 class FlowRows {
 public:
     struct Piece {
