@@ -14,6 +14,7 @@
 #include "QuorvelClientUI/Views/Editor/TestResultLabel.h"
 #include "Widgets/BusyIndicator.h"
 #include "Widgets/PlainLabel.h"
+#include "Widgets/PlainTextField.h"
 #include "Widgets/StatusColors.h"
 #include "Widgets/SymbolIcons.h"
 
@@ -22,7 +23,6 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QToolButton>
 
@@ -442,7 +442,7 @@ QWidget *AddActionSheet::commandStep()
     }
     default: {
         const bool script = m_flow->commandKind() == Action::Kind::applescript;
-        auto *editor = new QPlainTextEdit(m_flow->command(), step);
+        auto *editor = new PlainTextField(m_flow->command(), step);
         editor->setObjectName(QStringLiteral("command"));
         editor->setAccessibleName(script ? tr("AppleScript") : tr("Command"));
         if (!script)
