@@ -154,6 +154,14 @@ const GalleryRegistry::Registration pages{
          flow.setCommand(QStringLiteral("echo hi"));
          flow.continueToReview();
      })},
+    {sheetView, QStringLiteral("review-long-command"), GalleryPass::withoutDiscovery,
+     sheet([](AddActionFlow &flow) {
+         flow.chooseIntent(AddActionFlow::Intent::command);
+         flow.setCommand(QStringLiteral("rsync --archive --delete ~/Music/ "
+                                        "backup@studio.local:/srv/backups/music/ && notify-send "
+                                        "'Music backed up'"));
+         flow.continueToReview();
+     })},
     {sheetView, QStringLiteral("review-tried"), GalleryPass::withoutDiscovery,
      sheet([](AddActionFlow &flow) {
          flow.chooseIntent(AddActionFlow::Intent::command);

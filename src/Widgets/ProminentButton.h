@@ -1,12 +1,25 @@
 #pragma once
 
-class QPushButton;
+#include <QPushButton>
 
 namespace Quorvel {
 
-// Gives the button the window's accent: filled with the palette's highlight colour and lettered
-// in its highlighted text, for the one or two actions a window leads with. Disabled, it looks
-// as the desktop draws any disabled button.
-void makeProminent(QPushButton *button);
+// A button in the window's accent, for the one or two actions a window leads with: filled with
+// the palette's highlight colour and lettered in its highlighted text. Disabled, it looks as the
+// desktop draws any disabled button. The style's focus mark is a darker shade of the fill, which
+// cannot be told from the fill, so with the keyboard's focus it also draws a ring of its own, in
+// whichever of the window's text and background colours stands out more from the fill.
+class ProminentButton : public QPushButton {
+    Q_OBJECT
+public:
+    explicit ProminentButton(const QString &text, QWidget *parent = nullptr);
+    ProminentButton(const QIcon &icon, const QString &text, QWidget *parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void applyAccent();
+};
 
 } // namespace Quorvel

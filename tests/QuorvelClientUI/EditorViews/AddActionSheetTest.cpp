@@ -9,6 +9,7 @@
 #include "QuorvelClientUI/Views/Editor/AppIcon.h"
 #include "QuorvelClientUI/Views/Editor/CatalogPicker.h"
 #include "QuorvelClientUI/Views/Editor/PickerRow.h"
+#include "Widgets/ElidedLabel.h"
 #include "Widgets/IconTheme.h"
 
 #include <QApplication>
@@ -365,6 +366,74 @@ private slots:
         QCOMPARE(name->mapTo(f.sheet, QPoint()).y(), nameTop);
         const QWidget *box = f.find<QWidget>("resultBox");
         QVERIFY(box->geometry().bottom() <= f.find<QWidget>("resultSlot")->height());
+    }
+
+    // Chosen with the keyboard, a kind opens its step with the keyboard in the step's first field,
+    // never on a footer button, where the next space would close the sheet.
+    void spaceOnAKindGoesToTheStepsFirstField_data()
+    {
+        QTest::addColumn<Intent>("intent");
+        for (Intent intent : AddActionFlow::allIntents)
+            QTest::newRow(qPrintable(AddActionFlow::rawValue(intent))) << intent;
+    }
+
+    void spaceOnAKindGoesToTheStepsFirstField()
+    {
+        QFETCH(Intent, intent);
+        Fixture f;
+        QVERIFY(QTest::qWaitForWindowActive(f.sheet));
+        auto *card = f.find<QPushButton>(AddActionFlow::rawValue(intent));
+        QVERIFY(card);
+        card->setFocus(Qt::TabFocusReason);
+        QTRY_COMPARE(QApplication::focusWidget(), card);
+        QTest::keyClick(card, Qt::Key_Space);
+        QTRY_COMPARE(f.sheet->flow().step(), 2);
+        QWidget *first = nullptr;
+        switch (intent) {
+        case Intent::appSwitch:
+        case Intent::shortcut:
+            first = f.find<CatalogPicker>(QString())->searchField();
+            break;
+        case Intent::appControl:
+            first = f.find<AppControlPicker>(QString())->appRows().value(0);
+            break;
+        case Intent::command:
+            first = f.find<QPlainTextEdit>("command");
+            break;
+        case Intent::value:
+            first = f.find<QToolButton>(ValuePreset::all().front().rawValue());
+            break;
+        }
+        QVERIFY(first);
+        QTRY_COMPARE(QApplication::focusWidget(), first);
+        // The next space stays in the step: the sheet is still open.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QVERIFY(f.sheet->isVisible());
+    }
+
+    // Step 2's crumb shows the picked command; one too long for its place ends in "…" within it,
+    // and the crumbs beside it stay whole.
+    void longCommandCrumbEndsInAnEllipsis()
+    {
+        Fixture f(Intent::command);
+        QVERIFY(QTest::qWaitForWindowExposed(f.sheet));
+        const QString command = "rsync --archive --delete --exclude '*.tmp' ~/Music/ "
+                                "backup@studio.local:/srv/backups/music/ && notify-send 'Music "
+                                "backed up' && echo done";
+        QTRY_VERIFY(f.find<QPlainTextEdit>("command"));
+        f.find<QPlainTextEdit>("command")->setPlainText(command);
+        QTest::mouseClick(f.sheet->continueButton(), Qt::LeftButton);
+        QTRY_COMPARE(f.sheet->flow().step(), 3);
+        const ElidedLabel *crumb = f.sheet->header()->label(1);
+        QCOMPARE(crumb->text(), command);
+        QTRY_VERIFY(crumb->shownText().endsWith(QStringLiteral("…")));
+        const QString shown = crumb->shownText();
+        QVERIFY2(command.startsWith(shown.chopped(1)), qPrintable(shown));
+        QVERIFY(QFontMetricsF(crumb->font()).horizontalAdvance(shown) <= crumb->width());
+        QVERIFY(crumb->geometry().right() <= f.sheet->header()->width());
+        for (int other : {0, 2})
+            QCOMPARE(f.sheet->header()->label(other)->shownText(),
+                     f.sheet->header()->label(other)->text());
     }
 
     void closingDuringATryWritesNothing()

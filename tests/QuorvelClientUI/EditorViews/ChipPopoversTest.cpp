@@ -18,6 +18,7 @@
 #include "QuorvelClientUI/Views/Editor/TryRow.h"
 #include "QuorvelClientUI/Views/Editor/TypePopover.h"
 #include "Widgets/IconTheme.h"
+#include "Widgets/PlainTextField.h"
 
 #include <QButtonGroup>
 #include <QComboBox>

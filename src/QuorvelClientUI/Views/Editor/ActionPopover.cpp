@@ -8,11 +8,11 @@
 #include "QuorvelClientUI/Views/Editor/TryRow.h"
 #include "Widgets/Divider.h"
 #include "Widgets/PlainLabel.h"
+#include "Widgets/PlainTextField.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -35,10 +35,10 @@ constexpr int resultLines = 3;
 const QString onValue = QStringLiteral("on");
 const QString offValue = QStringLiteral("off");
 
-QPlainTextEdit *codeEditor(const QString &text, const QString &placeholder, int height,
+PlainTextField *codeEditor(const QString &text, const QString &placeholder, int height,
                            QWidget *parent)
 {
-    auto *editor = new QPlainTextEdit(text, parent);
+    auto *editor = new PlainTextField(text, parent);
     editor->setPlaceholderText(placeholder);
     applyTextStyle(editor, TextStyle::body, true);
     editor->setFixedHeight(height);

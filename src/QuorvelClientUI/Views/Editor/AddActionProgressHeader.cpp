@@ -1,10 +1,11 @@
 #include "QuorvelClientUI/Views/Editor/AddActionProgressHeader.h"
 
-#include "Widgets/PlainLabel.h"
+#include "Widgets/ElidedLabel.h"
 #include "Widgets/StatusColors.h"
 #include "Widgets/TextStyle.h"
 
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPainter>
 
 namespace Quorvel {
@@ -16,6 +17,8 @@ using Mark = AddActionFlow::ProgressLabel::Mark;
 constexpr int labelSpacing = 18;
 constexpr int markSpacing = 6;
 constexpr int steps = 3;
+// Step 2's label names what was picked (a command, an app, a shortcut): it can be any length.
+constexpr int pickedStep = 1;
 constexpr int checkSide = 8;
 constexpr qreal checkStroke = 1.8;
 constexpr qreal doneOpacity = 0.18;
@@ -35,7 +38,12 @@ AddActionProgressHeader::AddActionProgressHeader(QWidget *parent) : QWidget(pare
         pair->setSpacing(markSpacing);
         auto *mark = new QLabel(this);
         mark->setFixedSize(markSide, markSide);
-        auto *text = new PlainLabel(QString(), TextStyle::caption, StatusTone::secondary, this);
+        auto *text = new ElidedLabel(QString(), TextStyle::caption, StatusTone::secondary,
+                                     Qt::ElideRight, this);
+        // The step's own words always show whole; what was picked shows whole while there is
+        // room, shortened (never cut) when there is not.
+        text->setSizePolicy(n == pickedStep ? QSizePolicy::Preferred : QSizePolicy::Minimum,
+                            QSizePolicy::Fixed);
         pair->addWidget(mark);
         pair->addWidget(text);
         layout->addLayout(pair);
@@ -49,7 +57,7 @@ void AddActionProgressHeader::set(const QList<AddActionFlow::ProgressLabel> &lab
 {
     for (qsizetype i = 0; i < labels.size() && i < m_texts.size(); ++i) {
         const AddActionFlow::ProgressLabel &label = labels.at(i);
-        QLabel *text = m_texts.at(i);
+        ElidedLabel *text = m_texts.at(i);
         text->setText(label.text);
         applyTextStyle(text, TextStyle::caption);
         QFont font = text->font();
@@ -68,10 +76,15 @@ void AddActionProgressHeader::set(const QList<AddActionFlow::ProgressLabel> &lab
     }
 }
 
+QSize AddActionProgressHeader::sizeHint() const
+{
+    return {minimumSizeHint().width(), QWidget::sizeHint().height()};
+}
+
 QStringList AddActionProgressHeader::texts() const
 {
     QStringList texts;
-    for (QLabel *text : m_texts)
+    for (ElidedLabel *text : m_texts)
         texts.append(text->text());
     return texts;
 }

@@ -102,6 +102,7 @@ void AddActionSheet::refresh()
 void AddActionSheet::rebuildStep()
 {
     m_refreshers.clear();
+    m_firstField = nullptr;
     retireWidget(m_step);
     switch (m_flow->step()) {
     case 1:
@@ -131,10 +132,10 @@ void AddActionSheet::rebuildStep()
         break;
     }
     m_stepLayout->addWidget(m_step);
-    // The review asks for a name: typing goes there at once, not to a button that happens to
-    // hold the focus (where a space would press it).
-    if (auto *name = m_step->findChild<QLineEdit *>(QStringLiteral("name")))
-        name->setFocus();
+    // Typing goes to the new step at once, not to a footer button that took the focus when the
+    // old step went (where a space would press it, closing the sheet from Cancel).
+    if (m_firstField)
+        m_firstField->setFocus(Qt::OtherFocusReason);
 }
 
 QWidget *AddActionSheet::stepTitle(const QString &text, QWidget *parent) const

@@ -3,6 +3,7 @@
 #include "QuorvelClientUI/Editor/AddActionFlow.h"
 
 #include <QDialog>
+#include <QPointer>
 
 #include <functional>
 #include <optional>
@@ -68,6 +69,8 @@ private:
     AddActionProgressHeader *m_header;
     QVBoxLayout *m_stepLayout;
     QWidget *m_step = nullptr;
+    // Where typing goes when the step shows: its first field, set by the step as it is built.
+    QPointer<QWidget> m_firstField;
     std::optional<std::tuple<int, AddActionFlow::Intent, Action::Kind>> m_shownStep;
     // Parts of the current step that follow the flow without being rebuilt.
     std::vector<std::function<void()>> m_refreshers;

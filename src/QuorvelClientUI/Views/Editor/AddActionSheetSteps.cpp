@@ -14,6 +14,7 @@
 #include "QuorvelClientUI/Views/Editor/TestResultLabel.h"
 #include "Widgets/BusyIndicator.h"
 #include "Widgets/PlainLabel.h"
+#include "Widgets/PlainTextField.h"
 #include "Widgets/StatusColors.h"
 #include "Widgets/SymbolIcons.h"
 
@@ -22,7 +23,6 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QToolButton>
 
@@ -192,6 +192,8 @@ QWidget *AddActionSheet::intentStep()
         connect(card, &QPushButton::clicked, m_flow,
                 [this, intent] { m_flow->chooseIntent(intent); });
         grid->addWidget(card, index / 2, index % 2);
+        if (index == 0)
+            m_firstField = card;
         ++index;
     }
     layout->addLayout(grid);
@@ -253,6 +255,7 @@ QWidget *AddActionSheet::appSwitchStep()
     picker->setSelection(m_flow->app());
     connect(picker, &CatalogPicker::selectionChanged, m_flow, &AddActionFlow::setApp);
     takeReturn(picker);
+    m_firstField = picker->searchField();
     panes->addWidget(picker, 0, Qt::AlignTop);
 
     QFrame *card = detailCard(step);
@@ -332,6 +335,7 @@ QWidget *AddActionSheet::appControlStep()
     connect(picker, &AppControlPicker::appChosen, m_flow, &AddActionFlow::setControlApp);
     connect(picker, &AppControlPicker::controlChosen, m_flow, &AddActionFlow::setControlItem);
     layout->addWidget(picker);
+    m_firstField = picker->appRows().value(0);
     auto *description = new PlainLabel(QString(), TextStyle::callout, StatusTone::secondary, step);
     description->setObjectName(QStringLiteral("description"));
     description->setWrapping();
@@ -364,6 +368,7 @@ QWidget *AddActionSheet::shortcutStep()
     picker->setSelection(m_flow->shortcut());
     connect(picker, &CatalogPicker::selectionChanged, m_flow, &AddActionFlow::setShortcut);
     takeReturn(picker);
+    m_firstField = picker->searchField();
     panes->addWidget(picker, 0, Qt::AlignTop);
     QFrame *card = detailCard(step);
     card->layout()->addWidget(
@@ -438,11 +443,12 @@ QWidget *AddActionSheet::commandStep()
         applyTextStyle(field, TextStyle::body, true);
         connect(field, &QLineEdit::textEdited, m_flow, &AddActionFlow::setCommand);
         layout->addWidget(field);
+        m_firstField = field;
         break;
     }
     default: {
         const bool script = m_flow->commandKind() == Action::Kind::applescript;
-        auto *editor = new QPlainTextEdit(m_flow->command(), step);
+        auto *editor = new PlainTextField(m_flow->command(), step);
         editor->setObjectName(QStringLiteral("command"));
         editor->setAccessibleName(script ? tr("AppleScript") : tr("Command"));
         if (!script)
@@ -458,6 +464,7 @@ QWidget *AddActionSheet::commandStep()
         connect(editor, &QPlainTextEdit::textChanged, m_flow,
                 [this, editor] { m_flow->setCommand(editor->toPlainText()); });
         layout->addWidget(editor);
+        m_firstField = editor;
         break;
     }
     }
@@ -498,6 +505,7 @@ QWidget *AddActionSheet::valueStep()
     for (const ValuePreset &preset : ValuePreset::all())
         addRow(preset);
     addRow(std::nullopt);
+    m_firstField = rows.first().second;
     auto *field = new QLineEdit(m_flow->customValue(), step);
     field->setObjectName(QStringLiteral("customValue"));
     field->setAccessibleName(tr("Command"));
@@ -634,6 +642,7 @@ QWidget *AddActionSheet::reviewStep()
     enlarge(name);
     connect(name, &QLineEdit::textEdited, m_flow, &AddActionFlow::setName);
     nameColumn->addWidget(name);
+    m_firstField = name;
     bottom->addLayout(nameColumn, 1);
     layout->addLayout(bottom);
     layout->addStretch(1);

@@ -158,10 +158,9 @@ QWidget *DeckEditorView::makeHeader()
     row->addLayout(titleBlock);
     row->addStretch(1);
 
-    m_add = new QPushButton(chromeIcon(QStringLiteral("plus")), tr("Add Action"), header);
+    m_add = new ProminentButton(chromeIcon(QStringLiteral("plus")), tr("Add Action"), header);
     m_add->setObjectName(QStringLiteral("addAction"));
     m_add->setAutoDefault(false);
-    makeProminent(m_add);
     connect(m_add, &QPushButton::clicked, this, [this] { m_model.startAdding(); });
     row->addWidget(m_add);
 
@@ -277,9 +276,8 @@ QWidget *DeckEditorView::makeEmptyView()
     text->setFixedWidth(introTextWidth);
     text->setMinimumHeight(text->heightForWidth(introTextWidth));
     intro->addWidget(text, 0, Qt::AlignHCenter);
-    m_emptyAdd = new QPushButton(tr("Add Action"), empty);
+    m_emptyAdd = new ProminentButton(tr("Add Action"), empty);
     m_emptyAdd->setAutoDefault(false);
-    makeProminent(m_emptyAdd);
     connect(m_emptyAdd, &QPushButton::clicked, this, [this] { m_model.startAdding(); });
     intro->addWidget(m_emptyAdd, 0, Qt::AlignHCenter);
     layout->addLayout(intro);
@@ -321,10 +319,9 @@ QWidget *DeckEditorView::makeFooter()
     m_discard->setAutoDefault(false);
     connect(m_discard, &QPushButton::clicked, &m_model, &DeckEditorModel::discardChanges);
     row->addWidget(m_discard);
-    m_save = new QPushButton(footer);
+    m_save = new ProminentButton(QString(), footer);
     m_save->setObjectName(QStringLiteral("save"));
     m_save->setAutoDefault(false);
-    makeProminent(m_save);
     row->addWidget(m_save);
     m_saveAction = new QAction(this);
     m_saveAction->setShortcut(QKeySequence::Save);

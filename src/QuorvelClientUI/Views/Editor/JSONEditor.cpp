@@ -1,11 +1,11 @@
 #include "QuorvelClientUI/Views/Editor/JSONEditor.h"
 
 #include "Widgets/PlainLabel.h"
+#include "Widgets/PlainTextField.h"
 #include "Widgets/SymbolLabel.h"
 #include "Widgets/TextStyle.h"
 
 #include <QHBoxLayout>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -19,7 +19,7 @@ constexpr int rowSpacing = 10;
 } // namespace
 
 JSONEditor::JSONEditor(const QString &title, QWidget *parent)
-    : QDialog(parent), m_text(new QPlainTextEdit(this)),
+    : QDialog(parent), m_text(new PlainTextField(this)),
       m_errorLabel(new SymbolLabel(QStringLiteral("xmark.octagon.fill"), QString(),
                                    TextStyle::caption, StatusTone::red, this)),
       m_applyButton(new QPushButton(tr("Apply"), this)),

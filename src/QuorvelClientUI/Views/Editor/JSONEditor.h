@@ -5,11 +5,11 @@
 #include <functional>
 #include <optional>
 
-class QPlainTextEdit;
 class QPushButton;
 
 namespace Quorvel {
 
+class PlainTextField;
 class SymbolLabel;
 
 // The body of every sheet that edits JSON: a title, the text in the system's fixed font, an
@@ -31,12 +31,12 @@ public:
     std::optional<QString> error() const { return m_error; }
     void setApply(std::function<void()> apply) { m_apply = std::move(apply); }
 
-    QPlainTextEdit *textEdit() const { return m_text; }
+    PlainTextField *textEdit() const { return m_text; }
     QPushButton *applyButton() const { return m_applyButton; }
     QPushButton *cancelButton() const { return m_cancelButton; }
 
 private:
-    QPlainTextEdit *m_text;
+    PlainTextField *m_text;
     SymbolLabel *m_errorLabel;
     QPushButton *m_applyButton;
     QPushButton *m_cancelButton;

@@ -6,9 +6,9 @@
 #include "QuorvelClientUI/Views/Editor/TryRow.h"
 #include "Widgets/Divider.h"
 #include "Widgets/PlainLabel.h"
+#include "Widgets/PlainTextField.h"
 #include "Widgets/SymbolIcons.h"
 
-#include <QPlainTextEdit>
 #include <QSignalBlocker>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -31,7 +31,7 @@ constexpr int symbolSide = 20;
 MetricSourcePopover::MetricSourcePopover(EditBinding<StatusCheck> check, DeckEditorClient &client,
                                          QWidget *parent)
     : QWidget(parent), m_checkBinding(std::move(check)), m_client(client),
-      m_command(new QPlainTextEdit(this)),
+      m_command(new PlainTextField(this)),
       m_check(new TryRow(tr("Check Now"), tr("Checking…"), QString(), resultLines, this))
 {
     auto *layout = new QVBoxLayout(this);

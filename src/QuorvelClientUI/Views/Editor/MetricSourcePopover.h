@@ -5,13 +5,13 @@
 
 #include <QWidget>
 
-class QPlainTextEdit;
 class QToolButton;
 
 namespace Quorvel {
 
 class AppControlPicker;
 class DeckEditorClient;
+class PlainTextField;
 class TryRow;
 
 // Changes what a readout shows: a ready-made value, the output of a command, or a value another
@@ -24,7 +24,7 @@ public:
                         QWidget *parent = nullptr);
 
     QList<QToolButton *> presetRows() const { return m_presets; }
-    QPlainTextEdit *commandField() const { return m_command; }
+    PlainTextField *commandField() const { return m_command; }
     // Null while the host offers no app's values.
     AppControlPicker *picker() const;
     TryRow *checkRow() const { return m_check; }
@@ -37,7 +37,7 @@ private:
     DeckEditorClient &m_client;
     QString m_pickedApp;
     QList<QToolButton *> m_presets;
-    QPlainTextEdit *m_command;
+    PlainTextField *m_command;
     QWidget *m_appSection;
     AppControlPicker *m_picker;
     TryRow *m_check;
