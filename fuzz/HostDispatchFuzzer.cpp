@@ -1,9 +1,10 @@
 // Feeds arbitrary bytes to the host's dispatcher as the messages of a paired device without
 // editing rights: one message per line, all in flight at once. The device pairs as any does, over
-// a real TLS-PSK link on loopback through the host's own server; the link is kept across inputs
-// and paired anew only when an input has made the host close it (a second hello does). Whatever
-// arrives, the host must not crash, must finish every run it starts, and must leave the deck file
-// and the deck in force as they were.
+// a real TLS-PSK link on loopback through the host's own server. Every request of an input is
+// finished before the next input starts, so the link carries nothing over and is kept across
+// inputs, sparing each a handshake; it is paired anew only when an input has made the host close
+// it (a second hello does). Whatever arrives, the host must not crash, must finish every run it
+// starts, and must leave the deck file and the deck in force as they were.
 #include "FakeServiceNetwork.h"
 #include "LoopbackDevice.h"
 #include "QuorvelCore/Model/WireCodec.h"
