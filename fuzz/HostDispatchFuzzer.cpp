@@ -1,7 +1,12 @@
 // Feeds arbitrary bytes to the host's dispatcher as the messages of a paired device without
-// editing rights: one message per line, all in flight at once. Whatever arrives, the host must
-// not crash, must finish every run it starts, and must leave the deck file and the deck in force
-// as they were.
+// editing rights: one message per line, all in flight at once. The device pairs as any does, over
+// a real TLS-PSK link on loopback through the host's own server. Every request of an input is
+// finished before the next input starts, so the link carries nothing over and is kept across
+// inputs, sparing each a handshake; it is paired anew only when an input has made the host close
+// it (a second hello does). Whatever arrives, the host must not crash, must finish every run it
+// starts, and must leave the deck file and the deck in force as they were.
+#include "FakeServiceNetwork.h"
+#include "LoopbackDevice.h"
 #include "QuorvelCore/Model/WireCodec.h"
 #include "QuorvelHostKit/Service/HostCoordinator.h"
 
@@ -10,8 +15,11 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 using namespace Quorvel;
@@ -29,9 +37,16 @@ struct Host {
     QString deckPath;
     QByteArray deckBytes;
     Deck deck;
+    PairingToken code = PairingToken::generate();
     QCoreApplication *app = nullptr;
+    // The host advertises here, in this process only: nothing goes out on the network.
+    Testing::FakeServiceNetwork *network = nullptr;
     HostCoordinator *coordinator = nullptr;
-    QUuid client = QUuid::createUuid();
+    std::unique_ptr<LoopbackDevice> device;
+    // The server's id of the device's link.
+    QUuid client;
+    // Messages handed to the dispatcher while the device was paired.
+    qint64 dispatched = 0;
 };
 
 Host *host = nullptr;
@@ -90,6 +105,26 @@ void require(bool condition)
     }
 }
 
+bool isPaired()
+{
+    return host->coordinator->authenticatedClients().contains(host->client) &&
+           host->coordinator->server().client(host->client).has_value() &&
+           !host->device->disconnected();
+}
+
+// Ends the device's link, if any, and pairs a new one through the host's listener.
+void pairDevice()
+{
+    host->device.reset();
+    settle();
+    const std::optional<quint16> port = host->coordinator->port();
+    require(port.has_value());
+    host->device = std::make_unique<LoopbackDevice>(*port, host->code);
+    const std::optional<QUuid> client = host->device->pair(*host->coordinator);
+    require(client.has_value());
+    host->client = *client;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
@@ -110,36 +145,38 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
     file.close();
     host->deckBytes = *bytes;
     qputenv("QUORVEL_DECK", QFile::encodeName(host->deckPath));
-    const PairingToken code = PairingToken::generate();
-    qputenv("QUORVEL_TOKEN", code.normalized().toUtf8());
+    qputenv("QUORVEL_TOKEN", host->code.normalized().toUtf8());
 
     host->app = new QCoreApplication(*argc, *argv);
+    host->network = new Testing::FakeServiceNetwork;
     HostCoordinator::Options options;
     options.recheckAttempts = recheckAttempts;
     options.recheckDelay = recheckDelay;
+    options.discovery = host->network;
     host->coordinator = new HostCoordinator(options);
-
-    // The device connects and pairs as the server would report it; nothing listens, so the
-    // host's answers go nowhere.
-    HostServer &server = host->coordinator->server();
-    server.onClientConnected(HostServer::Client{host->client, QStringLiteral("fuzz"), {}});
-    settle();
-    const QString nonce = host->coordinator->pendingNonces().value(host->client);
-    require(!nonce.isEmpty());
-    QCoro::waitFor(host->coordinator->handle(
-        Message(Message::Hello{QStringLiteral("Fuzzer"), Message::protocolVersion,
-                               code.proof(nonce), std::nullopt}),
-        host->client));
-    require(host->coordinator->authenticatedClients().contains(host->client));
+    // An input's hello is refused as a wrong proof, which would shut the device's address out
+    // for a growing time; the device pairs again at once instead.
+    SourcePenalties::Policy noBackOff = host->coordinator->server().penalties().policy();
+    noBackOff.maxPenalty = std::chrono::milliseconds(0);
+    host->coordinator->server().penalties().setPolicy(noBackOff);
+    host->coordinator->start();
+    require(LoopbackDevice::waitUntil([] { return host->coordinator->port().has_value(); },
+                                      LoopbackDevice::pairingTimeout));
+    pairDevice();
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
+    if (!isPaired()) {
+        pairDevice();
+    }
     const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
     std::vector<QCoro::Task<>> handling;
     for (const QByteArray &line : bytes.split('\n').mid(0, maxMessages)) {
         if (const std::optional<Message> message = WireCodec::decode(line)) {
+            // The server's message callback hands each message over just so.
+            host->dispatched += isPaired() ? 1 : 0;
             handling.push_back(host->coordinator->handle(*message, host->client));
         }
     }
@@ -155,4 +192,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     require(coordinator.activity().size() <= HostCoordinator::maxActivityEntries);
     require(readFile(host->deckPath) == host->deckBytes);
     return 0;
+}
+
+// Read by the replay driver once every saved input has run: a corpus that never reaches the
+// dispatcher as a paired device fuzzes nothing.
+extern "C" int quorvelFuzzReplayVerdict()
+{
+    std::fprintf(stderr, "%lld messages reached the dispatcher from a paired device\n",
+                 static_cast<long long>(host->dispatched));
+    return host->dispatched > 0 ? EXIT_SUCCESS : EXIT_FAILURE;
 }

@@ -2,7 +2,8 @@
 # Builds one libFuzzer harness with clang and runs it for a while on a scratch copy of its seed
 # corpus. Exits non-zero on any crash, leak or sanitizer report; the input that caused it is kept
 # under build/fuzz/artifacts/NAME/.
-# Usage: scripts/fuzz.sh NAME SECONDS   (NAME as in fuzz/CMakeLists.txt: message, deck, catalog)
+# Usage: scripts/fuzz.sh NAME SECONDS   (NAME as in fuzz/CMakeLists.txt: message, deck, catalog,
+# host_dispatch, knobwire_line, knobwire_announcement). QUORVEL_JOBS caps the build's parallelism.
 set -euo pipefail
 
 if [ "$#" -ne 2 ]; then
@@ -22,7 +23,7 @@ QUORVEL_FUZZ=1 bash "$root/scripts/setup.sh"
 build="$root/build/fuzz"
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DQUORVEL_FUZZ=ON -DQUORVEL_TESTS=OFF -DQUORVEL_BENCH=OFF
-cmake --build "$build" --parallel "$(nproc)" --target "fuzz_$name"
+cmake --build "$build" --parallel "${QUORVEL_JOBS:-$(nproc)}" --target "fuzz_$name"
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
