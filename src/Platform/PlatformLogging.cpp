@@ -5,3 +5,4 @@
 Q_LOGGING_CATEGORY(lcAvahi, "Quorvel.Avahi", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcPower, "Quorvel.Power", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcDesktop, "Quorvel.Desktop", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcFiles, "Quorvel.Files", QtInfoMsg)

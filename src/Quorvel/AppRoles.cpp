@@ -31,9 +31,7 @@ AppRoles::~AppRoles() = default;
 
 QString AppRoles::defaultOldSettingsPath()
 {
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quorvel"),
-                     oldSuite)
-        .fileName();
+    return SettingsFile::folderPath() + u'/' + oldSuite + QStringLiteral(".ini");
 }
 
 bool AppRoles::readFlag(const QVariant &value)
@@ -64,8 +62,9 @@ bool AppRoles::readFlag(const QVariant &value)
 
 void AppRoles::store(const QString &key, bool value)
 {
-    m_settings->setValue(key, value);
-    m_settings->sync();
+    // Written through settings of its own, closed at once: a failure is told each time, not only
+    // the first time for the settings kept open.
+    openClientSettings()->setValue(key, value);
 }
 
 void AppRoles::migrate(const QString &oldSettingsPath)
@@ -76,12 +75,12 @@ void AppRoles::migrate(const QString &oldSettingsPath)
     store(migratedKey, true);
     if (!QFileInfo(oldSettingsPath).isFile())
         return;
-    const QSettings old(oldSettingsPath, QSettings::IniFormat);
+    const QSettings old(oldSettingsPath, SettingsFile::format());
+    const auto settings = openClientSettings();
     for (const QString &key : migratedSettings) {
-        if (!m_settings->contains(key) && old.contains(key))
-            m_settings->setValue(key, old.value(key));
+        if (!settings->contains(key) && old.contains(key))
+            settings->setValue(key, old.value(key));
     }
-    m_settings->sync();
     qCInfo(lcApp) << "Copied the earlier host's settings from" << oldSettingsPath;
 }
 

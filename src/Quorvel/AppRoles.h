@@ -1,10 +1,9 @@
 #pragma once
 
-#include <QObject>
-#include <QSettings>
-#include <QString>
+#include "Platform/Files/SettingsFile.h"
 
-#include <memory>
+#include <QObject>
+#include <QString>
 
 namespace Quorvel {
 
@@ -71,7 +70,9 @@ private:
     void migrate(const QString &oldSettingsPath);
     void store(const QString &key, bool value);
 
-    std::unique_ptr<QSettings> m_settings;
+    // Open for the whole run: Qt keeps the changes that could not be written (a full disk) with
+    // the open settings, and writes them with the next write that succeeds.
+    SettingsFile::Handle m_settings;
     bool m_remote = false;
     bool m_hosting = false;
     bool m_onboarded = false;

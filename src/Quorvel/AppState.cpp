@@ -1,6 +1,7 @@
 #include "Quorvel/AppState.h"
 
 #include "Platform/Files/PrivateFile.h"
+#include "Platform/Files/SettingsFile.h"
 #include "Platform/Text/OutsideText.h"
 #include "Quorvel/AppLogging.h"
 #include "Quorvel/LoginItem.h"
@@ -37,6 +38,11 @@ AppState::AppState(Options options, QObject *parent)
     // earlier version made it readable by everyone.
     if (const int failure = PrivateFile::tightenFolder(HostTokenStore::folderPath()))
         qCWarning(lcApp).noquote() << "Could not make" << HostTokenStore::folderPath()
+                                   << "private:" << PrivateFile::errorText(failure);
+    // So are the settings: they hold the link approvals, the cached deck and whether devices
+    // may edit this computer's actions.
+    if (const int failure = SettingsFile::makePrivate())
+        qCWarning(lcApp).noquote() << "Could not make" << SettingsFile::folderPath()
                                    << "private:" << PrivateFile::errorText(failure);
     m_roles = std::make_unique<AppRoles>(options.rolePaths);
     m_model = options.model ? options.model : &sharedClientModel();

@@ -2,10 +2,9 @@
 
 namespace Quorvel {
 
-std::unique_ptr<QSettings> openClientSettings()
+SettingsFile::Handle openClientSettings()
 {
-    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                       QStringLiteral("Quorvel"), QStringLiteral("Quorvel"));
+    return SettingsFile::open();
 }
 
 std::optional<QString> readSettingText(const QString &key)

@@ -1,14 +1,14 @@
 #pragma once
 
-#include <QSettings>
+#include "Platform/Files/SettingsFile.h"
 
-#include <memory>
 #include <optional>
 
 namespace Quorvel {
 
-// The application's settings: an INI file of organization and application "Quorvel".
-std::unique_ptr<QSettings> openClientSettings();
+// The application's settings: an INI file of organization and application "Quorvel", written
+// when the handle closes.
+SettingsFile::Handle openClientSettings();
 
 // A text setting, or none when the key is absent.
 std::optional<QString> readSettingText(const QString &key);

@@ -17,9 +17,14 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QScopeGuard>
+#include <QSettings>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace Quorvel;
 using namespace Quorvel::AppTest;
@@ -44,6 +49,13 @@ struct App {
     ClientModel model;
     std::unique_ptr<AppState> state;
 };
+
+mode_t modeOf(const QString &path)
+{
+    struct stat status {};
+    return ::lstat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & 07777
+                                                                      : mode_t(-1);
+}
 
 QString sharingStored()
 {
@@ -71,6 +83,8 @@ private slots:
     void quitStopsTheHost();
     void anEarlierHostTurnsStartAtLoginOn();
     void theDataFolderBecomesPrivateAtStart();
+    void theSettingsArePrivate_data();
+    void theSettingsArePrivate();
     void linksStayOnTheirLogLine_data();
     void linksStayOnTheirLogLine();
 };
@@ -371,6 +385,53 @@ void AppStateTest::theDataFolderBecomesPrivateAtStart()
     QCOMPARE(QFileInfo(folder).permissions(), QFile::ReadOwner | QFile::WriteOwner |
                                                   QFile::ExeOwner | QFile::ReadUser |
                                                   QFile::WriteUser | QFile::ExeUser);
+}
+
+void AppStateTest::theSettingsArePrivate_data()
+{
+    QTest::addColumn<mode_t>("mask");
+    QTest::addColumn<bool>("earlier");
+    for (const mode_t mask : {mode_t(0), mode_t(022)}) {
+        const QString umask = QString::number(mask, 8).rightJustified(3, u'0');
+        QTest::addRow("umask %s, first start", qPrintable(umask)) << mask << false;
+        QTest::addRow("umask %s, an earlier version's files", qPrintable(umask)) << mask << true;
+    }
+}
+
+// The settings hold the link approvals, the cached deck and whether devices may edit this
+// computer's actions: their folder and file are the user's alone from the start and after every
+// write, whatever the umask, also where an earlier version left them readable by everyone.
+void AppStateTest::theSettingsArePrivate()
+{
+    QFETCH(mode_t, mask);
+    QFETCH(bool, earlier);
+    const QString folder =
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/Quorvel";
+    const QString file = folder + "/Quorvel.ini";
+    QVERIFY(QDir(folder).removeRecursively());
+    const mode_t previousMask = ::umask(mask);
+    const auto restoreMask = qScopeGuard([previousMask] { ::umask(previousMask); });
+    if (earlier) {
+        QSettings written(file, QSettings::IniFormat);
+        written.setValue(AppRoles::remoteKey, true);
+        written.setValue(AppRoles::hostingKey, false);
+        written.setValue(AppRoles::onboardedKey, true);
+        written.sync();
+        QCOMPARE(modeOf(folder), mode_t(0777 & ~mask));
+        QCOMPARE(modeOf(file), mode_t(0666 & ~mask));
+    }
+
+    App app;
+    QCOMPARE(modeOf(folder), mode_t(0700));
+    QCOMPARE(modeOf(file), mode_t(0600));
+    QCOMPARE(app.state->roles().remote(), earlier);
+
+    // Loosened again from outside, the file is the user's alone after the next write.
+    QVERIFY(::chmod(QFile::encodeName(file).constData(), 0666 & ~mask) == 0);
+    app.state->roles().setHosting(true);
+    QCOMPARE(openClientSettings()->value(AppRoles::hostingKey).toBool(), true);
+    QCOMPARE(modeOf(folder), mode_t(0700));
+    QCOMPARE(modeOf(file), mode_t(0600));
 }
 
 void AppStateTest::linksStayOnTheirLogLine_data()

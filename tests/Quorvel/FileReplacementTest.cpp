@@ -5,6 +5,7 @@
 #include "Quorvel/DesktopRegistration.h"
 #include "Quorvel/Outside/ActionListFile.h"
 #include "QuorvelClientUI/ClientModel.h"
+#include "QuorvelClientUI/ClientSettings.h"
 #include "QuorvelHostKit/Service/DeckStore.h"
 #include "QuorvelHostKit/Service/HostStatusFile.h"
 #include "QuorvelHostKit/Service/HostTokenStore.h"
@@ -14,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -78,6 +80,12 @@ Deck largeDeck()
             QStringLiteral("b%1").arg(i), QStringLiteral("echo ") + QString(400, u'x')));
     }
     return deck;
+}
+
+QString settingsPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Quorvel/Quorvel.ini");
 }
 
 bool loggedAbout(const LogCapture &log, const QString &what)
@@ -227,6 +235,63 @@ private slots:
         QCOMPARE(readAll(host.deckPath()), before);
         QVERIFY(loggedAbout(log, QStringLiteral("Couldn't save the actions from Phone: ")));
         QVERIFY(host.coordinator().deck() == smallDeck());
+    }
+
+    // The settings on a full disk, once at each number of pages left in turn: the write fails,
+    // the file stays as it was and the log names it; nothing is left beside it; the program
+    // still has every change, and the first write once there is room stores them all.
+    void settingsSurviveAFullDisk_data()
+    {
+        QTest::addColumn<QList<int>>("pagesLeft");
+        QTest::newRow("0 KiB free") << QList<int>{0};
+        QTest::newRow("4 KiB free") << QList<int>{1};
+        QTest::newRow("0 KiB, then 4 KiB free") << QList<int>{0, 1};
+    }
+
+    void settingsSurviveAFullDisk()
+    {
+        QFETCH(QList<int>, pagesLeft);
+        const QString path = settingsPath();
+        {
+            const auto settings = openClientSettings();
+            settings->clear();
+            settings->setValue(QStringLiteral("lastHostName"), QStringLiteral("Studio"));
+            settings->setValue(QStringLiteral("allowRemoteDeckEditing"), true);
+        }
+        // As in the program, settings stay open for the whole run.
+        const auto kept = openClientSettings();
+        const QByteArray before = readAll(path);
+        QVERIFY(before.contains("Studio"));
+
+        QStringList changes;
+        for (const int pages : pagesLeft) {
+            LogCapture log;
+            const Filler filler(pages);
+            QVERIFY(filler.filled());
+            changes.append(QStringLiteral("change%1").arg(changes.size() + 1));
+            openClientSettings()->setValue(changes.last(),
+                                           QStringLiteral("value ") + changes.last());
+            QCOMPARE(readAll(path), before);
+            QVERIFY2(loggedAbout(log, QStringLiteral("can't write ") + path),
+                     qPrintable(log.lines().join(u'\n')));
+            QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Files | QDir::Hidden),
+                     QStringList{QFileInfo(path).fileName()});
+            for (const QString &change : std::as_const(changes))
+                QCOMPARE(kept->value(change).toString(), QStringLiteral("value ") + change);
+        }
+
+        openClientSettings()->setValue(QStringLiteral("afterwards"), true);
+        // Read as Qt's own INI format reads it, from a copy Qt has not seen yet.
+        const QString copy = QFileInfo(path).path() + QStringLiteral("/copy.ini");
+        QFile::remove(copy);
+        QVERIFY(QFile::copy(path, copy));
+        const QSettings stored(copy, QSettings::IniFormat);
+        QCOMPARE(stored.value(QStringLiteral("lastHostName")).toString(), QStringLiteral("Studio"));
+        QCOMPARE(stored.value(QStringLiteral("allowRemoteDeckEditing")).toBool(), true);
+        QCOMPARE(stored.value(QStringLiteral("afterwards")).toBool(), true);
+        for (const QString &change : std::as_const(changes))
+            QCOMPARE(stored.value(change).toString(), QStringLiteral("value ") + change);
+        QVERIFY(QFile::remove(copy));
     }
 
 private:

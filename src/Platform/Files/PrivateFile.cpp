@@ -33,8 +33,7 @@ int writeAll(int fd, const QByteArray &bytes)
 
 // Writes bytes to a new owner-only file beside path (relative to the folder open as folder, or
 // to the working folder for AT_FDCWD) and returns its name, or the errno of the first failure (the
-// file then is gone again). Nothing counts as written before fsync said so: a file system may
-// take the bytes and only find at the flush that there is no room for them.
+// file then is gone again).
 int writeTemporary(int folder, const QString &path, const QByteArray &bytes, QByteArray *temporary)
 {
     const QFileInfo info(path);
@@ -45,10 +44,7 @@ int writeTemporary(int folder, const QString &path, const QByteArray &bytes, QBy
                             O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, fileMode);
     if (fd < 0)
         return errno;
-    // The umask may only take bits away; the mode is set exactly before any byte is written.
-    int error = ::fchmod(fd, fileMode) == 0 ? writeAll(fd, bytes) : errno;
-    if (error == 0 && ::fsync(fd) != 0)
-        error = errno;
+    int error = fill(fd, bytes);
     if (::close(fd) != 0 && error == 0)
         error = errno;
     if (error != 0)
@@ -88,7 +84,32 @@ int createAt(int folder, const QString &path, const QByteArray &bytes)
     return error;
 }
 
+// Takes the group's and others' permissions away from what is at path when it is of the kind.
+int tighten(const QString &path, mode_t kind)
+{
+    constexpr mode_t ownMode = S_IRWXU;
+    const QByteArray name = QFile::encodeName(path);
+    struct stat status {};
+    if (::lstat(name.constData(), &status) != 0)
+        return errno == ENOENT ? 0 : errno;
+    if ((status.st_mode & S_IFMT) != kind || (status.st_mode & ~S_IFMT & ~ownMode) == 0)
+        return 0;
+    return ::chmod(name.constData(), status.st_mode & ownMode) == 0 ? 0 : errno;
+}
+
 } // namespace
+
+int fill(int descriptor, const QByteArray &bytes)
+{
+    // The umask may only take bits away; the mode is set exactly before any byte is written.
+    if (::fchmod(descriptor, fileMode) != 0)
+        return errno;
+    if (const int error = writeAll(descriptor, bytes))
+        return error;
+    // Nothing counts as written before fsync said so: a file system may take the bytes and only
+    // find at the flush that there is no room for them.
+    return ::fsync(descriptor) == 0 ? 0 : errno;
+}
 
 int replace(const QString &path, const QByteArray &bytes)
 {
@@ -142,13 +163,12 @@ int makeFolder(const QString &path)
 
 int tightenFolder(const QString &path)
 {
-    const QByteArray folder = QFile::encodeName(path);
-    struct stat status {};
-    if (::lstat(folder.constData(), &status) != 0)
-        return errno == ENOENT ? 0 : errno;
-    if (!S_ISDIR(status.st_mode) || (status.st_mode & ~S_IFMT & ~folderMode) == 0)
-        return 0;
-    return ::chmod(folder.constData(), status.st_mode & folderMode) == 0 ? 0 : errno;
+    return tighten(path, S_IFDIR);
+}
+
+int tightenFile(const QString &path)
+{
+    return tighten(path, S_IFREG);
 }
 
 QString errorText(int error)

@@ -15,6 +15,10 @@ namespace Quorvel::PrivateFile {
 
 // Puts bytes at path, replacing whatever is there.
 int replace(const QString &path, const QByteArray &bytes);
+// Puts bytes in the new, empty file open at descriptor, made the user's alone first, and flushes
+// them to disk. For a file that another routine puts in place (Qt's own safe-save file): it may
+// do so only when this succeeded.
+int fill(int descriptor, const QByteArray &bytes);
 // Puts bytes at path only when nothing is there yet; EEXIST otherwise. The file never appears
 // half written.
 int create(const QString &path, const QByteArray &bytes);
@@ -26,6 +30,9 @@ int makeFolder(const QString &path);
 // Takes away every permission of others and the group from an existing folder (the folder of an
 // older version). A missing folder, or anything else at the path, is left as it is.
 int tightenFolder(const QString &path);
+// The same for an existing file. A missing file, or anything else at the path (a symbolic link
+// too), is left as it is.
+int tightenFile(const QString &path);
 
 // The reason of an errno these functions returned, as the system words it.
 QString errorText(int error);

@@ -4,6 +4,7 @@
 #include "QuorvelHostKit/Execution/PreciseSleep.h"
 #include "QuorvelHostKit/HostKitLogging.h"
 
+#include "Platform/Files/SettingsFile.h"
 #include "Platform/Text/OutsideText.h"
 #include "QuorvelCore/Model/AppControlValue.h"
 #include "QuorvelCore/Model/WireCodec.h"
@@ -11,7 +12,6 @@
 #include <QCoreApplication>
 #include <QJsonArray>
 #include <QPointer>
-#include <QSettings>
 
 namespace Quorvel {
 
@@ -49,15 +49,9 @@ std::optional<QString> versionOfThisApplication()
     return version.isEmpty() ? std::nullopt : std::optional(version);
 }
 
-QSettings settings()
-{
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quorvel"),
-                     QStringLiteral("Quorvel"));
-}
-
 std::optional<QList<Provider>> rememberedProviders()
 {
-    const QByteArray data = settings().value(providersKey).toByteArray();
+    const QByteArray data = SettingsFile::open()->value(providersKey).toByteArray();
     const std::optional<QJsonValue> json = WireCodec::decoder().decodeJson(data);
     if (!json || !json->isArray())
         return std::nullopt;
@@ -213,7 +207,7 @@ void AppControls::save() const
     const std::optional<QByteArray> data =
         WireCodec::prettyEncoder(false).encodeJson(QJsonValue(stored));
     if (data)
-        settings().setValue(providersKey, *data);
+        SettingsFile::open()->setValue(providersKey, *data);
 }
 
 } // namespace Quorvel

@@ -1,38 +1,24 @@
 #include "QuorvelHostKit/Service/HostSettings.h"
 
-#include <QSettings>
-
-#include <memory>
+#include "Platform/Files/SettingsFile.h"
 
 namespace Quorvel::HostSettings {
 
-namespace {
-
-std::unique_ptr<QSettings> userSettings()
-{
-    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                       QStringLiteral("Quorvel"), QStringLiteral("Quorvel"));
-}
-
-} // namespace
-
 bool stored(const char *key)
 {
-    const auto settings = userSettings();
+    const auto settings = SettingsFile::open();
     settings->sync();
     return settings->value(QLatin1String(key), false).toBool();
 }
 
 void store(const char *key, bool value)
 {
-    const auto settings = userSettings();
-    settings->setValue(QLatin1String(key), value);
-    settings->sync();
+    SettingsFile::open()->setValue(QLatin1String(key), value);
 }
 
 QString filePath()
 {
-    return userSettings()->fileName();
+    return SettingsFile::filePath();
 }
 
 } // namespace Quorvel::HostSettings

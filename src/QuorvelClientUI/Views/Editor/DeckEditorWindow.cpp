@@ -1,5 +1,6 @@
 #include "QuorvelClientUI/Views/Editor/DeckEditorWindow.h"
 
+#include "QuorvelClientUI/ClientSettings.h"
 #include "QuorvelClientUI/Editor/ClientModelEditorClient.h"
 #include "QuorvelClientUI/Editor/DeckEditorModel.h"
 #include "QuorvelClientUI/Views/Editor/ClientModelLiveStates.h"
@@ -7,7 +8,6 @@
 #include "Widgets/WindowPlacement.h"
 
 #include <QCoreApplication>
-#include <QSettings>
 #include <QVBoxLayout>
 
 namespace Quorvel {
@@ -25,7 +25,7 @@ DeckEditorWindow::DeckEditorWindow(ClientModel &model, const QString &id, const 
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view);
     resize(defaultWidth, defaultHeight);
-    const QByteArray geometry = QSettings().value(settingsKey()).toByteArray();
+    const QByteArray geometry = openClientSettings()->value(settingsKey()).toByteArray();
     if (geometry.isEmpty() || !restoreGeometry(geometry))
         centreOnScreen(this);
 }
@@ -52,7 +52,7 @@ void DeckEditorWindow::present()
 
 void DeckEditorWindow::hideEvent(QHideEvent *event)
 {
-    QSettings().setValue(settingsKey(), saveGeometry());
+    openClientSettings()->setValue(settingsKey(), saveGeometry());
     QWidget::hideEvent(event);
 }
 
