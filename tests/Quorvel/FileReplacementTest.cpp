@@ -266,7 +266,7 @@ private slots:
         QStringList changes;
         for (const int pages : pagesLeft) {
             LogCapture log;
-            const Filler filler(pages);
+            const SmallDiskFiller filler(pages);
             QVERIFY(filler.filled());
             changes.append(QStringLiteral("change%1").arg(changes.size() + 1));
             openClientSettings()->setValue(changes.last(),
