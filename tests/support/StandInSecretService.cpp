@@ -1,10 +1,53 @@
 #include "StandInSecretService.h"
 
+#include <QDBusArgument>
 #include <QDBusMessage>
+#include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
 #include <QDBusVirtualObject>
 #include <QFile>
+
+#include <algorithm>
+
+namespace Quorvel {
+
+namespace {
+
+// A secret as the Secret Service carries it, (oayays): the session it is encoded for, the
+// session's parameters (none for a plain session), the value and its content type.
+struct SecretValue {
+    QDBusObjectPath session;
+    QByteArray parameters;
+    QByteArray value;
+    QString contentType;
+};
+
+QDBusArgument &operator<<(QDBusArgument &argument, const SecretValue &secret)
+{
+    argument.beginStructure();
+    argument << secret.session << secret.parameters << secret.value << secret.contentType;
+    argument.endStructure();
+    return argument;
+}
+
+const QDBusArgument &operator>>(const QDBusArgument &argument, SecretValue &secret)
+{
+    argument.beginStructure();
+    argument >> secret.session >> secret.parameters >> secret.value >> secret.contentType;
+    argument.endStructure();
+    return argument;
+}
+
+using Attributes = QMap<QString, QString>;
+using SecretsByItem = QMap<QDBusObjectPath, SecretValue>;
+
+} // namespace
+
+} // namespace Quorvel
+
+Q_DECLARE_METATYPE(Quorvel::SecretValue)
+Q_DECLARE_METATYPE(Quorvel::SecretsByItem)
 
 namespace Quorvel {
 
@@ -58,9 +101,26 @@ public:
             return message.createReply(
                 path(collectionExists ? collectionPath : QStringLiteral("/")));
         if (member == QLatin1String("SearchItems")) {
-            // Nothing to find: the items stored here are only counted.
-            const QVariant none = QVariant::fromValue(QList<QDBusObjectPath>());
-            return message.createReply({none, none});
+            // Every item here is unlocked.
+            const auto wanted = qdbus_cast<Attributes>(message.arguments().value(0));
+            QList<QDBusObjectPath> found;
+            for (const Item &item : items) {
+                if (std::all_of(wanted.keyValueBegin(), wanted.keyValueEnd(), [&item](auto pair) {
+                        return item.attributes.value(pair.first) == pair.second;
+                    }))
+                    found.append(item.path);
+            }
+            return message.createReply(
+                {QVariant::fromValue(found), QVariant::fromValue(QList<QDBusObjectPath>())});
+        }
+        if (member == QLatin1String("GetSecrets")) {
+            const auto wanted = qdbus_cast<QList<QDBusObjectPath>>(message.arguments().value(0));
+            SecretsByItem secrets;
+            for (const Item &item : items) {
+                if (wanted.contains(item.path))
+                    secrets.insert(item.path, item.secret);
+            }
+            return message.createReply(QVariant::fromValue(secrets));
         }
         if (member == QLatin1String("CreateCollection"))
             return message.createReply({path(QStringLiteral("/")), path(promptPath)});
@@ -78,10 +138,8 @@ public:
                 return message.createErrorReply(
                     QStringLiteral("org.freedesktop.DBus.Error.AccessDenied"),
                     QStringLiteral("The keyring refused the item"));
-            ++storedItems;
             return message.createReply(
-                {path(collectionPath + QStringLiteral("/") + QString::number(storedItems)),
-                 path(QStringLiteral("/"))});
+                {QVariant::fromValue(store(message)), path(QStringLiteral("/"))});
         }
         qWarning("StandInSecretService: no answer for %s on %s", qUtf8Printable(member),
                  qUtf8Printable(message.path()));
@@ -89,14 +147,46 @@ public:
                                         member);
     }
 
+    // CreateItem's item, replacing one with the same attributes as libsecret asks.
+    QDBusObjectPath store(const QDBusMessage &message)
+    {
+        const auto properties = qdbus_cast<QVariantMap>(message.arguments().value(0));
+        const auto attributes = qdbus_cast<Attributes>(
+            properties.value(QStringLiteral("org.freedesktop.Secret.Item.Attributes")));
+        const auto secret = qdbus_cast<SecretValue>(message.arguments().value(1));
+        for (Item &item : items) {
+            if (item.attributes == attributes) {
+                item.secret = secret;
+                return item.path;
+            }
+        }
+        ++itemsMade;
+        items.append(
+            {QDBusObjectPath(collectionPath + QStringLiteral("/") + QString::number(itemsMade)),
+             attributes, secret});
+        return items.last().path;
+    }
+
+    struct Item {
+        QDBusObjectPath path;
+        Attributes attributes;
+        SecretValue secret;
+    };
+
     StandInSecretService &m_owner;
     bool asking = false;
     bool collectionExists = false;
     bool refusesItems = false;
-    int storedItems = 0;
+    QList<Item> items;
+    // Item paths are never reused, as the keyring's are not.
+    int itemsMade = 0;
 };
 
-StandInSecretService::StandInSecretService() : m_object(new SecretServiceObject(*this)) {}
+StandInSecretService::StandInSecretService() : m_object(new SecretServiceObject(*this))
+{
+    qDBusRegisterMetaType<SecretValue>();
+    qDBusRegisterMetaType<SecretsByItem>();
+}
 
 StandInSecretService::~StandInSecretService()
 {
@@ -143,6 +233,7 @@ void StandInSecretService::reset()
 {
     m_object->collectionExists = false;
     m_object->refusesItems = false;
+    m_object->items.clear();
 }
 
 bool StandInSecretService::asking() const
@@ -172,7 +263,7 @@ void StandInSecretService::setRefusesItems(bool refuses)
 
 int StandInSecretService::storedItems() const
 {
-    return m_object->storedItems;
+    return static_cast<int>(m_object->items.size());
 }
 
 } // namespace Quorvel
