@@ -15,6 +15,9 @@
 #include <QJsonObject>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QUuid>
+
+#include <algorithm>
 
 using namespace Quorvel;
 using namespace Quorvel::OutsideTest;
@@ -59,8 +62,12 @@ public:
              "status_check": {"type": "shell_exit_code", "target": "false"}},
             {"id": "temp", "title": "Temperature", "type": "metric",
              "status_check": {"type": "shell_output", "target": "echo 21"}}]})";
-        m_ready = writeFile(m_dir.filePath("deck.json"), deck);
+        m_ready = writeFile(m_dir.filePath("deck.json"), deck) &&
+                  writeFile(m_dir.filePath("home/data/Quorvel/host-id"), m_id.toUtf8());
     }
+    // Each host has an id of its own: the sandbox's mDNS may still list the host of an earlier
+    // test for a moment after it stopped.
+    const QString &id() const { return m_id; }
     ~RealHost() { stop(); }
 
     bool start()
@@ -68,6 +75,7 @@ public:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("QUORVEL_DECK", m_dir.filePath("deck.json"));
         environment.insert("QUORVEL_TOKEN", firstCode().normalized());
+        environment.insert("QUORVEL_RUNNER_HOME", m_dir.filePath("home"));
         m_process.setProcessEnvironment(environment);
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_process.start(QStringLiteral(HOST_RUNNER), {});
@@ -89,6 +97,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    const QString m_id = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
     QProcess m_process;
     bool m_ready = false;
 };
@@ -123,15 +132,18 @@ private:
     QProcess m_process;
 };
 
-// The pairing code saved under the id of the host the sandbox's mDNS lists.
-bool pairWithListedHost()
+// The pairing code saved under the host's id, once the sandbox's mDNS lists that host.
+bool pairWithListedHost(const RealHost &host)
 {
     ClientModel browser("Browser", KeychainTokenStore(), false, fastTimings());
     browser.start();
-    if (!QTest::qWaitFor([&browser] { return !browser.hosts().isEmpty(); }, processLimitMs))
-        return false;
-    const DiscoveredHost host = browser.hosts().first();
-    return host.hostID && Keyring().save(firstCode(), *host.hostID);
+    const auto listed = [&browser, &host] {
+        const QList<DiscoveredHost> hosts = browser.hosts();
+        return std::any_of(hosts.cbegin(), hosts.cend(), [&host](const DiscoveredHost &found) {
+            return found.hostID == host.id();
+        });
+    };
+    return QTest::qWaitFor(listed, processLimitMs) && Keyring().save(firstCode(), host.id());
 }
 
 QJsonObject actionsFile()
@@ -163,7 +175,7 @@ private slots:
         QTemporaryDir dir;
         RealHost host(dir.filePath("marker"));
         QVERIFY(host.start());
-        QVERIFY(pairWithListedHost());
+        QVERIFY(pairWithListedHost(host));
         AppTest::storeRoles(false, false);
         Program program;
         QVERIFY(program.start());
@@ -181,7 +193,7 @@ private slots:
         const QString marker = dir.filePath("marker");
         RealHost host(marker);
         QVERIFY(host.start());
-        QVERIFY(pairWithListedHost());
+        QVERIFY(pairWithListedHost(host));
         NotificationMock notices;
         QVERIFY(notices.start(processLimitMs));
         AppTest::storeRoles(true, false);
