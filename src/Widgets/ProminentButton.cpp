@@ -1,10 +1,9 @@
 #include "Widgets/ProminentButton.h"
 
+#include "QuorvelCore/Mark/ColourContrast.h"
+
 #include <QPainter>
 #include <QStyleOptionButton>
-
-#include <algorithm>
-#include <cmath>
 
 namespace Quorvel {
 
@@ -16,23 +15,6 @@ constexpr int ringInset = 3;
 constexpr qreal ringWidth = 2.0;
 constexpr qreal ringRadius = 3.0;
 
-// Relative luminance as the WCAG contrast rule defines it (sRGB channels made linear).
-qreal luminance(const QColor &colour)
-{
-    const auto linear = [](qreal channel) {
-        return channel <= 0.03928 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
-           0.0722 * linear(colour.blueF());
-}
-
-qreal contrast(const QColor &one, const QColor &other)
-{
-    const qreal a = luminance(one);
-    const qreal b = luminance(other);
-    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
-}
-
 // Of the window's text and background (one dark, one light in every palette), the one that stands
 // out more from the accent fill. The lettering's own colour is not enough: Breeze letters its
 // light blue in white at 2.4:1, readable as text but faint as a thin line.
@@ -41,7 +23,7 @@ QColor ringColour(const QPalette &palette)
     const QColor fill = palette.color(QPalette::Button);
     const QColor text = palette.color(QPalette::WindowText);
     const QColor window = palette.color(QPalette::Window);
-    return contrast(text, fill) >= contrast(window, fill) ? text : window;
+    return ColourContrast::ratio(text, fill) >= ColourContrast::ratio(window, fill) ? text : window;
 }
 
 } // namespace

@@ -88,15 +88,6 @@ QString settingsPath()
            QStringLiteral("/Quorvel/Quorvel.ini");
 }
 
-bool loggedAbout(const LogCapture &log, const QString &what)
-{
-    for (const QString &line : log.lines()) {
-        if (line.contains(what))
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 // Every file the program replaces, on a small tmpfs of the sandbox's own: a full disk leaves the
@@ -233,7 +224,7 @@ private slots:
         QCOMPARE(result->problems.size(), 1);
         QVERIFY2(result->problems.first().contains(reason), qPrintable(result->problems.first()));
         QCOMPARE(readAll(host.deckPath()), before);
-        QVERIFY(loggedAbout(log, QStringLiteral("Couldn't save the actions from Phone: ")));
+        QVERIFY(log.mentions(QStringLiteral("Couldn't save the actions from Phone: ")));
         QVERIFY(host.coordinator().deck() == smallDeck());
     }
 
@@ -272,7 +263,7 @@ private slots:
             openClientSettings()->setValue(changes.last(),
                                            QStringLiteral("value ") + changes.last());
             QCOMPARE(readAll(path), before);
-            QVERIFY2(loggedAbout(log, QStringLiteral("can't write ") + path),
+            QVERIFY2(log.mentions(QStringLiteral("can't write ") + path),
                      qPrintable(log.lines().join(u'\n')));
             QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Files | QDir::Hidden),
                      QStringList{QFileInfo(path).fileName()});
@@ -332,7 +323,7 @@ private:
             return {path, [this, path] {
                         LogCapture log;
                         ActionListFile file(m_model.get(), path);
-                        return !file.write() && loggedAbout(log, path);
+                        return !file.write() && log.mentions(path);
                     }};
         }
         if (name == QLatin1String("pairing-token")) {
@@ -340,8 +331,8 @@ private:
                         LogCapture log;
                         bool saved = true;
                         HostTokenStore::createAndSave(&saved);
-                        return !saved && loggedAbout(log, QStringLiteral("Could not save pairing "
-                                                                         "token: No space left"));
+                        return !saved && log.mentions(QStringLiteral("Could not save pairing "
+                                                                     "token: No space left"));
                     }};
         }
         if (name == QLatin1String("host-id")) {
@@ -374,7 +365,7 @@ private:
                     LogCapture log;
                     const QStringList written = DesktopRegistration::registerFrom(
                         generated, generated + QStringLiteral("/icons"), dataHome);
-                    return !written.contains(path) && loggedAbout(log, path);
+                    return !written.contains(path) && log.mentions(path);
                 }};
     }
 

@@ -1,5 +1,7 @@
 #include "Widgets/ProminentButton.h"
 
+#include "QuorvelCore/Mark/ColourContrast.h"
+
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QImage>
@@ -16,23 +18,6 @@ namespace {
 // The least contrast a focus mark needs against what it is drawn over to be seen (the WCAG
 // figure for marks that are not text).
 constexpr double visibleContrast = 3.0;
-
-double luminance(QRgb pixel)
-{
-    const auto channel = [](int value) {
-        const double share = value / 255.0;
-        return share <= 0.03928 ? share / 12.92 : std::pow((share + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * channel(qRed(pixel)) + 0.7152 * channel(qGreen(pixel)) +
-           0.0722 * channel(qBlue(pixel));
-}
-
-double contrast(QRgb one, QRgb other)
-{
-    const double a = luminance(one);
-    const double b = luminance(other);
-    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
-}
 
 // A palette in Breeze's colours: its accent is a light blue lettered in white at only 2.4:1.
 QPalette breezePalette(bool dark)
@@ -91,7 +76,8 @@ private slots:
         int marked = 0;
         for (int y = 0; y < focused.height(); ++y) {
             for (int x = 0; x < focused.width(); ++x) {
-                if (contrast(focused.pixel(x, y), unfocused.pixel(x, y)) >= visibleContrast)
+                if (ColourContrast::ratio(QColor(focused.pixel(x, y)),
+                                          QColor(unfocused.pixel(x, y))) >= visibleContrast)
                     ++marked;
             }
         }

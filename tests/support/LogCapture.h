@@ -3,6 +3,8 @@
 #include <QStringList>
 #include <QtGlobal>
 
+#include <algorithm>
+
 // Every log line written while it exists, as the log would hold it; the lines still go on to the
 // handler before it (QtTest's, so that its expected messages work as ever).
 class LogCapture {
@@ -21,6 +23,12 @@ public:
     LogCapture &operator=(const LogCapture &) = delete;
 
     const QStringList &lines() const { return m_lines; }
+    // Whether some line holds the text.
+    bool mentions(const QString &text) const
+    {
+        return std::any_of(m_lines.cbegin(), m_lines.cend(),
+                           [&text](const QString &line) { return line.contains(text); });
+    }
 
 private:
     static void handle(QtMsgType type, const QMessageLogContext &context, const QString &text)

@@ -1,37 +1,14 @@
 #include "QuorvelCore/Mark/QuorvelMark.h"
 
+#include "QuorvelCore/Mark/ColourContrast.h"
+
 #include <QPainter>
 #include <QPen>
 #include <QPixmap>
 
 #include <algorithm>
-#include <cmath>
 
 namespace Quorvel::QuorvelMark {
-
-namespace {
-
-// The relative luminance of sRGB colours (WCAG), 0 for black to 1 for white.
-qreal luminance(const QColor &colour)
-{
-    // The sRGB curve: linear below this encoded level with this slope, a power law above it.
-    constexpr qreal linearLimit = 0.04045;
-    constexpr qreal linearSlope = 12.92;
-    constexpr qreal offset = 0.055;
-    constexpr qreal exponent = 2.4;
-    // How much each primary adds to the light the eye sees.
-    constexpr qreal redWeight = 0.2126;
-    constexpr qreal greenWeight = 0.7152;
-    constexpr qreal blueWeight = 0.0722;
-    const auto linear = [](qreal channel) {
-        return channel <= linearLimit ? channel / linearSlope
-                                      : std::pow((channel + offset) / (1 + offset), exponent);
-    };
-    return redWeight * linear(colour.redF()) + greenWeight * linear(colour.greenF()) +
-           blueWeight * linear(colour.blueF());
-}
-
-} // namespace
 
 const QList<QPointF> &points()
 {
@@ -93,12 +70,9 @@ QImage image(bool dimmed, int side, qreal devicePixelRatio, const QColor &colour
 
 QColor haloColour(const QColor &ink)
 {
-    // Contrast ratios as WCAG defines them, with its allowance for flare.
-    constexpr qreal flare = 0.05;
-    const qreal level = luminance(ink) + flare;
-    const qreal againstWhite = (1.0 + flare) / level;
-    const qreal againstBlack = level / flare;
-    return againstWhite >= againstBlack ? QColor(Qt::white) : QColor(Qt::black);
+    const QColor white(Qt::white);
+    const QColor black(Qt::black);
+    return ColourContrast::ratio(ink, white) >= ColourContrast::ratio(ink, black) ? white : black;
 }
 
 QImage trayImage(bool dimmed, int side, const QColor &ink)

@@ -1,4 +1,5 @@
 #include "QuorvelCore/Mark/QuorvelMark.h"
+#include "QuorvelCore/Mark/ColourContrast.h"
 
 #include <QGuiApplication>
 #include <QPainter>
@@ -79,24 +80,6 @@ int maxAlpha(const QImage &image)
     return most;
 }
 
-// The relative luminance of an opaque colour (WCAG 2).
-qreal luminance(QRgb colour)
-{
-    const auto linear = [](int channel) {
-        const qreal level = channel / 255.0;
-        return level <= 0.04045 ? level / 12.92 : std::pow((level + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * linear(qRed(colour)) + 0.7152 * linear(qGreen(colour)) +
-           0.0722 * linear(qBlue(colour));
-}
-
-qreal contrast(QRgb one, QRgb other)
-{
-    const qreal a = luminance(one) + 0.05;
-    const qreal b = luminance(other) + 0.05;
-    return std::max(a, b) / std::min(a, b);
-}
-
 // The icon laid on a panel of one colour.
 QImage onPanel(const QImage &icon, const QColor &panel)
 {
@@ -123,7 +106,7 @@ std::pair<qreal, qreal> legibility(const QImage &icon, const QColor &panel)
             if (qAlpha(argb.pixel(x, y)) == 0)
                 continue;
             ++painted;
-            const qreal ratio = contrast(shown.pixel(x, y), panel.rgb());
+            const qreal ratio = ColourContrast::ratio(QColor(shown.pixel(x, y)), panel);
             total += ratio;
             standingOut += ratio >= legible ? 1 : 0;
         }

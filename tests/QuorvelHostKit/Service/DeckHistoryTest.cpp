@@ -79,15 +79,6 @@ QMap<QString, QByteArray> contents(const QString &folder)
     return found;
 }
 
-bool loggedAbout(const LogCapture &log, const QString &what)
-{
-    for (const QString &line : log.lines()) {
-        if (line.contains(what))
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 // The history folder is the program's own: a device's save copies the deck into it and prunes
@@ -189,7 +180,7 @@ void DeckHistoryTest::aSaveTouchesOnlyTheProgramsOwnCopies()
                                                "the deck in ") +
                                 history + QStringLiteral(": something other than a folder")),
              qPrintable(problem));
-    QVERIFY(loggedAbout(log, history));
+    QVERIFY(log.mentions(history));
     QCOMPARE(contents(history), historyBefore);
     QVERIFY(shape == Shape::fileInItsPlace || QFileInfo(history).isSymLink());
     QVERIFY(!QFileInfo::exists(users.filePath("history")));
