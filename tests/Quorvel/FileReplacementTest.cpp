@@ -15,6 +15,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -174,6 +176,28 @@ private slots:
         QCOMPARE(readAll(victim), oldBytes);
         QVERIFY(!QFileInfo(writer.path).isSymLink());
         QVERIFY(readAll(writer.path) != oldBytes);
+    }
+
+    // The actions list that a full disk refused is written once there is room, without waiting
+    // for the next change of what it shows.
+    void theActionListCatchesUpOnceThereIsRoom()
+    {
+        const QString path = dataFolder() + QStringLiteral("/remote-actions.json");
+        QVERIFY(QDir().mkpath(dataFolder()));
+        QVERIFY(writeFile(path, oldBytes));
+        ActionListFile file(m_model.get(), path, ActionListFile::defaultQuietTime,
+                            {std::chrono::milliseconds(10), std::chrono::milliseconds(100)});
+        std::optional<SmallDiskFiller> filler(std::in_place, 0);
+        QVERIFY(filler->filled());
+        QVERIFY(!file.write());
+        QCOMPARE(readAll(path), oldBytes);
+
+        filler.reset();
+        QTRY_VERIFY(readAll(path) != oldBytes);
+        const QJsonObject list = QJsonDocument::fromJson(readAll(path)).object();
+        QCOMPARE(list.value("connected"), QJsonValue(false));
+        QVERIFY(list.value("actions").isArray());
+        QCOMPARE(file.writeCount(), 1);
     }
 
     // The data folder and the folders made for the files are the user's alone.

@@ -5,7 +5,6 @@
 #include "QuorvelClientUI/ActionLink.h"
 #include "QuorvelClientUI/ClientModel.h"
 
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QStandardPaths>
@@ -28,12 +27,20 @@ QString ActionListFile::defaultPath()
 }
 
 ActionListFile::ActionListFile(ClientModel *model, QString path,
-                               std::chrono::milliseconds quietTime, QObject *parent)
-    : QObject(parent), m_model(model), m_path(std::move(path))
+                               std::chrono::milliseconds quietTime, PendingWrite::Timings retry,
+                               QObject *parent)
+    : QObject(parent), m_model(model), m_path(std::move(path)),
+      m_file(PendingWrite::Folder::make, retry)
 {
     m_quietTimer.setSingleShot(true);
     m_quietTimer.setInterval(quietTime);
     connect(&m_quietTimer, &QTimer::timeout, this, [this] { write(); });
+    connect(&m_file, &PendingWrite::retried, this, [this](int failure) {
+        if (failure == 0) {
+            m_lastError = 0;
+            ++m_writeCount;
+        }
+    });
 }
 
 void ActionListFile::startObserving()
@@ -86,10 +93,8 @@ bool ActionListFile::writeDocument(bool connected)
     list.insert(QStringLiteral("actions"), actions);
 
     // Qt's writer keeps keys sorted and writes "/" as it is.
-    int failure = PrivateFile::makeFolder(QFileInfo(m_path).absolutePath());
-    if (failure == 0)
-        failure = PrivateFile::replace(m_path, QJsonDocument(list).toJson(QJsonDocument::Indented));
-    if (failure != 0) {
+    if (const int failure =
+            m_file.write(m_path, QJsonDocument(list).toJson(QJsonDocument::Indented))) {
         // Said once per reason: the list is written again at every change of the deck.
         if (m_lastError != failure)
             qCWarning(lcOutside).noquote()

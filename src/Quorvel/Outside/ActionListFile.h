@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/Files/PendingWrite.h"
 #include "QuorvelCore/Model/Control.h"
 #include "QuorvelCore/Model/ControlState.h"
 
@@ -19,7 +20,9 @@ class ClientModel;
 
 // Keeps a JSON file listing the remote's actions with their live states and the links that run
 // them, so that other programs can offer those actions without talking to the host. The file is
-// rewritten whole, atomically, a short quiet time after the last change of what it shows.
+// rewritten whole, atomically, a short quiet time after the last change of what it shows; a
+// write that failed is tried again until it succeeds, so the file catches up without waiting for
+// the next change.
 class ActionListFile : public QObject {
     Q_OBJECT
 public:
@@ -31,13 +34,14 @@ public:
 
     ActionListFile(ClientModel *model, QString path = defaultPath(),
                    std::chrono::milliseconds quietTime = defaultQuietTime,
-                   QObject *parent = nullptr);
+                   PendingWrite::Timings retry = {}, QObject *parent = nullptr);
 
     // Watches the model and schedules the first write.
     void startObserving();
     // (Re)starts the quiet time; the write follows when it ends.
     void scheduleWrite();
-    // Writes now; false when the file could not be written (the old one then stays).
+    // Writes now; false when the file could not be written (the old one then stays until a
+    // later attempt succeeds).
     bool write();
     // At quit: writes at once that no host is connected, whatever is pending.
     bool writeFinal();
@@ -54,6 +58,7 @@ private:
     QPointer<ClientModel> m_model;
     QString m_path;
     QTimer m_quietTimer;
+    PendingWrite m_file;
     int m_writeCount = 0;
     // The errno of the last write when it failed, 0 after a good one.
     int m_lastError = 0;

@@ -1,5 +1,6 @@
 #include "QuorvelHostKit/Service/HostCoordinator.h"
 
+#include "Platform/Files/PrivateFile.h"
 #include "QuorvelCore/Model/Message.h"
 #include "QuorvelCore/Model/ServiceType.h"
 #include "QuorvelCore/ObservedField.h"
@@ -69,13 +70,18 @@ QString caseName(LocalNetworkMonitor::Status status)
 HostCoordinator::HostCoordinator(QObject *parent) : HostCoordinator(Options{}, parent) {}
 
 HostCoordinator::HostCoordinator(Options options, QObject *parent)
-    : QObject(parent), m_options(options), m_deck(loadDeck(m_deckProblem)),
-      m_listenerStatus(QStringLiteral("starting")), m_pairingToken(HostTokenStore::loadOrCreate()),
+    : QObject(parent), m_options(options),
+      m_tokenFile(PendingWrite::Folder::make, m_options.fileRetry),
+      m_hostIDFile(PendingWrite::Folder::make, m_options.fileRetry),
+      m_statusFile(PendingWrite::Folder::mustExist, m_options.fileRetry),
+      m_deck(loadDeck(m_deckProblem)), m_listenerStatus(QStringLiteral("starting")),
+      m_pairingToken(HostTokenStore::loadOrCreate(&m_tokenFile)),
+      m_pairingCodeSaved(!m_tokenFile.isPending()),
       m_allowDeckEditing(HostSettings::stored(allowDeckEditingKey)),
       m_keepsAwake(HostSettings::stored(keepsAwakeKey)),
       m_sleepPreventer(m_options.idleInhibitors ? m_options.idleInhibitors()
                                                 : IdleInhibitor::forThisSystem()),
-      m_hostID(HostTokenStore::hostID()), m_hostName(hostDisplayName()),
+      m_hostID(HostTokenStore::hostID(&m_hostIDFile)), m_hostName(hostDisplayName()),
       m_editorKey(PairingToken::generate())
 {
     m_server = std::make_unique<HostServer>(
@@ -85,6 +91,17 @@ HostCoordinator::HostCoordinator(Options options, QObject *parent)
     m_executor = std::make_unique<SystemExecutor>(m_appControls.get());
     m_monitor = std::make_unique<StateMonitor>(m_executor.get(), m_deck, defaultPollInterval);
     installServerCallbacks();
+    connect(&m_tokenFile, &PendingWrite::retried, this, [this](int error) {
+        if (error == 0) {
+            assignObserved(this, m_pairingCodeSaved, true,
+                           &HostCoordinator::pairingCodeSavedChanged);
+        }
+    });
+    connect(&m_statusFile, &PendingWrite::retried, this, [this](int error) {
+        if (error == 0) {
+            m_statusFileError.clear();
+        }
+    });
     connect(&m_sleepPreventer, &SleepPreventer::answerArrived, this,
             &HostCoordinator::awakeLockProblemChanged);
     connect(&m_sleepPreventer, &SleepPreventer::activeChanged, this, [this] {
@@ -220,7 +237,7 @@ void HostCoordinator::stop()
 bool HostCoordinator::rotatePairingCode()
 {
     bool saved = false;
-    setPairingToken(HostTokenStore::createAndSave(&saved));
+    setPairingToken(HostTokenStore::createAndSave(&saved, &m_tokenFile));
     assignObserved(this, m_pairingCodeSaved, saved, &HostCoordinator::pairingCodeSavedChanged);
     addActivity(HostActivity::make(thisComputer,
                                    QStringLiteral("Made a new pairing code; devices pair again"),
@@ -375,7 +392,15 @@ void HostCoordinator::writeStatusFile()
     const QString path =
         HostTokenStore::folderPath() + QLatin1Char('/') + QLatin1String(HostStatusFile::fileName);
     QString error;
-    if (status.write(path, &error)) {
+    if (const std::optional<QByteArray> bytes = status.encoded(&error)) {
+        if (const int failure = m_statusFile.write(path, *bytes)) {
+            error = PrivateFile::errorText(failure);
+        }
+    } else {
+        // What waits from an earlier write no longer tells the host's state.
+        m_statusFile.cancel();
+    }
+    if (error.isEmpty()) {
         m_statusFileError.clear();
     } else if (error != m_statusFileError) {
         // Said once per reason: the file is written at every change of what the host shows.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Discovery/ServiceDiscovery.h"
+#include "Platform/Files/PendingWrite.h"
 #include "QuorvelCore/Discovery/LocalNetworkMonitor.h"
 #include "QuorvelCore/Link/HostServer.h"
 #include "QuorvelCore/Link/ListenerState.h"
@@ -85,6 +86,8 @@ public:
         ServiceDiscovery *discovery = &systemServiceDiscovery();
         // Makes the ways to keep the computer awake; unset means this system's.
         std::function<std::vector<std::unique_ptr<IdleInhibitor>>()> idleInhibitors;
+        // When the pairing code, host id and status files are tried again after a failed write.
+        PendingWrite::Timings fileRetry;
     };
 
     explicit HostCoordinator(QObject *parent = nullptr);
@@ -242,6 +245,11 @@ private:
     void setClients(const HostClientTable &clients);
 
     Options m_options;
+    // Before the code and the id: each write that failed waits in these until it succeeds, so
+    // what is on disk catches up with the code, id and state this run uses.
+    PendingWrite m_tokenFile;
+    PendingWrite m_hostIDFile;
+    PendingWrite m_statusFile;
     // Before the deck: loading the deck may report a problem with the file.
     std::optional<QString> m_deckProblem;
     Deck m_deck;

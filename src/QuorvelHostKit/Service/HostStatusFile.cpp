@@ -35,9 +35,14 @@ QJsonObject HostStatusFile::toJson() const
     return json;
 }
 
+std::optional<QByteArray> HostStatusFile::encoded(QString *error) const
+{
+    return WireCodec::prettyEncoder(true).encode(*this, error);
+}
+
 bool HostStatusFile::write(const QString &path, QString *error) const
 {
-    const std::optional<QByteArray> bytes = WireCodec::prettyEncoder(true).encode(*this, error);
+    const std::optional<QByteArray> bytes = encoded(error);
     if (!bytes) {
         return false;
     }

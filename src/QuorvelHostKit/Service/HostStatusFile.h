@@ -34,6 +34,9 @@ struct HostStatusFile {
     QDateTime updatedAt;
 
     QJsonObject toJson() const;
+    // The file's bytes: pretty, key-sorted JSON; none, with the reason in error, when encoding
+    // failed.
+    std::optional<QByteArray> encoded(QString *error = nullptr) const;
 
     // Pretty, key-sorted JSON that replaces the file at path in one step, readable by the user
     // alone. The folder is not created here: a missing folder makes the write fail, and the next

@@ -1,5 +1,6 @@
 #include "QuorvelHostKit/Service/HostTokenStore.h"
 
+#include "Platform/Files/PendingWrite.h"
 #include "Platform/Files/PrivateFile.h"
 #include "QuorvelHostKit/HostKitLogging.h"
 #include "QuorvelHostKit/Service/FileRead.h"
@@ -104,7 +105,7 @@ QString tokenFilePath()
     return folder.isEmpty() ? QString() : folder + QLatin1Char('/') + QLatin1String(tokenFileName);
 }
 
-PairingToken loadOrCreate()
+PairingToken loadOrCreate(PendingWrite *tokenFile)
 {
     if (qEnvironmentVariableIsSet(environmentKey)) {
         if (std::optional<PairingToken> code =
@@ -136,10 +137,10 @@ PairingToken loadOrCreate()
         qCWarning(lcHostTokenStore, "Pairing token file %s is unusable (%s); kept it as %s",
                   qUtf8Printable(path), qUtf8Printable(file.problem), qUtf8Printable(*keptAs));
     }
-    return createAndSave();
+    return createAndSave(nullptr, tokenFile);
 }
 
-PairingToken createAndSave(bool *saved)
+PairingToken createAndSave(bool *saved, PendingWrite *tokenFile)
 {
     if (saved) {
         *saved = false;
@@ -150,15 +151,21 @@ PairingToken createAndSave(bool *saved)
         qCCritical(lcHostTokenStore, "Could not save pairing token: the user has no data folder");
         return code;
     }
+    const QString path = tokenFilePath();
+    const QByteArray bytes = code.normalized().toUtf8();
     if (const int error = PrivateFile::makeFolder(folder)) {
         qCCritical(lcHostTokenStore, "Could not save pairing token: %s",
                    qUtf8Printable(QStringLiteral("cannot create folder %1: %2")
                                       .arg(folder, PrivateFile::errorText(error))));
+        if (tokenFile) {
+            // It makes the folder again at each attempt.
+            tokenFile->write(path, bytes);
+        }
         return code;
     }
-    const QString path = tokenFilePath();
     // The code is the secret from which the link's key is derived: the file is the user's alone.
-    if (const int error = PrivateFile::replace(path, code.normalized().toUtf8())) {
+    if (const int error =
+            tokenFile ? tokenFile->write(path, bytes) : PrivateFile::replace(path, bytes)) {
         qCCritical(lcHostTokenStore, "Could not save pairing token: %s",
                    qUtf8Printable(PrivateFile::errorText(error)));
         return code;
@@ -170,7 +177,7 @@ PairingToken createAndSave(bool *saved)
     return code;
 }
 
-QString hostID()
+QString hostID(PendingWrite *idFile)
 {
     const QString folder = folderPath();
     const QString path = folder + QLatin1Char('/') + QLatin1String(hostIDFileName);
@@ -193,7 +200,12 @@ QString hostID()
 
     const QString id = canonicalUuid(QUuid::createUuid());
     // An unusable id file only costs a new id next time, so failures are not reported.
-    if (!folder.isEmpty() && PrivateFile::makeFolder(folder) == 0) {
+    if (folder.isEmpty()) {
+        return id;
+    }
+    if (idFile) {
+        idFile->write(path, id.toUtf8());
+    } else if (PrivateFile::makeFolder(folder) == 0) {
         PrivateFile::replace(path, id.toUtf8());
     }
     return id;
