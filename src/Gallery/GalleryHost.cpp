@@ -31,6 +31,9 @@ GalleryHost::GalleryHost(const Deck &deck, const std::optional<QString> &environ
         writeDeck(*bytes);
     HostCoordinator::Options options;
     options.recheckDelay = quickRecheckDelay;
+    // A page draws a failed write as it was made; a retry in the folder it was aimed at would
+    // store it before the page is drawn.
+    options.fileRetry = {std::chrono::hours(1), std::chrono::hours(1)};
     m_coordinator = std::make_unique<HostCoordinator>(options);
     m_coordinator->start();
 }

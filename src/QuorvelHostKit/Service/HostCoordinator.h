@@ -101,7 +101,7 @@ public:
     // Ends what start() began. Deletes no file; keeps the devices, states and activity.
     void stop();
     // A new pairing code: every device is forgotten and must pair again. Answers whether the code
-    // was saved; one that was not lasts only until the application quits.
+    // was saved; one that was not is tried again until it is, and lasts only this run until then.
     bool rotatePairingCode();
     // Re-reads the remote-editing setting, so a value written from outside takes effect.
     void reloadDeckEditingSetting();
@@ -120,7 +120,7 @@ public:
     // Newest first.
     const QList<HostActivity> &activity() const { return m_activity; }
     const PairingToken &pairingToken() const { return m_pairingToken; }
-    // False after a new code could not be saved: the next start would make yet another code.
+    // False while the code in use is not saved yet: a start now would make yet another code.
     bool pairingCodeSaved() const { return m_pairingCodeSaved; }
     LocalNetworkMonitor::Status localNetwork() const { return m_localNetwork; }
     const std::optional<QString> &deckProblem() const { return m_deckProblem; }

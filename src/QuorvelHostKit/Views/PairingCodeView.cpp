@@ -39,8 +39,8 @@ PairingCodeView::PairingCodeView(HostCoordinator *coordinator, QWidget *parent)
       m_offer(borderless(QStringLiteral("Generate New Code\u2026"), this)),
       m_confirmRow(new QWidget(this)),
       m_unsaved(new PlainLabel(
-          QStringLiteral("This code could not be saved: it lasts only until Quorvel quits, and "
-                         "the next start makes another one."),
+          QStringLiteral("This code isn't saved yet: Quorvel keeps trying, but if it quits "
+                         "first, the next start makes another one."),
           TextStyle::caption2, StatusTone::orange, this))
 {
     auto *layout = new QVBoxLayout(this);
