@@ -27,8 +27,7 @@ public:
     // Whether an attempt makes the file's folder (the user's alone) when it is missing.
     enum class Folder { mustExist, make };
 
-    explicit PendingWrite(Folder folder = Folder::mustExist, Timings timings = {},
-                          QObject *parent = nullptr);
+    PendingWrite(Folder folder, Timings timings, QObject *parent = nullptr);
 
     // Puts bytes at path now, in place of anything still waiting. Returns 0, or the errno of the
     // failure: the bytes then wait and are tried again.
