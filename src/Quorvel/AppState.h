@@ -7,6 +7,7 @@
 #include "QuorvelCore/Discovery/LocalNetworkMonitor.h"
 #include "QuorvelHostKit/Service/HostCoordinator.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QUrl>
 
@@ -48,6 +49,8 @@ public:
         std::function<std::unique_ptr<HostCoordinator>()> makeHost;
         LoginAgentUnit::Options loginAgent;
         std::chrono::milliseconds deckEditorDelay = defaultDeckEditorDelay;
+        // The clock that tells which temporary files at start are left over (not in flight).
+        std::function<QDateTime()> clock = &QDateTime::currentDateTime;
     };
 
     explicit AppState(Options options, QObject *parent = nullptr);
