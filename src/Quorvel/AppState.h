@@ -95,7 +95,10 @@ public:
     void setLinkHandler(LinkHandler handler) { m_linkHandler = std::move(handler); }
     // Opens this computer's own deck editor; without one, openLocalEditor only opens the
     // window table's entry.
-    void setLocalEditorOpener(std::function<void()> opener) { m_localEditorOpener = std::move(opener); }
+    void setLocalEditorOpener(std::function<void()> opener)
+    {
+        m_localEditorOpener = std::move(opener);
+    }
     // This computer's own deck editor's model, made on first use by whoever owns the editor;
     // null without one.
     void setLocalEditorModel(std::function<ClientModel &()> model)

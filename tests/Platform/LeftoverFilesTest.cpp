@@ -4,8 +4,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <sys/inotify.h>
@@ -69,9 +69,10 @@ void LeftoverFilesTest::onlyOwnOldTemporaryFilesGo_data()
     QTest::newRow("no file name") << "..new-" + hex << "file" << true << false;
     QTest::newRow("capital digits") << ".deck.json.new-" + hex.toUpper() << "file" << true << false;
     QTest::newRow("a digit short") << ".deck.json.new-" + hex.chopped(1) << "file" << true << false;
-    QTest::newRow("a digit more") << ".deck.json.new-" + hex + "0" << "file" << true << false;
-    QTest::newRow("something after") << ".deck.json.new-" + hex + ".bak" << "file" << true
-                                     << false;
+    QTest::newRow("a digit more") << ".deck.json.new-" + hex + "0"
+                                  << "file" << true << false;
+    QTest::newRow("something after") << ".deck.json.new-" + hex + ".bak"
+                                     << "file" << true << false;
     QTest::newRow("another mark") << ".deck.json.old-" + hex << "file" << true << false;
     QTest::newRow("the file itself") << "deck.json"
                                      << "file" << true << false;
@@ -116,7 +117,8 @@ void LeftoverFilesTest::theNamesAreTheOnesWritesUse()
     const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     QVERIFY(watch >= 0);
     const auto closeWatch = qScopeGuard([watch] { ::close(watch); });
-    QVERIFY(::inotify_add_watch(watch, QFile::encodeName(root.path()).constData(), IN_CREATE | IN_MOVED_TO) >= 0);
+    QVERIFY(::inotify_add_watch(watch, QFile::encodeName(root.path()).constData(),
+                                IN_CREATE | IN_MOVED_TO) >= 0);
     QCOMPARE(PrivateFile::replace(root.filePath("status.json"), "{}"), 0);
     QCOMPARE(PrivateFile::create(root.filePath("deck-2026-12-09T091530-before-Phone.json"), "{}"),
              0);
@@ -146,9 +148,9 @@ void LeftoverFilesTest::aFolderThatIsALinkIsNotFollowed()
     const QString leftover = real + "/.deck.json.new-" + hex;
     QVERIFY(writeFile(leftover, "half a deck"));
     QVERIFY(QFile::link(real, root.filePath("Quorvel")));
-    QCOMPARE(LeftoverFiles::remove(root.filePath("Quorvel"),
-                                   QDateTime::currentDateTime().addSecs(60)),
-             QStringList());
+    QCOMPARE(
+        LeftoverFiles::remove(root.filePath("Quorvel"), QDateTime::currentDateTime().addSecs(60)),
+        QStringList());
     QVERIFY(QFile::exists(leftover));
 }
 

@@ -408,7 +408,8 @@ void AppStateTest::leftoverTemporaryFilesGoAtStart()
     const QString history = DeckStore::historyFolderPath();
     QVERIFY(QDir().mkpath(history));
     const QStringList leftovers = {data + "/.status.json.new-" + hex,
-                                   history + "/.deck-2026-12-09T091530-before-Phone.json.new-" + hex};
+                                   history + "/.deck-2026-12-09T091530-before-Phone.json.new-" +
+                                       hex};
     const QStringList lookAlikes = {data + "/.status.json.new-" + hex + ".bak",
                                     data + "/status.json", history + "/notes.txt"};
     for (const QString &path : leftovers + lookAlikes) {

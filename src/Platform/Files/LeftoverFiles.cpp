@@ -41,8 +41,8 @@ QStringList remove(const QString &path, const QDateTime &changedBefore)
 {
     QStringList removed;
     // Only a real folder opens: O_NOFOLLOW with O_DIRECTORY fails on a link.
-    const int folder =
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int folder = ::open(QFile::encodeName(path).constData(),
+                              O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (folder < 0)
         return removed;
     const qint64 limit = changedBefore.toMSecsSinceEpoch();
