@@ -1,5 +1,6 @@
 #include "Quorvel/AppState.h"
 
+#include "Platform/Files/LeftoverFiles.h"
 #include "Platform/Files/PrivateFile.h"
 #include "Platform/Files/SettingsFile.h"
 #include "Platform/Text/OutsideText.h"
@@ -9,6 +10,7 @@
 #include "QuorvelClientUI/ActionSharing.h"
 #include "QuorvelClientUI/ClientModel.h"
 #include "QuorvelClientUI/ClientSettings.h"
+#include "QuorvelHostKit/Service/DeckStore.h"
 #include "QuorvelHostKit/Service/HostCoordinator.h"
 #include "QuorvelHostKit/Service/HostTokenStore.h"
 
@@ -28,6 +30,26 @@ bool storedShareActions()
     return value.toString() != QLatin1String("false");
 }
 
+// How long before start a temporary file must have changed last to count as left over. Only the
+// copy the instance claim let run gets here, but a copy in another session with the same home, or
+// one that could not claim, may be writing right now; a write changes its file until the rename,
+// which takes far less than this.
+constexpr std::chrono::seconds leftoverAge{10};
+
+// Removes the temporary files of writes that a kill cut short from the program's own folders.
+void removeLeftoverFiles(const QDateTime &now)
+{
+    const QString dataFolder = HostTokenStore::folderPath();
+    if (dataFolder.isEmpty())
+        return;
+    const QDateTime changedBefore = now.addSecs(-leftoverAge.count());
+    for (const QString &folder : {dataFolder, DeckStore::historyFolderPath()}) {
+        for (const QString &name : LeftoverFiles::remove(folder, changedBefore))
+            qCInfo(lcApp).noquote() << "Removed the leftover temporary file"
+                                    << folder + u'/' + OutsideText::forLog(name);
+    }
+}
+
 } // namespace
 
 AppState::AppState(Options options, QObject *parent)
@@ -44,6 +66,7 @@ AppState::AppState(Options options, QObject *parent)
     if (const int failure = SettingsFile::makePrivate())
         qCWarning(lcApp).noquote() << "Could not make" << SettingsFile::folderPath()
                                    << "private:" << PrivateFile::errorText(failure);
+    removeLeftoverFiles(options.clock());
     m_roles = std::make_unique<AppRoles>(options.rolePaths);
     m_model = options.model ? options.model : &sharedClientModel();
     m_makeHost = options.makeHost ? std::move(options.makeHost)

@@ -7,6 +7,7 @@
 #include "QuorvelCore/Discovery/LocalNetworkMonitor.h"
 #include "QuorvelHostKit/Service/HostCoordinator.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QUrl>
 
@@ -48,6 +49,8 @@ public:
         std::function<std::unique_ptr<HostCoordinator>()> makeHost;
         LoginAgentUnit::Options loginAgent;
         std::chrono::milliseconds deckEditorDelay = defaultDeckEditorDelay;
+        // The clock that tells which temporary files at start are left over (not in flight).
+        std::function<QDateTime()> clock = &QDateTime::currentDateTime;
     };
 
     explicit AppState(Options options, QObject *parent = nullptr);
@@ -92,7 +95,10 @@ public:
     void setLinkHandler(LinkHandler handler) { m_linkHandler = std::move(handler); }
     // Opens this computer's own deck editor; without one, openLocalEditor only opens the
     // window table's entry.
-    void setLocalEditorOpener(std::function<void()> opener) { m_localEditorOpener = std::move(opener); }
+    void setLocalEditorOpener(std::function<void()> opener)
+    {
+        m_localEditorOpener = std::move(opener);
+    }
     // This computer's own deck editor's model, made on first use by whoever owns the editor;
     // null without one.
     void setLocalEditorModel(std::function<ClientModel &()> model)

@@ -2,6 +2,7 @@
 #include "QuorvelClientUI/ActionSharing.h"
 #include "QuorvelClientUI/ClientModel.h"
 #include "QuorvelClientUI/ClientSettings.h"
+#include "QuorvelHostKit/Service/DeckStore.h"
 #include "QuorvelHostKit/Service/HostCoordinator.h"
 #include "QuorvelHostKit/Service/HostStatusFile.h"
 #include "QuorvelHostKit/Service/HostTokenStore.h"
@@ -83,6 +84,8 @@ private slots:
     void quitStopsTheHost();
     void anEarlierHostTurnsStartAtLoginOn();
     void theDataFolderBecomesPrivateAtStart();
+    void leftoverTemporaryFilesGoAtStart_data();
+    void leftoverTemporaryFilesGoAtStart();
     void theSettingsArePrivate_data();
     void theSettingsArePrivate();
     void linksStayOnTheirLogLine_data();
@@ -385,6 +388,52 @@ void AppStateTest::theDataFolderBecomesPrivateAtStart()
     QCOMPARE(QFileInfo(folder).permissions(), QFile::ReadOwner | QFile::WriteOwner |
                                                   QFile::ExeOwner | QFile::ReadUser |
                                                   QFile::WriteUser | QFile::ExeUser);
+}
+
+void AppStateTest::leftoverTemporaryFilesGoAtStart_data()
+{
+    QTest::addColumn<int>("secondsLater");
+    QTest::addColumn<bool>("removed");
+    QTest::newRow("a minute after the kill") << 60 << true;
+    // A copy in another session may be writing them right now.
+    QTest::newRow("right after") << 0 << false;
+}
+
+void AppStateTest::leftoverTemporaryFilesGoAtStart()
+{
+    QFETCH(int, secondsLater);
+    QFETCH(bool, removed);
+    const QString hex = "00112233445566778899aabbccddeeff";
+    const QString data = HostTokenStore::folderPath();
+    const QString history = DeckStore::historyFolderPath();
+    QVERIFY(QDir().mkpath(history));
+    const QStringList leftovers = {data + "/.status.json.new-" + hex,
+                                   history + "/.deck-2026-12-09T091530-before-Phone.json.new-" +
+                                       hex};
+    const QStringList lookAlikes = {data + "/.status.json.new-" + hex + ".bak",
+                                    data + "/status.json", history + "/notes.txt"};
+    for (const QString &path : leftovers + lookAlikes) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    const QString link = data + "/.deck.json.new-" + hex;
+    QVERIFY(QFile::link(data + "/status.json", link));
+    const auto removeAll = qScopeGuard([&] {
+        for (const QString &path : leftovers + lookAlikes + QStringList{link})
+            QFile::remove(path);
+    });
+
+    StandInSystemctl systemctl;
+    ClientModel model("Remote", KeychainTokenStore(), true, fastTimings());
+    AppState::Options options = standInOptions(model, systemctl);
+    options.clock = [secondsLater] { return QDateTime::currentDateTime().addSecs(secondsLater); };
+    const AppState state(std::move(options));
+
+    for (const QString &path : leftovers)
+        QVERIFY2(QFile::exists(path) != removed, qPrintable(path));
+    for (const QString &path : lookAlikes)
+        QVERIFY2(QFile::exists(path), qPrintable(path));
+    QVERIFY(QFileInfo(link).isSymLink());
 }
 
 void AppStateTest::theSettingsArePrivate_data()

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QUuid>
 
 #include <cerrno>
@@ -31,15 +32,21 @@ int writeAll(int fd, const QByteArray &bytes)
     return 0;
 }
 
+// "." + the file's name + ".new-" + the 32 lowercase hexadecimal digits of a random UUID; the
+// form isTemporaryName knows.
+QString temporaryName(const QString &fileName)
+{
+    return QStringLiteral(".") + fileName + QStringLiteral(".new-") +
+           QUuid::createUuid().toString(QUuid::Id128);
+}
+
 // Writes bytes to a new owner-only file beside path (relative to the folder open as folder, or
 // to the working folder for AT_FDCWD) and returns its name, or the errno of the first failure (the
 // file then is gone again).
 int writeTemporary(int folder, const QString &path, const QByteArray &bytes, QByteArray *temporary)
 {
     const QFileInfo info(path);
-    *temporary =
-        QFile::encodeName(info.path() + QStringLiteral("/.") + info.fileName() +
-                          QStringLiteral(".new-") + QUuid::createUuid().toString(QUuid::Id128));
+    *temporary = QFile::encodeName(info.path() + u'/' + temporaryName(info.fileName()));
     const int fd = ::openat(folder, temporary->constData(),
                             O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, fileMode);
     if (fd < 0)
@@ -169,6 +176,13 @@ int tightenFolder(const QString &path)
 int tightenFile(const QString &path)
 {
     return tighten(path, S_IFREG);
+}
+
+bool isTemporaryName(const QString &name)
+{
+    static const QRegularExpression form(
+        QRegularExpression::anchoredPattern(QStringLiteral("\\..+\\.new-[0-9a-f]{32}")));
+    return form.match(name).hasMatch();
 }
 
 QString errorText(int error)

@@ -34,6 +34,10 @@ int tightenFolder(const QString &path);
 // too), is left as it is.
 int tightenFile(const QString &path);
 
+// Whether name is one these functions give their temporary files: "." + the file's name + ".new-"
+// + 32 lowercase hexadecimal digits. A kill between the write and the rename leaves one behind.
+bool isTemporaryName(const QString &name);
+
 // The reason of an errno these functions returned, as the system words it.
 QString errorText(int error);
 

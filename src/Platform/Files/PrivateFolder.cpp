@@ -17,11 +17,24 @@ namespace {
 
 constexpr mode_t folderMode = S_IRWXU;
 
-bool isRegularFile(int folder, const QByteArray &name)
+std::optional<struct stat> regularFileStatus(int folder, const QByteArray &name)
 {
     struct stat status {};
-    return ::fstatat(folder, name.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
-           S_ISREG(status.st_mode);
+    if (::fstatat(folder, name.constData(), &status, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISREG(status.st_mode))
+        return std::nullopt;
+    return status;
+}
+
+bool isRegularFile(int folder, const QByteArray &name)
+{
+    return regularFileStatus(folder, name).has_value();
+}
+
+// A name that stays inside the folder: one entry, no path.
+bool isEntryName(const QString &name)
+{
+    return !name.isEmpty() && !name.contains(u'/');
 }
 
 } // namespace
@@ -80,12 +93,39 @@ int PrivateFolder::remove(const QString &name) const
 {
     if (m_fd < 0)
         return m_error;
-    if (name.isEmpty() || name.contains(u'/'))
+    if (!isEntryName(name))
         return EINVAL;
     const QByteArray encoded = QFile::encodeName(name);
     if (!isRegularFile(m_fd, encoded))
         return EPERM;
     return ::unlinkat(m_fd, encoded.constData(), 0) == 0 ? 0 : errno;
+}
+
+std::optional<qint64> PrivateFolder::modifiedAt(const QString &name) const
+{
+    if (m_fd < 0 || !isEntryName(name))
+        return std::nullopt;
+    const std::optional<struct stat> status = regularFileStatus(m_fd, QFile::encodeName(name));
+    if (!status)
+        return std::nullopt;
+    return qint64(status->st_mtim.tv_sec) * 1'000'000'000 + status->st_mtim.tv_nsec;
+}
+
+int PrivateFolder::setModifiedAt(const QString &name, qint64 nanoseconds) const
+{
+    if (m_fd < 0)
+        return m_error;
+    if (!isEntryName(name) || nanoseconds < 0)
+        return EINVAL;
+    const QByteArray encoded = QFile::encodeName(name);
+    if (!isRegularFile(m_fd, encoded))
+        return EPERM;
+    // The access time stays; a link put there meanwhile has its own time set, never its target's.
+    const struct timespec times[2] = {
+        {0, UTIME_OMIT},
+        {time_t(nanoseconds / 1'000'000'000), long(nanoseconds % 1'000'000'000)},
+    };
+    return ::utimensat(m_fd, encoded.constData(), times, AT_SYMLINK_NOFOLLOW) == 0 ? 0 : errno;
 }
 
 } // namespace Quorvel

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace Quorvel {
 
 // A folder of the program's own, held open by its descriptor from the check to the last use:
@@ -31,6 +33,11 @@ public:
     QStringList fileNames() const;
     // Removes the regular file name; anything else under that name is left (EPERM).
     int remove(const QString &name) const;
+    // When the regular file name was last modified, in nanoseconds since the epoch; nothing when
+    // no regular file has that name.
+    std::optional<qint64> modifiedAt(const QString &name) const;
+    // Sets that time of the regular file name; anything else under that name is left (EPERM).
+    int setModifiedAt(const QString &name, qint64 nanoseconds) const;
 
 private:
     QString m_path;

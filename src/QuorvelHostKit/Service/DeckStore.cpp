@@ -89,28 +89,20 @@ QString devicePart(const QString &device)
 
 QString historyCopyStem(const QDateTime &now, const QString &device)
 {
-    const QString stamp = now.toLocalTime().toString(QStringLiteral("yyyy-MM-dd'T'HHmmss"));
+    const QString stamp = now.toString(QStringLiteral("yyyy-MM-dd'T'HHmmss"));
     return QStringLiteral("deck-") + stamp + QStringLiteral("-before-") + devicePart(device);
 }
 
-// The place a copy ranks among the copies: its stem (which begins with the sortable stamp), then
-// the number a later copy within the same second got ("_2", "_3", ...; the first copy counts as
-// 1), compared as a number so that "_10" ranks after "_9".
-struct CopyRank {
+// What a copy's name tells: its stem (which begins with the stamp) and the number a later copy
+// with the same stem got ("_2", "_3", ...; the first copy counts as 1).
+struct CopyName {
     QString stem;
     int number = 1;
-    QString name;
-    auto operator<=>(const CopyRank &other) const
-    {
-        if (const auto order = stem.compare(other.stem); order != 0)
-            return order <=> 0;
-        return number <=> other.number;
-    }
 };
 
-// The rank of a name Quorvel gives its history copies, or nothing for any other name: the folder
-// may hold files the program did not make (a user's own), and those are never removed.
-std::optional<CopyRank> copyRank(const QString &name)
+// The parts of a name Quorvel gives its history copies, or nothing for any other name: the
+// folder may hold files the program did not make (a user's own), and those are never removed.
+std::optional<CopyName> copyName(const QString &name)
 {
     static const QRegularExpression form(QRegularExpression::anchoredPattern(
         QStringLiteral("(deck-[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{6}-before-([^_]*))"
@@ -122,7 +114,40 @@ std::optional<CopyRank> copyRank(const QString &name)
         return std::nullopt;
     bool numbered = false;
     const int number = match.captured(3).toInt(&numbered);
-    return CopyRank{match.captured(1), numbered ? number : 1, name};
+    return CopyName{match.captured(1), numbered ? number : 1};
+}
+
+// The place a copy ranks among the copies: when it was made, then its name. The stamp in a name
+// is local time, which goes back with the autumn clock change, a move west or a clock set right,
+// so it can't tell which copy is newer; the time the store gives each copy as its modification
+// time can (see saveHistoryCopy). The name only decides between copies of the same moment.
+struct CopyRank {
+    qint64 made = 0;
+    CopyName parts;
+    QString name;
+    auto operator<=>(const CopyRank &other) const
+    {
+        if (made != other.made)
+            return made <=> other.made;
+        if (const auto order = parts.stem.compare(other.parts.stem); order != 0)
+            return order <=> 0;
+        return parts.number <=> other.parts.number;
+    }
+};
+
+// The copies in the folder, in no particular order.
+std::vector<CopyRank> historyCopies(const PrivateFolder &history)
+{
+    std::vector<CopyRank> copies;
+    for (const QString &name : history.fileNames()) {
+        const std::optional<CopyName> parts = copyName(name);
+        if (!parts)
+            continue;
+        // A copy removed since the listing no longer counts.
+        if (const std::optional<qint64> made = history.modifiedAt(name))
+            copies.push_back(CopyRank{*made, *parts, name});
+    }
+    return copies;
 }
 
 } // namespace
@@ -214,7 +239,8 @@ std::optional<Deck> parse(const QByteArray &bytes, LoadError *error)
     return deck;
 }
 
-std::optional<QByteArray> save(const Deck &deck, const QString &device, QString *error)
+std::optional<QByteArray> save(const Deck &deck, const QString &device, QString *error,
+                               const QDateTime &now)
 {
     const QString path = deckFilePath();
     const auto fail = [&](const QString &reason) -> std::optional<QByteArray> {
@@ -242,7 +268,7 @@ std::optional<QByteArray> save(const Deck &deck, const QString &device, QString 
     if (previous.bytes) {
         history.emplace(historyFolderPath());
         QString copyError;
-        copy = saveHistoryCopy(*history, *previous.bytes, device, &copyError);
+        copy = saveHistoryCopy(*history, *previous.bytes, device, &copyError, now);
         // Without its copy the file as it was would be lost for good, so the save stops here.
         if (!copy) {
             return fail(copyError);
@@ -302,30 +328,47 @@ std::optional<QString> saveHistoryCopy(const PrivateFolder &history, const QByte
     if (history.error()) {
         return failed(PrivateFile::errorText(history.error()));
     }
+    const std::vector<CopyRank> copies = historyCopies(history);
     const QString base = historyCopyStem(now, device);
-    // Two saves within one second make the same name; the later copy gets "_2", "_3", ... so no
-    // copy is overwritten, and pruning ranks it by that number as the newer one.
-    for (int n = 1;; ++n) {
+    // Saves within one second make the same stem; a later copy gets the number after the highest
+    // one its stem has, never one that pruning freed, so no copy is overwritten and the names of
+    // one second read in the order the copies were made.
+    int first = 1;
+    // When the copy was made: the clock, but always after the newest copy, so that a clock or
+    // time zone set back still ranks a new copy as the newest. Kept as the file's modification
+    // time, it lasts as long as the copy, across restarts; the copies of an older version have
+    // the time they were written there.
+    qint64 made = now.toMSecsSinceEpoch() * 1'000'000;
+    for (const CopyRank &copy : copies) {
+        if (copy.parts.stem == base)
+            first = std::max(first, copy.parts.number + 1);
+        made = std::max(made, copy.made + 1);
+    }
+    for (int n = first;; ++n) {
         const QString candidate =
             n == 1 ? base + QStringLiteral(".json") : base + QStringLiteral("_%1.json").arg(n);
         const int failure = history.create(candidate, previous);
-        if (failure == 0) {
-            return candidate;
+        if (failure == EEXIST) {
+            continue;
         }
-        if (failure != EEXIST) {
+        if (failure != 0) {
             return failed(PrivateFile::errorText(failure));
         }
+        // Without its time the copy keeps the one it was written at, which ranks it right
+        // unless the clock went back: worth a line, not a failed save.
+        if (const int timeFailure = history.setModifiedAt(candidate, made)) {
+            qCWarning(lcDeckStore, "Could not set the time of the history copy %s/%s: %s",
+                      qUtf8Printable(history.path()),
+                      qUtf8Printable(OutsideText::forLog(candidate)),
+                      qUtf8Printable(PrivateFile::errorText(timeFailure)));
+        }
+        return candidate;
     }
 }
 
 void pruneHistory(const PrivateFolder &history)
 {
-    std::vector<CopyRank> copies;
-    for (const QString &name : history.fileNames()) {
-        if (std::optional<CopyRank> rank = copyRank(name)) {
-            copies.push_back(std::move(*rank));
-        }
-    }
+    std::vector<CopyRank> copies = historyCopies(history);
     std::sort(copies.begin(), copies.end(), std::greater<>());
     for (size_t i = historyCopiesKept; i < copies.size(); ++i) {
         history.remove(copies[i].name);

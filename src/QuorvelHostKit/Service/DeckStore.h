@@ -16,7 +16,8 @@
 // state of its own: every call works out the locations again and touches the files directly.
 namespace Quorvel::DeckStore {
 
-// Copies kept in the history folder; older ones are removed after each successful save.
+// Copies kept in the history folder; the ones made earliest are removed after each successful
+// save.
 inline constexpr int historyCopiesKept = 20;
 // Characters of the device name kept in a history copy's name.
 inline constexpr int historyDeviceCharacters = 40;
@@ -42,21 +43,26 @@ std::optional<Deck> parse(const QByteArray &bytes, LoadError *error = nullptr);
 // made stops the save: so does anything but a real folder at the history folder's path (a link is
 // never followed). A file that exists but cannot be read (so cannot be copied) is never replaced:
 // the save fails with "can't read deck.json: " and the reason. Older copies are pruned only once
-// the file is written.
-std::optional<QByteArray> save(const Deck &deck, const QString &device, QString *error = nullptr);
+// the file is written. now is the clock, in the time zone the copy's name is written in.
+std::optional<QByteArray> save(const Deck &deck, const QString &device, QString *error = nullptr,
+                               const QDateTime &now = QDateTime::currentDateTime());
 
-// Copies previous into the history folder, held open as history, under a name made from now and
-// the device. Returns the copy's name, or nothing with error holding why it could not be made (a
-// full disk, no real folder at the history folder's path).
+// Copies previous into the history folder, held open as history, under a name made from now (in
+// its time zone) and the device. The copy's modification time says when it was made: now, or
+// just after the newest copy when that is later (a clock or time zone set back). Returns the
+// copy's name, or nothing with error holding why it could not be made (a full disk, no real
+// folder at the history folder's path).
 std::optional<QString> saveHistoryCopy(const PrivateFolder &history, const QByteArray &previous,
                                        const QString &device, QString *error = nullptr,
                                        const QDateTime &now = QDateTime::currentDateTime());
 
-// Removes the oldest history copies until historyCopiesKept are left. Only files named as
-// saveHistoryCopy names them count and are ever removed; whatever else is in the folder stays.
+// Removes the history copies made earliest (by modification time, then by name) until
+// historyCopiesKept are left. Only files named as saveHistoryCopy names them count and are ever
+// removed; whatever else is in the folder stays.
 void pruneHistory(const PrivateFolder &history);
 
-// "deck-" + local time stamp + "-before-" + device part + ".json", the base name of a copy.
+// "deck-" + now's time stamp (in its time zone) + "-before-" + device part + ".json", the base
+// name of a copy.
 QString historyCopyName(const QDateTime &now, const QString &device);
 
 // The text of a decoding failure as the decoder reported it ("controls[2]: title: missing"),

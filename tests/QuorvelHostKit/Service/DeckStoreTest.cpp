@@ -9,6 +9,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimeZone>
 
 #include <unistd.h>
 
@@ -90,6 +91,34 @@ void verifyUnreadableDeckKept(bool folderInPlace, const QByteArray &userDeck)
     }
 }
 
+// The clock of saves made one after another from start, step milliseconds apart, in zone.
+QList<QDateTime> clockSteps(const QDateTime &start, int saves, qint64 step, const QTimeZone &zone)
+{
+    QList<QDateTime> times;
+    for (int i = 0; i < saves; ++i) {
+        times.append(start.addMSecs(i * step).toTimeZone(zone));
+    }
+    return times;
+}
+
+QDateTime utc(int month, int day, int hour, int minute)
+{
+    return QDateTime(QDate(2026, month, day), QTime(hour, minute), QTimeZone::utc());
+}
+
+// The deck name in each history copy, sorted.
+QStringList decksInHistory()
+{
+    QStringList names;
+    for (const QString &name : historyNames()) {
+        const QByteArray bytes = readAll(DeckStore::historyFolderPath() + "/" + name);
+        const std::optional<Deck> deck = WireCodec::decoder().decode<Deck>(bytes);
+        names.append(deck ? deck->deckName : QString::fromUtf8(bytes));
+    }
+    names.sort();
+    return names;
+}
+
 } // namespace
 
 class DeckStoreTest : public QObject {
@@ -121,6 +150,9 @@ private slots:
     void historyCopyName_data();
     void historyCopyName();
     void copiesInOneSecondAreAllKeptInOrder();
+    void historyKeepsTheNewestEarlierDecks_data();
+    void historyKeepsTheNewestEarlierDecks();
+    void copiesOfAnOlderVersionRankByWhenWritten();
 
 private:
     QTemporaryDir m_home;
@@ -449,6 +481,76 @@ void DeckStoreTest::copiesInOneSecondAreAllKeptInOrder()
         newest.append(i);
     }
     QCOMPARE(kept, newest);
+}
+
+void DeckStoreTest::historyKeepsTheNewestEarlierDecks_data()
+{
+    QTest::addColumn<QList<QDateTime>>("clock");
+    const QTimeZone berlin("Europe/Berlin");
+    const QTimeZone tokyo("Asia/Tokyo");
+    const QTimeZone newYork("America/New_York");
+    QVERIFY(berlin.isValid() && tokyo.isValid() && newYork.isValid());
+
+    // A device's burst: once pruning has begun, every copy of that second must still rank above
+    // the ones before it.
+    QTest::newRow("60 saves in one second") << clockSteps(utc(12, 9, 8, 15), 60, 16, berlin);
+    QTest::newRow("70 saves, 40 a second") << clockSteps(utc(12, 9, 8, 15), 70, 25, berlin);
+    // Tokyo's local time is 14 hours ahead of New York's: after the move every stamp is earlier.
+    QTest::newRow("time zone moved west") << clockSteps(utc(12, 9, 8, 15), 22, 1000, tokyo) +
+                                                 clockSteps(utc(12, 9, 8, 16), 3, 1000, newYork);
+    // 1:00 to 1:57 daylight time, then 1:00 to 1:04 standard time: the same hour again.
+    QTest::newRow("autumn clock change") << clockSteps(utc(11, 1, 5, 0), 20, 3 * 60'000, newYork) +
+                                                clockSteps(utc(11, 1, 6, 0), 5, 60'000, newYork);
+    QTest::newRow("clock set back a day") << clockSteps(utc(12, 9, 8, 15), 22, 1000, berlin) +
+                                                 clockSteps(utc(12, 8, 8, 15), 3, 1000, berlin);
+}
+
+void DeckStoreTest::historyKeepsTheNewestEarlierDecks()
+{
+    QFETCH(QList<QDateTime>, clock);
+    write(defaultDeckPath(), *WireCodec::prettyEncoder(true).encode(shellDeck("Start", "true")));
+    // Each save copies the deck the one before it wrote.
+    QStringList earlier = {"Start"};
+    for (int i = 0; i < clock.size(); ++i) {
+        const QString name = QStringLiteral("Deck %1").arg(i, 4, 10, QChar('0'));
+        QString error;
+        QVERIFY2(DeckStore::save(shellDeck(name, "true"), "Phone", &error, clock[i]),
+                 qPrintable(error));
+        earlier.append(name);
+    }
+    earlier.removeLast();
+    QStringList newest = earlier.mid(earlier.size() - DeckStore::historyCopiesKept);
+    newest.sort();
+    QCOMPARE(decksInHistory(), newest);
+}
+
+void DeckStoreTest::copiesOfAnOlderVersionRankByWhenWritten()
+{
+    // An older version set no time of its own: its copies have the time they were written, and
+    // their names were stamped an hour ahead of this clock (the zone moved since), in the
+    // opposite order.
+    const QString folder = DeckStore::historyFolderPath() + "/";
+    const int planted = 25;
+    for (int i = 0; i < planted; ++i) {
+        const QString name = QStringLiteral("deck-2026-12-09T1000%1-before-Phone.json")
+                                 .arg(planted - i, 2, 10, QChar('0'));
+        write(folder + name, QStringLiteral("Older %1").arg(i, 2, 10, QChar('0')).toUtf8());
+        QFile file(folder + name);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(utc(12, 9, 8, i), QFileDevice::FileModificationTime));
+    }
+    write(defaultDeckPath(), *WireCodec::prettyEncoder(true).encode(shellDeck("Start", "true")));
+    const QDateTime at(QDate(2026, 12, 9), QTime(9, 30), QTimeZone("Europe/Berlin"));
+    for (int i = 0; i < 3; ++i) {
+        QVERIFY(DeckStore::save(shellDeck(QStringLiteral("Deck %1").arg(i), "true"), "Phone",
+                                nullptr, at.addSecs(i)));
+    }
+    QStringList newest = {"Deck 0", "Deck 1", "Start"};
+    for (int i = planted - DeckStore::historyCopiesKept + 3; i < planted; ++i) {
+        newest.append(QStringLiteral("Older %1").arg(i, 2, 10, QChar('0')));
+    }
+    newest.sort();
+    QCOMPARE(decksInHistory(), newest);
 }
 
 QTEST_GUILESS_MAIN(DeckStoreTest)
