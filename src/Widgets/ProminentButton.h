@@ -7,8 +7,8 @@ namespace Quorvel {
 // A button in the window's accent, for the one or two actions a window leads with: filled with
 // the palette's highlight colour and lettered in its highlighted text. Disabled, it looks as the
 // desktop draws any disabled button. The style's focus mark is a darker shade of the fill, which
-// cannot be told from the fill, so with the keyboard's focus it also draws a ring of its own, in
-// whichever of the window's text and background colours stands out more from the fill.
+// cannot be told from the fill, so with the keyboard's focus it draws the FocusRing inside its
+// frame, in the colour that stands out from the fill.
 class ProminentButton : public QPushButton {
     Q_OBJECT
 public:

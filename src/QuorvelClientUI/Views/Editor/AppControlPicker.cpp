@@ -36,6 +36,8 @@ QScrollArea *panel(QWidget *parent, QVBoxLayout **layout)
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setBackgroundRole(QPalette::Base);
+    // Its rows take the focus; the view around them would be a stop that shows nothing.
+    scroll->setFocusPolicy(Qt::NoFocus);
     auto *content = new QWidget;
     *layout = new QVBoxLayout(content);
     (*layout)->setContentsMargins(panelPadding, panelPadding, panelPadding, panelPadding);

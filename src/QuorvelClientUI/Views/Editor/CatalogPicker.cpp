@@ -5,9 +5,12 @@
 #include "QuorvelClientUI/Views/Editor/PickerRow.h"
 #include "Widgets/PlainLabel.h"
 
+#include <QApplication>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QPointer>
 #include <QScrollArea>
 
 namespace Quorvel {
@@ -44,6 +47,8 @@ CatalogPicker::CatalogPicker(QWidget *parent)
     auto *scroll = new QScrollArea(this);
     scroll->setWidgetResizable(true);
     scroll->setBackgroundRole(QPalette::Base);
+    // The rows take the focus; the view around them would be a stop that shows nothing.
+    scroll->setFocusPolicy(Qt::NoFocus);
     m_listLayout->setContentsMargins(0, 0, 0, 0);
     m_listLayout->setSpacing(0);
     scroll->setWidget(m_list);
@@ -102,13 +107,17 @@ QString CatalogPicker::countText() const
 
 void CatalogPicker::rebuild()
 {
-    // A row may be the one whose click led here: it goes once its signal has returned.
+    // The keyboard stays on the row of the same name as the rows are made again.
+    const auto *focused = qobject_cast<const PickerRow *>(QApplication::focusWidget());
+    const std::optional<QString> focusedValue = focused && focused->parentWidget() == m_list
+                                                    ? std::optional(focused->value())
+                                                    : std::nullopt;
+    // A row may be the one whose click led here: it goes once its signal has returned, and only
+    // after the focus has moved to its successor.
+    QList<QWidget *> old;
     while (QLayoutItem *item = m_listLayout->takeAt(0)) {
-        if (QWidget *widget = item->widget()) {
-            widget->hide();
-            widget->setParent(nullptr);
-            widget->deleteLater();
-        }
+        if (QWidget *widget = item->widget())
+            old.append(widget);
         delete item;
     }
     const QString search = m_search->text();
@@ -119,6 +128,7 @@ void CatalogPicker::rebuild()
         QWidget *leading = m_icon ? m_icon(value, m_list) : nullptr;
         const QString badge = m_badge ? m_badge(value).value_or(QString()) : QString();
         auto *row = new PickerRow(value, label, leading, badge, value == m_selection, m_list);
+        row->installEventFilter(this);
         connect(row, &PickerRow::clicked, this, [this, value] {
             if (value == m_selection)
                 return;
@@ -141,6 +151,74 @@ void CatalogPicker::rebuild()
         m_listLayout->addWidget(note);
     }
     m_listLayout->addStretch(1);
+
+    const QList<PickerRow *> shown = rows();
+    PickerRow *stop = shown.isEmpty() ? nullptr : shown.first();
+    for (PickerRow *row : shown) {
+        if (row->value() == (focusedValue ? *focusedValue : m_selection))
+            stop = row;
+    }
+    makeTabStop(stop);
+    if (focusedValue && stop) {
+        // The layout would show it only later, and a hidden row cannot take the focus.
+        stop->show();
+        focusRow(stop);
+    }
+    for (QWidget *widget : std::as_const(old)) {
+        widget->hide();
+        widget->setParent(nullptr);
+        widget->deleteLater();
+    }
+}
+
+void CatalogPicker::makeTabStop(const PickerRow *stop)
+{
+    for (PickerRow *row : rows())
+        row->setFocusPolicy(row == stop ? Qt::TabFocus : Qt::NoFocus);
+}
+
+void CatalogPicker::focusRow(PickerRow *row)
+{
+    makeTabStop(row);
+    // Arrows move the focus as Tab does, so the row shows it even after a click put it there.
+    row->window()->setAttribute(Qt::WA_KeyboardFocusChange);
+    row->setFocus(Qt::TabFocusReason);
+    // Once the layout has placed a row made just now.
+    QMetaObject::invokeMethod(
+        this,
+        [this, shown = QPointer<PickerRow>(row)] {
+            if (shown)
+                m_scroll->ensureWidgetVisible(shown);
+        },
+        Qt::QueuedConnection);
+}
+
+bool CatalogPicker::eventFilter(QObject *watched, QEvent *event)
+{
+    auto *row = qobject_cast<PickerRow *>(watched);
+    if (!row || event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    const QList<PickerRow *> shown = rows();
+    const auto index = shown.indexOf(row);
+    switch (static_cast<QKeyEvent *>(event)->key()) {
+    case Qt::Key_Up:
+        if (index > 0)
+            focusRow(shown.at(index - 1));
+        return true;
+    case Qt::Key_Down:
+        if (index >= 0 && index + 1 < shown.size())
+            focusRow(shown.at(index + 1));
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // A second Return, on the row already picked, goes on to the window's default button.
+        if (row->isSelected())
+            return false;
+        row->click();
+        return true;
+    default:
+        return QWidget::eventFilter(watched, event);
+    }
 }
 
 } // namespace Quorvel

@@ -8,6 +8,7 @@
 
 class QLabel;
 class QLineEdit;
+class QScrollArea;
 class QVBoxLayout;
 
 namespace Quorvel {
@@ -15,7 +16,9 @@ namespace Quorvel {
 class PickerRow;
 
 // Picks one name out of a host's catalog (an app, a shortcut), with a search field and the offer
-// to use a typed name the host did not list. Its only effect is the selection.
+// to use a typed name the host did not list. Its only effect is the selection. By keyboard the
+// list is one Tab stop: it lands on the picked row (else the first), the arrows move between rows,
+// and Return or Space picks the row; Return on the row already picked is left to the window.
 class CatalogPicker : public QWidget {
     Q_OBJECT
 
@@ -43,8 +46,14 @@ public:
 signals:
     void selectionChanged(const QString &selection);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void rebuild();
+    // Gives row the focus from the keyboard and makes it the list's Tab stop.
+    void focusRow(PickerRow *row);
+    void makeTabStop(const PickerRow *row);
 
     QStringList m_items;
     QString m_selection;
@@ -54,7 +63,7 @@ private:
     QLabel *m_count;
     QWidget *m_list;
     QVBoxLayout *m_listLayout;
-    QWidget *m_scroll;
+    QScrollArea *m_scroll;
 };
 
 } // namespace Quorvel

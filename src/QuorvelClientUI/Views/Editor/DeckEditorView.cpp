@@ -11,12 +11,14 @@
 #include "QuorvelClientUI/Views/Editor/EditorScreenText.h"
 #include "QuorvelClientUI/Views/Editor/JSONEditor.h"
 #include "QuorvelClientUI/Views/Editor/LiveStates.h"
+#include "Widgets/FocusRing.h"
 #include "Widgets/PlainLabel.h"
 #include "Widgets/ProminentButton.h"
 #include "Widgets/SymbolIcons.h"
 #include "Widgets/SymbolLabel.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QFrame>
 #include <QGuiApplication>
@@ -87,6 +89,9 @@ DeckEditorView::DeckEditorView(DeckEditorModel &model, LiveStates &live, QWidget
     auto *scroll = new QScrollArea(this);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
+    // Tab goes from the header straight to the first card's controls: the view around the cards
+    // shows no focus of its own, so it takes none, and scrolls to whichever control has it.
+    scroll->setFocusPolicy(Qt::NoFocus);
     auto *page = new QWidget;
     auto *pageLayout = new QHBoxLayout(page);
     pageLayout->setContentsMargins(0, 0, 0, 0);
@@ -108,6 +113,11 @@ DeckEditorView::DeckEditorView(DeckEditorModel &model, LiveStates &live, QWidget
     pageLayout->addWidget(content, 1);
     scroll->setWidget(page);
     outer->addWidget(scroll, 1);
+    connect(qApp, &QApplication::focusChanged, scroll, [scroll, page](QWidget *, QWidget *now) {
+        if (now && page->isAncestorOf(now))
+            scroll->ensureWidgetVisible(now);
+    });
+    FocusRing::follow(this);
 
     outer->addWidget(divider(this));
     outer->addWidget(makeFooter());

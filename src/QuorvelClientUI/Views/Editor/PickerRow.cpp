@@ -1,5 +1,6 @@
 #include "QuorvelClientUI/Views/Editor/PickerRow.h"
 
+#include "Widgets/FocusRing.h"
 #include "Widgets/StatusColors.h"
 
 #include <QPainter>
@@ -27,7 +28,10 @@ PickerRow::PickerRow(const QString &value, const QString &label, QWidget *leadin
     setText(label);
     setAccessibleName(label);
     setCheckable(false);
-    setFocusPolicy(Qt::TabFocus);
+    // The list decides which of its rows Tab reaches; the row marks its focus inside itself, where
+    // neighbours and the list's edges cannot cover the ring.
+    setFocusPolicy(Qt::NoFocus);
+    FocusRing::setDrawsOwnRing(this);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     if (m_leading) {
         m_leading->setParent(this);
@@ -66,6 +70,10 @@ void PickerRow::paintEvent(QPaintEvent *)
         painter.fillRect(rect(), pal.color(QPalette::Highlight));
     const QColor ink =
         m_selected ? pal.color(QPalette::HighlightedText) : pal.color(QPalette::Text);
+    if (FocusRing::isShownOn(this))
+        FocusRing::paint(
+            painter, rect(),
+            FocusRing::colour(pal, pal.color(m_selected ? QPalette::Highlight : QPalette::Base)));
     int x = horizontalPadding;
     if (!m_leading && m_selected) {
         painter.setPen(ink);
