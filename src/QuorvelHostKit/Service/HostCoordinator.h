@@ -9,6 +9,7 @@
 #include "QuorvelCore/Model/HostInfo.h"
 #include "QuorvelCore/Model/Message.h"
 #include "QuorvelCore/Model/PairingToken.h"
+#include "QuorvelHostKit/Execution/ExecutorTools.h"
 #include "QuorvelHostKit/Service/DeckWatcher.h"
 #include "QuorvelHostKit/Service/HostActivity.h"
 #include "QuorvelHostKit/Service/HostClientTable.h"
@@ -85,6 +86,8 @@ public:
         ServiceDiscovery *discovery = &systemServiceDiscovery();
         // Makes the ways to keep the computer awake; unset means this system's.
         std::function<std::vector<std::unique_ptr<IdleInhibitor>>()> idleInhibitors;
+        // The programs actions and checks run through; unset means this system's.
+        std::optional<ExecutorTools> executorTools;
     };
 
     explicit HostCoordinator(QObject *parent = nullptr);
@@ -138,6 +141,8 @@ public:
     const QSet<QUuid> &authenticatedClients() const { return m_clients.authenticated(); }
     const QSet<QUuid> &localEditors() const { return m_clients.localEditors(); }
     const QSet<QString> &runningControls() const { return m_runningControls; }
+    // The client's requests whose handling has not ended yet, re-checks included.
+    int requestsInFlight(const QUuid &client) const { return m_requestsInFlight.count(client); }
     // Never stored or shown: this computer's own deck editor proves it in its hello.
     const PairingToken &editorKey() const { return m_editorKey; }
 
