@@ -1,14 +1,26 @@
-// Feeds arbitrary bytes to the host's dispatcher as the messages of a paired device without
-// editing rights: one message per line, all in flight at once. The device pairs as any does, over
-// a real TLS-PSK link on loopback through the host's own server. Every request of an input is
-// finished before the next input starts, so the link carries nothing over and is kept across
-// inputs, sparing each a handshake; it is paired anew only when an input has made the host close
-// it (a second hello does). Whatever arrives, the host must not crash, must finish every run it
-// starts, and must leave the deck file and the deck in force as they were.
+// Feeds arbitrary bytes to the host as the messages of a paired device. The device pairs as any
+// does, over a real TLS-PSK WebSocket link on loopback through the host's own server, and sends
+// every line of the input as one WebSocket message, all in flight at once: each takes the whole
+// way a device's message takes, the server's decoding and cleaning and the coordinator's hand-over
+// on the next turn of the event loop included. The input's first byte decides whether deck
+// editing from other devices is allowed (bit 0) and whether the lines go as binary or as text
+// messages (bit 1); with editing allowed, a valid deck update is saved to the deck file and its
+// history.
+//
+// Every request of an input is finished before the next input starts, so the link carries nothing
+// over and is kept across inputs, sparing each a handshake; it is paired anew only when an input
+// has made the host close it (a second hello does). A deck an input saved is replaced by the
+// fuzzer's own again, so each input meets the same host. Whatever arrives, the host must not crash
+// and must finish every run it starts; without editing the deck file and the deck in force stay as
+// they were, with it the deck in force is the one in the file. Everything the host writes lives in
+// a temporary folder, and the programs it runs are stand-ins that ignore what they are given.
 #include "FakeServiceNetwork.h"
 #include "LoopbackDevice.h"
-#include "QuorvelCore/Model/WireCodec.h"
+#include "QuorvelCore/Model/Message.h"
+#include "QuorvelHostKit/Service/DeckStore.h"
 #include "QuorvelHostKit/Service/HostCoordinator.h"
+#include "QuorvelHostKit/Service/HostSettings.h"
+#include "QuorvelHostKit/Service/HostTokenStore.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -20,21 +32,29 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <vector>
 
 using namespace Quorvel;
 
 namespace {
 
-// Messages taken from one input; enough to fill the limit of runs at once and go past it.
+// Messages taken from one input; enough to fill the limit of runs at once and go past it, and
+// with the fuzzer's own last request still within the limit of requests per link.
 constexpr qsizetype maxMessages = HostCoordinator::maxRunningActions + 4;
+static_assert(maxMessages + 1 <= RequestsInFlight::maxPerLink);
 // A switch's re-check that waits next to nothing, so each input ends quickly.
 constexpr double recheckDelay = 0.001;
 constexpr int recheckAttempts = 2;
+// Bounds the wait for an input's requests to end: far beyond what they take even under the
+// sanitizers on a busy machine, so running into it means the host hangs.
+constexpr std::chrono::seconds handlingTimeout{30};
+// The first byte's flags.
+constexpr std::uint8_t editingFlag = 0x1;
+constexpr std::uint8_t binaryFlag = 0x2;
 
 struct Host {
     QTemporaryDir home;
     QString deckPath;
+    // The deck file as the fuzzer's own deck is saved, and that deck.
     QByteArray deckBytes;
     Deck deck;
     PairingToken code = PairingToken::generate();
@@ -45,8 +65,12 @@ struct Host {
     std::unique_ptr<LoopbackDevice> device;
     // The server's id of the device's link.
     QUuid client;
-    // Messages handed to the dispatcher while the device was paired.
-    qint64 dispatched = 0;
+    // Inputs whose messages reached the host over a paired link and were all handled.
+    qint64 handled = 0;
+    // Inputs after which the deck file held a deck a device had sent.
+    qint64 saves = 0;
+    // Numbers the fuzzer's own closing request of each input.
+    qint64 inputs = 0;
 };
 
 Host *host = nullptr;
@@ -105,6 +129,11 @@ void require(bool condition)
     }
 }
 
+bool isInside(const QString &path)
+{
+    return QDir::cleanPath(path).startsWith(host->home.path() + QLatin1Char('/'));
+}
+
 bool isPaired()
 {
     return host->coordinator->authenticatedClients().contains(host->client) &&
@@ -125,6 +154,16 @@ void pairDevice()
     host->client = *client;
 }
 
+// Puts the fuzzer's own deck back in the file and in force, as the host itself saves a deck.
+void restoreDeck()
+{
+    const std::optional<QByteArray> bytes =
+        host->coordinator->saveDeck(host->deck, QStringLiteral("Fuzzer"));
+    require(bytes.has_value());
+    host->deckBytes = *bytes;
+    host->coordinator->applyDeck(host->deck);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
@@ -134,25 +173,38 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
     const QString data = host->home.filePath(QStringLiteral("data"));
     const QString config = host->home.filePath(QStringLiteral("config"));
     require(QDir().mkpath(data) && QDir().mkpath(config));
+    qputenv("HOME", QFile::encodeName(host->home.path()));
     qputenv("XDG_DATA_HOME", QFile::encodeName(data));
+    // No installed application is found, so none is started or asked to quit.
+    qputenv("XDG_DATA_DIRS", QFile::encodeName(data));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
+    // No bus: no other application's controls are reached.
+    qputenv("DBUS_SESSION_BUS_ADDRESS",
+            "unix:path=" + QFile::encodeName(host->home.filePath(QStringLiteral("no-bus"))));
     host->deckPath = host->home.filePath(QStringLiteral("deck.json"));
-    host->deck = fuzzDeck();
-    const std::optional<QByteArray> bytes = WireCodec::prettyEncoder(true).encode(host->deck);
-    require(bytes.has_value());
-    QFile file(host->deckPath);
-    require(file.open(QIODevice::WriteOnly) && file.write(*bytes) == bytes->size());
-    file.close();
-    host->deckBytes = *bytes;
     qputenv("QUORVEL_DECK", QFile::encodeName(host->deckPath));
     qputenv("QUORVEL_TOKEN", host->code.normalized().toUtf8());
+    host->deck = fuzzDeck();
 
     host->app = new QCoreApplication(*argc, *argv);
+    // Every file the host writes, deck history and settings included, is in the temporary folder.
+    require(isInside(DeckStore::deckFileURL().toLocalFile()));
+    require(isInside(DeckStore::historyFolderPath()));
+    require(isInside(HostSettings::filePath()));
+    require(isInside(HostTokenStore::folderPath()));
     host->network = new Testing::FakeServiceNetwork;
     HostCoordinator::Options options;
     options.recheckAttempts = recheckAttempts;
     options.recheckDelay = recheckDelay;
     options.discovery = host->network;
+    options.idleInhibitors = [] { return std::vector<std::unique_ptr<IdleInhibitor>>(); };
+    // Whatever a device's deck or test asks for, the programs run are harmless stand-ins.
+    ExecutorTools tools;
+    tools.zsh = QStringLiteral("/bin/true");
+    tools.pgrep = QStringLiteral("/bin/false");
+    tools.shortcuts = QStringLiteral("/bin/true");
+    tools.osascript = host->home.filePath(QStringLiteral("no-osascript"));
+    options.executorTools = tools;
     host->coordinator = new HostCoordinator(options);
     // An input's hello is refused as a wrong proof, which would shut the device's address out
     // for a growing time; the device pairs again at once instead.
@@ -162,43 +214,74 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
     host->coordinator->start();
     require(LoopbackDevice::waitUntil([] { return host->coordinator->port().has_value(); },
                                       LoopbackDevice::pairingTimeout));
+    restoreDeck();
     pairDevice();
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
+    if (size == 0) {
+        return 0;
+    }
+    HostCoordinator &coordinator = *host->coordinator;
+    const bool editing = (data[0] & editingFlag) != 0;
+    const bool binary = (data[0] & binaryFlag) != 0;
+    if (coordinator.allowDeckEditing() != editing) {
+        coordinator.setAllowDeckEditing(editing);
+    }
     if (!isPaired()) {
         pairDevice();
     }
-    const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
-    std::vector<QCoro::Task<>> handling;
+    const QUuid client = host->client;
+    LoopbackDevice &device = *host->device;
+
+    const QByteArray bytes(reinterpret_cast<const char *>(data) + 1,
+                           static_cast<qsizetype>(size - 1));
     for (const QByteArray &line : bytes.split('\n').mid(0, maxMessages)) {
-        if (const std::optional<Message> message = WireCodec::decode(line)) {
-            // The server's message callback hands each message over just so.
-            host->dispatched += isPaired() ? 1 : 0;
-            handling.push_back(host->coordinator->handle(*message, host->client));
+        if (binary) {
+            device.sendBinary(line);
+        } else {
+            device.sendText(line);
         }
     }
-    for (QCoro::Task<> &task : handling) {
-        QCoro::waitFor(task);
-    }
+    // The host hands a link's messages over in order, so once it has answered this one, every
+    // line before it has been handed to the coordinator (unless the host closed the link).
+    const QString last = QStringLiteral("fuzzer-last-%1").arg(++host->inputs);
+    device.send(Message(Message::Test{last, std::nullopt, std::nullopt}));
+    require(LoopbackDevice::waitUntil(
+        [&] { return device.answered(last) || device.disconnected(); }, handlingTimeout));
+    require(LoopbackDevice::waitUntil(
+        [&] {
+            return coordinator.requestsInFlight(client) == 0 &&
+                   coordinator.runningControls().isEmpty();
+        },
+        handlingTimeout));
     settle();
+    host->handled += device.answered(last) ? 1 : 0;
 
-    HostCoordinator &coordinator = *host->coordinator;
-    require(coordinator.runningControls().isEmpty());
-    require(coordinator.deck() == host->deck);
-    require(!coordinator.allowDeckEditing());
     require(coordinator.activity().size() <= HostCoordinator::maxActivityEntries);
-    require(readFile(host->deckPath) == host->deckBytes);
+    const QByteArray file = readFile(host->deckPath);
+    if (!editing) {
+        require(coordinator.deck() == host->deck);
+        require(file == host->deckBytes);
+        return 0;
+    }
+    // What is in force is what the next start loads.
+    const std::optional<Deck> stored = DeckStore::parse(file);
+    require(stored.has_value() && *stored == coordinator.deck());
+    if (file != host->deckBytes) {
+        ++host->saves;
+        restoreDeck();
+    }
     return 0;
 }
 
 // Read by the replay driver once every saved input has run: a corpus that never reaches the
-// dispatcher as a paired device fuzzes nothing.
+// host over a paired link, or never gets a device's deck saved, fuzzes too little.
 extern "C" int quorvelFuzzReplayVerdict()
 {
-    std::fprintf(stderr, "%lld messages reached the dispatcher from a paired device\n",
-                 static_cast<long long>(host->dispatched));
-    return host->dispatched > 0 ? EXIT_SUCCESS : EXIT_FAILURE;
+    std::fprintf(stderr, "%lld inputs handled over a paired link, %lld saved a device's deck\n",
+                 static_cast<long long>(host->handled), static_cast<long long>(host->saves));
+    return host->handled > 0 && host->saves > 0 ? EXIT_SUCCESS : EXIT_FAILURE;
 }

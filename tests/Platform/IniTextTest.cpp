@@ -78,6 +78,16 @@ private slots:
         QTest::newRow("leading @@") << one("name", "@@home");
         QTest::newRow("byte array lookalike") << one("name", "@ByteArray(not bytes)");
         QTest::newRow("variant lookalike") << one("name", "@Variant(\x01\x02)");
+        // U+FEFF in the middle of a value is a character like any other; only a byte order mark
+        // at the very start of a value is dropped.
+        QTest::newRow("U+FEFF after an escape")
+            << one("name", QString::fromUtf8("say \"\uFEFFhi\" a\\\uFEFFb\n\uFEFFc\t\uFEFF"));
+        QTest::newRow("U+FEFF first") << one("name", QString::fromUtf8("\uFEFFfirst"));
+        QTest::newRow("U+FEFF starting list items")
+            << one("apps", QStringList{"x", QString::fromUtf8("\uFEFFy"),
+                                       QString::fromUtf8("\uFEFF"), QString::fromUtf8("q\uFEFF")});
+        QTest::newRow("U+FEFF starting the first list item")
+            << one("apps", QStringList{QString::fromUtf8("\uFEFFx"), "y"});
         QTest::newRow("trailing backslash") << one("name", "end\\");
         QTest::newRow("trailing tab") << one("name", "end\t");
         QTest::newRow("JSON") << one("knobwireProviders",
@@ -177,6 +187,21 @@ private slots:
         QTest::newRow("x at the end") << QByteArray("k=ab  \\x");
         QTest::newRow("long hex escape") << QByteArray("k=\\x1234567 z\n");
         QTest::newRow("spaces after an escape") << QByteArray("k=a\\t  \nm=\\x41  \n");
+        QTest::newRow("byte order marks after escapes")
+            << QByteArray("k=say \\\"\xEF\xBB\xBFhi\\\"\nm=a\\\\\xEF\xBB\xBF\nn=\\n\xEF\xBB\xBFx\n"
+                          "t=\\t\xEF\xBB\xBF\nh=\\x41\xEF\xBB\xBF\no=\\101\xEF\xBB\xBF\n");
+        QTest::newRow("byte order marks starting list items")
+            << QByteArray("k=x, \xEF\xBB\xBFy\nm=\xEF\xBB\xBF"
+                          "a,\xEF\xBB\xBF b, \xEF\xBB\xBF\n"
+                          "n=,\xEF\xBB\xBFz\n");
+        QTest::newRow("byte order marks after quotes")
+            << QByteArray("k=\"\xEF\xBB\xBFq\"\nm=a\"\xEF\xBB\xBFq\"\nn=\"\"\xEF\xBB\xBFr\n");
+        QTest::newRow("byte order mark first")
+            << QByteArray("k=\xEF\xBB\xBFhi\nm=  \xEF\xBB\xBF  x\nn=\xEF\xBB\xBF\xEF\xBB\xBFtwo\n");
+        QTest::newRow("UTF-8 split by an escape")
+            << QByteArray("k=\xC3\\n\xA9\nm=\xE2\x82\\t\xAC\n");
+        QTest::newRow("UTF-8 split by a comma") << QByteArray("k=\xC3,\xA9\nm=\xC3\"\xA9\"\n");
+        QTest::newRow("UTF-8 cut short") << QByteArray("k=ab\xC3\nm=\xE2\x82\nn=\xFF\x80x\n");
         QTest::newRow("empty value") << QByteArray("k=\nm=\"\"\n");
         QTest::newRow("lists") << QByteArray("k=a,b,,c\nm=  ,  \nn=\"x\" y, z\n");
         QTest::newRow("UTF-8 key") << QByteArray("größe=1\n日本=2\n");

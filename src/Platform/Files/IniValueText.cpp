@@ -6,6 +6,7 @@
 #include <QPoint>
 #include <QRect>
 #include <QSize>
+#include <QStringDecoder>
 #include <QStringList>
 
 namespace Quorvel::IniValueText {
@@ -335,7 +336,7 @@ private:
         while (end < m_text.size() && m_text.at(end) != '\\' && m_text.at(end) != '"' &&
                m_text.at(end) != ',')
             ++end;
-        m_current += QString::fromUtf8(m_text.sliced(m_at, end - m_at));
+        m_current += QString(m_decoder(m_text.sliced(m_at, end - m_at)));
         m_at = end;
     }
 
@@ -398,6 +399,10 @@ private:
     }
 
     QByteArrayView m_text;
+    // One decoder for the whole value, as Qt's reader has: only the value's first bytes may be a
+    // byte order mark that is dropped, a character whose bytes an escape, a quote or a comma
+    // splits is still put together, and the bytes of one cut short at the end are dropped.
+    QStringDecoder m_decoder{QStringDecoder::Utf8};
     qsizetype m_at = 0;
     QString m_current;
     QStringList m_items;

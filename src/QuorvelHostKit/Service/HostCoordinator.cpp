@@ -89,6 +89,9 @@ HostCoordinator::HostCoordinator(Options options, QObject *parent)
         std::unique_ptr<ServicePublisher>(m_options.discovery->makePublisher(nullptr)));
     m_appControls = std::make_unique<AppControls>();
     m_executor = std::make_unique<SystemExecutor>(m_appControls.get());
+    if (m_options.executorTools) {
+        m_executor->setTools(*m_options.executorTools);
+    }
     m_monitor = std::make_unique<StateMonitor>(m_executor.get(), m_deck, defaultPollInterval);
     installServerCallbacks();
     connect(&m_tokenFile, &PendingWrite::retried, this, [this](int error) {

@@ -10,6 +10,7 @@
 #include "QuorvelCore/Model/HostInfo.h"
 #include "QuorvelCore/Model/Message.h"
 #include "QuorvelCore/Model/PairingToken.h"
+#include "QuorvelHostKit/Execution/ExecutorTools.h"
 #include "QuorvelHostKit/Service/DeckWatcher.h"
 #include "QuorvelHostKit/Service/HostActivity.h"
 #include "QuorvelHostKit/Service/HostClientTable.h"
@@ -88,6 +89,8 @@ public:
         std::function<std::vector<std::unique_ptr<IdleInhibitor>>()> idleInhibitors;
         // When the pairing code, host id and status files are tried again after a failed write.
         PendingWrite::Timings fileRetry;
+        // The programs actions and checks run through; unset means this system's.
+        std::optional<ExecutorTools> executorTools;
     };
 
     explicit HostCoordinator(QObject *parent = nullptr);
@@ -141,6 +144,8 @@ public:
     const QSet<QUuid> &authenticatedClients() const { return m_clients.authenticated(); }
     const QSet<QUuid> &localEditors() const { return m_clients.localEditors(); }
     const QSet<QString> &runningControls() const { return m_runningControls; }
+    // The client's requests whose handling has not ended yet, re-checks included.
+    int requestsInFlight(const QUuid &client) const { return m_requestsInFlight.count(client); }
     // Never stored or shown: this computer's own deck editor proves it in its hello.
     const PairingToken &editorKey() const { return m_editorKey; }
 
