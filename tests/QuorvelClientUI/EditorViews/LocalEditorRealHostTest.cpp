@@ -147,6 +147,35 @@ private slots:
         window.reset();
         editor.model().stop();
     }
+
+    // A keyring that answers after the store's time-out (a busy desktop, a keyring still
+    // starting) still saves the code: the editor waits for that answer instead of taking the
+    // save for failed.
+    void aKeyringSlowerThanTheTimeOutIsWaitedFor()
+    {
+        LocalHost host(Deck{QStringLiteral("Desk"), {echoButton()}});
+        QVERIFY(host.written());
+        HostCoordinator &coordinator = host.coordinator();
+        QTRY_VERIFY_WITH_TIMEOUT(coordinator.port().has_value(), answerLimitMs);
+        // No keyring answers before a time-out of zero has run out.
+        LocalHostEditor editor(KeychainTokenStore(KeychainTokenStore::localEditorService,
+                                                  std::chrono::milliseconds(0)),
+                               fastTimings());
+        QSignalSpy saved(&editor, &LocalHostEditor::codeSaved);
+        QTest::ignoreMessage(QtInfoMsg, "Keychain save waits for the keyring in local");
+
+        QVERIFY(editor.open(coordinator, {}));
+        QTRY_COMPARE_WITH_TIMEOUT(saved.count(), 1, answerLimitMs);
+        QVERIFY(saved.first().at(0).toBool());
+        std::optional<std::optional<PairingToken>> stored;
+        QObject context;
+        KeychainTokenStore(KeychainTokenStore::localEditorService)
+            .read(coordinator.hostID(), &context,
+                  [&stored](std::optional<PairingToken> code) { stored = code; });
+        QTRY_VERIFY_WITH_TIMEOUT(stored.has_value(), answerLimitMs);
+        QCOMPARE(*stored, std::optional(coordinator.pairingToken()));
+        editor.model().stop();
+    }
 };
 
 int main(int argc, char *argv[])

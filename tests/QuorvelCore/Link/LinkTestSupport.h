@@ -121,7 +121,10 @@ inline void startRecorded(HostConnection &connection, ConnectionLog &log)
     connection.start();
 }
 
-// A WebSocket client with the link's settings, for frames that HostConnection never sends.
+// A WebSocket client with the link's settings, for frames that HostConnection never sends. The
+// server counts it connected once it has answered the upgrade, but the client reads that answer
+// later, and QWebSocket drops (and answers 0 for) what is sent before: wait for the client's
+// ConnectedState too before sending.
 inline std::unique_ptr<QWebSocket> openRawClient(const PairingToken &code, quint16 port)
 {
     auto socket = std::make_unique<QWebSocket>(QString(), QWebSocketProtocol::Version13);

@@ -48,18 +48,25 @@ bool LocalHostEditor::open(HostCoordinator &coordinator, const std::function<voi
     host.protocolVersion = Message::protocolVersion;
     host.hostID = coordinator.hostID();
     // The keyring saves asynchronously: a connection started before its answer could read the
-    // code of before a rotation and ask this computer to pair with itself.
-    m_tokens.save(coordinator.pairingToken(), coordinator.hostID(), this, [this, host](bool saved) {
-        if (saved)
-            SecretItemLabel::set(QDBusConnection::sessionBus(), m_tokens.service(), *host.hostID,
-                                 keyringLabel, this);
-        ClientModel &client = model();
-        const auto kind = client.status().kind();
-        if (kind != ClientConnectionStatus::Kind::connected &&
-            kind != ClientConnectionStatus::Kind::connecting)
-            client.connectTo(host);
-        emit codeSaved(saved);
-    });
+    // code of before a rotation and ask this computer to pair with itself. A keyring slower than
+    // the store's time-out (a busy desktop, a keyring still starting) is waited for, not taken
+    // for a failure: its save still goes on and lands, and only its own answer says whether the
+    // code is there to connect with and to label.
+    m_tokens.save(
+        coordinator.pairingToken(), coordinator.hostID(), this,
+        [this, host](bool saved) {
+            if (saved)
+                SecretItemLabel::set(QDBusConnection::sessionBus(), m_tokens.service(),
+                                     *host.hostID, keyringLabel, this);
+            ClientModel &client = model();
+            const auto kind = client.status().kind();
+            if (kind != ClientConnectionStatus::Kind::connected &&
+                kind != ClientConnectionStatus::Kind::connecting)
+                client.connectTo(host);
+            emit codeSaved(saved);
+        },
+        // The window is already open; the store logs the wait.
+        [] {});
     if (showWindow)
         showWindow();
     return true;
