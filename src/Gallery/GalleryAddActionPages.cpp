@@ -162,6 +162,14 @@ const GalleryRegistry::Registration pages{
                                         "'Music backed up'"));
          flow.continueToReview();
      })},
+    // A command of two lines whose first hides a direction override: the step's crumb shows the
+    // first line and "…", the description the override's code.
+    {sheetView, QStringLiteral("review-hidden-characters"), GalleryPass::withoutDiscovery,
+     sheet([](AddActionFlow &flow) {
+         flow.chooseIntent(AddActionFlow::Intent::command);
+         flow.setCommand(QStringLiteral("echo \u202Elive\u202C\nnotify-send done"));
+         flow.continueToReview();
+     })},
     {sheetView, QStringLiteral("review-tried"), GalleryPass::withoutDiscovery,
      sheet([](AddActionFlow &flow) {
          flow.chooseIntent(AddActionFlow::Intent::command);
@@ -189,6 +197,14 @@ const GalleryRegistry::Registration pages{
          return framed(new ActionPopover(
              QStringLiteral("Pressing it…"),
              held(session, action(Action::Kind::shell, QStringLiteral("echo hi"))),
+             *client(session)));
+     }},
+    {QStringLiteral("ActionPopover"), QStringLiteral("hidden-characters"),
+     GalleryPass::withoutDiscovery,
+     [](GallerySession &session) -> QWidget * {
+         return framed(new ActionPopover(
+             QStringLiteral("Pressing it…"),
+             held(session, action(Action::Kind::shell, QStringLiteral("echo \u202Elive\u202C"))),
              *client(session)));
      }},
     {QStringLiteral("ActionPopover"), QStringLiteral("app-control"), GalleryPass::withoutDiscovery,

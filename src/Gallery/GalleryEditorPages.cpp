@@ -203,6 +203,24 @@ QWidget *longTitle(GallerySession &session)
     return fixed(static_cast<DeckEditorView *>(editor(parts)));
 }
 
+// A hand-edited deck file: a title that holds a line break, and a button whose command hides a
+// direction override that would make it read "echo live".
+QWidget *hiddenCharacters(GallerySession &session)
+{
+    const Scripted parts = scripted(session);
+    Deck deck = GalleryDecks::studio();
+    deck.deckName = QStringLiteral("Studio\nControls");
+    Control say;
+    say.id = QStringLiteral("say");
+    say.title = QStringLiteral("Say\r\nHello");
+    say.type = ControlType::button;
+    say.icon = QStringLiteral("speaker.wave.2");
+    say.action = shell(QStringLiteral("echo \u202Elive\u202C"));
+    deck.controls.insert(deck.controls.begin(), say);
+    parts.client->connectTo(QStringLiteral("Studio"), deck);
+    return fixed(static_cast<DeckEditorView *>(editor(parts)));
+}
+
 // A card as wide as its sentence's last chip just reaching the card's edge, where the sentence's
 // full stop has no room left on that line.
 QWidget *fullStopAtEdge(GallerySession &session)
@@ -409,6 +427,8 @@ const GalleryRegistry::Registration pages{
     {editorView, QStringLiteral("save-failed"), GalleryPass::withoutDiscovery, saveFailed},
     {editorView, QStringLiteral("many-problems"), GalleryPass::withoutDiscovery, manyProblems},
     {editorView, QStringLiteral("long-title"), GalleryPass::withoutDiscovery, longTitle},
+    {editorView, QStringLiteral("hidden-characters"), GalleryPass::withoutDiscovery,
+     hiddenCharacters},
     {cardView, QStringLiteral("full-stop-at-edge"), GalleryPass::withoutDiscovery, fullStopAtEdge},
     {cardView, QStringLiteral("button"), GalleryPass::withoutDiscovery,
      [](GallerySession &session) {

@@ -269,6 +269,29 @@ Drawing filledWarning()
     return drawing;
 }
 
+// The error sign: a filled octagon standing on a flat side, its x cut out so a tint keeps it
+// readable on any window. The theme's own sign is a picture in fixed colours (Breeze's small one
+// a red speech bubble), which no tint turns into the sign that says "this failed".
+Drawing filledErrorSign()
+{
+    const QPointF centre(12, 12);
+    constexpr int sides = 8;
+    QPainterPath octagon;
+    for (int side = 0; side < sides; ++side) {
+        const QPointF corner = onCircle(centre, 10.5, 22.5 + 360.0 * side / sides);
+        if (side == 0)
+            octagon.moveTo(corner);
+        else
+            octagon.lineTo(corner);
+    }
+    octagon.closeSubpath();
+    const QPainterPath cross =
+        bar({8.2, 8.2}, {15.8, 15.8}, 2.6).united(bar({15.8, 8.2}, {8.2, 15.8}, 2.6));
+    Drawing drawing;
+    drawing.filled = octagon.subtracted(cross);
+    return drawing;
+}
+
 const QHash<QString, std::function<Drawing()>> &drawings()
 {
     static const QHash<QString, std::function<Drawing()>> all{
@@ -286,6 +309,7 @@ const QHash<QString, std::function<Drawing()>> &drawings()
         {QStringLiteral("gearshape"), gear},
         {QStringLiteral("exclamationmark.triangle"), warning},
         {QStringLiteral("exclamationmark.triangle.fill"), filledWarning},
+        {QStringLiteral("xmark.octagon.fill"), filledErrorSign},
     };
     return all;
 }

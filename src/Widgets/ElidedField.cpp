@@ -1,5 +1,7 @@
 #include "Widgets/ElidedField.h"
 
+#include "Widgets/ShownText.h"
+
 #include <QFocusEvent>
 
 namespace Quorvel {
@@ -54,7 +56,8 @@ void ElidedField::refresh()
     const int width =
         contentsRect().width() - margins.left() - margins.right() - 2 * textSideMargin;
     const QString shown =
-        hasFocus() ? m_text : fontMetrics().elidedText(m_text, m_mode, qMax(width, 0));
+        hasFocus() ? m_text
+                   : fontMetrics().elidedText(ShownText::oneLine(m_text), m_mode, qMax(width, 0));
     if (shown != QLineEdit::text()) {
         QLineEdit::setText(shown);
         setCursorPosition(0);

@@ -1,5 +1,7 @@
 #include "Widgets/ElidedLabel.h"
 
+#include "Widgets/ShownText.h"
+
 #include <QFontMetrics>
 #include <QPainter>
 #include <QtMath>
@@ -26,14 +28,15 @@ void ElidedLabel::setText(const QString &text)
 
 QString ElidedLabel::shownText() const
 {
-    return QFontMetricsF(font()).elidedText(m_text, m_mode, width());
+    return QFontMetricsF(font()).elidedText(ShownText::oneLine(m_text), m_mode, width());
 }
 
 QSize ElidedLabel::sizeHint() const
 {
     // Rounded up: a width rounded to the nearest pixel can be a fraction short of the text, and
     // the text would then be cut at the very width it asked for.
-    return {qCeil(QFontMetricsF(font()).horizontalAdvance(m_text)), fontMetrics().height()};
+    return {qCeil(QFontMetricsF(font()).horizontalAdvance(ShownText::oneLine(m_text))),
+            fontMetrics().height()};
 }
 
 QSize ElidedLabel::minimumSizeHint() const
@@ -45,7 +48,7 @@ void ElidedLabel::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setPen(palette().color(QPalette::WindowText));
-    painter.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter, shownText());
+    painter.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shownText());
 }
 
 } // namespace Quorvel

@@ -7,7 +7,8 @@
 namespace Quorvel {
 
 // One line of plain text, cut in the middle (or where asked) when it does not fit: paths keep
-// both their start and their file name.
+// both their start and their file name. A text that holds line breaks (a title from a
+// hand-edited deck file) shows them as spaces, on its one line.
 class ElidedLabel : public QWidget {
     Q_OBJECT
 public:
@@ -16,7 +17,7 @@ public:
 
     QString text() const { return m_text; }
     void setText(const QString &text);
-    // The text as drawn at the current width.
+    // The text as drawn at the current width, on one line.
     QString shownText() const;
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

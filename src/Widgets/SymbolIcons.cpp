@@ -28,7 +28,6 @@ const QHash<QString, QString> &table()
         {QStringLiteral("checkmark.circle"), QStringLiteral("dialog-ok-apply")},
         {QStringLiteral("checkmark.circle.fill"), QStringLiteral("dialog-ok-apply")},
         {QStringLiteral("checkmark.seal"), QStringLiteral("dialog-ok-apply")},
-        {QStringLiteral("xmark.octagon.fill"), QStringLiteral("dialog-error")},
         {QStringLiteral("arrow.clockwise"), QStringLiteral("view-refresh")},
         {QStringLiteral("arrow.triangle.2.circlepath"), QStringLiteral("view-refresh")},
         {QStringLiteral("hourglass"), QStringLiteral("chronometer")},
@@ -140,11 +139,8 @@ QPixmap pixmap(const QString &symbol, int side)
 
 QPixmap tinted(const QString &symbol, int side, const QColor &colour)
 {
-    // Errors come in the theme's own colours; a tint would fill in the sign's inner mark. The
-    // warning sign is drawn here with its mark cut out, so it takes the tint.
+    // The warning and error signs are drawn here with their marks cut out, so they take the tint.
     QPixmap shape = pixmap(symbol, side);
-    if (themeName(symbol) == QLatin1String("dialog-error"))
-        return shape;
     QPainter painter(&shape);
     painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
     painter.fillRect(shape.rect(), colour);

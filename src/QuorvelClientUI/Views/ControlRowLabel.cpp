@@ -1,6 +1,7 @@
 #include "QuorvelClientUI/Views/ControlRowLabel.h"
 
 #include "Widgets/BusyIndicator.h"
+#include "Widgets/ShownText.h"
 #include "Widgets/StatusColors.h"
 #include "Widgets/SymbolIcons.h"
 #include "Widgets/TextStyle.h"
@@ -26,7 +27,8 @@ constexpr int spinnerSide = 10;
 ControlRowLabel::ControlRowLabel(const QString &symbol, const QString &title, bool hasBadge,
                                  QWidget *parent)
     : QWidget(parent), m_icon(SymbolIcons::pixmap(symbol, iconSide)), m_title(title),
-      m_hasBadge(hasBadge), m_badge(RemoteViewRules::badge(std::nullopt, false))
+      m_shownTitle(ShownText::oneLine(title)), m_hasBadge(hasBadge),
+      m_badge(RemoteViewRules::badge(std::nullopt, false))
 {
     applyTextStyle(this, TextStyle::caption);
     m_badgeFont = font();
@@ -52,7 +54,7 @@ void ControlRowLabel::setBadge(const RemoteViewRules::Badge &badge)
 
 QSize ControlRowLabel::sizeHint() const
 {
-    const int titleWidth = fontMetrics().horizontalAdvance(m_title);
+    const int titleWidth = fontMetrics().horizontalAdvance(m_shownTitle);
     int height = qMax(fontMetrics().height(), iconSide);
     if (m_hasBadge)
         height = fontMetrics().height() + titleSpacing + QFontMetrics(m_badgeFont).height();
@@ -102,7 +104,7 @@ void ControlRowLabel::paintEvent(QPaintEvent *)
     const QRect titleRect(textLeft, m_hasBadge ? 0 : (height() - titleHeight) / 2, textWidth,
                           titleHeight);
     painter.drawText(titleRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                     fontMetrics().elidedText(m_title, Qt::ElideRight, textWidth));
+                     fontMetrics().elidedText(m_shownTitle, Qt::ElideRight, textWidth));
     if (!m_hasBadge)
         return;
 

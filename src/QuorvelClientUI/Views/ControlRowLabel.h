@@ -35,6 +35,8 @@ private:
 
     QPixmap m_icon;
     QString m_title;
+    // A title that holds line breaks shows on its one line.
+    QString m_shownTitle;
     bool m_hasBadge;
     RemoteViewRules::Badge m_badge;
     QFont m_badgeFont;

@@ -2,6 +2,7 @@
 
 #include "QuorvelClientUI/ClientModel.h"
 #include "QuorvelCore/Model/PairingToken.h"
+#include "Widgets/LineField.h"
 #include "Widgets/PlainLabel.h"
 #include "Widgets/SymbolLabel.h"
 
@@ -22,7 +23,7 @@ PairingView::PairingView(ClientModel *model, QWidget *parent)
       m_title(
           new SymbolLabel(QStringLiteral("key"), {}, TextStyle::headline, StatusTone::none, this)),
       m_instruction(new PlainLabel({}, TextStyle::caption, StatusTone::secondary, this)),
-      m_field(new QLineEdit(this)),
+      m_field(new LineField(this)),
       m_reason(new PlainLabel({}, TextStyle::caption, StatusTone::orange, this)),
       m_pair(new QPushButton(QStringLiteral("Pair"), this))
 {

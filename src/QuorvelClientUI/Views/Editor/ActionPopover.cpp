@@ -7,6 +7,8 @@
 #include "QuorvelClientUI/Views/Editor/HostAppPicker.h"
 #include "QuorvelClientUI/Views/Editor/TryRow.h"
 #include "Widgets/Divider.h"
+#include "Widgets/HiddenTextNote.h"
+#include "Widgets/LineField.h"
 #include "Widgets/PlainLabel.h"
 #include "Widgets/PlainTextField.h"
 
@@ -158,10 +160,11 @@ void ActionPopover::rebuildEditor()
             write(next);
         });
         layout->addWidget(editor);
+        layout->addWidget(new HiddenTextNote(editor, m_editor));
         break;
     }
     case Choice::script: {
-        auto *field = new QLineEdit(action.target, m_editor);
+        auto *field = new LineField(action.target, m_editor);
         field->setObjectName(QStringLiteral("code"));
         field->setPlaceholderText(QStringLiteral("~/bin/backup.sh"));
         field->setAccessibleName(tr("Script file on the host"));
@@ -172,6 +175,7 @@ void ActionPopover::rebuildEditor()
             write(next);
         });
         layout->addWidget(field);
+        layout->addWidget(new HiddenTextNote(field, m_editor));
         break;
     }
     case Choice::appControl: {

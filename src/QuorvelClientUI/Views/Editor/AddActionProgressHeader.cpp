@@ -1,6 +1,7 @@
 #include "QuorvelClientUI/Views/Editor/AddActionProgressHeader.h"
 
 #include "Widgets/ElidedLabel.h"
+#include "Widgets/ShownText.h"
 #include "Widgets/StatusColors.h"
 #include "Widgets/TextStyle.h"
 
@@ -58,7 +59,9 @@ void AddActionProgressHeader::set(const QList<AddActionFlow::ProgressLabel> &lab
     for (qsizetype i = 0; i < labels.size() && i < m_texts.size(); ++i) {
         const AddActionFlow::ProgressLabel &label = labels.at(i);
         ElidedLabel *text = m_texts.at(i);
-        text->setText(label.text);
+        // Each label keeps to one line: a command of several lines shows its first and "…", and
+        // the characters that would make it read as another command show as their codes.
+        text->setText(ShownText::withHiddenShown(ShownText::firstLine(label.text)));
         applyTextStyle(text, TextStyle::caption);
         QFont font = text->font();
         font.setWeight(label.mark == Mark::current ? QFont::DemiBold : QFont::Normal);

@@ -13,8 +13,11 @@
 #include "QuorvelClientUI/Views/Editor/RetiredWidget.h"
 #include "QuorvelClientUI/Views/Editor/TestResultLabel.h"
 #include "Widgets/BusyIndicator.h"
+#include "Widgets/HiddenTextNote.h"
+#include "Widgets/LineField.h"
 #include "Widgets/PlainLabel.h"
 #include "Widgets/PlainTextField.h"
+#include "Widgets/ShownText.h"
 #include "Widgets/StatusColors.h"
 #include "Widgets/SymbolIcons.h"
 
@@ -349,7 +352,8 @@ QWidget *AddActionSheet::appControlStep()
         const std::optional<Control> draft = m_flow->appControlDraft();
         description->setVisible(draft.has_value());
         if (draft)
-            description->setText(describe(*draft, catalog, m_flow->client().hostInfo()));
+            description->setText(
+                ShownText::withHiddenShown(describe(*draft, catalog, m_flow->client().hostInfo())));
     });
     return step;
 }
@@ -436,13 +440,14 @@ QWidget *AddActionSheet::commandStep()
     const int lineHeight = QFontMetrics(step->font()).lineSpacing();
     switch (m_flow->commandKind()) {
     case Action::Kind::script: {
-        auto *field = new QLineEdit(m_flow->command(), step);
+        auto *field = new LineField(m_flow->command(), step);
         field->setObjectName(QStringLiteral("command"));
         field->setAccessibleName(tr("Path to the script on %1").arg(host));
         field->setPlaceholderText(QStringLiteral("~/bin/backup.sh"));
         applyTextStyle(field, TextStyle::body, true);
         connect(field, &QLineEdit::textEdited, m_flow, &AddActionFlow::setCommand);
         layout->addWidget(field);
+        layout->addWidget(new HiddenTextNote(field, step));
         m_firstField = field;
         break;
     }
@@ -464,6 +469,7 @@ QWidget *AddActionSheet::commandStep()
         connect(editor, &QPlainTextEdit::textChanged, m_flow,
                 [this, editor] { m_flow->setCommand(editor->toPlainText()); });
         layout->addWidget(editor);
+        layout->addWidget(new HiddenTextNote(editor, step));
         m_firstField = editor;
         break;
     }
@@ -506,18 +512,21 @@ QWidget *AddActionSheet::valueStep()
         addRow(preset);
     addRow(std::nullopt);
     m_firstField = rows.first().second;
-    auto *field = new QLineEdit(m_flow->customValue(), step);
+    auto *field = new LineField(m_flow->customValue(), step);
     field->setObjectName(QStringLiteral("customValue"));
     field->setAccessibleName(tr("Command"));
     field->setPlaceholderText(QStringLiteral("date +%H:%M"));
     applyTextStyle(field, TextStyle::body, true);
     connect(field, &QLineEdit::textEdited, m_flow, &AddActionFlow::setCustomValue);
     layout->addWidget(field);
+    auto *customNote = new HiddenTextNote(field, step);
+    layout->addWidget(customNote);
     layout->addStretch(1);
-    m_refreshers.push_back([this, rows, field] {
+    m_refreshers.push_back([this, rows, field, customNote] {
         for (const auto &[preset, row] : rows)
             row->setChecked(preset == m_flow->valuePreset());
         field->setVisible(!m_flow->valuePreset());
+        customNote->setVisible(!m_flow->valuePreset() && !customNote->text().isEmpty());
     });
     return step;
 }
@@ -635,7 +644,7 @@ QWidget *AddActionSheet::reviewStep()
     auto *nameColumn = new QVBoxLayout;
     nameColumn->addWidget(
         new PlainLabel(tr("Name"), TextStyle::caption, StatusTone::secondary, step));
-    auto *name = new QLineEdit(m_flow->name(), step);
+    auto *name = new LineField(m_flow->name(), step);
     name->setObjectName(QStringLiteral("name"));
     name->setPlaceholderText(tr("Name"));
     name->setAccessibleName(tr("Name"));
@@ -652,7 +661,7 @@ QWidget *AddActionSheet::reviewStep()
         const std::optional<Control> finished = m_flow->finishedControl();
         if (!finished)
             return;
-        description->setText(m_flow->description());
+        description->setText(ShownText::withHiddenShown(m_flow->description()));
         const QList<AddActionFlow::TryButton> tries = m_flow->tryButtons();
         if (tries != *shownTries) {
             *shownTries = tries;

@@ -2,6 +2,7 @@
 
 #include "QuorvelClientUI/Views/Editor/AdvancedFields.h"
 #include "QuorvelClientUI/Views/Editor/OptionalNumberValidator.h"
+#include "Widgets/LineField.h"
 #include "Widgets/PlainLabel.h"
 
 #include <QFrame>
@@ -28,7 +29,7 @@ constexpr int intervalRow = 2;
 
 QLineEdit *numberField(const QString &placeholder, QWidget *parent)
 {
-    auto *field = new QLineEdit(parent);
+    auto *field = new LineField(parent);
     field->setPlaceholderText(placeholder);
     field->setFixedWidth(numberFieldWidth);
     field->setValidator(new OptionalNumberValidator(field));
@@ -56,7 +57,7 @@ void setUnlessTyping(QLineEdit *field, const QString &text)
 } // namespace
 
 AdvancedSection::AdvancedSection(QWidget *parent)
-    : QWidget(parent), m_grid(new QGridLayout), m_id(new QLineEdit(this)),
+    : QWidget(parent), m_grid(new QGridLayout), m_id(new LineField(this)),
       m_giveUp(numberField(QStringLiteral("60"), this)),
       m_interval(numberField(QStringLiteral("5"), this)),
       m_intervalLabel(new PlainLabel(QString(), TextStyle::body, StatusTone::secondary, this))

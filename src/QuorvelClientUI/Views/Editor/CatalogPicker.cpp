@@ -3,6 +3,7 @@
 #include "QuorvelClientUI/Views/Editor/CatalogFilter.h"
 #include "QuorvelClientUI/Views/Editor/ChromeIcon.h"
 #include "QuorvelClientUI/Views/Editor/PickerRow.h"
+#include "Widgets/LineField.h"
 #include "Widgets/PlainLabel.h"
 
 #include <QApplication>
@@ -25,7 +26,7 @@ constexpr int emptyNotePadding = 8;
 } // namespace
 
 CatalogPicker::CatalogPicker(QWidget *parent)
-    : QWidget(parent), m_search(new QLineEdit(this)),
+    : QWidget(parent), m_search(new LineField(this)),
       m_count(new PlainLabel(QString(), TextStyle::caption, StatusTone::secondary, this)),
       m_list(new QWidget), m_listLayout(new QVBoxLayout(m_list))
 {

@@ -1,6 +1,7 @@
 #include "QuorvelClientUI/Views/Editor/Chip.h"
 
 #include "QuorvelClientUI/Views/Editor/Popover.h"
+#include "Widgets/ShownText.h"
 #include "Widgets/StatusColors.h"
 
 #include <QEvent>
@@ -36,25 +37,26 @@ QColor withAlpha(QColor color, qreal alpha)
 Chip::Chip(const QString &label, bool editable, bool warning, QWidget *parent)
     : QAbstractButton(parent), m_editable(editable), m_warning(warning)
 {
-    setText(label);
+    setText(ShownText::withHiddenShown(label));
     setObjectName(QStringLiteral("chip"));
     setEnabled(true);
     setFocusPolicy(editable ? Qt::StrongFocus : Qt::NoFocus);
     setCursor(editable ? Qt::PointingHandCursor : Qt::ArrowCursor);
     if (editable)
         setToolTip(tr("Change this"));
-    setAccessibleName(label);
+    setAccessibleName(text());
     connect(this, &QAbstractButton::clicked, this, &Chip::open);
 }
 
 void Chip::setLabel(const QString &label, bool warning)
 {
-    if (label == text() && warning == m_warning)
+    const QString shown = ShownText::withHiddenShown(label);
+    if (shown == text() && warning == m_warning)
         return;
     m_warning = warning;
-    setText(label);
+    setText(shown);
     m_sizeHint = QSize();
-    setAccessibleName(label);
+    setAccessibleName(shown);
     updateGeometry();
     update();
 }

@@ -23,6 +23,8 @@ public:
 
     Chip(const QString &label, bool editable, bool warning, QWidget *parent = nullptr);
 
+    // The label as shown: characters that don't show (a direction override in a command) are
+    // written out as their codes, so the chip never reads as another text than the one that runs.
     QString label() const { return text(); }
     // Changes the words or the tint in place; an open popover stays open.
     void setLabel(const QString &label, bool warning);

@@ -12,6 +12,7 @@
 #include "QuorvelClientUI/Views/Editor/JSONEditor.h"
 #include "QuorvelClientUI/Views/Editor/LiveStates.h"
 #include "Widgets/FocusRing.h"
+#include "Widgets/LineField.h"
 #include "Widgets/PlainLabel.h"
 #include "Widgets/ProminentButton.h"
 #include "Widgets/SymbolIcons.h"
@@ -150,7 +151,7 @@ QWidget *DeckEditorView::makeHeader()
     m_titleButton = new DeckTitleButton(header);
     m_titleButton->setObjectName(QStringLiteral("titleButton"));
     connect(m_titleButton, &QPushButton::clicked, this, &DeckEditorView::beginEditingName);
-    m_titleField = new QLineEdit(header);
+    m_titleField = new LineField(header);
     m_titleField->setFrame(false);
     m_titleField->setPlaceholderText(tr("Title"));
     m_titleField->setObjectName(QStringLiteral("titleField"));

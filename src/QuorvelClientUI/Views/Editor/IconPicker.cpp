@@ -1,6 +1,7 @@
 #include "QuorvelClientUI/Views/Editor/IconPicker.h"
 
 #include "QuorvelClientUI/Views/Editor/IconCatalog.h"
+#include "Widgets/LineField.h"
 #include "Widgets/SymbolIcons.h"
 
 #include <QGridLayout>
@@ -19,7 +20,7 @@ constexpr int symbolSide = 16;
 } // namespace
 
 IconPicker::IconPicker(const QString &icon, QWidget *parent)
-    : QWidget(parent), m_icon(icon), m_search(new QLineEdit(this)), m_grid(new QWidget),
+    : QWidget(parent), m_icon(icon), m_search(new LineField(this)), m_grid(new QWidget),
       m_gridLayout(new QGridLayout(m_grid))
 {
     setFixedWidth(pickerWidth);

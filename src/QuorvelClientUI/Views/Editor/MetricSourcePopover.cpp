@@ -5,6 +5,7 @@
 #include "QuorvelClientUI/Views/Editor/AppControlPicker.h"
 #include "QuorvelClientUI/Views/Editor/TryRow.h"
 #include "Widgets/Divider.h"
+#include "Widgets/HiddenTextNote.h"
 #include "Widgets/PlainLabel.h"
 #include "Widgets/PlainTextField.h"
 #include "Widgets/SymbolIcons.h"
@@ -68,6 +69,7 @@ MetricSourcePopover::MetricSourcePopover(EditBinding<StatusCheck> check, DeckEdi
               false);
     });
     layout->addWidget(m_command);
+    layout->addWidget(new HiddenTextNote(m_command, this));
     // The values other apps offer: shown while the host's catalog lists any, following it.
     m_appSection = new QWidget(this);
     auto *sectionLayout = new QVBoxLayout(m_appSection);

@@ -1,6 +1,7 @@
 #include "QuorvelClientUI/Views/Editor/RenamePopover.h"
 
 #include "QuorvelClientUI/Views/Editor/IconPicker.h"
+#include "Widgets/LineField.h"
 #include "Widgets/PlainLabel.h"
 
 #include <QLineEdit>
@@ -15,7 +16,7 @@ constexpr int rowSpacing = 10;
 } // namespace
 
 RenamePopover::RenamePopover(const QString &title, const QString &icon, QWidget *parent)
-    : QWidget(parent), m_name(new QLineEdit(title, this)), m_icons(new IconPicker(icon, this))
+    : QWidget(parent), m_name(new LineField(title, this)), m_icons(new IconPicker(icon, this))
 {
     setFixedWidth(popoverWidth);
     auto *layout = new QVBoxLayout(this);

@@ -7,6 +7,8 @@
 #include "QuorvelClientUI/Views/Editor/CatalogPicker.h"
 #include "QuorvelClientUI/Views/Editor/TryRow.h"
 #include "Widgets/Divider.h"
+#include "Widgets/HiddenTextNote.h"
+#include "Widgets/LineField.h"
 #include "Widgets/PlainLabel.h"
 
 #include <QButtonGroup>
@@ -132,7 +134,7 @@ void StatusPopover::rebuildEditor()
         });
         layout->addWidget(picker);
     } else {
-        auto *field = new QLineEdit(check.target, m_editor);
+        auto *field = new LineField(check.target, m_editor);
         field->setObjectName(QStringLiteral("command"));
         field->setAccessibleName(tr("Command"));
         field->setPlaceholderText(QStringLiteral("pgrep -x sonobus"));
@@ -141,6 +143,7 @@ void StatusPopover::rebuildEditor()
             write(CheckEditing::withStateCommand(m_checkBinding.get(), text));
         });
         layout->addWidget(field);
+        layout->addWidget(new HiddenTextNote(field, m_editor));
         layout->addWidget(new PlainLabel(tr("On when the command exits without an error."),
                                          TextStyle::caption, StatusTone::secondary, m_editor));
     }
