@@ -42,7 +42,8 @@ public:
     struct Options {
         LaunchRequest launch;
         AppRoles::Paths rolePaths;
-        // The remote-client model; the process's shared one when null.
+        // The remote-client model, shared by the menu, the scripting interface, the links and the
+        // action sharing; it outlives the state.
         ClientModel *model = nullptr;
         // Makes the host coordinator when hosting is turned on.
         std::function<std::unique_ptr<HostCoordinator>()> makeHost;
@@ -92,7 +93,10 @@ public:
     void setLinkHandler(LinkHandler handler) { m_linkHandler = std::move(handler); }
     // Opens this computer's own deck editor; without one, openLocalEditor only opens the
     // window table's entry.
-    void setLocalEditorOpener(std::function<void()> opener) { m_localEditorOpener = std::move(opener); }
+    void setLocalEditorOpener(std::function<void()> opener)
+    {
+        m_localEditorOpener = std::move(opener);
+    }
     // This computer's own deck editor's model, made on first use by whoever owns the editor;
     // null without one.
     void setLocalEditorModel(std::function<ClientModel &()> model)
