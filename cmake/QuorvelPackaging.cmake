@@ -30,6 +30,16 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "zsh, procps")
 # manager, and the views draw their icons from Breeze where the desktop's theme lacks them.
 # The sample deck's button runs notify-send and the free-disk readout awk; Qt opens the update's
 # download and folders with xdg-open. Each missing only stops that one thing.
+# Pairing codes live in the Secret Service: without a keyring running, the desktop starts one
+# and asks for a new keyring's password the first time a code is saved, and a desktop without
+# one keeps no code at all.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-    "avahi-daemon, systemd, breeze-icon-theme, libqt6svg6, libnotify-bin, mawk | awk, xdg-utils")
+    "avahi-daemon, systemd, breeze-icon-theme, libqt6svg6, libnotify-bin, mawk | awk, xdg-utils, gnome-keyring")
 include(CPack)
+
+# Every Debian package says who holds the copyright in its software and under which terms, in
+# the machine-readable form, at this path.
+configure_file(${CMAKE_CURRENT_LIST_DIR}/package/copyright.in
+    ${CMAKE_BINARY_DIR}/package/copyright @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/package/copyright
+    DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${CPACK_PACKAGE_NAME})

@@ -6,7 +6,6 @@
 #include "Platform/Text/OutsideText.h"
 #include "Quorvel/AppLogging.h"
 #include "Quorvel/LoginItem.h"
-#include "Quorvel/SharedClientModel.h"
 #include "QuorvelClientUI/ActionSharing.h"
 #include "QuorvelClientUI/ClientModel.h"
 #include "QuorvelClientUI/ClientSettings.h"
@@ -68,7 +67,8 @@ AppState::AppState(Options options, QObject *parent)
                                    << "private:" << PrivateFile::errorText(failure);
     removeLeftoverFiles(options.clock());
     m_roles = std::make_unique<AppRoles>(options.rolePaths);
-    m_model = options.model ? options.model : &sharedClientModel();
+    Q_ASSERT(options.model);
+    m_model = options.model;
     m_makeHost = options.makeHost ? std::move(options.makeHost)
                                   : [] { return std::make_unique<HostCoordinator>(); };
     m_startsAtLogin = m_loginAgent.status() == LoginAgentUnit::Status::enabled;

@@ -43,7 +43,8 @@ public:
     struct Options {
         LaunchRequest launch;
         AppRoles::Paths rolePaths;
-        // The remote-client model; the process's shared one when null.
+        // The remote-client model, shared by the menu, the scripting interface, the links and the
+        // action sharing; it outlives the state.
         ClientModel *model = nullptr;
         // Makes the host coordinator when hosting is turned on.
         std::function<std::unique_ptr<HostCoordinator>()> makeHost;

@@ -9,6 +9,8 @@
 #include "Quorvel/OutsideAccess.h"
 #include "Quorvel/Setup/SetupWindows.h"
 #include "Quorvel/TrayPresence.h"
+#include "QuorvelClientUI/ClientModel.h"
+#include "QuorvelHostKit/Service/HostDisplayName.h"
 #include "Widgets/IconTheme.h"
 
 #include <QApplication>
@@ -100,6 +102,9 @@ int main(int argc, char *argv[])
     request.senderProcess = qint64(getppid());
     Launcher launcher(request, Launcher::Options());
 
+    // The remote's model goes before the application object: closing its link to a host at the
+    // end needs the application still there (Qt's TLS ties itself to it while the socket closes).
+    std::unique_ptr<ClientModel> model;
     std::unique_ptr<AppState> state;
     std::unique_ptr<TrayPresence> presence;
     std::unique_ptr<OutsideAccess> outside;
@@ -115,8 +120,10 @@ int main(int argc, char *argv[])
                      [](int status) { QCoreApplication::exit(status); });
     QObject::connect(&launcher, &Launcher::runHere, &application, [&] {
         registerBuildTree();
+        model = std::make_unique<ClientModel>(hostDisplayName(), KeychainTokenStore(), true);
         AppState::Options options;
         options.launch = launcher.request();
+        options.model = model.get();
         state = std::make_unique<AppState>(std::move(options));
         outside = std::make_unique<OutsideAccess>(*state, OutsideAccess::Options());
         editorWindows = std::make_unique<EditorWindows>(*state);
@@ -138,5 +145,6 @@ int main(int argc, char *argv[])
     editorWindows.reset();
     outside.reset();
     state.reset();
+    model.reset();
     return status;
 }

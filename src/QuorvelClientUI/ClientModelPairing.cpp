@@ -55,8 +55,11 @@ bool ClientModel::submitPairingCode(const QString &text, const DiscoveredHost &h
     // The save answers later; a link chosen or dropped meanwhile (another host picked, a
     // disconnect) is the user's newer wish, which the typed code must not override.
     // A keyring without a default collection asks the user for a password before it saves; the
-    // save waits for that answer, however long the user takes.
+    // save waits for that answer, however long the user takes. The question may show at once (a
+    // keyring started for it), so the wait is told from the start: the typed code has left the
+    // field, and nothing else would say where it went.
     const quint64 epoch = m_linkEpoch;
+    setStatus(ConnectionStatus::needsPairing(host, keyringWaitText));
     m_tokens.save(
         *code, host.stableKey(), this,
         [this, epoch, host](bool saved) {

@@ -4,6 +4,7 @@
 #include "QuorvelClientUI/ClientModel.h"
 #include "QuorvelClientUI/ClientSettings.h"
 #include "QuorvelClientUI/Views/ClientRootView.h"
+#include "QuorvelClientUI/Views/ControlRow.h"
 #include "QuorvelClientUI/Views/DeckView.h"
 #include "Widgets/PlainLabel.h"
 
@@ -17,6 +18,8 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <set>
 
 Q_DECLARE_METATYPE(Quorvel::AppMenuSections)
 
@@ -44,6 +47,21 @@ struct App {
     std::unique_ptr<AppMenu> menu;
 };
 
+// The sample deck's first action, and one of each kind after it, repeated to count actions in
+// all (switches and readouts end their rows with their control).
+Deck deckOf(int count)
+{
+    Deck deck = sampleDeck();
+    const std::vector<Control> kinds = deck.controls;
+    deck.controls.clear();
+    for (int index = 0; index < count; ++index) {
+        Control control = kinds.at(std::size_t(index) % kinds.size());
+        control.id += QString::number(index);
+        deck.controls.push_back(control);
+    }
+    return deck;
+}
+
 } // namespace
 
 // The menu's parts for the roles, as rules and as the real widget over a real application state.
@@ -60,6 +78,8 @@ private slots:
     void quitStopsTheHostFirst();
     void theWindowFollowsTheActions_data();
     void theWindowFollowsTheActions();
+    void scrolledRowsKeepClearOfTheScrollBar_data();
+    void scrolledRowsKeepClearOfTheScrollBar();
 };
 
 void AppMenuTest::sections_data()
@@ -199,6 +219,57 @@ void AppMenuTest::theWindowFollowsTheActions()
     }
     const QPushButton *quit = app.menu->quitButton();
     QVERIFY(quit->mapTo(app.menu.get(), QPoint(0, quit->height())).y() <= app.menu->height());
+}
+
+void AppMenuTest::scrolledRowsKeepClearOfTheScrollBar_data()
+{
+    QTest::addColumn<Qt::WindowType>("kind");
+    QTest::newRow("window") << Qt::Window;
+    QTest::newRow("popup") << Qt::Popup;
+}
+
+// With more actions than the screen holds, the rows' last controls (switches, readout values,
+// buttons) keep a visible gap from the scroll bar.
+void AppMenuTest::scrolledRowsKeepClearOfTheScrollBar()
+{
+    QFETCH(Qt::WindowType, kind);
+    // Enough to tell the two apart at a glance.
+    constexpr int visibleGap = 4;
+    TestHost host(firstCode(), deckOf(80), uniqueHostName());
+    QVERIFY(host.start());
+    QVERIFY(Keyring().save(firstCode(), host.hostID()));
+    App app(true, false);
+    app.menu->hide();
+    app.menu->setWindowFlags(kind);
+    app.menu->show();
+    QVERIFY(QTest::qWaitForWindowExposed(app.menu.get()));
+    app.model.connectTo(host.listing());
+    DeckView *const view = app.menu->remoteView()->deckView();
+    QTRY_COMPARE_WITH_TIMEOUT(view->rows().size(), 80, answerLimitMs);
+    const QScrollBar *bar = view->findChild<QScrollArea *>()->verticalScrollBar();
+    QTRY_VERIFY(bar->isVisible());
+
+    std::set<ControlType> kindsSeen;
+    const auto gapsOk = [&] {
+        const int barLeft = bar->mapTo(view, QPoint(0, 0)).x();
+        for (const ControlRow *row : view->rows()) {
+            for (const QWidget *part : row->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+                if (!part->isVisibleTo(row))
+                    continue;
+                const int right = part->mapTo(view, QPoint(part->width(), 0)).x();
+                if (barLeft - right < visibleGap) {
+                    qWarning("%s %s: ends at %d, the scroll bar starts at %d",
+                             qPrintable(row->title()), part->metaObject()->className(), right,
+                             barLeft);
+                    return false;
+                }
+            }
+            kindsSeen.insert(row->control().type);
+        }
+        return true;
+    };
+    QTRY_VERIFY(gapsOk());
+    QCOMPARE(kindsSeen.size(), std::size_t(3));
 }
 
 QTEST_MAIN(AppMenuTest)

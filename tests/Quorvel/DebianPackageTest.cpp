@@ -1,6 +1,8 @@
 #include "QuorvelHostKit/Execution/ExecutorTools.h"
 
 #include <QDir>
+#include <QFile>
+#include <QHash>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -69,6 +71,8 @@ private slots:
             << QStringLiteral("Depends") << tools.pgrep;
         QTest::newRow("the sample deck's button shows a notice")
             << QStringLiteral("Recommends") << QStringLiteral("/usr/bin/notify-send");
+        QTest::newRow("a keyring keeps the pairing codes")
+            << QStringLiteral("Recommends") << QStringLiteral("/usr/bin/gnome-keyring-daemon");
     }
 
     // The package that installs each program, as this computer's package database knows it.
@@ -93,7 +97,68 @@ private slots:
                  qPrintable(depends));
     }
 
+    // /usr/share/doc/quorvel/copyright in the machine-readable format: its header names the
+    // format, a paragraph covers every file with a holder and terms, and every licence named has
+    // its text.
+    void shipsAMachineReadableCopyright()
+    {
+        QTemporaryDir unpacked;
+        QVERIFY(unpacked.isValid());
+        const Run extract =
+            run(QStringLiteral("dpkg-deb"), {QStringLiteral("-x"), m_package, unpacked.path()});
+        QVERIFY2(extract.ok, qPrintable(extract.output));
+        QFile file(unpacked.filePath(QStringLiteral("usr/share/doc/quorvel/copyright")));
+        QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(file.fileName()));
+        const QList<Paragraph> paragraphs = readParagraphs(QString::fromUtf8(file.readAll()));
+        QVERIFY(paragraphs.size() >= 2);
+        QCOMPARE(
+            paragraphs.first().value(QStringLiteral("Format")).first,
+            QStringLiteral("https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/"));
+        QVERIFY(!paragraphs.first().value(QStringLiteral("Upstream-Name")).first.isEmpty());
+        bool coversEveryFile = false;
+        QStringList named;
+        QStringList withText;
+        for (const Paragraph &paragraph : paragraphs.mid(1)) {
+            const auto licence = paragraph.value(QStringLiteral("License"));
+            QVERIFY2(!licence.first.isEmpty(), "a paragraph without a licence");
+            if (!licence.second.isEmpty())
+                withText.append(licence.first);
+            if (!paragraph.contains(QStringLiteral("Files")))
+                continue;
+            QVERIFY(!paragraph.value(QStringLiteral("Copyright")).first.isEmpty());
+            named.append(licence.first);
+            coversEveryFile |= paragraph.value(QStringLiteral("Files")).first == u'*';
+        }
+        QVERIFY(coversEveryFile);
+        for (const QString &licence : std::as_const(named))
+            QVERIFY2(withText.contains(licence), qPrintable(licence));
+    }
+
 private:
+    // One paragraph of a control-style file: each field's first line and its continuation.
+    using Paragraph = QHash<QString, std::pair<QString, QString>>;
+
+    static QList<Paragraph> readParagraphs(const QString &text)
+    {
+        QList<Paragraph> paragraphs(1);
+        QString field;
+        for (const QString &line : text.split(u'\n')) {
+            if (line.trimmed().isEmpty()) {
+                if (!paragraphs.last().isEmpty())
+                    paragraphs.append(Paragraph());
+                field.clear();
+            } else if (line.front().isSpace() && !field.isEmpty()) {
+                paragraphs.last()[field].second += line.trimmed() + u'\n';
+            } else {
+                field = line.section(u':', 0, 0);
+                paragraphs.last()[field].first = line.section(u':', 1).trimmed();
+            }
+        }
+        if (paragraphs.last().isEmpty())
+            paragraphs.removeLast();
+        return paragraphs;
+    }
+
     QString controlField(const QString &name) const
     {
         const Run field = run(QStringLiteral("dpkg-deb"), {QStringLiteral("-f"), m_package, name});

@@ -51,6 +51,12 @@ private slots:
         QTest::newRow("quit form, blanks around")
             << action(K::applescript, "  tell application \"Music\" to quit\t") << false
             << "quits Music";
+        QTest::newRow("quit form, line breaks around")
+            << action(K::applescript, "\ntell application \"Music\" to quit\n") << false
+            << "quits Music";
+        QTest::newRow("quit form, line break inside")
+            << action(K::applescript, "tell application \"Music\"\nto quit") << false
+            << "runs an AppleScript";
         QTest::newRow("quit form, other case")
             << action(K::applescript, "Tell Application \"Music\" to quit") << false
             << "runs an AppleScript";

@@ -1,7 +1,10 @@
 #include "QuorvelClientUI/ClientModel.h"
+#include "QuorvelClientUI/Views/ClientRootView.h"
+#include "QuorvelClientUI/Views/PairingView.h"
 
 #include "StandInSecretService.h"
 
+#include <QLineEdit>
 #include <QTest>
 
 using namespace Quorvel;
@@ -30,8 +33,9 @@ DiscoveredHost studio()
 } // namespace
 
 // A code entered while the keyring asks the user a question first (a password for a new
-// keyring): the remote says it waits for the keyring, then connects once the question is
-// answered, or says the code was not saved when the question is dismissed.
+// keyring): from the moment Pair is pressed the pairing view says it waits for the keyring, then
+// the remote connects once the question is answered, or says the code was not saved when the
+// question is dismissed.
 class ClientModelKeyringPromptTest : public QObject {
     Q_OBJECT
 
@@ -64,13 +68,21 @@ void ClientModelKeyringPromptTest::enteredCodeWaitsForTheKeyring()
     connect(&model, &ClientModel::statusChanged, &model,
             [&statuses, &model] { statuses.append(model.status()); });
     const DiscoveredHost host = studio();
-    QTest::ignoreMessage(QtInfoMsg, "Keychain save waits for the keyring in local");
-    QVERIFY(model.submitPairingCode(PairingToken::generate().normalized(), host));
+    ClientRootView root(&model);
+    PairingView *const pairing = root.pairingView();
+    pairing->setHost(host, std::nullopt);
+    pairing->field()->setText(PairingToken::generate().displayText());
+    pairing->submit();
 
-    // The question and the waiting text come in either order; both stay until the answer.
+    // The code has left the field: the view says where it went at once, not only once the
+    // keyring has been slow for a while, and it says so for as long as the question is open.
+    const Status waiting = Status::needsPairing(host, ClientModel::keyringWaitText);
+    QCOMPARE(model.status(), waiting);
+    QVERIFY(pairing->field()->text().isEmpty());
+    QCOMPARE(pairing->reasonText(), ClientModel::keyringWaitText);
     QTRY_VERIFY_WITH_TIMEOUT(m_keyring.asking(), answerLimitMs);
-    QTRY_COMPARE_WITH_TIMEOUT(
-        model.status(), Status::needsPairing(host, ClientModel::keyringWaitText), answerLimitMs);
+    QCOMPARE(model.status(), waiting);
+    QCOMPARE(pairing->reasonText(), ClientModel::keyringWaitText);
 
     if (dismissed)
         QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("Keychain save failed in local"));
@@ -89,5 +101,5 @@ void ClientModelKeyringPromptTest::enteredCodeWaitsForTheKeyring()
     model.disconnectFromHost();
 }
 
-QTEST_GUILESS_MAIN(ClientModelKeyringPromptTest)
+QTEST_MAIN(ClientModelKeyringPromptTest)
 #include "ClientModelKeyringPromptTest.moc"

@@ -48,10 +48,12 @@ QString HostSettingsWording::editUnavailableReason(const QString &listenerStatus
 QString HostSettingsWording::keepAwakeWarning(bool wished, bool running, bool lockHeld,
                                               const QString &problem)
 {
-    // No reason yet means a lock is still being asked for.
+    // No reason yet means a lock is still being asked for. The reason itself is the services'
+    // own error texts, which say nothing to a reader of the settings; the log has them.
     if (!wished || !running || lockHeld || problem.isEmpty())
         return {};
-    return QStringLiteral("Nothing keeps this computer awake now: ") + problem;
+    return QStringLiteral("Nothing keeps this computer awake now: the system didn't let Quorvel "
+                          "hold off sleep. The details are in Quorvel's log.");
 }
 
 QString HostSettingsWording::editUnavailableReason(const HostCoordinator &host)

@@ -23,7 +23,8 @@ struct HostSettingsWording {
     // Why "Edit This Computer's Actions…" cannot open the editor now; empty when it can.
     static QString editUnavailableReason(const QString &listenerStatus, bool hasPort);
     // The warning under the keep-awake switch: shown when the running host wishes to stay awake
-    // and every lock it asked for was refused; empty otherwise.
+    // and every lock it asked for was refused (problem holds why); empty otherwise. It is plain
+    // words: why each lock was refused goes to the log only.
     static QString keepAwakeWarning(bool wished, bool running, bool lockHeld,
                                     const QString &problem);
 

@@ -13,6 +13,9 @@ namespace Quorvel {
 namespace {
 
 constexpr int rowSpacing = 6;
+// While the rows scroll, they keep from the scroll bar the room they keep from each other, so a
+// switch or a readout at a row's end never touches it.
+constexpr int scrollBarGap = rowSpacing;
 
 } // namespace
 
@@ -31,6 +34,8 @@ DeckView::DeckView(ClientModel *model, QWidget *parent)
     m_scroll->setWidgetResizable(true);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scroll->setBackgroundRole(QPalette::Window);
+    connect(m_scroll->verticalScrollBar(), &QScrollBar::rangeChanged, this,
+            &DeckView::keepClearOfTheScrollBar);
 
     if (m_model) {
         connect(m_model, &ClientModel::deckChanged, this, &DeckView::syncDeck);
@@ -104,6 +109,7 @@ void DeckView::syncDeck()
     m_rowsBox = new QWidget;
     m_rowsLayout = new QVBoxLayout(m_rowsBox);
     m_rowsLayout->setContentsMargins(0, 0, 0, 0);
+    keepClearOfTheScrollBar();
     m_rowsLayout->setSpacing(rowSpacing);
     if (deck) {
         ++m_rebuildCount;
@@ -116,6 +122,15 @@ void DeckView::syncDeck()
     m_rowsLayout->addStretch();
     m_scroll->setWidget(m_rowsBox);
     updateGeometry();
+}
+
+void DeckView::keepClearOfTheScrollBar()
+{
+    if (!m_rowsLayout)
+        return;
+    // The bar is shown exactly while there is something to scroll.
+    const QScrollBar *bar = m_scroll->verticalScrollBar();
+    m_rowsLayout->setContentsMargins(0, 0, bar->maximum() > bar->minimum() ? scrollBarGap : 0, 0);
 }
 
 void DeckView::refreshRow(const QString &controlID)

@@ -39,6 +39,7 @@ public:
 
 private:
     void syncDeck();
+    void keepClearOfTheScrollBar();
     void refreshRow(const QString &controlID);
     void refreshAll();
 

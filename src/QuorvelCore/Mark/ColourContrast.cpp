@@ -33,4 +33,23 @@ qreal ratio(const QColor &one, const QColor &other)
     return std::max(a, b) / std::min(a, b);
 }
 
+QColor evenGrey()
+{
+    static const QColor grey = [] {
+        constexpr int levels = 256;
+        QColor best(Qt::black);
+        qreal bestWorse = 0;
+        for (int level = 0; level < levels; ++level) {
+            const QColor candidate(level, level, level);
+            const qreal worse = std::min(ratio(candidate, Qt::black), ratio(candidate, Qt::white));
+            if (worse > bestWorse) {
+                bestWorse = worse;
+                best = candidate;
+            }
+        }
+        return best;
+    }();
+    return grey;
+}
+
 } // namespace Quorvel::ColourContrast

@@ -10,5 +10,8 @@ namespace Quorvel::ColourContrast {
 qreal luminance(const QColor &colour);
 // The contrast ratio of two opaque colours, in either order.
 qreal ratio(const QColor &one, const QColor &other);
+// The grey that stands equally far from black and from white (about 4.6 to 1 from each), so it
+// reads on a background of either.
+QColor evenGrey();
 
 } // namespace Quorvel::ColourContrast

@@ -80,23 +80,18 @@ QImage trayImage(bool dimmed, int side, const QColor &ink)
     // The outline is the mark's room: it reaches the icon's edges and no further.
     const qreal halo = side * haloShare;
     const QPainterPath mark = path(QRectF(0, 0, side, side).adjusted(halo, halo, -halo, -halo));
-    // Drawn opaque first and dimmed as a whole, so the outline never shows through the mark.
-    QImage opaque(side, side, QImage::Format_ARGB32_Premultiplied);
-    opaque.fill(Qt::transparent);
-    QPainter painter(&opaque);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(haloColour(ink), 2 * halo, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    painter.setBrush(haloColour(ink));
-    painter.drawPath(mark);
-    painter.fillPath(mark, ink);
-    painter.end();
-    if (!dimmed)
-        return opaque;
+    const QColor outline = haloColour(ink);
     QImage result(side, side, QImage::Format_ARGB32_Premultiplied);
     result.fill(Qt::transparent);
-    painter.begin(&result);
-    painter.setOpacity(trayDimmedAlpha);
-    painter.drawImage(0, 0, opaque);
+    QPainter painter(&result);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setOpacity(dimmed ? trayDimmedAlpha : 1.0);
+    painter.setPen(QPen(outline, 2 * halo, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setBrush(outline);
+    painter.drawPath(mark);
+    // The mark itself is opaque over its outline, so the outline never shows through it.
+    painter.setOpacity(1.0);
+    painter.fillPath(mark, dimmed ? ColourContrast::evenGrey() : ink);
     painter.end();
     return result;
 }

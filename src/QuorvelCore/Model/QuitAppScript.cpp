@@ -24,8 +24,9 @@ std::optional<QString> quitAppTarget(const QString &name)
 std::optional<QString> quitAppName(const QString &target)
 {
     static const QRegularExpression form(
-        QStringLiteral(R"re(\A[ \t]*tell[ \t]+application[ \t]+"([^"\\\r\n\x{2028}\x{2029}]*)")re"
-                       R"re([ \t]+to[ \t]+quit[ \t]*\z)re"));
+        QStringLiteral(R"re(\A\s*tell[ \t]+application[ \t]+"([^"\\\r\n\x{2028}\x{2029}]*)")re"
+                       R"re([ \t]+to[ \t]+quit\s*\z)re"),
+        QRegularExpression::UseUnicodePropertiesOption);
     const QRegularExpressionMatch match = form.match(target);
     if (!match.hasMatch())
         return std::nullopt;

@@ -17,9 +17,10 @@ bool canQuoteAppName(const QString &name);
 // The quit form's text for NAME, or none for a name that can't be quoted.
 std::optional<QString> quitAppTarget(const QString &name);
 
-// The app NAME of a target that is exactly the quit form (white space between the words may
-// vary: any run of spaces or tabs, and space around the whole), or none. The name may be empty
-// ("tell application "" to quit"), which the caller decides about.
+// The app NAME of a target that is exactly the quit form, or none. Between the words any run of
+// spaces or tabs; around the whole any white space, line breaks included, since an editor's box
+// keeps the Return typed after the line; a line break inside the form makes it another script.
+// The name may be empty ("tell application "" to quit"), which the caller decides about.
 std::optional<QString> quitAppName(const QString &target);
 
 } // namespace Quorvel

@@ -1,5 +1,6 @@
 #include "QuorvelHostKit/Service/SleepPreventer.h"
 
+#include "Platform/Text/OutsideText.h"
 #include "QuorvelHostKit/HostKitLogging.h"
 
 #include <QPointer>
@@ -77,8 +78,20 @@ void SleepPreventer::tellIfNoLock()
     if (!why.isEmpty() && !m_toldNoLock) {
         m_toldNoLock = true;
         qCWarning(lcSleepPreventer, "Keep awake is on, but no lock is held: %s",
-                  qUtf8Printable(why));
+                  qUtf8Printable(logText()));
     }
+}
+
+QString SleepPreventer::logText() const
+{
+    if (m_slots.empty())
+        return problem();
+    // The refusals are the services' own error texts, which may hold anything.
+    QStringList reasons;
+    for (const Slot &slot : m_slots)
+        reasons.append(slot.inhibitor->name() + QStringLiteral(": ") +
+                       OutsideText::forLog(slot.refusal));
+    return reasons.join(QStringLiteral("; "));
 }
 
 QStringList SleepPreventer::heldLocks() const

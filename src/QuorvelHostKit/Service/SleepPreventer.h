@@ -61,6 +61,8 @@ private:
     void answered(std::size_t index, bool held, const QString &refusal);
     // Logs why no lock is held, once per wish, when every inhibitor has answered without one.
     void tellIfNoLock();
+    // problem() for a log line, each refusal escaped as outside text.
+    QString logText() const;
 
     std::vector<Slot> m_slots;
     bool m_wanted = false;

@@ -18,6 +18,7 @@
 #include <QUuid>
 
 #include <algorithm>
+#include <cstdio>
 
 using namespace Quorvel;
 using namespace Quorvel::OutsideTest;
@@ -107,7 +108,8 @@ class Program {
 public:
     bool start()
     {
-        m_process.setProcessChannelMode(QProcess::ForwardedChannels);
+        // Its log is kept, and passed on once it ended, to be read for warnings.
+        m_process.setProcessChannelMode(QProcess::ForwardedOutputChannel);
         m_process.start(QStringLiteral(QUORVEL_PROGRAM), {});
         // The name is claimed before the actions are put on the bus.
         return QTest::qWaitFor(
@@ -120,8 +122,14 @@ public:
     bool quit()
     {
         m_process.terminate();
-        return m_process.waitForFinished(processLimitMs) && m_process.exitCode() == 0;
+        const bool ended = m_process.waitForFinished(processLimitMs) && m_process.exitCode() == 0;
+        m_log += QString::fromLocal8Bit(m_process.readAllStandardError());
+        std::fputs(qPrintable(m_log), stderr);
+        return ended;
     }
+    // Its log until it ended: a quit that made a connection to an object already gone (one
+    // ended with the application object) says "invalid nullptr parameter".
+    bool loggedAFault() const { return m_log.contains(QLatin1String("invalid nullptr parameter")); }
     ~Program()
     {
         if (m_process.state() != QProcess::NotRunning)
@@ -130,6 +138,7 @@ public:
 
 private:
     QProcess m_process;
+    QString m_log;
 };
 
 // The pairing code saved under the host's id, once the sandbox's mDNS lists that host.
@@ -185,6 +194,7 @@ private slots:
         QCOMPARE(empty.errorName, errorPrefix + "NoSuchAction");
         QCOMPARE(empty.errorText, QStringLiteral("No action was named: the id is empty."));
         QVERIFY(program.quit());
+        QVERIFY(!program.loggedAFault());
     }
 
     void scriptsAndLinksRunTheHostsActions()
@@ -245,6 +255,7 @@ private slots:
 
         QTRY_COMPARE_WITH_TIMEOUT(actionsFile()["connected"].toBool(), true, processLimitMs);
         QVERIFY(program.quit());
+        QVERIFY(!program.loggedAFault());
         QCOMPARE(actionsFile()["connected"].toBool(), false);
         QCOMPARE(actionsFile()["actions"].toArray().size(), 3);
     }

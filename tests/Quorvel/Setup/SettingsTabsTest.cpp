@@ -197,9 +197,19 @@ void SettingsTabsTest::keepAwakeWarning_data()
                                 << "";
     QTest::newRow("host stopped") << true << false << false << ""
                                   << "";
+    // The services' error texts stay out of the view, whatever they say.
+    const QString plainWarning =
+        "Nothing keeps this computer awake now: the system didn't let Quorvel hold off sleep. "
+        "The details are in Quorvel's log.";
     QTest::newRow("no lock, with reason")
-        << true << true << false << "logind is not available"
-        << "Nothing keeps this computer awake now: logind is not available";
+        << true << true << false << "logind is not available" << plainWarning;
+    QTest::newRow("no lock, bus errors")
+        << true << true << false
+        << "logind: Launch helper exited with unknown return code 1; GNOME session: Name "
+           "\"org.gnome.SessionManager\" does not exist"
+        << plainWarning;
+    QTest::newRow("no way to stay awake")
+        << true << true << false << "this system offers no way to stay awake" << plainWarning;
     QTest::newRow("still asking") << true << true << false << ""
                                   << "";
 }

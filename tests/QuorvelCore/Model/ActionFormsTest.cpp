@@ -18,21 +18,39 @@ private slots:
     {
         QTest::addColumn<QString>("target");
         QTest::addColumn<std::optional<QString>>("name");
-        QTest::newRow("plain") << "tell application \"Music\" to quit" << std::optional<QString>("Music");
+        QTest::newRow("plain") << "tell application \"Music\" to quit"
+                               << std::optional<QString>("Music");
         QTest::newRow("spaces in the name")
             << "tell application \"Firefox ESR\" to quit" << std::optional<QString>("Firefox ESR");
         QTest::newRow("wider spacing and tabs")
             << "  tell  application\t\"Music\"   to quit \t" << std::optional<QString>("Music");
-        QTest::newRow("empty name") << "tell application \"\" to quit" << std::optional<QString>("");
-        QTest::newRow("other script") << "tell application \"Music\" to play" << std::optional<QString>();
+        QTest::newRow("Return typed after it") << "tell application \"Music\" to quit\n"
+                                               << std::optional<QString>("Music");
+        QTest::newRow("line breaks around it")
+            << "\r\n\n  tell application \"Music\" to quit \r\n\t\n"
+            << std::optional<QString>("Music");
+        QTest::newRow("line separator after it")
+            << QString("tell application \"Music\" to quit") + QChar(0x2028)
+            << std::optional<QString>("Music");
+        QTest::newRow("line break between the words")
+            << "tell application \"Music\"\nto quit" << std::optional<QString>();
+        QTest::newRow("line break after tell")
+            << "tell\napplication \"Music\" to quit" << std::optional<QString>();
+        QTest::newRow("empty name")
+            << "tell application \"\" to quit" << std::optional<QString>("");
+        QTest::newRow("other script")
+            << "tell application \"Music\" to play" << std::optional<QString>();
         QTest::newRow("more after quit")
-            << "tell application \"Music\" to quit\ndo shell script \"rm\"" << std::optional<QString>();
-        QTest::newRow("quote inside") << "tell application \"a\"b\" to quit" << std::optional<QString>();
+            << "tell application \"Music\" to quit\ndo shell script \"rm\""
+            << std::optional<QString>();
+        QTest::newRow("quote inside")
+            << "tell application \"a\"b\" to quit" << std::optional<QString>();
         QTest::newRow("backslash inside")
             << "tell application \"a\\\" to quit" << std::optional<QString>();
         QTest::newRow("line break inside")
             << "tell application \"a\nb\" to quit" << std::optional<QString>();
-        QTest::newRow("upper case words") << "Tell Application \"Music\" To Quit" << std::optional<QString>();
+        QTest::newRow("upper case words")
+            << "Tell Application \"Music\" To Quit" << std::optional<QString>();
     }
     void quitFormIsReadBack()
     {
@@ -69,15 +87,17 @@ private slots:
         QTest::addColumn<QString>("command");
         QTest::addColumn<std::optional<ReadoutPreset>>("preset");
         const auto none = std::optional<ReadoutPreset>();
-        QTest::newRow("free disk") << "df -h / | awk 'NR==2 {print $4}'"
-                                   << std::optional(ReadoutPreset::freeDisk);
-        QTest::newRow("free disk, trailing line break")
-            << "df -h / | awk 'NR==2 {print $4}'\n" << std::optional(ReadoutPreset::freeDisk);
+        QTest::newRow("free disk")
+            << "df -h / | awk 'NR==2 {print $4}'" << std::optional(ReadoutPreset::freeDisk);
+        QTest::newRow("free disk, trailing line break") << "df -h / | awk 'NR==2 {print $4}'\n"
+                                                        << std::optional(ReadoutPreset::freeDisk);
         QTest::newRow("free disk, other column") << "df -h / | awk 'NR==2 {print $3}'" << none;
-        QTest::newRow("uptime") << "uptime -p | sed 's/^up //'" << std::optional(ReadoutPreset::uptime);
-        QTest::newRow("uptime, older form")
-            << "uptime | sed -E 's/.*up ([^,]*,[^,]*),.*/\\1/'" << std::optional(ReadoutPreset::uptime);
-        QTest::newRow("load") << "cut -d ' ' -f 1 /proc/loadavg" << std::optional(ReadoutPreset::load);
+        QTest::newRow("uptime") << "uptime -p | sed 's/^up //'"
+                                << std::optional(ReadoutPreset::uptime);
+        QTest::newRow("uptime, older form") << "uptime | sed -E 's/.*up ([^,]*,[^,]*),.*/\\1/'"
+                                            << std::optional(ReadoutPreset::uptime);
+        QTest::newRow("load") << "cut -d ' ' -f 1 /proc/loadavg"
+                              << std::optional(ReadoutPreset::load);
         QTest::newRow("load, older form")
             << "sysctl -n vm.loadavg | awk '{print $2}'" << std::optional(ReadoutPreset::load);
         QTest::newRow("one more space inside") << "cut -d ' ' -f 1  /proc/loadavg" << none;

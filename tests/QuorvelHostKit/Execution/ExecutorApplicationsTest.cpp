@@ -272,6 +272,8 @@ void ExecutorApplicationsTest::quitFormEndsTheApplication_data()
     QTest::newRow("by name") << R"(tell application "Test Player" to quit)";
     QTest::newRow("spaced as an editor may write it")
         << "  tell  application\t\"Test Player\"   to\tquit \t";
+    QTest::newRow("with the Return typed after it") << "tell application \"Test Player\" to quit\n";
+    QTest::newRow("between line breaks") << "\r\n tell application \"Test Player\" to quit\r\n\n";
     QTest::newRow("by name in other case") << R"(tell application "test player" to quit)";
     QTest::newRow("by id") << R"(tell application "test-player" to quit)";
 }
@@ -322,6 +324,7 @@ void ExecutorApplicationsTest::otherAppleScriptStillFails_data()
     QTest::newRow("quote inside the name") << R"(tell application "Test" Player" to quit)";
     QTest::newRow("backslash before the closing quote")
         << R"(tell application "Test Player\" to quit)";
+    QTest::newRow("line break between the words") << "tell application \"Test Player\"\nto quit";
     QTest::newRow("line break inside the name") << "tell application \"Test\nPlayer\" to quit";
 }
 

@@ -46,6 +46,7 @@ private slots:
     void onWhileHeldAsksNoMore();
     void endingReleasesEveryLock();
     void noInhibitorsSaysSo();
+    void refusalsReachTheLogOnOneLine();
 };
 
 void SleepPreventerFakeTest::heldWhenAnyInhibitorGrants_data()
@@ -162,6 +163,20 @@ void SleepPreventerFakeTest::noInhibitorsSaysSo()
     preventer.setActive(true);
     QVERIFY(!preventer.isActive());
     QCOMPARE(preventer.problem(), QStringLiteral("this system offers no way to stay awake"));
+}
+
+void SleepPreventerFakeTest::refusalsReachTheLogOnOneLine()
+{
+    // A service's error text is its own: it may hold line breaks and direction marks.
+    const auto first = answering(false, "Launch helper exited\nwith code 1");
+    const auto second = answering(false, QString("Name ") + QChar(0x202E) + "x does not exist");
+    SleepPreventer preventer(fakes(first, second));
+    QTest::ignoreMessage(QtWarningMsg,
+                         "Keep awake is on, but no lock is held: first: Launch helper exited\\n"
+                         "with code 1; second: Name \\u{202E}x does not exist");
+    preventer.setActive(true);
+    QTRY_VERIFY(!preventer.isAsking());
+    QVERIFY(!preventer.problem().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(SleepPreventerFakeTest)
