@@ -105,11 +105,13 @@ void TrayWatch::setWatcherHasHost(bool hasHost)
 
 void TrayWatch::watchXEmbed()
 {
-    auto *native =
-        qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!native)
+    // Only the X11 platform: the offscreen one answers for X11 too, without a connection.
+    if (!qGuiApp || QGuiApplication::platformName() != QLatin1String("xcb"))
         return;
-    xcb_connection_t *connection = native->connection();
+    auto *native = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t *connection = native ? native->connection() : nullptr;
+    if (!connection)
+        return;
     m_selection = atom(connection, "_NET_SYSTEM_TRAY_S" + QByteArray::number(screenNumber()));
     m_manager = atom(connection, "MANAGER");
     if (m_selection == XCB_ATOM_NONE || m_manager == XCB_ATOM_NONE)
