@@ -2,6 +2,7 @@
 
 #include "Quorvel/AppMenu.h"
 #include "Quorvel/AppState.h"
+#include "Quorvel/TrayWatch.h"
 #include "QuorvelCore/Mark/QuorvelMark.h"
 
 #include <QCoreApplication>
@@ -34,13 +35,7 @@ TrayPresence::TrayPresence(AppState &state, AppMenu *menu, IconForState icon, bo
     m_menu->setWindowTitle(QStringLiteral("Quorvel"));
     m_menu->installEventFilter(this);
     if (trayAvailable) {
-        m_menu->setWindowFlags(Qt::Popup);
-        m_tray = std::make_unique<QSystemTrayIcon>();
-        m_tray->setToolTip(QStringLiteral("Quorvel"));
-        connect(m_tray.get(), &QSystemTrayIcon::activated, this,
-                [this](QSystemTrayIcon::ActivationReason) { showMenu(); });
-        updateIcon();
-        m_tray->show();
+        showTrayIcon();
     } else {
         m_menu->setWindowFlags(Qt::Window);
         showMenu();
@@ -50,6 +45,36 @@ TrayPresence::TrayPresence(AppState &state, AppMenu *menu, IconForState icon, bo
 }
 
 TrayPresence::~TrayPresence() = default;
+
+std::unique_ptr<TrayPresence> TrayPresence::onDesktop(AppState &state, AppMenu *menu,
+                                                      IconForState icon, TrayWatch &watch)
+{
+    auto presence = std::make_unique<TrayPresence>(state, menu, std::move(icon),
+                                                   watch.available() &&
+                                                       QSystemTrayIcon::isSystemTrayAvailable());
+    connect(&watch, &TrayWatch::trayStarted, presence.get(), &TrayPresence::moveIntoTray);
+    return presence;
+}
+
+void TrayPresence::moveIntoTray()
+{
+    // Asked only now that a tray is there: Qt keeps its first answer about the bus's tray.
+    if (m_tray || !QSystemTrayIcon::isSystemTrayAvailable())
+        return;
+    m_menu->hide();
+    showTrayIcon();
+}
+
+void TrayPresence::showTrayIcon()
+{
+    m_menu->setWindowFlags(Qt::Popup);
+    m_tray = std::make_unique<QSystemTrayIcon>();
+    m_tray->setToolTip(QStringLiteral("Quorvel"));
+    connect(m_tray.get(), &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason) { showMenu(); });
+    updateIcon();
+    m_tray->show();
+}
 
 QIcon TrayPresence::markIcon(bool active)
 {

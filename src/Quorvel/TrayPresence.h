@@ -13,11 +13,13 @@ namespace Quorvel {
 
 class AppMenu;
 class AppState;
+class TrayWatch;
 
 // Where the menu lives on the desktop. With a system tray, an icon whose activation drops the
 // menu under the pointer as a popup. Without one (stock GNOME, the offscreen platform), the menu
 // is an ordinary window, shown at start and whenever the program is started again; closing it
-// keeps the program running until Quit.
+// keeps the program running until Quit. A tray that appears later (the panel started after the
+// program) takes the menu over.
 class TrayPresence : public QObject {
     Q_OBJECT
 
@@ -30,12 +32,21 @@ public:
                  QObject *parent = nullptr);
     ~TrayPresence() override;
 
+    // The menu on this desktop: in its tray when it has one, else a window until a tray starts.
+    // Qt is asked about the tray only once `watch` has seen one.
+    static std::unique_ptr<TrayPresence> onDesktop(AppState &state, AppMenu *menu,
+                                                   IconForState icon, TrayWatch &watch);
+
     bool usesTray() const { return m_tray != nullptr; }
     QSystemTrayIcon *trayIcon() const { return m_tray.get(); }
     QWidget *menuWindow() const;
 
     // Shows the menu (beside the tray icon, or the pointer, with a tray) and brings it forward.
     void showMenu();
+
+    // A tray started: the menu window moves into it (the icon shown, the menu a popup, the window
+    // hidden). Once in a tray, Qt brings the icon back to a restarted panel by itself.
+    void moveIntoTray();
 
     // Where a popup of this size goes for an anchor (the tray icon, or the pointer): below it,
     // else above it where there is more room, starting at its left edge, else ending at its
@@ -51,6 +62,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void showTrayIcon();
     void updateIcon();
     // Keeps the shown menu where it belongs as it grows or shrinks (X11 only: Wayland places
     // windows itself).

@@ -11,12 +11,12 @@
 #include "Quorvel/TrayPresence.h"
 #include "QuorvelClientUI/ClientModel.h"
 #include "QuorvelHostKit/Service/HostDisplayName.h"
+#include "Quorvel/TrayWatch.h"
 #include "Widgets/IconTheme.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QStandardPaths>
-#include <QSystemTrayIcon>
 
 #include <cstdio>
 #include <memory>
@@ -97,6 +97,8 @@ int main(int argc, char *argv[])
         return 2;
     }
 
+    // Before anything that could ask Qt about the tray (which keeps its first answer).
+    TrayWatch trayWatch;
     QuitSignals quitSignals;
     LaunchRequest request = LaunchRequest::fromArguments(application.arguments().mid(1));
     request.senderProcess = qint64(getppid());
@@ -128,15 +130,14 @@ int main(int argc, char *argv[])
         outside = std::make_unique<OutsideAccess>(*state, OutsideAccess::Options());
         editorWindows = std::make_unique<EditorWindows>(*state);
         setupWindows = std::make_unique<SetupWindows>(
-            *state, SetupWindows::programOptions(*outside, state.get()));
+            *state, SetupWindows::programOptions(*outside, trayWatch, state.get()));
         QObject::connect(&launcher, &Launcher::requested, state.get(), &AppState::handle);
         // The session's end through session management quits the event loop directly; it takes
         // the same path as every other way out (a second call does nothing).
         QObject::connect(&application, &QCoreApplication::aboutToQuit, state.get(),
                          &AppState::quit);
-        presence =
-            std::make_unique<TrayPresence>(*state, new AppMenu(*state), &TrayPresence::markIcon,
-                                           QSystemTrayIcon::isSystemTrayAvailable());
+        presence = TrayPresence::onDesktop(*state, new AppMenu(*state), &TrayPresence::markIcon,
+                                           trayWatch);
     });
     QMetaObject::invokeMethod(&launcher, &Launcher::start, Qt::QueuedConnection);
     const int status = application.exec();

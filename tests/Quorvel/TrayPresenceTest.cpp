@@ -1,11 +1,18 @@
 #include "Quorvel/TrayPresence.h"
 #include "Quorvel/AppMenu.h"
 #include "Quorvel/AppState.h"
+#include "Quorvel/TrayWatch.h"
 #include "QuorvelClientUI/ClientModel.h"
 #include "QuorvelClientUI/ClientSettings.h"
+#include "QuorvelClientUI/Views/ClientRootView.h"
+#include "QuorvelClientUI/Views/DeckView.h"
+#include "QuorvelClientUI/Views/PairingView.h"
 #include "QuorvelCore/Mark/QuorvelMark.h"
 
 #include "AppTestSupport.h"
+#include "ClientTestSupport.h"
+#include "FakeServiceNetwork.h"
+#include "TestHost.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -16,13 +23,22 @@
 #include <QFile>
 #include <QLabel>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QSignalSpy>
+#include <QStackedLayout>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <cstring>
+
 using namespace Quorvel;
 using namespace Quorvel::AppTest;
+using namespace Quorvel::ClientTest;
 
 namespace {
 
@@ -31,8 +47,8 @@ const QString watcherName = QStringLiteral("org.kde.StatusNotifierWatcher");
 constexpr int serviceLimitMs = 10000;
 
 // An X server and a system tray of the test's own: Xvfb on a display it picks, and a
-// StatusNotifierWatcher on the sandbox's session bus (python3-dbusmock). Made before the
-// application, which connects to both.
+// StatusNotifierWatcher on the sandbox's session bus (python3-dbusmock), which a test starts and
+// stops as a panel would. The X server is there before the application, which connects to it.
 struct Desktop {
     bool start()
     {
@@ -43,7 +59,15 @@ struct Desktop {
         const QByteArray display = xvfb.readLine().trimmed();
         qputenv("DISPLAY", ":" + display);
         qputenv("QT_QPA_PLATFORM", "xcb");
-
+        return true;
+    }
+    // The panel's tray starts (again); its calls go to a log of its own.
+    bool startWatcher()
+    {
+        if (watcher.state() != QProcess::NotRunning)
+            return true;
+        ++watcherRuns;
+        QFile::remove(log());
         watcher.start(QStringLiteral("/usr/bin/python3"),
                       {QStringLiteral("-m"), QStringLiteral("dbusmock"),
                        QStringLiteral("--session"), QStringLiteral("-l"), log(),
@@ -51,12 +75,18 @@ struct Desktop {
                        QStringLiteral(QUORVEL_APP_TEST_DIR) +
                            QStringLiteral("/status_notifier_watcher_template.py")});
         return watcher.waitForStarted() &&
-               QTest::qWaitFor(
-                   [] {
-                       return QDBusConnection::sessionBus().interface()->isServiceRegistered(
-                           watcherName);
-                   },
-                   serviceLimitMs);
+               QTest::qWaitFor([] { return watcherOnBus(); }, serviceLimitMs);
+    }
+    // The panel quits.
+    bool stopWatcher()
+    {
+        watcher.terminate();
+        watcher.waitForFinished();
+        return QTest::qWaitFor([] { return !watcherOnBus(); }, serviceLimitMs);
+    }
+    static bool watcherOnBus()
+    {
+        return QDBusConnection::sessionBus().interface()->isServiceRegistered(watcherName);
     }
     ~Desktop()
     {
@@ -65,8 +95,11 @@ struct Desktop {
             process->waitForFinished();
         }
     }
-    QString log() const { return folder.filePath(QStringLiteral("watcher.log")); }
-    // The bus name the tray icon registered under, once it has.
+    QString log() const
+    {
+        return folder.filePath(QStringLiteral("watcher-%1.log").arg(watcherRuns));
+    }
+    // The bus name the tray icon registered under with the running watcher, once it has.
     QString registeredItem() const
     {
         QFile file(log());
@@ -81,29 +114,50 @@ struct Desktop {
     QTemporaryDir folder;
     QProcess xvfb;
     QProcess watcher;
+    int watcherRuns = 0;
 };
 
 Desktop *desktop = nullptr;
 
+QIcon testIcon(bool active)
+{
+    return QuorvelMark::icon(!active);
+}
+
+// The remote finds hosts through a network of the test's own, whose mDNS service the test stops
+// when a notice is to arrive.
 struct App {
     explicit App(bool remote = false, bool hosting = false)
-        : model("Remote", KeychainTokenStore(), true)
+        : model(network, "Remote", KeychainTokenStore(), true, fastTimings())
     {
+        openClientSettings()->clear();
         storeRoles(remote, hosting);
         state = std::make_unique<AppState>(standInOptions(model, systemctl));
     }
 
     std::unique_ptr<TrayPresence> presence(bool trayAvailable)
     {
-        return std::make_unique<TrayPresence>(
-            *state, new AppMenu(*state), [](bool active) { return QuorvelMark::icon(!active); },
-            trayAvailable);
+        return std::make_unique<TrayPresence>(*state, new AppMenu(*state), &testIcon,
+                                              trayAvailable);
     }
 
     StandInSystemctl systemctl;
+    Testing::FakeServiceNetwork network;
     ClientModel model;
     std::unique_ptr<AppState> state;
 };
+
+// Asks the tray icon registered under `item` to activate, as the panel does on a click.
+void activate(const QString &item)
+{
+    QDBusConnection panel =
+        QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("panel"));
+    QDBusMessage call = QDBusMessage::createMethodCall(item, QStringLiteral("/StatusNotifierItem"),
+                                                       QStringLiteral("org.kde.StatusNotifierItem"),
+                                                       QStringLiteral("Activate"));
+    call.setArguments({0, 0});
+    panel.asyncCall(call);
+}
 
 // What of the menu's text does not fit: each shown label or button shorter than its text
 // needs at its width, or the window passing the screen's available area.
@@ -141,24 +195,187 @@ bool shows(const QWidget *menu, const QString &text)
     });
 }
 
+// What of the menu is taller than what it shows: the remote's main part (pairing, actions or
+// the not-connected view) stretched past what it needs at its width, or room left below the
+// footer's buttons.
+QStringList slackParts(const AppMenu *menu)
+{
+    constexpr int footerInset = 12;
+    QStringList slack;
+    if (ClientRootView *remote = menu->remoteView(); remote && remote->isVisibleTo(menu)) {
+        const QWidget *page = remote->findChild<QStackedLayout *>()->currentWidget();
+        const int needed = std::max(page->hasHeightForWidth() ? page->heightForWidth(page->width())
+                                                              : page->sizeHint().height(),
+                                    page->minimumSizeHint().height());
+        if (page->height() > needed)
+            slack << QStringLiteral("%1 is %2 px tall for %3 px")
+                         .arg(QString::fromLatin1(page->metaObject()->className()))
+                         .arg(page->height())
+                         .arg(needed);
+    }
+    const QPushButton *quit = menu->quitButton();
+    const int below = menu->height() - quit->mapTo(menu, QPoint(0, quit->height())).y();
+    if (below > footerInset)
+        slack << QStringLiteral("%1 px below the footer").arg(below);
+    return slack;
+}
+
+// Both: the menu is as tall as what it shows.
+QStringList fitProblems(const AppMenu *menu)
+{
+    return cutParts(menu) + slackParts(menu);
+}
+
+// A deck of `count` buttons.
+Deck buttons(int count)
+{
+    const Deck sample = sampleDeck();
+    Deck deck = sample;
+    deck.controls.clear();
+    for (int index = 0; index < count; ++index) {
+        Control control = sample.controls.front();
+        control.id += QString::number(index);
+        control.title += u' ' + QString::number(index);
+        deck.controls.push_back(control);
+    }
+    return deck;
+}
+
+// Where the menu is: a window, or a popup opened from a tray at the bottom or the top of the
+// screen (the pointer is where the icon was clicked).
+enum class Place { window, popupAtTheBottom, popupAtTheTop };
+// What changes while the menu is shown.
+enum class Change {
+    noticeArrives,
+    hostAppears,
+    deckToPairing,
+    longDeckToShortDeck,
+    shortDeckToLongDeck
+};
+
+// An XEmbed system tray as tint2 or Xfce's panel is one: a window of its own connection that
+// takes the tray's selection and says so on the root window.
+struct XEmbedTray {
+    XEmbedTray() : connection(xcb_connect(nullptr, &screenNumber)) {}
+    ~XEmbedTray() { xcb_disconnect(connection); }
+    xcb_atom_t atom(const char *name)
+    {
+        xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
+            connection, xcb_intern_atom(connection, 0, uint16_t(strlen(name)), name), nullptr);
+        const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        std::free(reply);
+        return atom;
+    }
+    void start()
+    {
+        xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+        const xcb_window_t window = xcb_generate_id(connection);
+        xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
+        const QByteArray name = "_NET_SYSTEM_TRAY_S" + QByteArray::number(screenNumber);
+        const xcb_atom_t selection = atom(name.constData());
+        xcb_set_selection_owner(connection, window, selection, XCB_CURRENT_TIME);
+        xcb_client_message_event_t manager{};
+        manager.response_type = XCB_CLIENT_MESSAGE;
+        manager.format = 32;
+        manager.window = screen->root;
+        manager.type = atom("MANAGER");
+        manager.data.data32[0] = XCB_CURRENT_TIME;
+        manager.data.data32[1] = selection;
+        manager.data.data32[2] = window;
+        xcb_send_event(connection, 0, screen->root, XCB_EVENT_MASK_STRUCTURE_NOTIFY,
+                       reinterpret_cast<const char *>(&manager));
+        xcb_flush(connection);
+    }
+    int screenNumber = 0;
+    xcb_connection_t *connection;
+};
+
 } // namespace
 
+Q_DECLARE_METATYPE(Place)
+Q_DECLARE_METATYPE(Change)
+
 // The menu on a desktop: with a system tray (Xvfb and a StatusNotifierWatcher) activating the
-// icon drops the menu; without one the menu is a window shown at start and on every later start.
+// icon drops the menu; without one the menu is a window shown at start and on every later start,
+// until a tray starts.
 class TrayPresenceTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // First: Qt keeps its first answer about the bus's tray for the whole process.
+    void aTrayThatStartsLaterTakesTheMenu();
+    void aRestartedPanelGetsTheIconBack();
+    void anXEmbedTrayThatStartsIsSeen();
     void aTrayIconShowsTheMenuWhenActivated();
     void withoutATrayTheMenuIsAWindow();
     void theMenuWindowFitsWhatItShows();
     void aPopupNearTheScreensEdgeOpensWhereThereIsRoom();
+    void theMenuFitsWhatItShowsAfterEachChange_data();
+    void theMenuFitsWhatItShowsAfterEachChange();
     void popupFrame_data();
     void popupFrame();
 };
 
+// Started before the panel: the menu is a window; when the panel's tray starts, the icon shows,
+// the window goes, and the menu becomes the icon's popup.
+void TrayPresenceTest::aTrayThatStartsLaterTakesTheMenu()
+{
+    QVERIFY(desktop->stopWatcher());
+    App app;
+    TrayWatch watch;
+    QVERIFY(!watch.available());
+    const auto presence =
+        TrayPresence::onDesktop(*app.state, new AppMenu(*app.state), &testIcon, watch);
+    QWidget *const menu = presence->menuWindow();
+    QVERIFY(!presence->usesTray());
+    QVERIFY(QTest::qWaitForWindowExposed(menu));
+
+    QVERIFY(desktop->startWatcher());
+    QTRY_VERIFY_WITH_TIMEOUT(presence->usesTray(), serviceLimitMs);
+    QVERIFY(watch.available());
+    QTRY_VERIFY(!menu->isVisible());
+    QCOMPARE(menu->windowType(), Qt::Popup);
+    QTRY_VERIFY_WITH_TIMEOUT(!desktop->registeredItem().isEmpty(), serviceLimitMs);
+}
+
+// The panel quits and starts again: the icon registers with its new tray.
+void TrayPresenceTest::aRestartedPanelGetsTheIconBack()
+{
+    QVERIFY(desktop->startWatcher());
+    App app;
+    TrayWatch watch;
+    const auto presence =
+        TrayPresence::onDesktop(*app.state, new AppMenu(*app.state), &testIcon, watch);
+    QVERIFY(presence->usesTray());
+    QTRY_VERIFY_WITH_TIMEOUT(!desktop->registeredItem().isEmpty(), serviceLimitMs);
+
+    QVERIFY(desktop->stopWatcher());
+    QVERIFY(desktop->startWatcher());
+    QString item;
+    QTRY_VERIFY_WITH_TIMEOUT(!(item = desktop->registeredItem()).isEmpty(), serviceLimitMs);
+    QVERIFY(!presence->menuWindow()->isVisible());
+    activate(item);
+    QTRY_VERIFY_WITH_TIMEOUT(presence->menuWindow()->isVisible(), serviceLimitMs);
+    presence->menuWindow()->hide();
+}
+
+// tint2 or Xfce's panel: a tray that takes the X11 selection is seen when it starts.
+void TrayPresenceTest::anXEmbedTrayThatStartsIsSeen()
+{
+    QVERIFY(desktop->stopWatcher());
+    TrayWatch watch;
+    QVERIFY(!watch.available());
+    QSignalSpy started(&watch, &TrayWatch::trayStarted);
+    XEmbedTray tray;
+    tray.start();
+    QTRY_COMPARE_WITH_TIMEOUT(started.size(), 1, serviceLimitMs);
+    QVERIFY(watch.available());
+}
+
 void TrayPresenceTest::aTrayIconShowsTheMenuWhenActivated()
 {
+    QVERIFY(desktop->startWatcher());
     QVERIFY(QSystemTrayIcon::isSystemTrayAvailable());
     App app;
     const auto presence = app.presence(true);
@@ -168,13 +385,7 @@ void TrayPresenceTest::aTrayIconShowsTheMenuWhenActivated()
     QString item;
     QTRY_VERIFY_WITH_TIMEOUT(!(item = desktop->registeredItem()).isEmpty(), serviceLimitMs);
     // The desktop's tray asks from a connection of its own, as a panel would.
-    QDBusConnection panel =
-        QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("panel"));
-    QDBusMessage activate = QDBusMessage::createMethodCall(
-        item, QStringLiteral("/StatusNotifierItem"), QStringLiteral("org.kde.StatusNotifierItem"),
-        QStringLiteral("Activate"));
-    activate.setArguments({0, 0});
-    panel.asyncCall(activate);
+    activate(item);
     QTRY_VERIFY_WITH_TIMEOUT(presence->menuWindow()->isVisible(), serviceLimitMs);
 }
 
@@ -195,20 +406,22 @@ void TrayPresenceTest::withoutATrayTheMenuIsAWindow()
     QVERIFY(menu->isVisible());
 }
 
-// Both roles, in a session without the discovery service: the remote's notice ("Quorvel can't
-// see your local network." and its explanation) arrives after the window is shown.
+// Both roles: the remote's notice ("Quorvel can't see your local network." and its explanation)
+// arrives after the window is shown, when the discovery service stops.
 void TrayPresenceTest::theMenuWindowFitsWhatItShows()
 {
     App app(true, true);
     const auto presence = app.presence(false);
     QWidget *const menu = presence->menuWindow();
     QVERIFY(QTest::qWaitForWindowExposed(menu));
+    app.network.setDaemonRunning(false);
     QTRY_VERIFY_WITH_TIMEOUT(shows(menu, "Quorvel can't see your local network."), serviceLimitMs);
     QTRY_VERIFY2(cutParts(menu).isEmpty(), qPrintable(cutParts(menu).join(QStringLiteral(" | "))));
 }
 
 // A tray at the bottom of the screen: the pointer is there when the icon is clicked. The first
-// opening already fits and stays on the screen, above the pointer.
+// opening fits and stays on the screen, above the pointer; so does the popup once the remote's
+// notice arrives after it opened (the discovery service stops then, on purpose).
 void TrayPresenceTest::aPopupNearTheScreensEdgeOpensWhereThereIsRoom()
 {
     App app(true, true);
@@ -222,8 +435,125 @@ void TrayPresenceTest::aPopupNearTheScreensEdgeOpensWhereThereIsRoom()
     presence->showMenu();
     QVERIFY(QTest::qWaitForWindowExposed(menu));
     QTRY_VERIFY2(cutParts(menu).isEmpty(), qPrintable(cutParts(menu).join(QStringLiteral(" | "))));
-    QVERIFY(menu->frameGeometry().bottom() < click.y());
+    QVERIFY(!shows(menu, "Quorvel can't see your local network."));
+
+    app.network.setDaemonRunning(false);
+    QTRY_VERIFY_WITH_TIMEOUT(shows(menu, "Quorvel can't see your local network."), serviceLimitMs);
+    QTRY_VERIFY2(cutParts(menu).isEmpty(), qPrintable(cutParts(menu).join(QStringLiteral(" | "))));
+    QTRY_VERIFY(menu->frameGeometry().bottom() < click.y());
     QVERIFY(menu->frameGeometry().right() <= click.x());
+    menu->hide();
+}
+
+void TrayPresenceTest::theMenuFitsWhatItShowsAfterEachChange_data()
+{
+    QTest::addColumn<Place>("place");
+    QTest::addColumn<Change>("change");
+    const std::pair<const char *, Place> places[] = {
+        {"window", Place::window},
+        {"popup at the bottom", Place::popupAtTheBottom},
+        {"popup at the top", Place::popupAtTheTop}};
+    const std::pair<const char *, Change> changes[] = {
+        {"a notice arrives", Change::noticeArrives},
+        {"a second host appears", Change::hostAppears},
+        {"the host's code changes: deck to pairing", Change::deckToPairing},
+        {"a long deck becomes a short one", Change::longDeckToShortDeck},
+        {"a short deck becomes a long one", Change::shortDeckToLongDeck}};
+    for (const auto &[placeName, place] : places) {
+        for (const auto &[changeName, change] : changes)
+            QTest::addRow("%s, %s", placeName, changeName) << place << change;
+    }
+}
+
+// The remote connected to a real host; the menu is shown, then what it shows changes. Each time
+// it ends as tall as what it shows now: nothing cut, nothing stretched, nothing left below the
+// footer, and a popup still on the screen's side of the pointer where it opened.
+void TrayPresenceTest::theMenuFitsWhatItShowsAfterEachChange()
+{
+    QFETCH(Place, place);
+    QFETCH(Change, change);
+    const Deck longDeck = buttons(34);
+    const Deck shortDeck = buttons(2);
+    const bool startsLong =
+        change == Change::deckToPairing || change == Change::longDeckToShortDeck;
+    // A name as long as a computer's usually is; the code is stored under the host's own id.
+    TestHost host(firstCode(), startsLong ? longDeck : shortDeck, QStringLiteral("Studio Mac"));
+    QVERIFY(host.start());
+    QVERIFY(Keyring().save(firstCode(), host.hostID()));
+    App app(true, false);
+    const auto presence = app.presence(place != Place::window);
+    auto *const menu = static_cast<AppMenu *>(presence->menuWindow());
+    app.model.connectTo(host.listing());
+    QTRY_VERIFY_WITH_TIMEOUT(app.model.deck().has_value(), answerLimitMs);
+
+    const QRect available = menu->screen()->availableGeometry();
+    const QPoint click = place == Place::popupAtTheTop
+                             ? QPoint(available.left() + 40, available.top() + 4)
+                             : QPoint(available.right() - 20, available.bottom() - 4);
+    if (place != Place::window) {
+        QCursor::setPos(click);
+        QTRY_COMPARE(QCursor::pos(), click);
+    }
+    presence->showMenu();
+    QVERIFY(QTest::qWaitForWindowExposed(menu));
+    QTRY_VERIFY2(fitProblems(menu).isEmpty(),
+                 qPrintable(fitProblems(menu).join(QStringLiteral(" | "))));
+    const int before = menu->height();
+
+    switch (change) {
+    case Change::noticeArrives:
+        app.model.setLastNotice(QStringLiteral(
+            "The discovery service (avahi-daemon) is not running. Start it, or ask whoever looks "
+            "after this computer to."));
+        break;
+    case Change::hostAppears: {
+        DiscoveredHost kitchen = host.listing();
+        kitchen.name = QStringLiteral("Kitchen");
+        kitchen.id = QStringLiteral("Kitchen._quorvel._tcp.local.");
+        kitchen.hostID = QStringLiteral("KITCHEN");
+        app.model.receiveHosts({host.listing(), kitchen});
+        break;
+    }
+    case Change::deckToPairing:
+        // The host's code changed: the remote's next hello is refused.
+        host.refuseHelloAsUnauthorized = QStringLiteral("pairing code is missing or wrong");
+        host.stop();
+        QVERIFY(host.start());
+        QTRY_VERIFY_WITH_TIMEOUT(!app.model.isConnected(), answerLimitMs);
+        app.model.connectTo(host.listing());
+        QTRY_COMPARE_WITH_TIMEOUT(app.model.status().kind(),
+                                  ClientConnectionStatus::Kind::needsPairing, answerLimitMs);
+        break;
+    case Change::longDeckToShortDeck:
+    case Change::shortDeckToLongDeck: {
+        const Deck next = startsLong ? shortDeck : longDeck;
+        host.setDeckQuietly(next);
+        host.broadcast(Message(next));
+        QTRY_COMPARE_WITH_TIMEOUT(app.model.deck()->controls.size(), next.controls.size(),
+                                  answerLimitMs);
+        break;
+    }
+    }
+    QTRY_VERIFY2(fitProblems(menu).isEmpty(),
+                 qPrintable(fitProblems(menu).join(QStringLiteral(" | "))));
+    const bool grows = change == Change::noticeArrives || change == Change::hostAppears ||
+                       change == Change::shortDeckToLongDeck;
+    if (grows)
+        QTRY_VERIFY(menu->height() > before);
+    else
+        QTRY_VERIFY(menu->height() < before);
+    // Beside the pointer where there is room; a menu taller than that room covers it.
+    if (place == Place::popupAtTheBottom && menu->height() < click.y() - available.top())
+        QTRY_VERIFY(menu->frameGeometry().bottom() < click.y());
+    if (place == Place::popupAtTheTop && menu->height() < available.bottom() - click.y())
+        QTRY_VERIFY(menu->frameGeometry().top() > click.y());
+
+    // Closed and opened again, it still fits.
+    menu->hide();
+    presence->showMenu();
+    QVERIFY(QTest::qWaitForWindowExposed(menu));
+    QTRY_VERIFY2(fitProblems(menu).isEmpty(),
+                 qPrintable(fitProblems(menu).join(QStringLiteral(" | "))));
     menu->hide();
 }
 

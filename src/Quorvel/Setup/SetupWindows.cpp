@@ -4,11 +4,11 @@
 #include "Quorvel/OutsideAccess.h"
 #include "Quorvel/Setup/FileRevealer.h"
 #include "Quorvel/Setup/OnboardingWindow.h"
+#include "Quorvel/TrayWatch.h"
 #include "QuorvelClientUI/ClientSettings.h"
 #include "Widgets/WindowPlacement.h"
 
 #include <QEvent>
-#include <QSystemTrayIcon>
 #include <QTimer>
 
 namespace Quorvel {
@@ -54,7 +54,8 @@ SettingsWindow *SetupWindows::settingsWindow() const
     return qobject_cast<SettingsWindow *>(m_app.windows().window(WindowTable::settings));
 }
 
-SetupWindows::Options SetupWindows::programOptions(OutsideAccess &outside, QObject *owner)
+SetupWindows::Options SetupWindows::programOptions(OutsideAccess &outside, const TrayWatch &tray,
+                                                   QObject *owner)
 {
     auto *revealer = new FileRevealer(QDBusConnection::sessionBus(), owner);
     Options options;
@@ -63,14 +64,14 @@ SetupWindows::Options SetupWindows::programOptions(OutsideAccess &outside, QObje
     options.services.showInFiles = [revealer](const QString &path) { revealer->reveal(path); };
     options.services.updater = &outside.updater();
     options.services.version = Updater::versionString();
-    options.trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
+    options.trayAvailable = [&tray] { return tray.available(); };
     return options;
 }
 
 QWidget *SetupWindows::makeOnboarding()
 {
     OnboardingWindow::Options options;
-    options.trayAvailable = m_options.trayAvailable;
+    options.trayAvailable = m_options.trayAvailable();
     options.finish = [this] {
         if (OnboardingWindow *window = onboardingWindow())
             window->hide();

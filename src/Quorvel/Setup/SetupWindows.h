@@ -5,12 +5,15 @@
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
+
 namespace Quorvel {
 
 class AppState;
 class FileRevealer;
 class OnboardingWindow;
 class OutsideAccess;
+class TrayWatch;
 
 // Gives the application's window table the set-up and settings windows, one of each per
 // process. The set-up window ends when its flow is done, so the next one starts over; closed
@@ -26,13 +29,14 @@ public:
 
     struct Options {
         SettingsWindow::Services services;
-        bool trayAvailable = true;
+        // Read when the set-up window is made: the panel may start after the program.
+        std::function<bool()> trayAvailable = [] { return true; };
     };
 
     SetupWindows(AppState &app, Options options, QObject *parent = nullptr);
     // The program's windows: outside access's link approvals, report and updater, the session
     // bus's file manager (with a revealer owned by owner), and the desktop's tray.
-    static Options programOptions(OutsideAccess &outside, QObject *owner);
+    static Options programOptions(OutsideAccess &outside, const TrayWatch &tray, QObject *owner);
     ~SetupWindows() override;
 
     // No control of the window holds the keyboard focus once it has opened.

@@ -10,7 +10,7 @@
 #include "Widgets/Divider.h"
 #include "Widgets/PlainLabel.h"
 
-#include <QStackedWidget>
+#include <QStackedLayout>
 #include <QVBoxLayout>
 
 namespace Quorvel {
@@ -24,18 +24,29 @@ constexpr int surfaceWidth = 280;
 // A long notice is cut after two lines.
 constexpr int noticeLines = 2;
 
-// A stacked widget as tall as its current page, not its tallest one.
-class CurrentPageStack : public QStackedWidget {
+// Pages one at a time, as tall as the page shown. Qt's stacked layout answers its sizes and its
+// height for a width with its tallest page, hidden ones included; a layout asks a widget that has
+// a layout through that layout, so the menu, as tall as its content at its width, kept the room
+// of a long deck for the short pairing view that replaced it.
+class CurrentPageLayout : public QStackedLayout {
 public:
-    using QStackedWidget::QStackedWidget;
+    using QStackedLayout::QStackedLayout;
     QSize sizeHint() const override
     {
-        return currentWidget() ? currentWidget()->sizeHint() : QStackedWidget::sizeHint();
+        return currentWidget() ? currentWidget()->sizeHint() : QSize(0, 0);
     }
-    QSize minimumSizeHint() const override
+    QSize minimumSize() const override
     {
-        return currentWidget() ? currentWidget()->minimumSizeHint()
-                               : QStackedWidget::minimumSizeHint();
+        const QWidget *page = currentWidget();
+        return page ? page->minimumSizeHint().expandedTo(page->minimumSize()) : QSize(0, 0);
+    }
+    bool hasHeightForWidth() const override
+    {
+        return currentWidget() && currentWidget()->hasHeightForWidth();
+    }
+    int heightForWidth(int width) const override
+    {
+        return hasHeightForWidth() ? currentWidget()->heightForWidth(width) : -1;
     }
 };
 
@@ -45,8 +56,8 @@ ClientRootView::ClientRootView(ClientModel *model, std::function<void()> onEditD
                                QWidget *parent)
     : QWidget(parent), m_model(model), m_onEditDeck(std::move(onEditDeck)),
       m_status(new ConnectionStatusLabel(model, this)), m_statusDivider(new Divider(this)),
-      m_main(new CurrentPageStack(this)), m_pairing(new PairingView(model, m_main)),
-      m_deck(new DeckView(model, m_main)),
+      m_main(new QWidget(this)), m_pages(new CurrentPageLayout(m_main)),
+      m_pairing(new PairingView(model, m_main)), m_deck(new DeckView(model, m_main)),
       m_notConnected(new NotConnectedView(model, true, m_main)), m_noticeDivider(new Divider(this)),
       m_notice(new PlainLabel({}, TextStyle::caption2, StatusTone::secondary, this)),
       m_hostsDivider(new Divider(this)),
@@ -61,9 +72,10 @@ ClientRootView::ClientRootView(ClientModel *model, std::function<void()> onEditD
     layout->setContentsMargins(padding, padding, padding, padding);
     layout->setSpacing(stackSpacing);
     applyTextStyle(m_status, TextStyle::caption);
-    m_main->addWidget(m_pairing);
-    m_main->addWidget(m_deck);
-    m_main->addWidget(m_notConnected);
+    m_pages->setContentsMargins(0, 0, 0, 0);
+    m_pages->addWidget(m_pairing);
+    m_pages->addWidget(m_deck);
+    m_pages->addWidget(m_notConnected);
     m_notice->setWrapping(noticeLines);
 
     layout->addWidget(m_status);
@@ -118,19 +130,14 @@ void ClientRootView::refresh()
     m_statusDivider->setVisible(m_parts.header);
     if (m_parts.main == Main::pairing) {
         m_pairing->setHost(*status.host(), status.reason());
-        m_main->setCurrentWidget(m_pairing);
+        m_pages->setCurrentWidget(m_pairing);
     } else if (m_parts.main == Main::deck) {
-        m_main->setCurrentWidget(m_deck);
+        m_pages->setCurrentWidget(m_deck);
     } else {
-        m_main->setCurrentWidget(m_notConnected);
+        m_pages->setCurrentWidget(m_notConnected);
     }
-    // Pages not shown take no room: the stack is as tall as the page it shows.
-    for (int page = 0; page < m_main->count(); ++page) {
-        QWidget *widget = m_main->widget(page);
-        const QSizePolicy::Policy policy =
-            widget == m_main->currentWidget() ? QSizePolicy::Preferred : QSizePolicy::Ignored;
-        widget->setSizePolicy(policy, policy);
-    }
+    // The page shown decides the height.
+    m_pages->invalidate();
     m_main->updateGeometry();
     m_noticeDivider->setVisible(m_parts.notice);
     m_notice->setVisible(m_parts.notice);

@@ -7,7 +7,7 @@
 
 #include <functional>
 
-class QStackedWidget;
+class QStackedLayout;
 
 namespace Quorvel {
 
@@ -51,7 +51,9 @@ private:
     RemoteViewRules::RootParts m_parts;
     ConnectionStatusLabel *m_status;
     Divider *m_statusDivider;
-    QStackedWidget *m_main;
+    // The main part's pages, one shown at a time.
+    QWidget *m_main;
+    QStackedLayout *m_pages;
     PairingView *m_pairing;
     DeckView *m_deck;
     NotConnectedView *m_notConnected;
