@@ -9,9 +9,9 @@
 #include "Quorvel/OutsideAccess.h"
 #include "Quorvel/Setup/SetupWindows.h"
 #include "Quorvel/TrayPresence.h"
+#include "Quorvel/TrayWatch.h"
 #include "QuorvelClientUI/ClientModel.h"
 #include "QuorvelHostKit/Service/HostDisplayName.h"
-#include "Quorvel/TrayWatch.h"
 #include "Widgets/IconTheme.h"
 
 #include <QApplication>
