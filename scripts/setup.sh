@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-websockets-dev qtkeychain-qt6-dev qcoro-qt6-dev
-  libavahi-client-dev libglib2.0-dev libssl-dev
+  libavahi-client-dev libglib2.0-dev libssl-dev libxcb1-dev
   avahi-daemon avahi-utils dbus dbus-daemon gnome-keyring libsecret-tools
   python3-dbusmock zsh procps iproute2 util-linux libnotify-bin systemd xvfb
   libglib2.0-bin openssl
