@@ -320,6 +320,24 @@ QWidget *deckSheetWithError(GallerySession &session)
     return sheet->error() ? sheet : nullptr;
 }
 
+// A hand-edited deck's characters that don't show, written as escapes.
+QWidget *deckSheetWithHiddenCharacters(GallerySession &session)
+{
+    const Scripted parts = scripted(session);
+    Deck deck{QStringLiteral("Studio"), {}};
+    Control say;
+    say.id = QStringLiteral("say");
+    say.title = QStringLiteral("Say\u00A0Hello");
+    say.type = ControlType::button;
+    say.action = shell(QStringLiteral("notify-send 'nb\u00A0sp' 'ls\u2028x' 'A\u202Eevil\u202CB'"));
+    deck.controls.push_back(say);
+    parts.client->connectTo(QStringLiteral("Studio"), deck);
+    parts.model->appear();
+    auto *sheet = new JSONEditor(QStringLiteral("Edit all actions as JSON"));
+    sheet->setText(parts.model->deckJSONText());
+    return sheet;
+}
+
 QWidget *actionSheetWithError(GallerySession &)
 {
     const Control control = switchWithProblem();
@@ -452,6 +470,8 @@ const GalleryRegistry::Registration pages{
      }},
     {QStringLiteral("DeckJSONSheet"), QStringLiteral("error"), GalleryPass::withoutDiscovery,
      deckSheetWithError},
+    {QStringLiteral("DeckJSONSheet"), QStringLiteral("hidden-characters"),
+     GalleryPass::withoutDiscovery, deckSheetWithHiddenCharacters},
     {QStringLiteral("ControlJSONSheet"), QStringLiteral("error"), GalleryPass::withoutDiscovery,
      actionSheetWithError},
     {QStringLiteral("CatalogPicker"), QStringLiteral("picked"), GalleryPass::withoutDiscovery,

@@ -156,7 +156,7 @@ void ActionPopover::rebuildEditor()
         editor->setAccessibleName(command ? tr("Command") : tr("AppleScript"));
         connect(editor, &QPlainTextEdit::textChanged, this, [this, editor] {
             Action next = m_action.get();
-            next.target = editor->toPlainText();
+            next.target = editor->text();
             write(next);
         });
         layout->addWidget(editor);

@@ -467,7 +467,7 @@ QWidget *AddActionSheet::commandStep()
         }
         editor->setTabChangesFocus(true);
         connect(editor, &QPlainTextEdit::textChanged, m_flow,
-                [this, editor] { m_flow->setCommand(editor->toPlainText()); });
+                [this, editor] { m_flow->setCommand(editor->text()); });
         layout->addWidget(editor);
         layout->addWidget(new HiddenTextNote(editor, step));
         m_firstField = editor;
