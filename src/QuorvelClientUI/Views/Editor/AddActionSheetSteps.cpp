@@ -444,6 +444,7 @@ QWidget *AddActionSheet::commandStep()
         field->setObjectName(QStringLiteral("command"));
         field->setAccessibleName(tr("Path to the script on %1").arg(host));
         field->setPlaceholderText(QStringLiteral("~/bin/backup.sh"));
+        field->setTakesFilePath(true);
         applyTextStyle(field, TextStyle::body, true);
         connect(field, &QLineEdit::textEdited, m_flow, &AddActionFlow::setCommand);
         layout->addWidget(field);
