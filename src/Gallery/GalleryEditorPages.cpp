@@ -217,6 +217,11 @@ QWidget *hiddenCharacters(GallerySession &session)
     say.icon = QStringLiteral("speaker.wave.2");
     say.action = shell(QStringLiteral("echo \u202Elive\u202C"));
     deck.controls.insert(deck.controls.begin(), say);
+    Control nul = say;
+    nul.id = QStringLiteral("nul");
+    nul.title = QStringLiteral("Touch");
+    nul.action = shell(QStringLiteral("print a%1b; touch /tmp/afterNUL").arg(QChar(0)));
+    deck.controls.insert(deck.controls.begin() + 1, nul);
     parts.client->connectTo(QStringLiteral("Studio"), deck);
     return fixed(static_cast<DeckEditorView *>(editor(parts)));
 }
