@@ -209,7 +209,7 @@ QWidget *hiddenCharacters(GallerySession &session)
 {
     const Scripted parts = scripted(session);
     Deck deck = GalleryDecks::studio();
-    deck.deckName = QStringLiteral("Studio\nControls");
+    deck.deckName = QStringLiteral("\u001B[1mStudio\nControls");
     Control say;
     say.id = QStringLiteral("say");
     say.title = QStringLiteral("Say\r\nHello");
@@ -429,6 +429,8 @@ QWidget *results(GallerySession &)
     for (const ClientTestOutcome &outcome :
          {ClientTestOutcome::action(true, QStringLiteral("hi")),
           ClientTestOutcome::action(true, QString()), ClientTestOutcome::action(false, QString()),
+          ClientTestOutcome::action(true,
+                                    QStringLiteral("\u001B[31mred\u001B[0m \u202Eevil\u202C done")),
           ClientTestOutcome::statusCheck(true, QStringLiteral("42 GB free")),
           ClientTestOutcome::statusCheck(false, QString()),
           ClientTestOutcome::failed(QStringLiteral("No answer from the host."))})
