@@ -65,8 +65,7 @@ MetricSourcePopover::MetricSourcePopover(EditBinding<StatusCheck> check, DeckEdi
     m_command->setFixedHeight(QFontMetrics(m_command->font()).lineSpacing() * commandLines +
                               commandFrame);
     connect(m_command, &QPlainTextEdit::textChanged, this, [this] {
-        write(CheckEditing::withReadoutCommand(m_checkBinding.get(), m_command->text()),
-              false);
+        write(CheckEditing::withReadoutCommand(m_checkBinding.get(), m_command->text()), false);
     });
     layout->addWidget(m_command);
     layout->addWidget(new HiddenTextNote(m_command, this));
