@@ -209,7 +209,7 @@ QWidget *hiddenCharacters(GallerySession &session)
 {
     const Scripted parts = scripted(session);
     Deck deck = GalleryDecks::studio();
-    deck.deckName = QStringLiteral("Studio\nControls");
+    deck.deckName = QStringLiteral("\u001B[1mStudio\nControls");
     Control say;
     say.id = QStringLiteral("say");
     say.title = QStringLiteral("Say\r\nHello");
@@ -217,6 +217,11 @@ QWidget *hiddenCharacters(GallerySession &session)
     say.icon = QStringLiteral("speaker.wave.2");
     say.action = shell(QStringLiteral("echo \u202Elive\u202C"));
     deck.controls.insert(deck.controls.begin(), say);
+    Control nul = say;
+    nul.id = QStringLiteral("nul");
+    nul.title = QStringLiteral("Touch");
+    nul.action = shell(QStringLiteral("print a%1b; touch /tmp/afterNUL").arg(QChar(0)));
+    deck.controls.insert(deck.controls.begin() + 1, nul);
     parts.client->connectTo(QStringLiteral("Studio"), deck);
     return fixed(static_cast<DeckEditorView *>(editor(parts)));
 }
@@ -320,6 +325,24 @@ QWidget *deckSheetWithError(GallerySession &session)
     return sheet->error() ? sheet : nullptr;
 }
 
+// A hand-edited deck's characters that don't show, written as escapes.
+QWidget *deckSheetWithHiddenCharacters(GallerySession &session)
+{
+    const Scripted parts = scripted(session);
+    Deck deck{QStringLiteral("Studio"), {}};
+    Control say;
+    say.id = QStringLiteral("say");
+    say.title = QStringLiteral("Say\u00A0Hello");
+    say.type = ControlType::button;
+    say.action = shell(QStringLiteral("notify-send 'nb\u00A0sp' 'ls\u2028x' 'A\u202Eevil\u202CB'"));
+    deck.controls.push_back(say);
+    parts.client->connectTo(QStringLiteral("Studio"), deck);
+    parts.model->appear();
+    auto *sheet = new JSONEditor(QStringLiteral("Edit all actions as JSON"));
+    sheet->setText(parts.model->deckJSONText());
+    return sheet;
+}
+
 QWidget *actionSheetWithError(GallerySession &)
 {
     const Control control = switchWithProblem();
@@ -406,6 +429,8 @@ QWidget *results(GallerySession &)
     for (const ClientTestOutcome &outcome :
          {ClientTestOutcome::action(true, QStringLiteral("hi")),
           ClientTestOutcome::action(true, QString()), ClientTestOutcome::action(false, QString()),
+          ClientTestOutcome::action(true,
+                                    QStringLiteral("\u001B[31mred\u001B[0m \u202Eevil\u202C done")),
           ClientTestOutcome::statusCheck(true, QStringLiteral("42 GB free")),
           ClientTestOutcome::statusCheck(false, QString()),
           ClientTestOutcome::failed(QStringLiteral("No answer from the host."))})
@@ -452,6 +477,8 @@ const GalleryRegistry::Registration pages{
      }},
     {QStringLiteral("DeckJSONSheet"), QStringLiteral("error"), GalleryPass::withoutDiscovery,
      deckSheetWithError},
+    {QStringLiteral("DeckJSONSheet"), QStringLiteral("hidden-characters"),
+     GalleryPass::withoutDiscovery, deckSheetWithHiddenCharacters},
     {QStringLiteral("ControlJSONSheet"), QStringLiteral("error"), GalleryPass::withoutDiscovery,
      actionSheetWithError},
     {QStringLiteral("CatalogPicker"), QStringLiteral("picked"), GalleryPass::withoutDiscovery,

@@ -1,9 +1,9 @@
 #include "Widgets/HiddenTextNote.h"
 
+#include "Widgets/PlainTextField.h"
 #include "Widgets/ShownText.h"
 
 #include <QLineEdit>
-#include <QPlainTextEdit>
 
 namespace Quorvel {
 
@@ -21,11 +21,10 @@ HiddenTextNote::HiddenTextNote(QLineEdit *field, QWidget *parent) : HiddenTextNo
     follow(field->text());
 }
 
-HiddenTextNote::HiddenTextNote(QPlainTextEdit *field, QWidget *parent) : HiddenTextNote(parent)
+HiddenTextNote::HiddenTextNote(PlainTextField *field, QWidget *parent) : HiddenTextNote(parent)
 {
-    connect(field, &QPlainTextEdit::textChanged, this,
-            [this, field] { follow(field->toPlainText()); });
-    follow(field->toPlainText());
+    connect(field, &QPlainTextEdit::textChanged, this, [this, field] { follow(field->text()); });
+    follow(field->text());
 }
 
 QString HiddenTextNote::noteFor(const QString &text)

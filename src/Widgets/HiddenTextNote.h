@@ -3,9 +3,10 @@
 #include "Widgets/PlainLabel.h"
 
 class QLineEdit;
-class QPlainTextEdit;
 
 namespace Quorvel {
+
+class PlainTextField;
 
 // The line under a command's field that shows the command as it runs when it holds characters
 // that don't show (direction overrides, zero-width characters, controls): a field draws them as
@@ -16,7 +17,7 @@ class HiddenTextNote : public PlainLabel {
 public:
     // The parent is needed: a note shown without one would be a window of its own.
     explicit HiddenTextNote(QLineEdit *field, QWidget *parent);
-    explicit HiddenTextNote(QPlainTextEdit *field, QWidget *parent);
+    explicit HiddenTextNote(PlainTextField *field, QWidget *parent);
 
     // What the note says for a field's text; empty when the text holds nothing hidden.
     static QString noteFor(const QString &text);

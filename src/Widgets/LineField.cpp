@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QUrl>
 
 namespace Quorvel {
 
@@ -25,7 +26,20 @@ void LineField::pasteOnOneLine(QClipboard::Mode mode)
     const QString text = QGuiApplication::clipboard()->text(mode);
     if (text.isEmpty() && !hasSelectedText())
         return;
-    insert(ShownText::oneLine(text));
+    insert(pastedText(text));
+}
+
+QString LineField::pastedText(const QString &text)
+{
+    QString kept = text;
+    kept.remove(QChar(0));
+    qsizetype start = 0;
+    while (start < kept.size() && ShownText::isLineBreak(kept.at(start).unicode()))
+        ++start;
+    qsizetype end = kept.size();
+    while (end > start && ShownText::isLineBreak(kept.at(end - 1).unicode()))
+        --end;
+    return ShownText::oneLine(kept.sliced(start, end - start));
 }
 
 void LineField::keyPressEvent(QKeyEvent *event)
@@ -66,16 +80,67 @@ void LineField::contextMenuEvent(QContextMenuEvent *event)
     menu->popup(event->globalPos());
 }
 
-void LineField::dropEvent(QDropEvent *event)
+std::optional<QString> LineField::droppedText(const QMimeData *dropped) const
 {
-    const QMimeData *dropped = event->mimeData();
-    if (!dropped || !dropped->hasText()) {
-        QLineEdit::dropEvent(event);
+    if (!dropped)
+        return std::nullopt;
+    if (m_takesFilePath && dropped->hasUrls()) {
+        const QList<QUrl> urls = dropped->urls();
+        if (urls.size() != 1 || !urls.first().isLocalFile())
+            return std::nullopt;
+        return urls.first().toLocalFile();
+    }
+    // As a line edit takes a drag: when it offers plain text (a file's address alone is not).
+    if (!dropped->hasFormat(QStringLiteral("text/plain")))
+        return std::nullopt;
+    return pastedText(dropped->text());
+}
+
+void LineField::dragEnterEvent(QDragEnterEvent *event)
+{
+    const std::optional<QString> text = droppedText(event->mimeData());
+    if (!text) {
+        event->ignore();
         return;
     }
-    QMimeData oneLine;
-    oneLine.setText(ShownText::oneLine(dropped->text()));
-    QDropEvent retold(event->position(), event->possibleActions(), &oneLine, event->buttons(),
+    // The line edit takes a drag that offers text; a file manager's may offer only its address.
+    QMimeData offered;
+    offered.setText(*text);
+    QDragEnterEvent retold(event->position().toPoint(), event->possibleActions(), &offered,
+                           event->buttons(), event->modifiers());
+    retold.setDropAction(event->dropAction());
+    QLineEdit::dragEnterEvent(&retold);
+    event->setDropAction(retold.dropAction());
+    event->setAccepted(retold.isAccepted());
+}
+
+void LineField::dragMoveEvent(QDragMoveEvent *event)
+{
+    const std::optional<QString> text = droppedText(event->mimeData());
+    if (!text) {
+        event->ignore();
+        return;
+    }
+    QMimeData offered;
+    offered.setText(*text);
+    QDragMoveEvent retold(event->position().toPoint(), event->possibleActions(), &offered,
+                          event->buttons(), event->modifiers());
+    retold.setDropAction(event->dropAction());
+    QLineEdit::dragMoveEvent(&retold);
+    event->setDropAction(retold.dropAction());
+    event->setAccepted(retold.isAccepted());
+}
+
+void LineField::dropEvent(QDropEvent *event)
+{
+    const std::optional<QString> text = droppedText(event->mimeData());
+    if (!text) {
+        event->ignore();
+        return;
+    }
+    QMimeData offered;
+    offered.setText(*text);
+    QDropEvent retold(event->position(), event->possibleActions(), &offered, event->buttons(),
                       event->modifiers(), event->type());
     retold.setDropAction(event->dropAction());
     QLineEdit::dropEvent(&retold);

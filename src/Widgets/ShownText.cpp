@@ -23,6 +23,13 @@ std::pair<char32_t, qsizetype> characterAt(const QString &text, qsizetype at)
     return {first.unicode(), at + 1};
 }
 
+// Written as an escape in a JSON view: hidden, or a space that looks like U+0020 but isn't.
+bool escapedInJson(char32_t character)
+{
+    return isHidden(character) ||
+           (QChar::category(character) == QChar::Separator_Space && character != U' ');
+}
+
 } // namespace
 
 bool isLineBreak(char32_t character)
@@ -108,6 +115,35 @@ QString withHiddenShown(const QString &text)
                 QLatin1Char('0'));
         } else {
             shown += QStringView(text).sliced(at, next - at);
+        }
+        at = next;
+    }
+    return shown;
+}
+
+QString jsonWithHiddenEscaped(const QString &json)
+{
+    QString shown;
+    shown.reserve(json.size());
+    bool inString = false;
+    for (qsizetype at = 0; at < json.size();) {
+        const auto [character, next] = characterAt(json, at);
+        const QStringView written = QStringView(json).sliced(at, next - at);
+        if (inString && character == U'\\' && next < json.size()) {
+            // An escape already there, with the character it escapes (a quote among them).
+            shown += QStringView(json).sliced(at, 2);
+            at += 2;
+            continue;
+        }
+        if (character == U'"')
+            inString = !inString;
+        if (!inString || !escapedInJson(character)) {
+            shown += written;
+        } else {
+            // A character beyond U+FFFF is escaped as its two halves, as JSON writes it.
+            for (const QChar half : written)
+                shown += QStringLiteral("\\u%1").arg(half.unicode(), shortestCode, hexadecimal,
+                                                     QLatin1Char('0'));
         }
         at = next;
     }

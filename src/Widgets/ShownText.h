@@ -32,4 +32,10 @@ bool holdsHidden(const QString &text);
 // digits), so a command that runs "evil" can't read as "live".
 QString withHiddenShown(const QString &text);
 
+// JSON text with each hidden character, and each space other than U+0020 (a no-break space reads
+// as a plain one), inside its strings written as a "\uXXXX" escape, so that a JSON view shows
+// them and keeps them through an edit: the text parses to the same values. Text outside strings
+// is left alone.
+QString jsonWithHiddenEscaped(const QString &json);
+
 } // namespace Quorvel::ShownText

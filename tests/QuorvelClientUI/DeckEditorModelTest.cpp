@@ -97,6 +97,11 @@ const QHash<QString, Edit> &edits()
              e.model.moveItem(e.row(2).id, +1);
          }},
         {"unknown row", [](Editor &e) { e.model.removeItem(QUuid::createUuid()); }},
+        {"same title, other Unicode form",
+         [](Editor &e) {
+             e.model.loadDeck(withTitle(threeActions(), 0, QStringLiteral("Caf\u00E9")));
+             e.retitle(0, QStringLiteral("Cafe\u0301"));
+         }},
     };
     return table;
 }
@@ -131,6 +136,9 @@ private slots:
         QTest::newRow("order changed back") << "move down and back" << 0 << 0 << 0 << false;
         QTest::newRow("moves past either end") << "move past the ends" << 0 << 0 << 0 << false;
         QTest::newRow("a row that is gone") << "unknown row" << 0 << 0 << 0 << false;
+        // Saved as typed, so it is a change, though the deck rules take it for the same title.
+        QTest::newRow("title in another Unicode form")
+            << "same title, other Unicode form" << 1 << 0 << 0 << true;
     }
     void countsChangesAgainstTheLoadedDeck()
     {
@@ -312,8 +320,7 @@ private slots:
         QCOMPARE(editor.model.saveMessage(), std::optional(message));
         edits().value(edit)(editor);
         QVERIFY(editor.model.unsavedChangeCount() > 0);
-        QCOMPARE(editor.model.saveMessage(),
-                 saved ? std::nullopt : std::optional(message));
+        QCOMPARE(editor.model.saveMessage(), saved ? std::nullopt : std::optional(message));
     }
 
     void applyingJSONEndsASavedMessage()

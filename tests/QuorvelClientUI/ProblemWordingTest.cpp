@@ -22,6 +22,18 @@ private slots:
                                        << "Choose what pressing it does.";
         QTest::newRow("check target") << "status_check target is empty"
                                       << "Choose what it checks.";
+        QTest::newRow("on target with a NUL")
+            << "on_action target holds a NUL character"
+            << "What turning it on runs holds a NUL character (<U+0000>), which can't be passed "
+               "to a program.";
+        QTest::newRow("button target with a NUL")
+            << "\"lamp\": action target holds a NUL character"
+            << "\"lamp\": What pressing it runs holds a NUL character (<U+0000>), which can't be "
+               "passed to a program.";
+        QTest::newRow("check target with a NUL")
+            << "status_check target holds a NUL character"
+            << "What it checks holds a NUL character (<U+0000>), which can't be passed to a "
+               "program.";
         QTest::newRow("title") << "title is empty"
                                << "Give it a name.";
         QTest::newRow("id") << "id is empty"

@@ -1,8 +1,10 @@
 #include "Widgets/ElidedField.h"
 #include "Widgets/PlainLabel.h"
+#include "Widgets/PlainTextField.h"
 
 #include <QFontMetrics>
 #include <QTest>
+#include <QTextCursor>
 #include <QVBoxLayout>
 
 using namespace Quorvel;
@@ -131,6 +133,82 @@ private slots:
         QTRY_VERIFY(!field->hasFocus());
         QVERIFY(field->shownText().contains(ellipsis));
         QCOMPARE(field->fullText(), path);
+    }
+
+    // The multi-line field gives back what it was given, character for character, also after an
+    // edit somewhere else in it. Its document stores several of these as other characters.
+    void textFieldKeepsWhatItWasGiven_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("no-break space") << QStringLiteral("Say\u00A0Hello");
+        QTest::newRow("line separator") << QStringLiteral("'ls\u2028x'");
+        QTest::newRow("paragraph separator") << QStringLiteral("a\u2029b");
+        QTest::newRow("carriage return and line feed") << QStringLiteral("echo a\r\necho b\r\n");
+        QTest::newRow("lone carriage return") << QStringLiteral("a\rb");
+        QTest::newRow("line feeds") << QStringLiteral("\na\n\nb\n");
+        QTest::newRow("every break in a row")
+            << QStringLiteral("\r\n\r\u2028\u2029\n\n\r\r\n\u2029");
+        QTest::newRow("frame marks") << QStringLiteral("a\uFDD0b\uFDD1c");
+        QTest::newRow("NUL") << QStringLiteral("a%1b").arg(QChar(0));
+        QTest::newRow("object replacement") << QStringLiteral("a\uFFFCb");
+        QTest::newRow("direction override") << QStringLiteral("A\u202Eevil\u202CB");
+        QTest::newRow("zero-width and byte order mark") << QStringLiteral("r\u200Bm\uFEFF");
+        QTest::newRow("tab, escape, vertical tab") << QStringLiteral("\ta\u001B[0m\vb\f");
+        QTest::newRow("beyond the first plane") << QStringLiteral("\U0001F600 \U000E0041");
+        QTest::newRow("empty") << QString();
+    }
+
+    void textFieldKeepsWhatItWasGiven()
+    {
+        QFETCH(QString, text);
+        PlainTextField field(text);
+        field.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&field));
+        QCOMPARE(field.text(), text);
+
+        field.setText(QStringLiteral("replaced"));
+        field.setText(text);
+        QCOMPARE(field.text(), text);
+
+        field.moveCursor(QTextCursor::Start);
+        QTest::keyClicks(&field, QStringLiteral("x"));
+        QCOMPARE(field.text(), QStringLiteral("x") + text);
+        field.moveCursor(QTextCursor::End);
+        QTest::keyClicks(&field, QStringLiteral("y"));
+        QCOMPARE(field.text(), QStringLiteral("x") + text + QStringLiteral("y"));
+        QTest::keyClick(&field, Qt::Key_Backspace);
+        field.moveCursor(QTextCursor::Start);
+        QTest::keyClick(&field, Qt::Key_Delete);
+        QCOMPARE(field.text(), text);
+    }
+
+    // Line breaks the field makes itself (Return, Shift+Return, a paste) are line feeds; those it
+    // was given stay as they were, also where an edit takes one away and an undo brings it back.
+    void textFieldWritesItsOwnBreaksAsLineFeeds()
+    {
+        PlainTextField field(QStringLiteral("a\r\nb\u2028c"));
+        field.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&field));
+        field.moveCursor(QTextCursor::Start);
+        field.moveCursor(QTextCursor::Right);
+        QTest::keyClick(&field, Qt::Key_Return);
+        QCOMPARE(field.text(), QStringLiteral("a\n\r\nb\u2028c"));
+        field.moveCursor(QTextCursor::End);
+        QTest::keyClick(&field, Qt::Key_Return, Qt::ShiftModifier);
+        field.insertPlainText(QStringLiteral("d\r\ne\u2029f\u2028g\u00A0h"));
+        QCOMPARE(field.text(), QStringLiteral("a\n\r\nb\u2028c\nd\ne\nf\ng\u00A0h"));
+
+        field.setText(QStringLiteral("a\r\nb"));
+        field.moveCursor(QTextCursor::End);
+        QTest::keyClick(&field, Qt::Key_Home);
+        QTest::keyClick(&field, Qt::Key_Backspace);
+        QCOMPARE(field.text(), QStringLiteral("ab"));
+        field.undo();
+        QCOMPARE(field.text(), QStringLiteral("a\r\nb"));
+
+        // Qt's own setter reads as Qt sets it: nothing of an earlier text is left behind.
+        field.setPlainText(QStringLiteral("a\nb"));
+        QCOMPARE(field.text(), QStringLiteral("a\nb"));
     }
 };
 

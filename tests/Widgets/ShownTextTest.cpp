@@ -1,5 +1,7 @@
 #include "Widgets/ShownText.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTest>
 
 using namespace Quorvel;
@@ -15,6 +17,8 @@ private slots:
     void hiddenCharacters();
     void hiddenCharactersAreWrittenOut_data();
     void hiddenCharactersAreWrittenOut();
+    void jsonShowsHiddenCharactersAsEscapes_data();
+    void jsonShowsHiddenCharactersAsEscapes();
 };
 
 void ShownTextTest::oneLineTurnsEveryBreakIntoASpace_data()
@@ -163,6 +167,53 @@ void ShownTextTest::hiddenCharactersAreWrittenOut()
 {
     QFETCH(QString, text);
     QTEST(ShownText::withHiddenShown(text), "shown");
+}
+
+// The JSON views: what can't be seen, or would reorder what is around it, inside a string is an
+// escape, and the text still reads as the same value.
+void ShownTextTest::jsonShowsHiddenCharactersAsEscapes_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("plain") << "Say Hello"
+                           << "Say Hello";
+    QTest::newRow("no-break space") << QStringLiteral("Say\u00A0Hello") << "Say\\u00a0Hello";
+    QTest::newRow("narrow no-break space") << QStringLiteral("9\u202Fam") << "9\\u202fam";
+    QTest::newRow("line separator") << QStringLiteral("ls\u2028x") << "ls\\u2028x";
+    QTest::newRow("paragraph separator") << QStringLiteral("a\u2029b") << "a\\u2029b";
+    QTest::newRow("override reads in stored order")
+        << QStringLiteral("A\u202Eevil\u202CB") << "A\\u202eevil\\u202cB";
+    QTest::newRow("isolate and mark")
+        << QStringLiteral("\u2067a\u2069\u200F") << "\\u2067a\\u2069\\u200f";
+    QTest::newRow("zero-width characters")
+        << QStringLiteral("r\u200Bm\u200D\uFEFF") << "r\\u200bm\\u200d\\ufeff";
+    QTest::newRow("soft hyphen") << QStringLiteral("a\u00ADb") << "a\\u00adb";
+    QTest::newRow("delete and next line")
+        << QStringLiteral("a\u007Fb\u0085c") << "a\\u007fb\\u0085c";
+    QTest::newRow("tag beyond the first plane")
+        << QStringLiteral("a\U000E0041") << "a\\udb40\\udc41";
+    QTest::newRow("controls keep the writer's escapes")
+        << QStringLiteral("a\u001B[0m\tb\r\n") << "a\\u001b[0m\\tb\\r\\n";
+    QTest::newRow("quotes and backslashes")
+        << QStringLiteral("say \"\u00A0\" \\\u00A0") << "say \\\"\\u00a0\\\" \\\\\\u00a0";
+    QTest::newRow("other scripts and emoji stay")
+        << QStringLiteral("\u05E9\u05DC\u05D5\u05DD \U0001F600")
+        << QStringLiteral("\u05E9\u05DC\u05D5\u05DD \U0001F600");
+}
+
+void ShownTextTest::jsonShowsHiddenCharactersAsEscapes()
+{
+    QFETCH(QString, value);
+    QFETCH(QString, shown);
+    const QString json = QString::fromUtf8(
+        QJsonDocument(QJsonObject{{value, value}}).toJson(QJsonDocument::Indented));
+    const QString escaped = ShownText::jsonWithHiddenEscaped(json);
+    QCOMPARE(escaped, QStringLiteral("{\n    \"%1\": \"%1\"\n}\n").arg(shown));
+    QVERIFY(!ShownText::holdsHidden(escaped));
+    QJsonParseError error;
+    const QJsonDocument read = QJsonDocument::fromJson(escaped.toUtf8(), &error);
+    QCOMPARE(error.error, QJsonParseError::NoError);
+    QCOMPARE(read.object(), (QJsonObject{{value, value}}));
 }
 
 QTEST_APPLESS_MAIN(ShownTextTest)

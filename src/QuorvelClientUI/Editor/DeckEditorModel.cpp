@@ -179,7 +179,8 @@ void DeckEditorModel::setDeckName(const QString &name)
 void DeckEditorModel::setControl(const QUuid &rowID, const Control &control)
 {
     const int index = rowIndex(rowID);
-    if (index < 0 || m_items[index].control == control)
+    // An edit into another Unicode form of the same text is still an edit: it is saved as typed.
+    if (index < 0 || EditableControl::identical(m_items[index].control, control))
         return;
     m_items[index].control = control;
     noteEdit();

@@ -22,8 +22,14 @@ struct EditableControl {
     static EditableControl added(const Control &control);
 
     bool isNew() const { return !original; }
-    // A new row is always changed; a row edited back to its original is not.
-    bool isChanged() const { return !original || control != *original; }
+    // A new row is always changed; a row edited back to its original is not. Texts compare
+    // character for character: a row that reads as unchanged is saved exactly as it was loaded,
+    // and text typed in another Unicode form than it was loaded in is a change that is saved.
+    bool isChanged() const;
+
+    // Whether two actions hold the same texts character for character. The deck's own comparison
+    // takes texts in different Unicode forms for the same text.
+    static bool identical(const Control &a, const Control &b);
 
     friend bool operator==(const EditableControl &, const EditableControl &) = default;
 };

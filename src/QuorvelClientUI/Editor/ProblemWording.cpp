@@ -16,11 +16,22 @@ struct Rewording {
 
 // In this order: the plain action slot's text is contained in the texts of the switch's two
 // slots, so those must be reworded first.
-constexpr std::array<Rewording, 7> rewordings{{
+constexpr std::array<Rewording, 11> rewordings{{
     {u"on_action target is empty", u"Choose what turning it on does."},
     {u"off_action target is empty", u"Choose what turning it off does."},
     {u"action target is empty", u"Choose what pressing it does."},
     {u"status_check target is empty", u"Choose what it checks."},
+    {u"on_action target holds a NUL character",
+     u"What turning it on runs holds a NUL character (<U+0000>), which can't be passed to a "
+     u"program."},
+    {u"off_action target holds a NUL character",
+     u"What turning it off runs holds a NUL character (<U+0000>), which can't be passed to a "
+     u"program."},
+    {u"action target holds a NUL character",
+     u"What pressing it runs holds a NUL character (<U+0000>), which can't be passed to a "
+     u"program."},
+    {u"status_check target holds a NUL character",
+     u"What it checks holds a NUL character (<U+0000>), which can't be passed to a program."},
     {u"title is empty", u"Give it a name."},
     {u"id is empty", u"It needs an ID (Advanced)."},
     {u"id is used more than once", u"Another action uses the same ID."},

@@ -1,5 +1,7 @@
 #include "QuorvelClientUI/Views/RemoteViewRules.h"
 
+#include "Widgets/ShownText.h"
+
 namespace Quorvel::RemoteViewRules {
 
 namespace {
@@ -26,15 +28,16 @@ Badge badge(const std::optional<ControlState> &state, bool busy)
     }
     if (*state->isOn) {
         return {Badge::Kind::dot, StatusTone::green,
-                state->detail.value_or(QStringLiteral("running"))};
+                ShownText::withHiddenShown(state->detail.value_or(QStringLiteral("running")))};
     }
-    return {Badge::Kind::dot, StatusTone::red, state->detail.value_or(QStringLiteral("stopped"))};
+    return {Badge::Kind::dot, StatusTone::red,
+            ShownText::withHiddenShown(state->detail.value_or(QStringLiteral("stopped")))};
 }
 
 QString readoutText(const std::optional<ControlState> &state)
 {
     if (state && state->detail) {
-        return *state->detail;
+        return ShownText::withHiddenShown(*state->detail);
     }
     return QStringLiteral("\u2014");
 }

@@ -31,6 +31,13 @@ bool isBlankText(const std::optional<QString> &text)
     return !text || isBlankText(*text);
 }
 
+// What an action or a check runs reaches its program as C strings, which end at a NUL: the rest
+// would silently not run.
+bool holdsNul(const QString &text)
+{
+    return text.contains(QChar(0));
+}
+
 QString labelOf(const Control &control, qsizetype position)
 {
     if (!control.id.isEmpty())
@@ -42,6 +49,8 @@ void checkStatusCheck(const StatusCheck &check, const QString &label, QStringLis
 {
     if (isBlankText(check.target))
         problems.append(label + QStringLiteral(": status_check target is empty"));
+    else if (holdsNul(check.target))
+        problems.append(label + QStringLiteral(": status_check target holds a NUL character"));
     if (check.type == StatusCheck::Kind::appControl && isBlankText(check.control))
         problems.append(label + QStringLiteral(": status_check needs the app's control"));
     if (!check.interval)
@@ -68,6 +77,8 @@ void checkAction(const std::optional<Action> &action, const QString &slot, const
     }
     if (isBlankText(action->target))
         problems.append(head + QStringLiteral(" target is empty"));
+    else if (holdsNul(action->target))
+        problems.append(head + QStringLiteral(" target holds a NUL character"));
     // NaN and positive infinity slip past the comparison but could never be saved or sent, so they
     // get a problem of their own in the same place.
     if (action->timeout) {

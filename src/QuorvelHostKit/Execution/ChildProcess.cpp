@@ -5,6 +5,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <csignal>
@@ -34,6 +35,15 @@ constexpr size_t childStackSize = 32 * 1024;
 // The exit status of a child that could not set itself up or exec its program, as posix_spawn's
 // own child uses; the reason reaches the parent through the memory they share.
 constexpr int launchFailureStatus = 127;
+
+// A program's path and arguments reach it as C strings, which end at the first NUL: the rest of
+// a command would silently not run.
+const QString nulInCommand = QStringLiteral("a command can't hold a NUL character");
+
+bool holdsNul(const QString &text)
+{
+    return text.contains(QChar(0));
+}
 
 QString systemError(int error)
 {
@@ -136,6 +146,10 @@ void ChildProcess::closeDescriptor()
 bool ChildProcess::start(const QString &program, const QStringList &arguments, int outFd, int errFd,
                          QString *error)
 {
+    if (holdsNul(program) || std::any_of(arguments.cbegin(), arguments.cend(), holdsNul)) {
+        *error = nulInCommand;
+        return false;
+    }
     const QByteArray path = QFile::encodeName(program);
     QByteArrayList argumentBytes{path};
     for (const QString &argument : arguments)

@@ -24,7 +24,8 @@ public:
     ChildProcess &operator=(const ChildProcess &) = delete;
 
     // Starts program (an absolute path) with arguments in the environment of childEnvironment();
-    // false with the system's reason in error when it cannot be started.
+    // false with the system's reason in error when it cannot be started, or with the reason that
+    // the program or an argument holds a NUL character (which no program can be given).
     bool start(const QString &program, const QStringList &arguments, int outFd, int errFd,
                QString *error);
 

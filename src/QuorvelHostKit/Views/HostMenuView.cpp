@@ -9,6 +9,7 @@
 #include "QuorvelHostKit/Views/PairingCodeView.h"
 #include "Widgets/Divider.h"
 #include "Widgets/ElidedLabel.h"
+#include "Widgets/ShownText.h"
 #include "Widgets/SymbolLabel.h"
 
 #include <QKeySequence>
@@ -155,7 +156,9 @@ void HostMenuView::refreshHeader()
     if (!m_coordinator) {
         return;
     }
-    m_deckName->set(QStringLiteral("rectangle.grid.2x2"), m_coordinator->deck().deckName,
+    // A title from a deck file: on its one line, with what doesn't show written out.
+    m_deckName->set(QStringLiteral("rectangle.grid.2x2"),
+                    ShownText::withHiddenShown(ShownText::oneLine(m_coordinator->deck().deckName)),
                     StatusTone::none);
     m_listener->setText(m_coordinator->listenerStatus());
     m_clients->setText(HostViewRules::clientCountText(m_coordinator->connectedClients().size()));

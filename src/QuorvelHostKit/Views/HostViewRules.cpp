@@ -1,6 +1,7 @@
 #include "QuorvelHostKit/Views/HostViewRules.h"
 
 #include "QuorvelHostKit/Service/HostTokenStore.h"
+#include "Widgets/ShownText.h"
 
 #include <QCoreApplication>
 
@@ -22,7 +23,7 @@ RowIndicator rowIndicator(const Control &control, const std::optional<ControlSta
     }
     const std::optional<QString> detail = state ? state->detail : std::nullopt;
     return {RowIndicator::Kind::text, StatusTone::secondary,
-            detail ? *detail : QStringLiteral("\u2014")};
+            detail ? ShownText::withHiddenShown(*detail) : QStringLiteral("\u2014")};
 }
 
 QString clientCountText(qsizetype count)

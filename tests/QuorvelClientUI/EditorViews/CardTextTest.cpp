@@ -90,6 +90,19 @@ private slots:
         QTest::newRow("no reading, no detail")
             << ClientTestOutcome::statusCheck(std::nullopt, QString())
             << TestResultText{QStringLiteral("circle"), QString(), StatusTone::secondary};
+        QTest::newRow("output with escapes and an override")
+            << ClientTestOutcome::action(
+                   true, QStringLiteral("\u001B[31mred\u001B[0m \u202Eevil\u202C done\n"))
+            << TestResultText{
+                   ok, QStringLiteral("<U+001B>[31mred<U+001B>[0m <U+202E>evil<U+202C> done\n"),
+                   StatusTone::green};
+        QTest::newRow("failure with a control character")
+            << ClientTestOutcome::action(false, QStringLiteral("bad\u0007 input\r\n"))
+            << TestResultText{bad, QStringLiteral("bad<U+0007> input<U+000D>\n"), StatusTone::red};
+        QTest::newRow("check's detail with an override")
+            << ClientTestOutcome::statusCheck(true, QStringLiteral("\u202E%24"))
+            << TestResultText{QStringLiteral("circle.fill"), QStringLiteral("On: <U+202E>%24"),
+                              StatusTone::green};
         QTest::newRow("no answer")
             << ClientTestOutcome::failed(QStringLiteral("No answer from the host."))
             << TestResultText{bad, QStringLiteral("No answer from the host."), StatusTone::red};
@@ -131,6 +144,9 @@ private slots:
         QTest::newRow("readout value")
             << loadedReadout << std::optional(live(std::nullopt, QStringLiteral("21 °C")))
             << QStringLiteral("21 °C");
+        QTest::newRow("readout value with an escape")
+            << loadedReadout << std::optional(live(std::nullopt, QStringLiteral("\u001B[1m21 °C")))
+            << QStringLiteral("<U+001B>[1m21 °C");
     }
     void stateLine()
     {
@@ -205,16 +221,15 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::newRow("everything saved")
             << 0 << 0 << QStringList{} << false << QStringLiteral("Everything is saved on Den");
-        QTest::newRow("all parts") << 3 << 1 << QStringList{"Give these actions a title."}
-                                   << false
+        QTest::newRow("all parts") << 3 << 1 << QStringList{"Give these actions a title."} << false
                                    << QStringLiteral("3 changes not saved \u00B7 1 needs attention "
                                                      "\u00B7 Give these actions a title.");
         QTest::newRow("singular and plural")
             << 1 << 2 << QStringList{} << false
             << QStringLiteral("1 change not saved \u00B7 2 need attention");
         // The host holds other actions than the copy shown: nothing there is "saved".
-        QTest::newRow("host changed, nothing unsaved") << 0 << 0 << QStringList{} << true
-                                                       << QString();
+        QTest::newRow("host changed, nothing unsaved")
+            << 0 << 0 << QStringList{} << true << QString();
         QTest::newRow("host changed, changes")
             << 2 << 0 << QStringList{} << true << QStringLiteral("2 changes not saved");
     }

@@ -13,6 +13,8 @@
 #include "QuorvelClientUI/Views/Editor/TestResultLabel.h"
 #include "Widgets/ElidedLabel.h"
 #include "Widgets/IconTheme.h"
+#include "Widgets/PlainTextField.h"
+#include "Widgets/ShownText.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -26,6 +28,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextCursor>
 #include <QToolButton>
 
 using namespace Quorvel;
@@ -272,6 +275,48 @@ private slots:
         QCOMPARE(editor.card(1), fan);
         QCOMPARE(fan->sentenceTexts().at(1), QStringLiteral("button"));
         QVERIFY(editor.model.items().at(1).original.has_value());
+    }
+
+    // A deck edited by hand holds characters that a text field reads back as others. The JSON
+    // sheets show them as escapes, and an edit elsewhere in the text leaves every action as it
+    // was, character for character.
+    void jsonSheetsKeepWhatNobodyEdited_data()
+    {
+        QTest::addColumn<bool>("wholeDeck");
+        QTest::newRow("all actions") << true;
+        QTest::newRow("one action") << false;
+    }
+
+    void jsonSheetsKeepWhatNobodyEdited()
+    {
+        QFETCH(bool, wholeDeck);
+        Deck deck = withTitle(threeActions(), 0, QStringLiteral("Say\u00A0Hello"));
+        deck.controls[0].action->target = QStringLiteral(
+            "print-argv 'nb\u00A0sp' 'ls\u2028x'\r\necho 'A\u202Eevil\u202CB'\u2029");
+        Editor editor;
+        editor.connect(true, deck);
+        if (wholeDeck)
+            editor.view.moreMenu()->actions().at(0)->trigger();
+        else
+            editor.card(0)->showJSON();
+        QPointer<JSONEditor> sheet =
+            wholeDeck ? editor.view.deckSheet() : editor.card(0)->jsonSheet();
+        QVERIFY(sheet);
+        QVERIFY(QTest::qWaitForWindowExposed(sheet));
+        QVERIFY2(!ShownText::holdsHidden(sheet->text()), qPrintable(sheet->text()));
+        QVERIFY(!sheet->text().contains(QChar(0xA0)));
+        QVERIFY(sheet->text().contains(QStringLiteral("Say\\u00a0Hello")));
+        QVERIFY(sheet->text().contains(QStringLiteral("'A\\u202eevil\\u202cB'")));
+
+        PlainTextField *field = sheet->textEdit();
+        field->moveCursor(QTextCursor::Start);
+        field->moveCursor(QTextCursor::Right);
+        QTest::keyClick(field, Qt::Key_Space);
+        QTest::mouseClick(sheet->applyButton(), Qt::LeftButton);
+        QTRY_VERIFY(!sheet || !sheet->isVisible());
+        QCOMPARE(editor.model.unsavedChangeCount(), 0);
+        QCOMPARE(editor.card(0)->stateText(), QString());
+        QCOMPARE(editor.model.draftDeck().controls.at(0).toJson(), deck.controls.at(0).toJson());
     }
 
     // Copy Link puts the link of the action's current id on the clipboard; only the remembered

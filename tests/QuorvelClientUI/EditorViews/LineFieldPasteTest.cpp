@@ -26,6 +26,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QUrl>
 
 #include <memory>
 
@@ -35,7 +36,16 @@ using Quorvel::EditorTest::threeActions;
 
 namespace {
 
-enum class Place { deckTitle, rename, addActionName, actionID, scriptPath, checkCommand, search };
+enum class Place {
+    deckTitle,
+    rename,
+    addActionName,
+    actionID,
+    scriptPath,
+    addActionScriptPath,
+    checkCommand,
+    search
+};
 enum class Gesture { ctrlV, shiftInsert, contextMenu, middleClick, drop };
 
 template<typename T> struct Held {
@@ -81,6 +91,14 @@ struct Shown {
             sheet->flow().setCommand(QStringLiteral("echo hi"));
             sheet->flow().continueToReview();
             field = sheet->stepView()->findChild<QLineEdit *>(QStringLiteral("name"));
+            break;
+        }
+        case Place::addActionScriptPath: {
+            auto *sheet =
+                new AddActionSheet(client, {}, std::nullopt, AddActionFlow::Intent::command, {});
+            view.reset(sheet);
+            sheet->flow().setCommandKind(Action::Kind::script);
+            field = sheet->stepView()->findChild<QLineEdit *>(QStringLiteral("command"));
             break;
         }
         case Place::actionID: {
@@ -188,6 +206,7 @@ private slots:
             {Place::addActionName, "add-action sheet's name"},
             {Place::actionID, "action id"},
             {Place::scriptPath, "script path"},
+            {Place::addActionScriptPath, "add-action sheet's script path"},
             {Place::checkCommand, "status check's command"},
             {Place::search, "icon search"}};
         const QList<std::pair<Gesture, const char *>> gestures{
@@ -204,6 +223,14 @@ private slots:
                 QTest::addRow("%s, %s, every kind of break", placeName, gestureName)
                     << place << gesture << QStringLiteral("a\r\nb\rc\vd\fe\u0085f\u2028g\u2029h")
                     << "a b c d e f g h";
+                QTest::addRow("%s, %s, a line copied from a terminal", placeName, gestureName)
+                    << place << gesture << "/path/to/script\n"
+                    << "/path/to/script";
+                QTest::addRow("%s, %s, breaks at both ends", placeName, gestureName)
+                    << place << gesture << QStringLiteral("\r\n\u2029 Studio \nControls\r\n\n")
+                    << " Studio  Controls";
+                QTest::addRow("%s, %s, NUL", placeName, gestureName)
+                    << place << gesture << QStringLiteral("a%1b\n").arg(QChar(0)) << "ab";
             }
         }
     }
@@ -229,6 +256,61 @@ private slots:
         QTEST(shown.field->text(), "expected");
         if (shown.model)
             QTEST(shown.model->deckName(), "expected");
+    }
+
+    // A file dropped on a script's path gives the file's path; a drop of several files or of an
+    // address elsewhere is turned away, so the field keeps what it held. Other fields take the
+    // text the drag offers.
+    void aDroppedFileGivesItsPath_data()
+    {
+        QTest::addColumn<Place>("place");
+        QTest::addColumn<QList<QUrl>>("urls");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QString>("expected");
+        const QUrl script = QUrl::fromLocalFile(QStringLiteral("/home/me/bin/back up.sh"));
+        const QUrl other = QUrl::fromLocalFile(QStringLiteral("/home/me/bin/other.sh"));
+        const QUrl web(QStringLiteral("https://example.com/backup.sh"));
+        const QList<std::pair<Place, const char *>> places{
+            {Place::scriptPath, "script path"},
+            {Place::addActionScriptPath, "add-action sheet's script path"}};
+        for (const auto &[place, placeName] : places) {
+            QTest::addRow("%s, one file", placeName)
+                << place << QList<QUrl>{script} << true << "kept/home/me/bin/back up.sh";
+            QTest::addRow("%s, two files", placeName)
+                << place << QList<QUrl>{script, other} << false << "kept";
+            QTest::addRow("%s, an address elsewhere", placeName)
+                << place << QList<QUrl>{web} << false << "kept";
+        }
+        QTest::newRow("action's name, one file")
+            << Place::rename << QList<QUrl>{script} << true << "kept" + script.toString();
+    }
+
+    void aDroppedFileGivesItsPath()
+    {
+        QFETCH(Place, place);
+        QFETCH(QList<QUrl>, urls);
+        QFETCH(bool, accepted);
+        Shown shown(place, m_client);
+        QVERIFY(QTest::qWaitForWindowExposed(shown.view.get()));
+        shown.field->setText(QStringLiteral("kept"));
+        // As a file manager offers files: their addresses, also as text.
+        QMimeData dragged;
+        dragged.setUrls(urls);
+        dragged.setText(QUrl::toStringList(urls).join(u'\n'));
+        // After the text, which a drop puts its text at.
+        const QPoint at(shown.field->width() - 2, shown.field->height() / 2);
+        QDragEnterEvent enter(at, Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(shown.field, &enter);
+        QCOMPARE(enter.isAccepted(), accepted);
+        QDragMoveEvent move(at, Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(shown.field, &move);
+        QCOMPARE(move.isAccepted(), accepted);
+        QDropEvent drop(at, Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(shown.field, &drop);
+        QCOMPARE(drop.isAccepted(), accepted);
+        QTEST(shown.field->text(), "expected");
+        if (place == Place::scriptPath && accepted)
+            QTEST(shown.action.value.target, "expected");
     }
 
     // The title as the user sees it after a paste is the title the host is sent; a title that

@@ -97,6 +97,10 @@ private slots:
         QTest::newRow("separators") << QStringLiteral("Studio\u2028Controls")
                                     << QStringLiteral("Say\u2029Hello") << "Studio Controls"
                                     << "Say Hello";
+        QTest::newRow("escape and override in the deck's title")
+            << QStringLiteral("\u001B[31mStudio\u202Eslortnoc") << "Say Hello"
+            << "<U+001B>[31mStudio<U+202E>slortnoc"
+            << "Say Hello";
     }
 
     void titlesWithBreaksShowOnOneLine()

@@ -78,6 +78,9 @@ void RemoteViewRulesTest::badge_data()
                          << QStringLiteral("stopped");
     QTest::newRow("off with detail") << state(false, QStringLiteral("idle")) << false << false
                                      << StatusTone::red << QStringLiteral("idle");
+    QTest::newRow("detail with an escape and an override")
+        << state(true, QStringLiteral("\u001B[31mred\u001B[0m \u202Eevil\u202C")) << false << false
+        << StatusTone::green << QStringLiteral("<U+001B>[31mred<U+001B>[0m <U+202E>evil<U+202C>");
 }
 
 void RemoteViewRulesTest::badge()
@@ -119,6 +122,9 @@ void RemoteViewRulesTest::readout_data()
     QTest::newRow("no state") << std::optional<ControlState>() << QStringLiteral("—");
     QTest::newRow("no detail") << state(true, std::nullopt) << QStringLiteral("—");
     QTest::newRow("detail") << state(std::nullopt, QStringLiteral("42%")) << QStringLiteral("42%");
+    QTest::newRow("detail with an escape, an override and lines")
+        << state(std::nullopt, QStringLiteral("\u001B[1m42%\n\u202E%24\u202C"))
+        << QStringLiteral("<U+001B>[1m42%\n<U+202E>%24<U+202C>");
 }
 
 void RemoteViewRulesTest::readout()

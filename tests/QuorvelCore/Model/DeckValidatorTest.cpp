@@ -138,6 +138,24 @@ private slots:
             << deckOf({button("x", shell("\t", 0))})
             << QStringList{"\"x\": action target is empty",
                            "\"x\": action timeout must be positive"};
+        // A program is given its command as a C string, which ends at a NUL.
+        const QString nul(QChar(0));
+        Control nulChecked = button("b", shell("print a" + nul + "b; touch /tmp/afterNUL"));
+        nulChecked.statusCheck = check("pgrep x" + nul + "y");
+        QTest::newRow("NUL in a command and its check")
+            << deckOf({nulChecked})
+            << QStringList{"\"b\": action target holds a NUL character",
+                           "\"b\": status_check target holds a NUL character"};
+        QTest::newRow("NUL in a switch's commands and a readout's source")
+            << deckOf({toggle("t", shell(nul),
+                              Action{Action::Kind::script, "~/x" + nul, std::nullopt, std::nullopt,
+                                     std::nullopt},
+                              check("true")),
+                       metric("m", StatusCheck{StatusCheck::Kind::shellOutput, nul + "df",
+                                               std::nullopt, std::nullopt})})
+            << QStringList{"\"t\": on_action target holds a NUL character",
+                           "\"t\": off_action target holds a NUL character",
+                           "\"m\": status_check target holds a NUL character"};
         QTest::newRow("app_control values that pass")
             << deckOf({button("a", appControl("c", "0.5")), button("b", appControl("c", "on")),
                        button("c", appControl("c", "1")), button("d", appControl("c", "0"))})

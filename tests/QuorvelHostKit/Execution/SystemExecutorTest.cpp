@@ -2,6 +2,7 @@
 
 #include "StandIn.h"
 
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -41,6 +42,8 @@ private slots:
     void shellChecks_data();
     void shellChecks();
     void checkThatCannotRunTellsWhy();
+    void aNulIsNeverPassedToAProgram_data();
+    void aNulIsNeverPassedToAProgram();
     void listsShortcuts_data();
     void listsShortcuts();
 
@@ -162,6 +165,43 @@ void SystemExecutorTest::checkThatCannotRunTellsWhy()
         QCOMPARE(outcome.isOn, std::nullopt);
         QVERIFY(outcome.detail && outcome.detail->startsWith(QStringLiteral("launch failed: ")));
     }
+}
+
+// A program's arguments end at their first NUL, so a command holding one would run only up to it
+// and report success: it is refused, saying why, and nothing of it runs.
+void SystemExecutorTest::aNulIsNeverPassedToAProgram_data()
+{
+    QTest::addColumn<Action>("action");
+    QTest::addColumn<StatusCheck>("check");
+    const QString nul(QChar(0));
+    const QString rest = "; touch " + path("afterNUL");
+    QTest::newRow("command") << action(Action::Kind::shell, "print a" + nul + "b" + rest)
+                             << check(StatusCheck::Kind::shellExitCode, "print a" + nul + rest);
+    QTest::newRow("command's end") << action(Action::Kind::shell, "touch " + path("afterNUL") + nul)
+                                   << check(StatusCheck::Kind::shellOutput, rest + nul);
+    QTest::newRow("script file") << action(Action::Kind::script, path("echo-arguments") + nul + "x")
+                                 << check(StatusCheck::Kind::shellOutput, nul);
+    QTest::newRow("shortcut") << action(Action::Kind::shortcut, "Lights" + nul + rest)
+                              << check(StatusCheck::Kind::shellExitCode, nul + rest);
+    QTest::newRow("AppleScript") << action(Action::Kind::applescript, "beep" + nul + rest)
+                                 << check(StatusCheck::Kind::shellOutput, "true" + nul);
+}
+
+void SystemExecutorTest::aNulIsNeverPassedToAProgram()
+{
+    QFETCH(Action, action);
+    QFETCH(StatusCheck, check);
+    ExecutorTools tools = m_executor->tools();
+    tools.osascript = path("echo-arguments");
+    m_executor->setTools(tools);
+    const QString refusal = QStringLiteral("launch failed: a command can't hold a NUL character");
+
+    const ExecutionOutcome outcome = QCoro::waitFor(m_executor->run(action));
+    const auto *error = std::get_if<ExecutionError>(&outcome);
+    QVERIFY(error);
+    QCOMPARE(error->description(), refusal);
+    QCOMPARE(status(check), (StatusOutcome{std::nullopt, refusal}));
+    QVERIFY(!QFileInfo::exists(path("afterNUL")));
 }
 
 void SystemExecutorTest::listsShortcuts_data()

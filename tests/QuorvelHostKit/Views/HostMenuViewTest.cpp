@@ -218,6 +218,9 @@ void HostMenuViewTest::panelShowsOutsideTextAsText()
                              answerLimitMs);
     HostMenuView view(&coordinator, false);
     QCOMPARE(view.deckTitle(), QStringLiteral("<h1>Studio</h1>"));
+    deck.deckName = QStringLiteral("\u001B[31mStudio\u202Eslortnoc\r\nat night");
+    coordinator.applyDeck(deck);
+    QTRY_COMPARE(view.deckTitle(), QStringLiteral("<U+001B>[31mStudio<U+202E>slortnoc at night"));
     QCOMPARE(view.clientCountText(), QStringLiteral("0 client(s) connected"));
     QVERIFY(!view.quitButton());
     QCOMPARE(view.rows().size(), qsizetype(deck.controls.size()));

@@ -73,6 +73,9 @@ void HostViewRulesTest::rowIndicator_data()
         << StatusTone::secondary << QStringLiteral("—");
     QTest::newRow("readout") << ControlType::metric << state(std::nullopt, QStringLiteral("42%"))
                              << Indicator::text << StatusTone::secondary << QStringLiteral("42%");
+    QTest::newRow("readout with an escape and an override")
+        << ControlType::metric << state(std::nullopt, QStringLiteral("\u001B[1m42%\u202E"))
+        << Indicator::text << StatusTone::secondary << QStringLiteral("<U+001B>[1m42%<U+202E>");
 }
 
 void HostViewRulesTest::rowIndicator()

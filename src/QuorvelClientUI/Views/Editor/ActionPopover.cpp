@@ -156,7 +156,7 @@ void ActionPopover::rebuildEditor()
         editor->setAccessibleName(command ? tr("Command") : tr("AppleScript"));
         connect(editor, &QPlainTextEdit::textChanged, this, [this, editor] {
             Action next = m_action.get();
-            next.target = editor->toPlainText();
+            next.target = editor->text();
             write(next);
         });
         layout->addWidget(editor);
@@ -168,6 +168,7 @@ void ActionPopover::rebuildEditor()
         field->setObjectName(QStringLiteral("code"));
         field->setPlaceholderText(QStringLiteral("~/bin/backup.sh"));
         field->setAccessibleName(tr("Script file on the host"));
+        field->setTakesFilePath(true);
         applyTextStyle(field, TextStyle::body, true);
         connect(field, &QLineEdit::textEdited, this, [this](const QString &text) {
             Action next = m_action.get();

@@ -444,6 +444,7 @@ QWidget *AddActionSheet::commandStep()
         field->setObjectName(QStringLiteral("command"));
         field->setAccessibleName(tr("Path to the script on %1").arg(host));
         field->setPlaceholderText(QStringLiteral("~/bin/backup.sh"));
+        field->setTakesFilePath(true);
         applyTextStyle(field, TextStyle::body, true);
         connect(field, &QLineEdit::textEdited, m_flow, &AddActionFlow::setCommand);
         layout->addWidget(field);
@@ -467,7 +468,7 @@ QWidget *AddActionSheet::commandStep()
         }
         editor->setTabChangesFocus(true);
         connect(editor, &QPlainTextEdit::textChanged, m_flow,
-                [this, editor] { m_flow->setCommand(editor->toPlainText()); });
+                [this, editor] { m_flow->setCommand(editor->text()); });
         layout->addWidget(editor);
         layout->addWidget(new HiddenTextNote(editor, step));
         m_firstField = editor;

@@ -1,5 +1,7 @@
 #include "QuorvelClientUI/Views/Editor/CardStateLine.h"
 
+#include "Widgets/ShownText.h"
+
 #include <QCoreApplication>
 
 namespace Quorvel {
@@ -24,7 +26,7 @@ QString CardStateLine::text(const EditableControl &row, const std::optional<Cont
     case ControlType::metric:
         break;
     }
-    return live->detail.value_or(QString());
+    return ShownText::withHiddenShown(live->detail.value_or(QString()));
 }
 
 } // namespace Quorvel

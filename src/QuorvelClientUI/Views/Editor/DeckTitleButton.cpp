@@ -2,6 +2,7 @@
 
 #include "QuorvelClientUI/Views/Editor/ChromeIcon.h"
 #include "Widgets/ElidedLabel.h"
+#include "Widgets/ShownText.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -47,7 +48,9 @@ DeckTitleButton::DeckTitleButton(QWidget *parent)
 
 void DeckTitleButton::setTitle(const QString &title, bool showsPencil)
 {
-    m_title->setText(title);
+    m_titleText = title;
+    // On its one line, with what doesn't show (escapes, direction overrides) written out.
+    m_title->setText(ShownText::withHiddenShown(ShownText::oneLine(title)));
     setAccessibleName(title);
     m_pencil->setVisible(showsPencil);
     updateGeometry();
@@ -55,7 +58,7 @@ void DeckTitleButton::setTitle(const QString &title, bool showsPencil)
 
 QString DeckTitleButton::title() const
 {
-    return m_title->text();
+    return m_titleText;
 }
 
 QString DeckTitleButton::shownTitle() const

@@ -28,6 +28,7 @@ public:
     QSize minimumSizeHint() const override;
 
 private:
+    QString m_titleText;
     ElidedLabel *m_title;
     QLabel *m_pencil;
 };

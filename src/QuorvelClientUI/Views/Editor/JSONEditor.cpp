@@ -2,6 +2,7 @@
 
 #include "Widgets/PlainLabel.h"
 #include "Widgets/PlainTextField.h"
+#include "Widgets/ShownText.h"
 #include "Widgets/SymbolLabel.h"
 #include "Widgets/TextStyle.h"
 
@@ -60,12 +61,12 @@ JSONEditor::JSONEditor(const QString &title, QWidget *parent)
 
 QString JSONEditor::text() const
 {
-    return m_text->toPlainText();
+    return m_text->text();
 }
 
 void JSONEditor::setText(const QString &text)
 {
-    m_text->setPlainText(text);
+    m_text->setText(ShownText::jsonWithHiddenEscaped(text));
 }
 
 void JSONEditor::setError(const std::optional<QString> &error)

@@ -24,7 +24,10 @@ public:
 
     JSONEditor(const QString &title, QWidget *parent = nullptr);
 
+    // The text as it stands, character for character.
     QString text() const;
+    // Shows JSON text with the characters that don't show, or that reorder what is around them,
+    // written as escapes inside its strings: the text still reads as the same values.
     void setText(const QString &text);
     // None hides the error line.
     void setError(const std::optional<QString> &error);

@@ -65,8 +65,7 @@ MetricSourcePopover::MetricSourcePopover(EditBinding<StatusCheck> check, DeckEdi
     m_command->setFixedHeight(QFontMetrics(m_command->font()).lineSpacing() * commandLines +
                               commandFrame);
     connect(m_command, &QPlainTextEdit::textChanged, this, [this] {
-        write(CheckEditing::withReadoutCommand(m_checkBinding.get(), m_command->toPlainText()),
-              false);
+        write(CheckEditing::withReadoutCommand(m_checkBinding.get(), m_command->text()), false);
     });
     layout->addWidget(m_command);
     layout->addWidget(new HiddenTextNote(m_command, this));
@@ -119,9 +118,9 @@ void MetricSourcePopover::refresh()
     for (QToolButton *row : m_presets)
         row->setChecked(current && current->rawValue() == row->objectName());
     const QString command = CheckEditing::commandText(check);
-    if (m_command->toPlainText() != command) {
+    if (m_command->text() != command) {
         const QSignalBlocker blocker(m_command);
-        m_command->setPlainText(command);
+        m_command->setText(command);
     }
     const std::optional<HostCatalog> catalog = m_client.catalog();
     const bool offersApps = catalog && !catalog->appControls.empty();

@@ -1,5 +1,7 @@
 #include "QuorvelClientUI/Views/Editor/TestResultText.h"
 
+#include "Widgets/ShownText.h"
+
 #include <QCoreApplication>
 #include <QStringList>
 
@@ -7,7 +9,8 @@ namespace Quorvel {
 
 TestResultText TestResultText::of(const ClientTestOutcome &outcome)
 {
-    const QString &text = outcome.text();
+    // What the host's programs wrote, with escapes and direction overrides written out.
+    const QString text = ShownText::withHiddenShown(outcome.text());
     switch (outcome.kind()) {
     case ClientTestOutcome::Kind::action:
         if (outcome.ok())
