@@ -209,6 +209,9 @@ private slots:
 
         const QList<QWidget *> chain = FocusMark::tabChain(window);
         QVERIFY(chain.size() > 1);
+        const QStringList holding = FocusMark::scrollViewStops(chain);
+        QVERIFY2(holding.isEmpty(),
+                 qPrintable(QStringLiteral("A stop of its own: ") + holding.join(", ")));
         const QStringList unseen = FocusMark::unseenStops(chain);
         QVERIFY2(unseen.isEmpty(),
                  qPrintable(QStringLiteral("Focus not seen on: ") + unseen.join(", ")));

@@ -5,8 +5,11 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QPointer>
+#include <QScrollArea>
 #include <QTest>
 #include <QWidget>
+
+#include <algorithm>
 
 // Walks a window by keyboard as a user would and finds the stops that don't show the focus.
 namespace FocusMark {
@@ -86,6 +89,22 @@ inline QStringList unseenStops(const QList<QWidget *> &chain)
             unseen.append(QStringLiteral("%1 (%2 pixels)").arg(name).arg(marked));
     }
     return unseen;
+}
+
+// The stops that are scroll views holding other stops of the chain: the keyboard reaches what
+// they hold, which scrolls into view, so they are a stop that shows nothing of its own.
+inline QStringList scrollViewStops(const QList<QWidget *> &chain)
+{
+    QStringList found;
+    for (QWidget *stop : chain) {
+        if (!qobject_cast<QScrollArea *>(stop))
+            continue;
+        if (std::any_of(chain.cbegin(), chain.cend(), [stop](const QWidget *other) {
+                return other != stop && stop->isAncestorOf(other);
+            }))
+            found.append(describe(stop));
+    }
+    return found;
 }
 
 } // namespace FocusMark
