@@ -1,10 +1,14 @@
 // Controls as the keyboard finds them, a state a still picture of a view does not reach: a
 // prominent button, the add-action sheet's default button and app list, the deck editor's chips,
-// each on a light and on a dark desktop.
+// the set-up window's and the approval alert's default buttons, each on a light and on a dark
+// desktop, with the ring the program shows in every window.
 
+#include "Gallery/GalleryApp.h"
 #include "Gallery/GalleryDecks.h"
 #include "Gallery/GalleryRegistry.h"
 #include "Gallery/GallerySession.h"
+#include "Quorvel/Outside/LinkApprovalAlert.h"
+#include "Quorvel/Setup/OnboardingWindow.h"
 #include "QuorvelClientUI/Editor/DeckEditorModel.h"
 #include "QuorvelClientUI/Editor/ScriptedEditorClient.h"
 #include "QuorvelClientUI/Views/Editor/AddActionSheet.h"
@@ -19,6 +23,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStyle>
 #include <QTest>
@@ -91,6 +96,21 @@ QWidget *prominentFocus(GallerySession &)
     return sheet;
 }
 
+// Gives the application a palette until it goes.
+class PaletteForPage {
+public:
+    explicit PaletteForPage(const QPalette &palette) : m_before(QApplication::palette())
+    {
+        QApplication::setPalette(palette);
+    }
+    ~PaletteForPage() { QApplication::setPalette(m_before); }
+    PaletteForPage(const PaletteForPage &) = delete;
+    PaletteForPage &operator=(const PaletteForPage &) = delete;
+
+private:
+    QPalette m_before;
+};
+
 // One window in the light and in the dark palette, with the keyboard's focus put where focus()
 // says, as Tab would put it.
 using Focus = std::function<QWidget *(QWidget *window)>;
@@ -105,6 +125,9 @@ std::function<QWidget *(GallerySession &)> lightAndDark(Make make, Focus focus)
             {QStringLiteral("Light"), QApplication::style()->standardPalette()},
             {QStringLiteral("Dark"), darkPalette()}};
         for (int index = 0; index < int(palettes.size()); ++index) {
+            // The desktop's palette while the window is made and drawn: labels take their
+            // tones from it when they are made.
+            const PaletteForPage desktop(palettes.at(index).second);
             QWidget *window = make(session, palettes.at(index).second);
             window->setPalette(palettes.at(index).second);
             window->show();
@@ -115,6 +138,9 @@ std::function<QWidget *(GallerySession &)> lightAndDark(Make make, Focus focus)
                 delete sheet;
                 return nullptr;
             }
+            // Moved there as Tab moves it, also when the window gave it the focus on showing.
+            if (QWidget *focused = QApplication::focusWidget())
+                focused->clearFocus();
             window->setAttribute(Qt::WA_KeyboardFocusChange);
             target->setFocus(Qt::TabFocusReason);
             QCoreApplication::processEvents();
@@ -168,6 +194,23 @@ QWidget *editorWindow(GallerySession &session, const QPalette &)
     return view;
 }
 
+// The set-up window's first step with a role chosen, so that its default button can be pressed.
+QWidget *setUpWelcome(GallerySession &session, const QPalette &)
+{
+    auto *window = new OnboardingWindow(*galleryApp(session, false, false), {});
+    window->flow().setWantsRemote(true);
+    return window;
+}
+
+QWidget *approvalAlert(GallerySession &, const QPalette &)
+{
+    QMessageBox *alert = LinkApprovalAlert::build(
+        {LinkSender{QStringLiteral("org.example.Editor.desktop"), QStringLiteral("Text Editor")},
+         QStringLiteral("Desk Lamp"), QStringLiteral("Studio")});
+    alert->adjustSize();
+    return alert;
+}
+
 const GalleryRegistry::Registration pages{
     {QStringLiteral("ProminentButton"), QStringLiteral("keyboard-focus"),
      GalleryPass::withoutDiscovery, prominentFocus},
@@ -196,6 +239,17 @@ const GalleryRegistry::Registration pages{
                               return chip;
                       }
                       return nullptr;
+                  })},
+    {QStringLiteral("Onboarding"), QStringLiteral("focus-continue"), GalleryPass::withoutDiscovery,
+     lightAndDark(setUpWelcome,
+                  [](QWidget *window) -> QWidget * {
+                      return static_cast<OnboardingWindow *>(window)->primaryButton();
+                  })},
+    {QStringLiteral("LinkApprovalAlert"), QStringLiteral("focus-allow"),
+     GalleryPass::withoutDiscovery,
+     lightAndDark(approvalAlert,
+                  [](QWidget *window) -> QWidget * {
+                      return static_cast<QMessageBox *>(window)->defaultButton();
                   })},
 };
 

@@ -1,5 +1,6 @@
 #include "Gallery/GalleryRegistry.h"
 #include "Gallery/GallerySession.h"
+#include "Widgets/FocusRing.h"
 #include "Widgets/IconTheme.h"
 
 #include <QApplication>
@@ -49,6 +50,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setOrganizationName(QStringLiteral("Quorvel"));
     QCoreApplication::setApplicationName(QStringLiteral("Quorvel"));
     IconTheme::setUp();
+    FocusRing::install();
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(

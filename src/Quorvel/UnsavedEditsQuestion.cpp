@@ -2,8 +2,9 @@
 
 #include <QCoreApplication>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QStringList>
+
+#include <memory>
 
 namespace Quorvel {
 
@@ -39,15 +40,23 @@ QString UnsavedEditsQuestion::quitLabel()
     return tr("Quit Anyway");
 }
 
+QMessageBox *UnsavedEditsQuestion::make(const QList<Editor> &editors, QWidget *parent)
+{
+    auto *box =
+        new QMessageBox(QMessageBox::Warning, title(), title(), QMessageBox::Cancel, parent);
+    box->setTextFormat(Qt::PlainText);
+    box->setInformativeText(text(editors));
+    box->addButton(quitLabel(), QMessageBox::DestructiveRole);
+    box->setDefaultButton(QMessageBox::Cancel);
+    return box;
+}
+
 bool UnsavedEditsQuestion::ask(const QList<Editor> &editors, QWidget *parent)
 {
-    QMessageBox box(QMessageBox::Warning, title(), title(), QMessageBox::Cancel, parent);
-    box.setTextFormat(Qt::PlainText);
-    box.setInformativeText(text(editors));
-    QPushButton *quit = box.addButton(quitLabel(), QMessageBox::DestructiveRole);
-    box.setDefaultButton(QMessageBox::Cancel);
-    box.exec();
-    return box.clickedButton() == quit;
+    const std::unique_ptr<QMessageBox> box(make(editors, parent));
+    box->exec();
+    QAbstractButton *clicked = box->clickedButton();
+    return clicked && box->buttonRole(clicked) == QMessageBox::DestructiveRole;
 }
 
 } // namespace Quorvel

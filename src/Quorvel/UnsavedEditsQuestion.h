@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 
+class QMessageBox;
 class QWidget;
 
 namespace Quorvel {
@@ -23,6 +24,8 @@ public:
     static QString text(const QList<Editor> &editors);
     static QString quitLabel();
 
+    // The alert, not yet shown: "Cancel" is its default button.
+    static QMessageBox *make(const QList<Editor> &editors, QWidget *parent);
     // Asks over parent; true when the user chose to quit and lose the changes.
     static bool ask(const QList<Editor> &editors, QWidget *parent);
 };

@@ -12,6 +12,7 @@
 #include "Quorvel/TrayWatch.h"
 #include "QuorvelClientUI/ClientModel.h"
 #include "QuorvelHostKit/Service/HostDisplayName.h"
+#include "Widgets/FocusRing.h"
 #include "Widgets/IconTheme.h"
 
 #include <QApplication>
@@ -89,6 +90,7 @@ int main(int argc, char *argv[])
     QApplication::setDesktopFileName(QStringLiteral("com.vantrel.quorvel"));
     QApplication::setQuitOnLastWindowClosed(false);
     IconTheme::setUp();
+    FocusRing::install();
 
     // Read again without the options Qt took for itself.
     const CommandLine commandLine = CommandLine::read(application.arguments().mid(1));

@@ -4,6 +4,7 @@
 
 #include <QAbstractScrollArea>
 #include <QApplication>
+#include <QComboBox>
 #include <QEvent>
 #include <QPainter>
 
@@ -17,12 +18,14 @@ constexpr qreal ringRadius = 3.0;
 constexpr int outsideGap = 1;
 constexpr int outside = outsideGap + int(ringWidth);
 const char *const drawsOwnRing = "quorvelDrawsOwnFocusRing";
+const char *const ringName = "quorvelFocusRing";
 
 // The ring as a widget of its own over the window: it takes no clicks and no focus.
 class RingWidget : public QWidget {
 public:
     explicit RingWidget(QWidget *window) : QWidget(window)
     {
+        setObjectName(QString::fromLatin1(ringName));
         setAttribute(Qt::WA_TransparentForMouseEvents);
         setFocusPolicy(Qt::NoFocus);
     }
@@ -64,14 +67,32 @@ QRect visibleArea(const QWidget *target, QWidget *window)
     return area;
 }
 
-} // namespace
-
-void FocusRing::follow(QWidget *root)
+// The window's ring, made the first time the window needs one.
+RingWidget *ringIn(QWidget *window)
 {
-    new FocusRing(root);
+    if (auto *ring =
+            window->findChild<QWidget *>(QString::fromLatin1(ringName), Qt::FindDirectChildrenOnly))
+        return static_cast<RingWidget *>(ring);
+    return new RingWidget(window);
 }
 
-FocusRing::FocusRing(QWidget *root) : QObject(root), m_root(root)
+// Whether the ring goes round this control. A window holding the focus itself has no control
+// on the keyboard; a combo box's open list marks its current row already.
+bool takesRing(const QWidget *widget)
+{
+    return widget && !widget->isWindow() && !widget->property(drawsOwnRing).toBool() &&
+           !qobject_cast<const QComboBox *>(widget->window()->parentWidget());
+}
+
+} // namespace
+
+void FocusRing::install()
+{
+    if (!qApp->findChild<FocusRing *>(QString(), Qt::FindDirectChildrenOnly))
+        new FocusRing(qApp);
+}
+
+FocusRing::FocusRing(QObject *parent) : QObject(parent)
 {
     connect(qApp, &QApplication::focusChanged, this, &FocusRing::focusMoved);
 }
@@ -111,11 +132,10 @@ void FocusRing::paint(QPainter &painter, const QRectF &rect, const QColor &colou
 void FocusRing::focusMoved()
 {
     QWidget *now = QApplication::focusWidget();
-    const bool ours = now && (now == m_root || m_root->isAncestorOf(now)) &&
-                      !now->property(drawsOwnRing).toBool();
-    if (m_target != (ours ? now : nullptr)) {
+    const bool ringed = takesRing(now);
+    if (m_target != (ringed ? now : nullptr)) {
         unwatch();
-        m_target = ours ? now : nullptr;
+        m_target = ringed ? now : nullptr;
         for (QWidget *widget = m_target; widget && !widget->isWindow();
              widget = widget->parentWidget()) {
             widget->installEventFilter(this);
@@ -150,25 +170,31 @@ bool FocusRing::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
+void FocusRing::hideRing()
+{
+    if (m_ring)
+        m_ring->hide();
+}
+
 void FocusRing::place()
 {
-    QWidget *window = m_root->window();
     QWidget *target = m_target;
-    if (!target || !target->isVisible() || target->window() != window || !isShownOn(target)) {
-        if (m_ring)
-            m_ring->hide();
+    if (!target || !target->isVisible() || !isShownOn(target)) {
+        hideRing();
         return;
     }
+    QWidget *window = target->window();
     const QRect ring = QRect(target->mapTo(window, QPoint(0, 0)), target->size())
                            .adjusted(-outside, -outside, outside, outside);
     const QRect shown = ring & visibleArea(target, window);
     if (shown.isEmpty()) {
-        if (m_ring)
-            m_ring->hide();
+        hideRing();
         return;
     }
-    if (!m_ring)
-        m_ring = new RingWidget(window);
+    if (m_ring && m_ring->parentWidget() != window)
+        hideRing();
+    if (!m_ring || m_ring->parentWidget() != window)
+        m_ring = ringIn(window);
     const QWidget *around = target->parentWidget() ? target->parentWidget() : target;
     const QColor under = around->palette().color(around->backgroundRole());
     static_cast<RingWidget *>(m_ring.data())->show(ring, shown, colour(target->palette(), under));

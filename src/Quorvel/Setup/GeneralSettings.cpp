@@ -86,6 +86,8 @@ GeneralSettings::GeneralSettings(AppState &app, Options options, QWidget *parent
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setFrameShape(QFrame::NoFrame);
+    // Its controls take the focus and scroll it into view: as a stop of its own it showed nothing.
+    scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setWidget(form);
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);

@@ -132,6 +132,8 @@ void HostSettings::rebuild()
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setFrameShape(QFrame::NoFrame);
+    // Its controls take the focus and scroll it into view: as a stop of its own it showed nothing.
+    scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setWidget(form);
     m_content = scroll;
     m_layout->addWidget(m_content);

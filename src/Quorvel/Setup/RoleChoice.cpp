@@ -24,8 +24,6 @@ constexpr int markSide = 22;
 constexpr qreal onStroke = 2;
 constexpr qreal offStroke = 1;
 constexpr qreal offStrokeOpacity = 0.3;
-// The keyboard focus ring sits just inside the outline.
-constexpr qreal focusInset = 3;
 
 } // namespace
 
@@ -107,13 +105,6 @@ void RoleChoice::paintEvent(QPaintEvent *)
     const qreal inset = width / 2;
     painter.drawRoundedRect(QRectF(rect()).adjusted(inset, inset, -inset, -inset), cornerRadius,
                             cornerRadius);
-    if (hasFocus()) {
-        QPen focus(palette().color(QPalette::Highlight), offStroke, Qt::DotLine);
-        painter.setPen(focus);
-        painter.drawRoundedRect(
-            QRectF(rect()).adjusted(focusInset, focusInset, -focusInset, -focusInset), cornerRadius,
-            cornerRadius);
-    }
 }
 
 } // namespace Quorvel

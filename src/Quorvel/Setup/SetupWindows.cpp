@@ -27,13 +27,11 @@ SetupWindows::SetupWindows(AppState &app, Options options, QObject *parent)
 
 void SetupWindows::clearInitialFocus(QWidget *window)
 {
-    // On the next turn, once the window manager gave the window its focus: no control holds it,
-    // so no focus ring shows and the space bar presses nothing; Return still reaches the
-    // set-up window's default button.
-    QTimer::singleShot(0, window, [window] {
-        if (QWidget *focused = window->focusWidget())
-            focused->clearFocus();
-    });
+    // The window itself holds the focus, so no control does: no focus ring shows and the space
+    // bar presses nothing, while Return still reaches the set-up window's default button. Taking
+    // the focus from the control alone would not last: a window that the window manager
+    // activates later gets back the focus it last held, or its first control when it held none.
+    window->setFocus(Qt::OtherFocusReason);
 }
 
 SetupWindows::~SetupWindows()

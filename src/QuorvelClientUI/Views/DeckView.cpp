@@ -34,6 +34,9 @@ DeckView::DeckView(ClientModel *model, QWidget *parent)
     m_scroll->setWidgetResizable(true);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scroll->setBackgroundRole(QPalette::Window);
+    // Its switches and buttons take the focus and scroll it into view: as a stop of its own it
+    // showed nothing.
+    m_scroll->setFocusPolicy(Qt::NoFocus);
     connect(m_scroll->verticalScrollBar(), &QScrollBar::rangeChanged, this,
             &DeckView::keepClearOfTheScrollBar);
 

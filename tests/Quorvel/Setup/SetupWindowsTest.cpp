@@ -5,6 +5,9 @@
 
 #include "SetupFixture.h"
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 
@@ -48,6 +51,8 @@ private slots:
     void settingsWindowComesBackWhereItWas();
     void setUpResumesUntilDone();
     void endingWithBothWindowsOpen();
+    void windowsOpenWithNoControlFocused_data();
+    void windowsOpenWithNoControlFocused();
 };
 
 void SetupWindowsTest::init()
@@ -170,6 +175,68 @@ void SetupWindowsTest::endingWithBothWindowsOpen()
     windows.reset();
     app.reset();
     QVERIFY(stored(SetupWindows::geometryKey).toByteArray().size() > 0);
+}
+
+void SetupWindowsTest::windowsOpenWithNoControlFocused_data()
+{
+    QTest::addColumn<bool>("setUp");
+    QTest::addColumn<bool>("reopened");
+    for (const bool setUp : {true, false}) {
+        for (const bool reopened : {false, true})
+            QTest::addRow("%s, %s", setUp ? "set-up" : "settings",
+                          reopened ? "opened again" : "opened")
+                << setUp << reopened;
+    }
+}
+
+void SetupWindowsTest::windowsOpenWithNoControlFocused()
+{
+    QFETCH(bool, setUp);
+    QFETCH(bool, reopened);
+    SetupApp app;
+    Windows windows(*app.state);
+    const auto open = [&]() -> QWidget * {
+        if (setUp) {
+            app.state->showOnboarding();
+            return windows.setup->onboardingWindow();
+        }
+        app.state->showSettings();
+        return windows.setup->settingsWindow();
+    };
+    QWidget *window = open();
+    QVERIFY(window);
+    if (reopened) {
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QTest::keyClick(window, Qt::Key_Tab);
+        window->close();
+        QCOMPARE(open(), window);
+    }
+    // The start's turns of the event loop run first; the window manager activates the window
+    // after them, on its own time.
+    QCoreApplication::processEvents();
+    QApplication::setActiveWindow(nullptr);
+    QApplication::setActiveWindow(window);
+    QVERIFY(QTest::qWaitForWindowActive(window));
+
+    QWidget *focused = QApplication::focusWidget();
+    QVERIFY2(!focused || focused == window,
+             qPrintable(QString::fromLatin1(focused->metaObject()->className())));
+    int presses = 0;
+    for (const QAbstractButton *button : window->findChildren<QAbstractButton *>())
+        connect(button, &QAbstractButton::pressed, this, [&presses] { ++presses; });
+    const auto *tabs = window->findChild<QTabBar *>();
+    const int tab = tabs ? tabs->currentIndex() : -1;
+    QTest::keyClick(focused ? focused : window, Qt::Key_Space);
+    QCOMPARE(presses, 0);
+    QCOMPARE(tabs ? tabs->currentIndex() : -1, tab);
+
+    // Return still presses the set-up window's default button.
+    if (auto *onboarding = qobject_cast<OnboardingWindow *>(window)) {
+        const Step step = onboarding->flow().step();
+        onboarding->flow().setWantsRemote(true);
+        QTest::keyClick(focused ? focused : window, Qt::Key_Return);
+        QVERIFY(onboarding->flow().step() != step);
+    }
 }
 
 QTEST_MAIN(SetupWindowsTest)

@@ -1,21 +1,23 @@
 #include "../EditorFixture.h"
 #include "../EditorTestSupport.h"
 
-#include "FocusMark.h"
+#include "FocusWalk.h"
 #include "QuorvelClientUI/Editor/DeckEditorModel.h"
 #include "QuorvelClientUI/Editor/ScriptedEditorClient.h"
 #include "QuorvelClientUI/Views/Editor/AddActionSheet.h"
 #include "QuorvelClientUI/Views/Editor/CatalogPicker.h"
+#include "QuorvelClientUI/Views/Editor/Chip.h"
+#include "QuorvelClientUI/Views/Editor/ControlCard.h"
 #include "QuorvelClientUI/Views/Editor/DeckEditorView.h"
 #include "QuorvelClientUI/Views/Editor/FixedLiveStates.h"
 #include "QuorvelClientUI/Views/Editor/PickerRow.h"
+#include "QuorvelClientUI/Views/Editor/Popover.h"
+#include "Widgets/FocusRing.h"
 #include "Widgets/IconTheme.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
+#include <QPointer>
 #include <QStyle>
 
 #include <memory>
@@ -28,12 +30,8 @@ using Intent = AddActionFlow::Intent;
 
 namespace {
 
-// Room around a control for a mark drawn just outside it.
-constexpr int markRoom = 4;
-// More stops than any of these windows has: the walk ends when the focus comes round again.
-constexpr int mostStops = 120;
-
-// A window of the deck editor or the add-action sheet in one of its states, shown and active.
+// A window of the deck editor, the add-action sheet or a chip's popover in one of its states,
+// shown.
 struct Screen {
     virtual ~Screen() = default;
     virtual QWidget *window() const = 0;
@@ -70,11 +68,66 @@ struct EditorScreen : Screen {
     DeckEditorView view;
 };
 
+// The three actions and a button that presses another app's control: a chip of every part.
+Deck everyChip()
+{
+    Deck deck = threeActions();
+    Control skip = control("skip", "Skip", ControlType::button);
+    skip.action = appControlAction("a.b.Player", "skip", std::nullopt);
+    deck.controls.push_back(skip);
+    return deck;
+}
+
+// The editor with the popover of one chip open: the chip at an index among the editable chips of
+// the cards of everyChip(), whose popover's content is of the class named.
+struct PopoverScreen : EditorScreen {
+    PopoverScreen(int card, int chipIndex, const QString &content) : EditorScreen(everyChip())
+    {
+        // Active first, its activation handled: a window activated after the popover opened
+        // would close it.
+        QApplication::setActiveWindow(&view);
+        const auto cards = int(everyChip().controls.size());
+        if (!QTest::qWaitForWindowActive(&view) ||
+            !QTest::qWaitFor([this, cards] { return view.cards().size() == cards; }))
+            return;
+        QCoreApplication::processEvents();
+        QList<Chip *> chips;
+        for (Chip *chip : view.cards().at(card)->chips()) {
+            if (chip->hasContent())
+                chips.append(chip);
+        }
+        Chip *chip = chips.value(chipIndex);
+        if (!chip)
+            return;
+        QTest::mouseClick(chip, Qt::LeftButton);
+        if (chip->isShown() &&
+            QString::fromLatin1(chip->popover()->content()->metaObject()->className()) == content)
+            popover = chip->popover();
+    }
+    ~PopoverScreen() override
+    {
+        if (popover)
+            popover->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    QWidget *window() const override { return popover; }
+
+    QPointer<Popover> popover;
+};
+
+// Where each popover's chip is: its card and its place among the card's editable chips.
+const std::map<QString, std::pair<int, int>> popoverChips{
+    {"Quorvel::TypePopover", {0, 0}},     {"Quorvel::ActionPopover", {0, 1}},
+    {"Quorvel::StatusPopover", {1, 3}},   {"Quorvel::MetricSourcePopover", {2, 1}},
+    {"Quorvel::IntervalPopover", {2, 2}}, {"Quorvel::AppControlPopover", {3, 1}}};
+
 std::unique_ptr<Screen> makeScreen(const QString &name)
 {
     if (name.startsWith("deck editor"))
         return std::make_unique<EditorScreen>(name.endsWith("empty") ? Deck{"Empty", {}}
                                                                      : threeActions());
+    if (const auto chip = popoverChips.find(name); chip != popoverChips.end())
+        return std::make_unique<PopoverScreen>(chip->second.first, chip->second.second, name);
     static const std::map<QString, std::optional<Intent>> intents{
         {"kinds", std::nullopt},
         {"app switch", Intent::appSwitch},
@@ -98,48 +151,43 @@ std::unique_ptr<Screen> makeScreen(const QString &name)
     return screen;
 }
 
-QString describe(const QWidget *widget)
-{
-    if (!widget)
-        return QStringLiteral("nothing");
-    QString text = widget->accessibleName();
-    if (const auto *button = qobject_cast<const QAbstractButton *>(widget);
-        text.isEmpty() && button)
-        text = button->text();
-    return QStringLiteral("%1 %2 \"%3\"")
-        .arg(QString::fromLatin1(widget->metaObject()->className()), widget->objectName(), text);
-}
-
-QImage around(QWidget *widget)
-{
-    QWidget *window = widget->window();
-    QCoreApplication::processEvents();
-    const QRect area = QRect(widget->mapTo(window, QPoint(0, 0)), widget->size())
-                           .adjusted(-markRoom, -markRoom, markRoom, markRoom);
-    return window->grab(area & window->rect()).toImage();
-}
-
 } // namespace
 
 // Whatever the keyboard is on shows it: every stop of the Tab chain in each step of the
-// add-action sheet and in the deck editor, on a light and on a dark desktop; and the lists of
-// the sheet move and pick by keyboard.
+// add-action sheet, in the deck editor and in each of its chips' popovers, on a light and on a
+// dark desktop, with the ring the program puts in every window; and the lists of the sheet move
+// and pick by keyboard.
 class FocusVisibilityTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { IconTheme::setUp(); }
+    void initTestCase()
+    {
+        IconTheme::setUp();
+        FocusRing::install();
+    }
     void cleanup() { QApplication::setPalette(QApplication::style()->standardPalette()); }
 
     void everyTabStopShowsTheFocus_data()
     {
         QTest::addColumn<QString>("screen");
         QTest::addColumn<bool>("dark");
-        for (const char *screen :
-             {"kinds", "app switch", "app switch, picked", "app control", "shortcut, picked",
-              "command", "value", "review", "deck editor", "deck editor, empty"}) {
+        QStringList screens{"kinds",
+                            "app switch",
+                            "app switch, picked",
+                            "app control",
+                            "shortcut, picked",
+                            "command",
+                            "value",
+                            "review",
+                            "deck editor",
+                            "deck editor, empty"};
+        for (const auto &[popover, chip] : popoverChips)
+            screens.append(popover);
+        for (const QString &screen : std::as_const(screens)) {
             for (const bool dark : {false, true})
-                QTest::addRow("%s, %s", screen, dark ? "dark" : "light") << screen << dark;
+                QTest::addRow("%s, %s", qPrintable(screen), dark ? "dark" : "light")
+                    << screen << dark;
         }
     }
 
@@ -150,33 +198,17 @@ private slots:
         QApplication::setPalette(FocusMark::breezePalette(dark));
         const std::unique_ptr<Screen> shown = makeScreen(screen);
         QWidget *window = shown->window();
-        QApplication::setActiveWindow(window);
-        QVERIFY(QTest::qWaitForWindowActive(window));
-
-        // The chain as Tab walks it.
-        QList<QWidget *> chain;
-        for (int step = 0; step < mostStops; ++step) {
-            QWidget *from = QApplication::focusWidget();
-            QTest::keyClick(from ? from : window, Qt::Key_Tab);
-            QWidget *now = QApplication::focusWidget();
-            if (!now || chain.contains(now))
-                break;
-            chain.append(now);
+        QVERIFY(window);
+        if (window->windowType() != Qt::Popup) {
+            QApplication::setActiveWindow(window);
+            QVERIFY(QTest::qWaitForWindowActive(window));
         }
-        QVERIFY(chain.size() > 1);
-
-        QStringList unseen;
-        for (QWidget *stop : std::as_const(chain)) {
-            QApplication::focusWidget()->clearFocus();
-            QVERIFY(!QApplication::focusWidget());
-            const QImage unfocused = around(stop);
-            stop->setFocus(Qt::TabFocusReason);
-            QCOMPARE(QApplication::focusWidget(), stop);
-            const QImage focused = around(stop);
-            const int marked = FocusMark::markedPixels(focused, unfocused);
-            if (!FocusMark::isSeen(marked, stop->size() * stop->devicePixelRatio()))
-                unseen.append(QStringLiteral("%1 (%2 pixels)").arg(describe(stop)).arg(marked));
-        }
+        const QList<QWidget *> chain = FocusMark::tabChain(window);
+        QVERIFY(!chain.isEmpty());
+        const QStringList holding = FocusMark::scrollViewStops(chain);
+        QVERIFY2(holding.isEmpty(),
+                 qPrintable(QStringLiteral("A stop of its own: ") + holding.join(", ")));
+        const QStringList unseen = FocusMark::unseenStops(chain);
         QVERIFY2(unseen.isEmpty(),
                  qPrintable(QStringLiteral("Focus not seen on: ") + unseen.join(", ")));
     }
@@ -218,7 +250,7 @@ private slots:
         QTRY_COMPARE(QApplication::focusWidget(), picker->searchField());
         QTest::keyClick(picker->searchField(), Qt::Key_Tab);
         auto *row = qobject_cast<PickerRow *>(QApplication::focusWidget());
-        QVERIFY2(row, qPrintable(describe(QApplication::focusWidget())));
+        QVERIFY2(row, qPrintable(FocusMark::describe(QApplication::focusWidget())));
         QCOMPARE(row->value(), "Firefox ESR");
         for (const int key : keys)
             QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
@@ -226,7 +258,7 @@ private slots:
         QTRY_COMPARE(sheet.flow().step(), step);
         if (step == 2) {
             row = qobject_cast<PickerRow *>(QApplication::focusWidget());
-            QVERIFY2(row, qPrintable(describe(QApplication::focusWidget())));
+            QVERIFY2(row, qPrintable(FocusMark::describe(QApplication::focusWidget())));
             QCOMPARE(row->value(), picked);
             QVERIFY(row->isSelected());
         }
@@ -247,7 +279,7 @@ private slots:
         QVERIFY(qobject_cast<PickerRow *>(last));
         QTest::keyClick(last, Qt::Key_Tab);
         QVERIFY2(!qobject_cast<PickerRow *>(QApplication::focusWidget()),
-                 qPrintable(describe(QApplication::focusWidget())));
+                 qPrintable(FocusMark::describe(QApplication::focusWidget())));
         QVERIFY(!picker->isAncestorOf(QApplication::focusWidget()));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
         QCOMPARE(QApplication::focusWidget(), last);

@@ -5,7 +5,6 @@
 #include "QuorvelClientUI/Views/Editor/PickerRow.h"
 #include "QuorvelClientUI/Views/Editor/RetiredWidget.h"
 #include "Widgets/Divider.h"
-#include "Widgets/FocusRing.h"
 #include "Widgets/PlainLabel.h"
 
 #include <QEvent>
@@ -39,9 +38,6 @@ AddActionSheet::AddActionSheet(DeckEditorClient &client, std::vector<Control> ex
     setWindowTitle(tr("Add Action"));
     setWindowModality(Qt::WindowModal);
     setMinimumWidth(sheetWidth);
-    // The style marks a focused default button exactly as an unfocused one, and a list row or a
-    // tool button not at all.
-    FocusRing::follow(this);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(sheetPadding, sheetPadding, sheetPadding, sheetPadding);
     layout->setSpacing(sheetSpacing);

@@ -11,7 +11,6 @@
 #include "QuorvelClientUI/Views/Editor/EditorScreenText.h"
 #include "QuorvelClientUI/Views/Editor/JSONEditor.h"
 #include "QuorvelClientUI/Views/Editor/LiveStates.h"
-#include "Widgets/FocusRing.h"
 #include "Widgets/LineField.h"
 #include "Widgets/PlainLabel.h"
 #include "Widgets/ProminentButton.h"
@@ -118,7 +117,6 @@ DeckEditorView::DeckEditorView(DeckEditorModel &model, LiveStates &live, QWidget
         if (now && page->isAncestorOf(now))
             scroll->ensureWidgetVisible(now);
     });
-    FocusRing::follow(this);
 
     outer->addWidget(divider(this));
     outer->addWidget(makeFooter());

@@ -1,0 +1,222 @@
+#include "Quorvel/AppMenu.h"
+#include "Quorvel/Outside/LinkApprovalAlert.h"
+#include "Quorvel/Outside/LinkApprovals.h"
+#include "Quorvel/Outside/Updater.h"
+#include "Quorvel/Setup/OnboardingWindow.h"
+#include "Quorvel/Setup/SettingsWindow.h"
+#include "Quorvel/UnsavedEditsQuestion.h"
+#include "QuorvelClientUI/Views/ClientRootView.h"
+#include "QuorvelClientUI/Views/DeckView.h"
+#include "QuorvelHostKit/Service/HostActivity.h"
+#include "QuorvelHostKit/Service/HostCoordinator.h"
+#include "Widgets/FocusRing.h"
+#include "Widgets/IconTheme.h"
+
+#include "ClientTestSupport.h"
+#include "FocusWalk.h"
+#include "SetupFixture.h"
+#include "TestHost.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QStyle>
+#include <QTest>
+
+#include <memory>
+
+using namespace Quorvel;
+using namespace Quorvel::ClientTest;
+using namespace Quorvel::SetupTest;
+using Step = OnboardingFlow::Step;
+
+namespace {
+
+// A feed on loopback that nothing serves: nothing here checks it.
+const QUrl unservedFeed(QStringLiteral("https://127.0.0.1:9/appcast.xml"));
+
+// One of the program's windows in one of its states over a real application state, with a real
+// host in this process where the state needs one. The window goes first.
+struct Scene {
+    std::unique_ptr<TestHost> host;
+    std::unique_ptr<SetupApp> app;
+    LinkApprovals approvals;
+    Updater updater{unservedFeed, QStringLiteral("1.0")};
+    std::unique_ptr<QWidget> window;
+
+    ~Scene() { window.reset(); }
+
+    void start(bool remote, bool hosting)
+    {
+        openClientSettings()->clear();
+        storeRoles(remote, hosting);
+        app = std::make_unique<SetupApp>();
+    }
+
+    // Hosting: listening. A remote that meets the small test host: needing its code, or with
+    // its code stored, showing its actions.
+    bool settle(bool meetHost, bool paired)
+    {
+        if (HostCoordinator *running = app->state->host()) {
+            if (!QTest::qWaitFor([running] { return running->port().has_value(); }, answerLimitMs))
+                return false;
+        }
+        if (!meetHost)
+            return true;
+        host = std::make_unique<TestHost>(firstCode(), sampleDeck(), uniqueHostName());
+        if (!host->start() || (paired && !Keyring().save(firstCode(), host->hostID())))
+            return false;
+        app->model.connectTo(host->listing());
+        ClientModel &model = app->model;
+        return QTest::qWaitFor(
+            [&model, paired] {
+                return paired ? model.deck().has_value()
+                              : model.status().kind() == ClientConnectionStatus::Kind::needsPairing;
+            },
+            answerLimitMs);
+    }
+
+    OnboardingWindow *setUp(Step step)
+    {
+        auto *made = new OnboardingWindow(*app->state, {});
+        window.reset(made);
+        made->flow().setWantsHosting(step == Step::host || app->state->host());
+        made->flow().setWantsRemote(step != Step::host);
+        while (made->flow().step() != step)
+            made->flow().move(1);
+        return made;
+    }
+
+    SettingsWindow *settings(const QString &tag)
+    {
+        approvals.record(QStringLiteral("org.example.Launcher.desktop"), QStringLiteral("Launcher"),
+                         true);
+        SettingsWindow::Services services;
+        services.general.approvals = &approvals;
+        services.updater = &updater;
+        services.version = QStringLiteral("1.0");
+        auto *made = new SettingsWindow(*app->state, services);
+        window.reset(made);
+        made->selectTab(tag);
+        return made;
+    }
+};
+
+struct Recipe {
+    bool remote = false;
+    bool hosting = false;
+    bool meetHost = false;
+    bool paired = false;
+    std::function<void(Scene &)> make;
+};
+
+const std::map<QString, Recipe> &recipes()
+{
+    const auto setUp = [](Step step) { return [step](Scene &scene) { scene.setUp(step); }; };
+    const auto settings = [](const QString &tag) {
+        return [tag](Scene &scene) { scene.settings(tag); };
+    };
+    const auto menu = [](Scene &scene) {
+        scene.window = std::make_unique<AppMenu>(*scene.app->state);
+    };
+    static const std::map<QString, Recipe> all{
+        {"set-up, welcome", {false, false, false, false, setUp(Step::welcome)}},
+        {"set-up, host", {false, false, false, false, setUp(Step::host)}},
+        {"set-up, hosting", {false, true, false, false, setUp(Step::host)}},
+        {"set-up, remote", {false, false, false, false, setUp(Step::remote)}},
+        {"set-up, looking", {true, false, false, false, setUp(Step::remote)}},
+        {"set-up, pairing", {true, false, true, false, setUp(Step::remote)}},
+        {"set-up, connected", {true, false, true, true, setUp(Step::remote)}},
+        {"set-up, done", {true, true, false, false, setUp(Step::done)}},
+        {"settings, general", {true, true, false, false, settings("general")}},
+        {"settings, this computer", {false, true, false, false, settings("host")}},
+        {"settings, this computer, not hosting", {false, false, false, false, settings("host")}},
+        {"settings, activity",
+         {false, true, false, false,
+          [](Scene &scene) {
+              HostCoordinator *host = scene.app->state->host();
+              host->addActivity(HostActivity::make(
+                  QStringLiteral("iPad"), QStringLiteral("Ran Lamp"), HostActivity::Outcome::ok));
+              host->addActivity(HostActivity::make(
+                  QStringLiteral("Mac mini"), QStringLiteral("Ran Build"),
+                  HostActivity::Outcome::failed, QStringLiteral("make: *** Error 1")));
+              scene.settings("activity");
+          }}},
+        {"settings, updates", {false, false, false, false, settings("updates")}},
+        {"menu, off", {false, false, false, false, menu}},
+        {"menu, hosting", {false, true, false, false, menu}},
+        {"menu, pairing", {true, false, true, false, menu}},
+        {"menu, connected", {true, true, true, true, menu}},
+        {"approval question",
+         {false, false, false, false,
+          [](Scene &scene) {
+              scene.window.reset(LinkApprovalAlert::build(
+                  {LinkSender{QStringLiteral("org.example.Editor.desktop"),
+                              QStringLiteral("Text Editor")},
+                   QStringLiteral("Desk Lamp"), QStringLiteral("Studio")}));
+          }}},
+        {"quit question",
+         {false, false, false, false,
+          [](Scene &scene) {
+              scene.window.reset(
+                  UnsavedEditsQuestion::make({{QStringLiteral("Studio"), 2}}, nullptr));
+          }}},
+    };
+    return all;
+}
+
+} // namespace
+
+// Whatever the keyboard is on shows it, in each of the program's own windows: every stop of the
+// Tab chain of the set-up window's steps, the settings window's tabs, the menu (with its pairing
+// view) and the alerts, on a light and on a dark desktop.
+class WindowFocusTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        IconTheme::setUp();
+        FocusRing::install();
+    }
+    void cleanup() { QApplication::setPalette(QApplication::style()->standardPalette()); }
+
+    void everyTabStopShowsTheFocus_data()
+    {
+        QTest::addColumn<QString>("screen");
+        QTest::addColumn<bool>("dark");
+        for (const auto &[screen, recipe] : recipes()) {
+            for (const bool dark : {false, true}) {
+                QTest::addRow("%s, %s", qPrintable(screen), dark ? "dark" : "light")
+                    << screen << dark;
+            }
+        }
+    }
+
+    void everyTabStopShowsTheFocus()
+    {
+        QFETCH(QString, screen);
+        QFETCH(bool, dark);
+        QApplication::setPalette(FocusMark::breezePalette(dark));
+        const Recipe &recipe = recipes().at(screen);
+        Scene scene;
+        scene.start(recipe.remote, recipe.hosting);
+        QVERIFY(scene.settle(recipe.meetHost, recipe.paired));
+        recipe.make(scene);
+        QWidget *window = scene.window.get();
+        window->show();
+        QApplication::setActiveWindow(window);
+        QVERIFY(QTest::qWaitForWindowActive(window));
+
+        const QList<QWidget *> chain = FocusMark::tabChain(window);
+        QVERIFY(chain.size() > 1);
+        const QStringList holding = FocusMark::scrollViewStops(chain);
+        QVERIFY2(holding.isEmpty(),
+                 qPrintable(QStringLiteral("A stop of its own: ") + holding.join(", ")));
+        const QStringList unseen = FocusMark::unseenStops(chain);
+        QVERIFY2(unseen.isEmpty(),
+                 qPrintable(QStringLiteral("Focus not seen on: ") + unseen.join(", ")));
+    }
+};
+
+QTEST_MAIN(WindowFocusTest)
+#include "WindowFocusTest.moc"
