@@ -14,6 +14,7 @@
 #include "QuorvelClientUI/Views/Editor/Popover.h"
 #include "Widgets/FocusRing.h"
 #include "Widgets/IconTheme.h"
+#include "Widgets/PlainTextField.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -155,8 +156,8 @@ std::unique_ptr<Screen> makeScreen(const QString &name)
 
 // Whatever the keyboard is on shows it: every stop of the Tab chain in each step of the
 // add-action sheet, in the deck editor and in each of its chips' popovers, on a light and on a
-// dark desktop, with the ring the program puts in every window; and the lists of the sheet move
-// and pick by keyboard.
+// dark desktop, with the ring the program puts in every window; Tab goes through the multi-line
+// fields; and the lists of the sheet move and pick by keyboard.
 class FocusVisibilityTest : public QObject {
     Q_OBJECT
 
@@ -211,6 +212,50 @@ private slots:
         const QStringList unseen = FocusMark::unseenStops(chain);
         QVERIFY2(unseen.isEmpty(),
                  qPrintable(QStringLiteral("Focus not seen on: ") + unseen.join(", ")));
+    }
+
+    // Tab and Shift+Tab go through each multi-line field as through any other field and type
+    // nothing into it: the action behind a chip's popover has no change.
+    void tabPassesThroughTextFields_data()
+    {
+        QTest::addColumn<QString>("screen");
+        QTest::addColumn<Qt::Key>("key");
+        for (const char *screen :
+             {"command", "Quorvel::ActionPopover", "Quorvel::MetricSourcePopover"}) {
+            QTest::addRow("%s, tab", screen) << QString::fromLatin1(screen) << Qt::Key_Tab;
+            QTest::addRow("%s, shift+tab", screen)
+                << QString::fromLatin1(screen) << Qt::Key_Backtab;
+        }
+    }
+
+    void tabPassesThroughTextFields()
+    {
+        QFETCH(QString, screen);
+        QFETCH(Qt::Key, key);
+        const std::unique_ptr<Screen> shown = makeScreen(screen);
+        QWidget *window = shown->window();
+        QVERIFY(window);
+        if (window->windowType() != Qt::Popup) {
+            QApplication::setActiveWindow(window);
+            QVERIFY(QTest::qWaitForWindowActive(window));
+        }
+        const QList<PlainTextField *> fields = window->findChildren<PlainTextField *>();
+        QVERIFY(!fields.isEmpty());
+        QStringList texts;
+        for (const PlainTextField *field : fields)
+            texts.append(field->text());
+        // The walk starts in the window's own first field: keys sent here go to their widget,
+        // where a popup of a real desktop would take them from any.
+        fields.first()->setFocus(Qt::OtherFocusReason);
+        QVERIFY(fields.first()->hasFocus());
+        const QList<QWidget *> chain = FocusMark::tabChain(window, key);
+        for (qsizetype i = 0; i < fields.size(); ++i) {
+            QCOMPARE(fields.at(i)->text(), texts.at(i));
+            QVERIFY2(chain.contains(fields.at(i)), qPrintable(FocusMark::describe(fields.at(i))));
+        }
+        QVERIFY2(chain.size() > fields.size(), qPrintable(QString::number(chain.size())));
+        if (const auto *editor = dynamic_cast<const EditorScreen *>(shown.get()))
+            QCOMPARE(editor->model.unsavedChangeCount(), 0);
     }
 
     // From the search field Tab reaches the app list; the arrows move along it, Return or Space
