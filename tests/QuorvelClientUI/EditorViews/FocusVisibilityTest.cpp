@@ -309,6 +309,72 @@ private slots:
         }
     }
 
+    // After a search the list is still the one stop after the field: Tab reaches its row and
+    // Shift+Tab comes back, Down in the field moves onto the row, Return in the field picks it.
+    void theListAfterASearch_data()
+    {
+        QTest::addColumn<Intent>("intent");
+        QTest::addColumn<QString>("picked");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("row");
+        QTest::newRow("apps, a letter") << Intent::appSwitch << ""
+                                        << "T"
+                                        << "T";
+        QTest::newRow("apps, a whole name") << Intent::appSwitch << ""
+                                            << "rhythmbox"
+                                            << "Rhythmbox";
+        // The step shows more controls below the list once an app is picked.
+        QTest::newRow("apps, one picked, a letter") << Intent::appSwitch << "Rhythmbox"
+                                                    << "T"
+                                                    << "Rhythmbox";
+        QTest::newRow("shortcuts, a new name") << Intent::shortcut << ""
+                                               << "Wri"
+                                               << "Wri";
+        QTest::newRow("shortcuts, a whole name") << Intent::shortcut << ""
+                                                 << "morning"
+                                                 << "Morning";
+    }
+
+    void theListAfterASearch()
+    {
+        QFETCH(Intent, intent);
+        QFETCH(QString, picked);
+        QFETCH(QString, typed);
+        QFETCH(QString, row);
+        SheetScreen screen(intent);
+        AddActionSheet &sheet = *screen.sheet;
+        if (!picked.isEmpty())
+            sheet.flow().setApp(picked);
+        QApplication::setActiveWindow(&sheet);
+        QVERIFY(QTest::qWaitForWindowActive(&sheet));
+        auto *picker = sheet.stepView()->findChild<CatalogPicker *>();
+        QLineEdit *search = picker->searchField();
+        QTRY_COMPARE(QApplication::focusWidget(), search);
+        QTest::keyClicks(search, typed);
+        // Once the list shows the rows of the search, as it has before the next key comes.
+        QTRY_VERIFY(!picker->rows().isEmpty() && picker->rows().constLast()->isVisible());
+        const auto rowReached = [](const QString &value) {
+            const auto *reached = qobject_cast<const PickerRow *>(QApplication::focusWidget());
+            return reached && reached->value() == value;
+        };
+
+        QTest::keyClick(search, Qt::Key_Tab);
+        QVERIFY2(rowReached(row), qPrintable(FocusMark::describe(QApplication::focusWidget())));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), search);
+
+        QTest::keyClick(search, Qt::Key_Down);
+        QVERIFY2(rowReached(row), qPrintable(FocusMark::describe(QApplication::focusWidget())));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), search);
+        QCOMPARE(search->text(), typed);
+
+        QTest::keyClick(search, Qt::Key_Return);
+        const AddActionFlow &flow = sheet.flow();
+        QTRY_COMPARE(intent == Intent::shortcut ? flow.shortcut() : flow.app(), row);
+        QCOMPARE(flow.step(), 2);
+    }
+
     // The list is one stop: Tab leaves it from any row, Shift+Tab comes back to the row last on.
     void theAppListIsOneTabStop()
     {
