@@ -19,6 +19,7 @@
 #include "Widgets/PlainLabel.h"
 #include "Widgets/SymbolIcons.h"
 #include "Widgets/SymbolLabel.h"
+#include "Widgets/TabOrder.h"
 
 #include <QClipboard>
 #include <QEvent>
@@ -279,6 +280,8 @@ void ControlCard::rebuildSentence()
         m_sentenceLayout->addWidget(chip, false);
     }
     fitSentence();
+    // Chips made now would come last in the window's Tab chain: they go between the icon and ▶.
+    TabOrder::followLayouts(this);
 }
 
 void ControlCard::rebuildProblems()
@@ -402,6 +405,7 @@ void ControlCard::toggleAdvanced()
         m_column->addWidget(m_advanced);
         connect(m_advanced, &AdvancedSection::edited, this, &ControlCard::edit);
         connect(m_advanced, &AdvancedSection::editAsJSON, this, &ControlCard::showJSON);
+        TabOrder::followLayouts(this);
     }
     if (m_showAdvanced)
         m_advanced->showControl(control());

@@ -16,6 +16,7 @@
 #include "Widgets/ProminentButton.h"
 #include "Widgets/SymbolIcons.h"
 #include "Widgets/SymbolLabel.h"
+#include "Widgets/TabOrder.h"
 
 #include <QAction>
 #include <QApplication>
@@ -518,6 +519,7 @@ void DeckEditorView::refreshEmptyView()
         if (i + 1 < ideas.size())
             m_ideasList->addWidget(divider(m_ideas));
     }
+    TabOrder::followLayouts(m_empty);
 }
 
 void DeckEditorView::syncRows()
@@ -554,6 +556,9 @@ void DeckEditorView::syncRows()
         }
     }
     refresh();
+    // New cards were made after the footer and moved ones keep their old place in the Tab
+    // chain: Tab goes through the cards as they are read, each card's own parts together.
+    TabOrder::followLayouts(this);
 }
 
 void DeckEditorView::refreshCards()
