@@ -122,6 +122,17 @@ const std::map<QString, std::pair<int, int>> popoverChips{
     {"Quorvel::StatusPopover", {1, 3}},   {"Quorvel::MetricSourcePopover", {2, 1}},
     {"Quorvel::IntervalPopover", {2, 2}}, {"Quorvel::AppControlPopover", {3, 1}}};
 
+// Whether a is read before b in the window: above it, or on the same line to its left.
+bool readBefore(const QWidget *a, const QWidget *b)
+{
+    const QWidget *window = a->window();
+    const QRect first(a->mapTo(window, QPoint(0, 0)), a->size());
+    const QRect second(b->mapTo(window, QPoint(0, 0)), b->size());
+    if (first.bottom() < second.top() || second.bottom() < first.top())
+        return first.top() < second.top();
+    return first.left() < second.left();
+}
+
 std::unique_ptr<Screen> makeScreen(const QString &name)
 {
     if (name.startsWith("deck editor"))
@@ -212,6 +223,50 @@ private slots:
         const QStringList unseen = FocusMark::unseenStops(chain);
         QVERIFY2(unseen.isEmpty(),
                  qPrintable(QStringLiteral("Focus not seen on: ") + unseen.join(", ")));
+    }
+
+    // Tab goes through the sheet and the chips' popovers as they are read, top to bottom and
+    // left to right, also where a part was made after the parts below it.
+    void tabFollowsTheReading_data()
+    {
+        QTest::addColumn<QString>("screen");
+        for (const char *screen : {"kinds", "app switch", "app switch, picked", "app control",
+                                   "shortcut, picked", "command", "value", "review"})
+            QTest::newRow(screen) << QString::fromLatin1(screen);
+        for (const auto &[popover, chip] : popoverChips)
+            QTest::newRow(qPrintable(popover)) << popover;
+    }
+
+    void tabFollowsTheReading()
+    {
+        QFETCH(QString, screen);
+        const std::unique_ptr<Screen> shown = makeScreen(screen);
+        QWidget *window = shown->window();
+        QVERIFY(window);
+        if (window->windowType() != Qt::Popup) {
+            QApplication::setActiveWindow(window);
+            QVERIFY(QTest::qWaitForWindowActive(window));
+        }
+        const QList<QWidget *> inside = window->findChildren<QWidget *>();
+        const auto first = std::find_if(inside.cbegin(), inside.cend(), [window](QWidget *widget) {
+            return (widget->focusPolicy() & Qt::TabFocus) && widget->isVisibleTo(window) &&
+                   widget->isEnabled();
+        });
+        QVERIFY(first != inside.cend());
+        (*first)->setFocus(Qt::TabFocusReason);
+        QList<QWidget *> chain = FocusMark::tabChain(window);
+        QVERIFY(!chain.isEmpty());
+        QWidget *top = chain.first();
+        for (QWidget *stop : std::as_const(chain)) {
+            if (readBefore(stop, top))
+                top = stop;
+        }
+        std::rotate(chain.begin(), std::find(chain.begin(), chain.end(), top), chain.end());
+        for (qsizetype i = 1; i < chain.size(); ++i) {
+            QVERIFY2(readBefore(chain.at(i - 1), chain.at(i)),
+                     qPrintable(FocusMark::describe(chain.at(i - 1)) + QStringLiteral(" then ") +
+                                FocusMark::describe(chain.at(i))));
+        }
     }
 
     // Tab and Shift+Tab go through each multi-line field as through any other field and type

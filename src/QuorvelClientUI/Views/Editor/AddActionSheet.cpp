@@ -6,6 +6,7 @@
 #include "QuorvelClientUI/Views/Editor/RetiredWidget.h"
 #include "Widgets/Divider.h"
 #include "Widgets/PlainLabel.h"
+#include "Widgets/TabOrder.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -152,6 +153,12 @@ void AddActionSheet::takeReturn(QWidget *picker)
 {
     if (auto *catalog = qobject_cast<CatalogPicker *>(picker))
         catalog->searchField()->installEventFilter(this);
+}
+
+bool AddActionSheet::focusNextPrevChild(bool next)
+{
+    TabOrder::followLayouts(this);
+    return QDialog::focusNextPrevChild(next);
 }
 
 bool AddActionSheet::eventFilter(QObject *watched, QEvent *event)

@@ -1,5 +1,7 @@
 #include "QuorvelClientUI/Views/Editor/Popover.h"
 
+#include "Widgets/TabOrder.h"
+
 #include <QScreen>
 #include <QVBoxLayout>
 
@@ -45,6 +47,12 @@ void Popover::place()
         at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() - height())));
     }
     move(at);
+}
+
+bool Popover::focusNextPrevChild(bool next)
+{
+    TabOrder::followLayouts(this);
+    return QFrame::focusNextPrevChild(next);
 }
 
 void Popover::hideEvent(QHideEvent *event)
