@@ -14,6 +14,7 @@
 
 #include "ClientTestSupport.h"
 #include "FocusWalk.h"
+#include "ReadingOrder.h"
 #include "SetupFixture.h"
 #include "TestHost.h"
 
@@ -164,11 +165,26 @@ const std::map<QString, Recipe> &recipes()
     return all;
 }
 
+// The screen made, shown and active.
+bool show(Scene &scene, const QString &screen)
+{
+    const Recipe &recipe = recipes().at(screen);
+    scene.start(recipe.remote, recipe.hosting);
+    if (!scene.settle(recipe.meetHost, recipe.paired))
+        return false;
+    recipe.make(scene);
+    QWidget *window = scene.window.get();
+    window->show();
+    QApplication::setActiveWindow(window);
+    return QTest::qWaitForWindowActive(window);
+}
+
 } // namespace
 
 // Whatever the keyboard is on shows it, in each of the program's own windows: every stop of the
 // Tab chain of the set-up window's steps, the settings window's tabs, the menu (with its pairing
-// view) and the alerts, on a light and on a dark desktop.
+// view) and the alerts, on a light and on a dark desktop; and Tab goes through each of them in
+// reading order.
 class WindowFocusTest : public QObject {
     Q_OBJECT
 
@@ -197,15 +213,9 @@ private slots:
         QFETCH(QString, screen);
         QFETCH(bool, dark);
         QApplication::setPalette(FocusMark::breezePalette(dark));
-        const Recipe &recipe = recipes().at(screen);
         Scene scene;
-        scene.start(recipe.remote, recipe.hosting);
-        QVERIFY(scene.settle(recipe.meetHost, recipe.paired));
-        recipe.make(scene);
+        QVERIFY(show(scene, screen));
         QWidget *window = scene.window.get();
-        window->show();
-        QApplication::setActiveWindow(window);
-        QVERIFY(QTest::qWaitForWindowActive(window));
 
         const QList<QWidget *> chain = FocusMark::tabChain(window);
         QVERIFY(chain.size() > 1);
@@ -215,6 +225,31 @@ private slots:
         const QStringList unseen = FocusMark::unseenStops(chain);
         QVERIFY2(unseen.isEmpty(),
                  qPrintable(QStringLiteral("Focus not seen on: ") + unseen.join(", ")));
+    }
+
+    // From the window itself, Tab goes through its controls in the order they are read: down,
+    // and along each line from the left; Shift+Tab goes back up.
+    void tabGoesInReadingOrder_data()
+    {
+        QTest::addColumn<QString>("screen");
+        QTest::addColumn<bool>("backwards");
+        for (const auto &[screen, recipe] : recipes()) {
+            for (const bool backwards : {false, true}) {
+                QTest::addRow("%s, %s", qPrintable(screen), backwards ? "shift+tab" : "tab")
+                    << screen << backwards;
+            }
+        }
+    }
+
+    void tabGoesInReadingOrder()
+    {
+        QFETCH(QString, screen);
+        QFETCH(bool, backwards);
+        Scene scene;
+        QVERIFY(show(scene, screen));
+        const QStringList against = FocusMark::stepsAgainstReading(scene.window.get(), backwards);
+        QVERIFY2(against.isEmpty(),
+                 qPrintable(QStringLiteral("Against the reading order: ") + against.join(", ")));
     }
 };
 
