@@ -108,6 +108,8 @@ struct Recipe {
     bool meetHost = false;
     bool paired = false;
     std::function<void(Scene &)> make;
+    // What changes once the window is shown: parts made then.
+    std::function<bool(Scene &)> then = nullptr;
 };
 
 const std::map<QString, Recipe> &recipes()
@@ -155,6 +157,25 @@ const std::map<QString, Recipe> &recipes()
                               QStringLiteral("Text Editor")},
                    QStringLiteral("Desk Lamp"), QStringLiteral("Studio")}));
           }}},
+        {"menu, actions come later",
+         {true, true, false, false, menu, [](Scene &scene) { return scene.settle(true, true); }}},
+        {"set-up, connected later",
+         {true, false, false, false, setUp(Step::remote),
+          [](Scene &scene) { return scene.settle(true, true); }}},
+        {"settings, general, approval later",
+         {true, true, false, false, settings("general"),
+          [](Scene &scene) {
+              scene.approvals.record(QStringLiteral("org.example.Mail.desktop"),
+                                     QStringLiteral("Mail"), false);
+              return true;
+          }}},
+        {"settings, activity comes later",
+         {false, true, false, false, settings("activity"),
+          [](Scene &scene) {
+              scene.app->state->host()->addActivity(HostActivity::make(
+                  QStringLiteral("iPad"), QStringLiteral("Ran Lamp"), HostActivity::Outcome::ok));
+              return true;
+          }}},
         {"quit question",
          {false, false, false, false,
           [](Scene &scene) {
@@ -176,7 +197,14 @@ bool show(Scene &scene, const QString &screen)
     QWidget *window = scene.window.get();
     window->show();
     QApplication::setActiveWindow(window);
-    return QTest::qWaitForWindowActive(window);
+    if (!QTest::qWaitForWindowActive(window))
+        return false;
+    if (!recipe.then)
+        return true;
+    const bool changed = recipe.then(scene);
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    return changed;
 }
 
 } // namespace
