@@ -69,13 +69,16 @@ QList<QWidget *> childrenInOrder(const QWidget *widget, const QHash<const QWidge
     return ordered + others;
 }
 
-void collectStops(const QWidget *widget, const QHash<const QWidget *, int> &places,
-                  QList<QWidget *> &stops)
+// The widgets inside widget in the order Tab should reach them, whether they take the focus now
+// or not: one that takes none now may later (a list whose rows take turns being its stop). A
+// widget that hands its focus to another is left where it is.
+void collectInOrder(const QWidget *widget, const QHash<const QWidget *, int> &places,
+                    QList<QWidget *> &line)
 {
     for (QWidget *child : childrenInOrder(widget, places)) {
-        if (isStop(child))
-            stops.append(child);
-        collectStops(child, places, stops);
+        if (!child->focusProxy())
+            line.append(child);
+        collectInOrder(child, places, line);
     }
 }
 
@@ -94,19 +97,20 @@ void TabChain::followLayouts(QWidget *window)
     for (QWidget *widget = window->nextInFocusChain(); widget != window && !places.contains(widget);
          widget = widget->nextInFocusChain())
         places.insert(widget, int(places.size()));
-    QList<QWidget *> stops;
-    collectStops(window, places, stops);
-    // setTabOrder() skips what takes no focus when it looks for the stop before another: a
-    // window that takes none would be passed over, and the first stop could stay where it was,
-    // behind others. For the moment it takes the focus by Tab, and heads the line.
-    const Qt::FocusPolicy own = window->focusPolicy();
-    window->setFocusPolicy(Qt::FocusPolicy(own | Qt::TabFocus));
-    QWidget *previous = window;
-    for (QWidget *stop : std::as_const(stops)) {
-        QWidget::setTabOrder(previous, stop);
-        previous = stop;
+    QList<QWidget *> line{window};
+    collectInOrder(window, places, line);
+    // setTabOrder() takes only widgets that take the focus, and passes over the others when it
+    // looks for the one before: the window and every widget in the line take it for the moment.
+    QList<Qt::FocusPolicy> own;
+    own.reserve(line.size());
+    for (QWidget *widget : std::as_const(line)) {
+        own.append(widget->focusPolicy());
+        widget->setFocusPolicy(Qt::FocusPolicy(widget->focusPolicy() | Qt::TabFocus));
     }
-    window->setFocusPolicy(own);
+    for (qsizetype index = 1; index < line.size(); ++index)
+        QWidget::setTabOrder(line.at(index - 1), line.at(index));
+    for (qsizetype index = 0; index < line.size(); ++index)
+        line.at(index)->setFocusPolicy(own.at(index));
 }
 
 TabChain::TabChain(QObject *parent) : QObject(parent)
