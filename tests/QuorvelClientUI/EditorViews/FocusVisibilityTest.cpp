@@ -12,6 +12,7 @@
 #include "QuorvelClientUI/Views/Editor/FixedLiveStates.h"
 #include "QuorvelClientUI/Views/Editor/PickerRow.h"
 #include "QuorvelClientUI/Views/Editor/Popover.h"
+#include "ReadingOrder.h"
 #include "Widgets/FocusRing.h"
 #include "Widgets/IconTheme.h"
 
@@ -121,6 +122,11 @@ const std::map<QString, std::pair<int, int>> popoverChips{
     {"Quorvel::StatusPopover", {1, 3}},   {"Quorvel::MetricSourcePopover", {2, 1}},
     {"Quorvel::IntervalPopover", {2, 2}}, {"Quorvel::AppControlPopover", {3, 1}}};
 
+// The add-action sheet in each of its steps.
+const QStringList sheetSteps{
+    "kinds", "app switch", "app switch, picked", "app control", "shortcut, picked", "command",
+    "value", "review"};
+
 std::unique_ptr<Screen> makeScreen(const QString &name)
 {
     if (name.startsWith("deck editor"))
@@ -155,8 +161,8 @@ std::unique_ptr<Screen> makeScreen(const QString &name)
 
 // Whatever the keyboard is on shows it: every stop of the Tab chain in each step of the
 // add-action sheet, in the deck editor and in each of its chips' popovers, on a light and on a
-// dark desktop, with the ring the program puts in every window; and the lists of the sheet move
-// and pick by keyboard.
+// dark desktop, with the ring the program puts in every window; Tab goes through the sheet and
+// the popovers in reading order; and the lists of the sheet move and pick by keyboard.
 class FocusVisibilityTest : public QObject {
     Q_OBJECT
 
@@ -172,16 +178,9 @@ private slots:
     {
         QTest::addColumn<QString>("screen");
         QTest::addColumn<bool>("dark");
-        QStringList screens{"kinds",
-                            "app switch",
-                            "app switch, picked",
-                            "app control",
-                            "shortcut, picked",
-                            "command",
-                            "value",
-                            "review",
-                            "deck editor",
-                            "deck editor, empty"};
+        QStringList screens = sheetSteps;
+        screens << "deck editor"
+                << "deck editor, empty";
         for (const auto &[popover, chip] : popoverChips)
             screens.append(popover);
         for (const QString &screen : std::as_const(screens)) {
@@ -211,6 +210,39 @@ private slots:
         const QStringList unseen = FocusMark::unseenStops(chain);
         QVERIFY2(unseen.isEmpty(),
                  qPrintable(QStringLiteral("Focus not seen on: ") + unseen.join(", ")));
+    }
+
+    // From the window itself, Tab goes through each step of the sheet and each popover in
+    // reading order: down, and along each line from the left; Shift+Tab goes back up.
+    void tabGoesInReadingOrder_data()
+    {
+        QTest::addColumn<QString>("screen");
+        QTest::addColumn<bool>("backwards");
+        QStringList screens = sheetSteps;
+        for (const auto &[popover, chip] : popoverChips)
+            screens.append(popover);
+        for (const QString &screen : std::as_const(screens)) {
+            for (const bool backwards : {false, true})
+                QTest::addRow("%s, %s", qPrintable(screen), backwards ? "shift+tab" : "tab")
+                    << screen << backwards;
+        }
+    }
+
+    void tabGoesInReadingOrder()
+    {
+        QFETCH(QString, screen);
+        QFETCH(bool, backwards);
+        const std::unique_ptr<Screen> shown = makeScreen(screen);
+        QWidget *window = shown->window();
+        QVERIFY(window);
+        if (window->windowType() != Qt::Popup) {
+            QApplication::setActiveWindow(window);
+            QVERIFY(QTest::qWaitForWindowActive(window));
+        }
+        QCoreApplication::sendPostedEvents();
+        const QStringList against = FocusMark::stepsAgainstReading(window, backwards);
+        QVERIFY2(against.isEmpty(),
+                 qPrintable(QStringLiteral("Against the reading order: ") + against.join(", ")));
     }
 
     // From the search field Tab reaches the app list; the arrows move along it, Return or Space

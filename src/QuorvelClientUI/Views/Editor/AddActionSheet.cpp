@@ -6,6 +6,7 @@
 #include "QuorvelClientUI/Views/Editor/RetiredWidget.h"
 #include "Widgets/Divider.h"
 #include "Widgets/PlainLabel.h"
+#include "Widgets/TabChain.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -65,6 +66,8 @@ AddActionSheet::AddActionSheet(DeckEditorClient &client, std::vector<Control> ex
     connect(m_add, &QPushButton::clicked, this, &AddActionSheet::addAction);
     connect(m_flow, &AddActionFlow::changed, this, &AddActionSheet::refresh);
     refresh();
+    // Each step is made after the footer's buttons: Tab reaches it first all the same.
+    TabChain::keep(this);
 }
 
 void AddActionSheet::addAction()

@@ -1,5 +1,7 @@
 #include "QuorvelClientUI/Views/Editor/Popover.h"
 
+#include "Widgets/TabChain.h"
+
 #include <QScreen>
 #include <QVBoxLayout>
 
@@ -15,6 +17,7 @@ Popover::Popover(QWidget *anchor, QWidget *content, int width)
     layout->addWidget(content);
     if (width > 0)
         setFixedWidth(width);
+    TabChain::keep(this);
 }
 
 void Popover::showBy(Side side)
