@@ -110,8 +110,8 @@ public:
     // Sends the working copy when it can be saved; its outcome becomes the save message. Edits
     // made while the host answers stay edits.
     void save();
-    // Back to the baseline. When the host's deck has moved on from it, the banner offers the
-    // choice again, since the copy shown is not what the host holds.
+    // Throws the edits away: back to the baseline, or, while the banner shows, over to the deck
+    // the host holds now, and the banner goes.
     void discardChanges();
     // Over to the deck the client holds now (Load Theirs).
     void reloadFromHost();
