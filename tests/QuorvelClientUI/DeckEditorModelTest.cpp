@@ -635,6 +635,24 @@ private slots:
         QCOMPARE(client.catalogRequests(), 2);
     }
 
+    // An app that starts or stops offering controls changes what the host's catalog lists of
+    // them; the editor asks again once it has been shown, while it may edit.
+    void asksForTheCatalogWhenAppControlProvidersComeAndGo()
+    {
+        ScriptedEditorClient client;
+        client.connectTo(hostName, threeActions(), true);
+        DeckEditorModel model(client);
+        model.appControlProvidersChanged();
+        QCOMPARE(client.catalogRequests(), 0);
+        model.appear();
+        QCOMPARE(client.catalogRequests(), 1);
+        model.appControlProvidersChanged();
+        QCOMPARE(client.catalogRequests(), 2);
+        client.setHostInfo(HostInfo{hostName, "1.0", false});
+        model.appControlProvidersChanged();
+        QCOMPARE(client.catalogRequests(), 2);
+    }
+
     void discardAndReloadWithoutADeckDoNothing()
     {
         ScriptedEditorClient client;

@@ -102,6 +102,10 @@ public:
     void duplicateItem(const QUuid &rowID);
     void removeItem(const QUuid &rowID);
     void requestCatalog();
+    // An app began or stopped offering its controls to the host: once shown, an editor that may
+    // edit asks for the catalog again, so that what it shows of apps' controls follows them as
+    // they come and go.
+    void appControlProvidersChanged();
     // Asks for the add-action sheet, starting from preset when given; the sheet ends the request.
     void startAdding(const std::optional<Control> &preset = std::nullopt);
     void finishAdding();
