@@ -1,4 +1,5 @@
 #include "Quorvel/EditorWindows.h"
+#include "Knobwire/KnobwireProvider.h"
 #include "Quorvel/AppState.h"
 #include "QuorvelClientUI/ClientModel.h"
 #include "QuorvelClientUI/ClientSettings.h"
@@ -73,6 +74,21 @@ QStringList keyringLabels(const QString &service, const QString &account)
     return labels;
 }
 
+const QString offeringApp = QStringLiteral("dev.test.zephlor");
+
+// Whether the editor's catalog lists that app's controls, and them running.
+std::optional<bool> listedRunning(const DeckEditorClient &client)
+{
+    const std::optional<HostCatalog> catalog = client.catalog();
+    if (!catalog)
+        return std::nullopt;
+    for (const HostCatalog::AppControls &entry : catalog->appControls) {
+        if (entry.app == offeringApp)
+            return entry.isRunning;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 // The application's two deck editors: the remote's over the shared model, and this computer's
@@ -134,6 +150,35 @@ private slots:
         const QPointer<QWidget> shown = window;
         app.editors.reset();
         QVERIFY(shown.isNull());
+    }
+
+    // An app that begins offering controls while the editor is open shows up in it, and shows
+    // as not running once it stops, without a Refresh.
+    void localEditorFollowsAppsThatOfferControls()
+    {
+        storeRoles(false, true);
+        App app;
+        HostCoordinator *const host = app.state->host();
+        QVERIFY(host);
+        QTRY_VERIFY_WITH_TIMEOUT(host->port().has_value(), linkLimitMs);
+        app.state->openLocalEditor();
+        QTRY_VERIFY_WITH_TIMEOUT(app.state->windows().window(WindowTable::localEditor),
+                                 linkLimitMs);
+        auto *window =
+            qobject_cast<DeckEditorWindow *>(app.state->windows().window(WindowTable::localEditor));
+        QVERIFY(window);
+        const DeckEditorClient &client = window->editorModel()->client();
+        QTRY_VERIFY_WITH_TIMEOUT(client.catalog().has_value(), linkLimitMs);
+        QCOMPARE(listedRunning(client), std::nullopt);
+
+        auto provider = std::make_unique<Knobwire::KnobwireProvider>(
+            offeringApp, QStringLiteral("Zephlor"), std::nullopt,
+            QList<Knobwire::Control>{Knobwire::Control(
+                QStringLiteral("mute"), QStringLiteral("Mute"), Knobwire::Control::Kind::toggle)});
+        provider->start();
+        QTRY_COMPARE_WITH_TIMEOUT(listedRunning(client), std::optional(true), linkLimitMs);
+        provider.reset();
+        QTRY_COMPARE_WITH_TIMEOUT(listedRunning(client), std::optional(false), linkLimitMs);
     }
 
     void localEditorWaitsForHosting()

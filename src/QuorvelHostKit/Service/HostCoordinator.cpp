@@ -191,6 +191,8 @@ void HostCoordinator::start()
             self->later([monitor, app] { monitor->recheck(app); });
         }
     };
+    connect(m_appControls.get(), &AppControls::offersChanged, this,
+            &HostCoordinator::appControlOffersChanged, Qt::UniqueConnection);
     m_appControls->start();
     m_monitor->startPolling([self](const QList<ControlState> &states) {
         if (self) {

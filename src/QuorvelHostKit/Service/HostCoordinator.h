@@ -205,6 +205,9 @@ signals:
     void authenticatedClientsChanged();
     void localEditorsChanged();
     void runningControlsChanged();
+    // An application on this computer began or stopped offering its controls, or offers other
+    // ones: what a catalog lists of them changed.
+    void appControlOffersChanged();
 
 private:
     // How the keep-awake lock stands, for the diagnostic report; empty while it says nothing more.
