@@ -17,6 +17,7 @@
 #include "QuorvelClientUI/Views/Editor/StatusPopover.h"
 #include "QuorvelClientUI/Views/Editor/TryRow.h"
 #include "QuorvelClientUI/Views/Editor/TypePopover.h"
+#include "QuorvelClientUI/Views/Editor/WordLabel.h"
 #include "Widgets/IconTheme.h"
 #include "Widgets/PlainTextField.h"
 
@@ -29,6 +30,9 @@
 #include <QRadioButton>
 #include <QToolButton>
 
+#include <QPointer>
+
+#include <algorithm>
 #include <memory>
 
 using namespace Quorvel;
@@ -347,6 +351,99 @@ private slots:
         QTRY_COMPARE(model.items().first().control.type, ControlType::metric);
         QCOMPARE(model.items().first().control.statusCheck->type, Kind::shellOutput);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    // Every change of type from the type chip's popover: the popover stays open with its
+    // checkmark on the new type, and the new sentence wraps at the card's width with every word
+    // and chip shown inside the card, also where it grows by a line.
+    void aChangeOfTypeShowsTheWholeSentence_data()
+    {
+        QTest::addColumn<ControlType>("from");
+        QTest::addColumn<ControlType>("to");
+        QTest::addColumn<bool>("withCheck");
+        const QList<QPair<ControlType, const char *>> types{{ControlType::button, "button"},
+                                                            {ControlType::toggle, "switch"},
+                                                            {ControlType::metric, "readout"}};
+        for (const auto &[from, fromName] : types) {
+            for (const auto &[to, toName] : types) {
+                if (from == to)
+                    continue;
+                for (const bool withCheck : {false, true}) {
+                    QTest::addRow("%s to %s, %s", fromName, toName,
+                                  withCheck ? "with a status check" : "no status check")
+                        << from << to << withCheck;
+                }
+            }
+        }
+    }
+    void aChangeOfTypeShowsTheWholeSentence()
+    {
+        QFETCH(ControlType, from);
+        QFETCH(ControlType, to);
+        QFETCH(bool, withCheck);
+        Control before = control("hello", "Say Hello", from);
+        const Action say = action(Action::Kind::shell, "notify-send Hello");
+        if (from == ControlType::toggle) {
+            before.onAction = say;
+            before.offAction = say;
+        } else if (from == ControlType::button) {
+            before.action = say;
+        }
+        if (withCheck) {
+            before.statusCheck = from == ControlType::metric ? check(Kind::shellOutput, "echo 21")
+                                                             : check(Kind::shellExitCode, "true");
+        }
+        ScriptedEditorClient client;
+        client.connectTo("Studio", Deck{"Deck", {before}});
+        client.setCatalog(studioCatalog());
+        FixedLiveStates live;
+        DeckEditorModel model(client);
+        DeckEditorView view(model, live);
+        view.resize(DeckEditorView::minimumWidth, DeckEditorView::minimumHeight);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QTRY_COMPARE(view.cards().size(), 1);
+        ControlCard *card = view.cards().first();
+        const QPointer<Chip> typeChip = card->chips().first();
+        QTest::mouseClick(typeChip, Qt::LeftButton);
+        QVERIFY(typeChip->isShown());
+        auto *types = qobject_cast<TypePopover *>(typeChip->popover()->content());
+        QVERIFY(types);
+        const int toRow = to == ControlType::button ? 0 : to == ControlType::toggle ? 1 : 2;
+        QTest::mouseClick(types->rows().at(toRow), Qt::LeftButton);
+        QTRY_COMPARE(model.items().first().control.type, to);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+        auto *sentence = card->findChild<QWidget *>("sentence");
+        QVERIFY(sentence);
+        const QList<ActionSentence::Piece> pieces = ActionSentence::pieces(
+            model.items().first().control, client.catalog(), client.hostInfo());
+        QCOMPARE(card->chips().size(),
+                 std::count_if(pieces.cbegin(), pieces.cend(),
+                               [](const ActionSentence::Piece &piece) { return piece.part; }));
+        const auto outside = [card, sentence] {
+            QStringList cut;
+            const QRect box(sentence->mapTo(card, QPoint(0, 0)), sentence->size());
+            if (!card->rect().contains(box))
+                cut.append(QStringLiteral("the sentence"));
+            for (QWidget *piece : sentence->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+                if (piece->isVisible() && sentence->rect().contains(piece->geometry()))
+                    continue;
+                const auto *word = qobject_cast<WordLabel *>(piece);
+                cut.append(word ? word->text() : qobject_cast<Chip *>(piece)->label());
+            }
+            return cut;
+        };
+        QTRY_COMPARE(outside(), QStringList());
+
+        QVERIFY(typeChip);
+        QVERIFY(typeChip->isShown());
+        QCOMPARE(typeChip->label(), ActionSentence::kindWord(to));
+        for (int row = 0; row < types->rows().size(); ++row) {
+            QCOMPARE(types->rows().at(row)->isChecked(), row == toRow);
+            QCOMPARE(types->rows().at(row)->findChild<QLabel *>("checkmark")->isVisibleTo(types),
+                     row == toRow);
+        }
     }
 
     void noCatalogShowsThePickersEmptyState()
