@@ -8,6 +8,7 @@
 #include "QuorvelClientUI/Views/Editor/AppControlPicker.h"
 #include "QuorvelClientUI/Views/Editor/AppControlPopover.h"
 #include "QuorvelClientUI/Views/Editor/Chip.h"
+#include "QuorvelClientUI/Views/Editor/ChipPopovers.h"
 #include "QuorvelClientUI/Views/Editor/ControlCard.h"
 #include "QuorvelClientUI/Views/Editor/DeckEditorView.h"
 #include "QuorvelClientUI/Views/Editor/FixedLiveStates.h"
@@ -19,6 +20,7 @@
 #include "QuorvelClientUI/Views/Editor/TypePopover.h"
 #include "QuorvelClientUI/Views/Editor/WordLabel.h"
 #include "Widgets/IconTheme.h"
+#include "Widgets/PlainLabel.h"
 #include "Widgets/PlainTextField.h"
 
 #include <QButtonGroup>
@@ -273,6 +275,40 @@ private slots:
         QCOMPARE(held.value.statusCheck->type, Kind::shellOutput);
         QVERIFY(popover.rows().at(2)->isChecked());
         QVERIFY(!popover.rows().at(1)->isChecked());
+    }
+
+    // In the type chip's popover every row shows its whole title and description, wrapped to
+    // the popover's width.
+    void typePopoverRowsShowTheirWholeText()
+    {
+        Held<Control> held{control("x", "X", ControlType::button)};
+        QWidget window;
+        auto *chip = new Chip("button", true, false, &window);
+        ChipPopovers::attach(chip, ActionSentence::Part::type, held.binding(), m_client);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTest::mouseClick(chip, Qt::LeftButton);
+        QVERIFY(chip->isShown());
+        Popover *popover = chip->popover();
+        QCOMPARE(popover->width(), Chip::popoverWidth);
+        auto *types = qobject_cast<TypePopover *>(popover->content());
+        QVERIFY(types);
+        QCOMPARE(types->rows().size(), 3);
+        for (QToolButton *row : types->rows()) {
+            const QRect rowShown(row->mapTo(popover, QPoint(0, 0)), row->size());
+            QVERIFY(popover->rect().contains(rowShown));
+            const QList<PlainLabel *> labels = row->findChildren<PlainLabel *>();
+            QCOMPARE(labels.size(), 2);
+            for (PlainLabel *label : labels) {
+                QCOMPARE(label->shownText(), label->text());
+                const QRect needed = label->fontMetrics().boundingRect(
+                    QRect(0, 0, label->width(), QWIDGETSIZE_MAX), Qt::TextWordWrap, label->text());
+                QVERIFY2(needed.width() <= label->width() && needed.height() <= label->height(),
+                         qPrintable(label->text()));
+                QVERIFY(row->rect().contains(label->geometry()));
+            }
+        }
+        chip->closePopover();
     }
 
     void metricSourcePopover()

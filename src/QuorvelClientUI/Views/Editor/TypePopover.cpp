@@ -65,8 +65,10 @@ TypePopover::TypePopover(EditBinding<Control> control, QWidget *parent)
         bold.setWeight(QFont::DemiBold);
         title->setFont(bold);
         texts->addWidget(title);
-        texts->addWidget(
-            new PlainLabel(tr(kind.description), TextStyle::caption, StatusTone::secondary, row));
+        auto *description =
+            new PlainLabel(tr(kind.description), TextStyle::caption, StatusTone::secondary, row);
+        description->setWrapping();
+        texts->addWidget(description);
         rowLayout->addLayout(texts, 1);
         auto *check = new QLabel(row);
         check->setObjectName(QStringLiteral("checkmark"));
