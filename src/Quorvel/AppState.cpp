@@ -221,7 +221,7 @@ void AppState::openLocalEditorOnceListening()
     }
     qCInfo(lcApp) << "This computer's deck editor opens once its host listens";
     HostCoordinator *const host = m_host.get();
-    // Made with the host: a host that goes first takes the wait with it.
+    // The wait belongs to the host: a host that goes first takes it along.
     m_localEditorWait = connect(host, &HostCoordinator::listenerStatusChanged, this, [this, host] {
         if (host->port().value_or(0) == 0)
             return;
