@@ -308,6 +308,10 @@ private slots:
                 QVERIFY(row->rect().contains(label->geometry()));
             }
         }
+        // The popover is as tall as its wrapped text: no room is left below the last row.
+        const QWidget *last = types->rows().last();
+        QCOMPARE(popover->height() - (last->mapTo(popover, QPoint(0, 0)).y() + last->height()),
+                 Popover::padding + popover->frameWidth());
         chip->closePopover();
     }
 

@@ -74,7 +74,6 @@ TypePopover::TypePopover(EditBinding<Control> control, QWidget *parent)
         check->setObjectName(QStringLiteral("checkmark"));
         check->setPixmap(SymbolIcons::pixmap(QStringLiteral("checkmark.circle"), checkSide));
         rowLayout->addWidget(check);
-        row->setMinimumHeight(rowLayout->sizeHint().height());
         const ControlType type = kind.type;
         connect(row, &QToolButton::clicked, this, [this, type] {
             Control next = m_control.get();
@@ -85,6 +84,8 @@ TypePopover::TypePopover(EditBinding<Control> control, QWidget *parent)
         m_rows.append(row);
         layout->addWidget(row);
     }
+    // Each row is as tall as its wrapped text; room to spare goes below them.
+    layout->addStretch(1);
     refresh();
 }
 
