@@ -199,7 +199,35 @@ void AppState::showSettings()
 
 void AppState::openDeckEditor()
 {
-    m_windows.open(WindowTable::deckEditor, deckEditorTitle);
+    // The remote's editor edits the host that the remote is connected to: with the remote role
+    // off it would wait for a connection for ever.
+    if (m_roles->remote()) {
+        m_windows.open(WindowTable::deckEditor, deckEditorTitle);
+        return;
+    }
+    if (!m_host) {
+        qCInfo(lcApp) << "No deck editor to open: this computer is neither a remote nor a host";
+        return;
+    }
+    openLocalEditorOnceListening();
+}
+
+void AppState::openLocalEditorOnceListening()
+{
+    disconnect(m_localEditorWait);
+    if (m_host->port().value_or(0) != 0) {
+        openLocalEditor();
+        return;
+    }
+    qCInfo(lcApp) << "This computer's deck editor opens once its host listens";
+    HostCoordinator *const host = m_host.get();
+    // The wait belongs to the host: a host that goes first takes it along.
+    m_localEditorWait = connect(host, &HostCoordinator::listenerStatusChanged, this, [this, host] {
+        if (host->port().value_or(0) == 0)
+            return;
+        disconnect(m_localEditorWait);
+        openLocalEditor();
+    });
 }
 
 void AppState::openLocalEditor()

@@ -263,7 +263,8 @@ void AppStateTest::launchOpensWindows()
     QFETCH(QStringList, arguments);
     QFETCH(QStringList, atOnce);
     QFETCH(QStringList, later);
-    storeRoles(false, false, onboarded);
+    // The remote's editor is the one asked for while the remote role is on.
+    storeRoles(true, false, onboarded);
 
     QElapsedTimer sinceStart;
     sinceStart.start();
@@ -287,7 +288,7 @@ void AppStateTest::launchOpensWindows()
 
 void AppStateTest::windowsOpenOnceEach()
 {
-    storeRoles(false, false);
+    storeRoles(true, false);
     App app;
     WindowTable &windows = app.state->windows();
     int made = 0;

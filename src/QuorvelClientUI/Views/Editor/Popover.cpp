@@ -24,6 +24,10 @@ void Popover::showBy(Side side)
 {
     m_side = side;
     adjustSize();
+    // Qt measures wrapped text at the width the content would like, not at the width the popover
+    // keeps: a fixed width gets the height for that width, or wrapped text leaves room below.
+    if (minimumWidth() == maximumWidth() && layout()->hasHeightForWidth())
+        resize(width(), layout()->totalHeightForWidth(width()));
     place();
     show();
     // Showing can still settle its size (the frame, the style's metrics): place it again.
