@@ -33,7 +33,7 @@ int writeAll(int fd, const QByteArray &bytes)
 }
 
 // "." + the file's name + ".new-" + the 32 lowercase hexadecimal digits of a random UUID; the
-// form isTemporaryName knows.
+// form temporaryFileTarget knows.
 QString temporaryName(const QString &fileName)
 {
     return QStringLiteral(".") + fileName + QStringLiteral(".new-") +
@@ -178,11 +178,14 @@ int tightenFile(const QString &path)
     return tighten(path, S_IFREG);
 }
 
-bool isTemporaryName(const QString &name)
+std::optional<QString> temporaryFileTarget(const QString &name)
 {
     static const QRegularExpression form(
-        QRegularExpression::anchoredPattern(QStringLiteral("\\..+\\.new-[0-9a-f]{32}")));
-    return form.match(name).hasMatch();
+        QRegularExpression::anchoredPattern(QStringLiteral("\\.(.+)\\.new-[0-9a-f]{32}")));
+    const QRegularExpressionMatch match = form.match(name);
+    if (!match.hasMatch())
+        return std::nullopt;
+    return match.captured(1);
 }
 
 QString errorText(int error)

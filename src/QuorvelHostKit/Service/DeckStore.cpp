@@ -176,10 +176,15 @@ std::vector<CopyRank> historyCopies(const PrivateFolder &history)
 
 } // namespace
 
+QString defaultDeckFilePath()
+{
+    return dataFolderPath() + QStringLiteral("/deck.json");
+}
+
 QUrl deckFileURL()
 {
     if (!qEnvironmentVariableIsSet("QUORVEL_DECK")) {
-        return QUrl::fromLocalFile(dataFolderPath() + QStringLiteral("/deck.json"));
+        return QUrl::fromLocalFile(defaultDeckFilePath());
     }
     QString path = qEnvironmentVariable("QUORVEL_DECK");
     if (path == QLatin1String("~") || path.startsWith(QLatin1String("~/"))) {
@@ -327,6 +332,11 @@ std::optional<QByteArray> save(const Deck &deck, const QString &device, QString 
            qUtf8Printable(OutsideText::forLog(deck.deckName)), long(deck.controls.size()),
            qUtf8Printable(OutsideText::forLog(device)));
     return bytes;
+}
+
+bool isHistoryCopyName(const QString &name)
+{
+    return copyName(name).has_value();
 }
 
 QString historyCopyName(const QDateTime &now, const QString &device)
