@@ -178,6 +178,27 @@ int tightenFile(const QString &path)
     return tighten(path, S_IFREG);
 }
 
+int removeFile(const QString &path)
+{
+    const QFileInfo info(path);
+    const int folder =
+        ::open(QFile::encodeName(info.path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0)
+        return errno;
+    // A removal takes the name away and never reaches what a link names.
+    const QByteArray name = QFile::encodeName(info.fileName());
+    struct stat status {};
+    int error = 0;
+    if (::fstatat(folder, name.constData(), &status, AT_SYMLINK_NOFOLLOW) != 0)
+        error = errno;
+    else if (!S_ISREG(status.st_mode))
+        error = EPERM;
+    else if (::unlinkat(folder, name.constData(), 0) != 0)
+        error = errno;
+    ::close(folder);
+    return error;
+}
+
 std::optional<QString> temporaryFileTarget(const QString &name)
 {
     static const QRegularExpression form(

@@ -36,6 +36,11 @@ int tightenFolder(const QString &path);
 // too), is left as it is.
 int tightenFile(const QString &path);
 
+// Removes the regular file at path, for a file whose content would mislead once it can't be
+// rewritten: a removal needs no room on a full disk. A symbolic link or anything else at path is
+// left (EPERM); ENOENT when nothing is there.
+int removeFile(const QString &path);
+
 // The name of the file that name stands in for when it is one these functions give their
 // temporary files ("." + the file's name + ".new-" + 32 lowercase hexadecimal digits), else
 // nothing. A kill between the write and the rename leaves one behind.
