@@ -6,14 +6,18 @@
 #include "Platform/Text/OutsideText.h"
 #include "Quorvel/AppLogging.h"
 #include "Quorvel/LoginItem.h"
+#include "Quorvel/Outside/ActionListFile.h"
 #include "QuorvelClientUI/ActionSharing.h"
 #include "QuorvelClientUI/ClientModel.h"
 #include "QuorvelClientUI/ClientSettings.h"
 #include "QuorvelHostKit/Service/DeckStore.h"
 #include "QuorvelHostKit/Service/HostCoordinator.h"
+#include "QuorvelHostKit/Service/HostStatusFile.h"
 #include "QuorvelHostKit/Service/HostTokenStore.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
+#include <QMap>
 #include <QTimer>
 
 namespace Quorvel {
@@ -35,15 +39,39 @@ bool storedShareActions()
 // which takes far less than this.
 constexpr std::chrono::seconds leftoverAge{10};
 
-// Removes the temporary files of writes that a kill cut short from the program's own folders.
-void removeLeftoverFiles(const QDateTime &now)
+// Removes the temporary files of writes that a kill cut short: those of the files the program
+// writes, in each folder it writes them, and no other.
+void removeLeftoverFiles(const QDateTime &now, const QString &loginUnit)
 {
     const QString dataFolder = HostTokenStore::folderPath();
     if (dataFolder.isEmpty())
         return;
+    // The deck in the data folder counts also while QUORVEL_DECK names another: an earlier run
+    // wrote it there.
+    const QStringList files = {
+        HostTokenStore::tokenFilePath(),
+        dataFolder + u'/' + QLatin1String(HostTokenStore::hostIDFileName),
+        dataFolder + u'/' + QLatin1String(HostStatusFile::fileName),
+        ActionListFile::defaultPath(),
+        DeckStore::defaultDeckFilePath(),
+        DeckStore::deckFileURL().toLocalFile(),
+        loginUnit,
+    };
+    QMap<QString, QStringList> namesByFolder;
+    for (const QString &file : files) {
+        const QFileInfo info(file);
+        namesByFolder[info.absolutePath()].append(info.fileName());
+    }
+    QList<std::pair<QString, LeftoverFiles::WrittenFile>> folders;
+    for (auto folder = namesByFolder.cbegin(); folder != namesByFolder.cend(); ++folder) {
+        folders.append({folder.key(), [names = folder.value()](const QString &name) {
+                            return names.contains(name);
+                        }});
+    }
+    folders.append({DeckStore::historyFolderPath(), DeckStore::isHistoryCopyName});
     const QDateTime changedBefore = now.addSecs(-leftoverAge.count());
-    for (const QString &folder : {dataFolder, DeckStore::historyFolderPath()}) {
-        for (const QString &name : LeftoverFiles::remove(folder, changedBefore))
+    for (const auto &[folder, written] : std::as_const(folders)) {
+        for (const QString &name : LeftoverFiles::remove(folder, written, changedBefore))
             qCInfo(lcApp).noquote() << "Removed the leftover temporary file"
                                     << folder + u'/' + OutsideText::forLog(name);
     }
@@ -65,7 +93,7 @@ AppState::AppState(Options options, QObject *parent)
     if (const int failure = SettingsFile::makePrivate())
         qCWarning(lcApp).noquote() << "Could not make" << SettingsFile::folderPath()
                                    << "private:" << PrivateFile::errorText(failure);
-    removeLeftoverFiles(options.clock());
+    removeLeftoverFiles(options.clock(), m_loginAgent.unitPath());
     m_roles = std::make_unique<AppRoles>(options.rolePaths);
     Q_ASSERT(options.model);
     m_model = options.model;
