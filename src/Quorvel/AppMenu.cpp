@@ -10,6 +10,7 @@
 #include "QuorvelClientUI/Views/DeckView.h"
 #include "Widgets/Divider.h"
 #include "Widgets/PlainLabel.h"
+#include "Widgets/TabChain.h"
 #include "Widgets/TextStyle.h"
 
 #include <QEvent>
@@ -77,6 +78,9 @@ AppMenu::AppMenu(AppState &app, QWidget *parent) : QWidget(parent), m_app(app)
     connect(&m_app, &AppState::hostChanged, this, &AppMenu::rebuildHostSection);
     connect(&m_app.model(), &ClientModel::deckChanged, this, &AppMenu::noteDeck);
     rebuildHostSection();
+    // The remote's view and this computer's summary are made after the footer's buttons, and
+    // above them: Tab reaches them first all the same.
+    TabChain::keep(this);
 }
 
 AppMenu::~AppMenu() = default;

@@ -1,5 +1,6 @@
 #include "Quorvel/AppRoles.h"
 
+#include "Platform/Files/SettingsFile.h"
 #include "Quorvel/AppLogging.h"
 #include "QuorvelClientUI/ClientSettings.h"
 
@@ -8,10 +9,11 @@
 
 namespace Quorvel {
 
-AppRoles::AppRoles(Paths paths, QObject *parent) : QObject(parent), m_settings(openClientSettings())
+AppRoles::AppRoles(Paths paths, QObject *parent) : QObject(parent)
 {
-    if (m_settings->contains(remoteKey) && m_settings->contains(hostingKey)) {
-        if (!m_settings->contains(onboardedKey))
+    const auto settings = openClientSettings();
+    if (settings->contains(remoteKey) && settings->contains(hostingKey)) {
+        if (!settings->contains(onboardedKey))
             store(onboardedKey, true);
     } else {
         const QString home = paths.home.isEmpty() ? QDir::homePath() : paths.home;
@@ -21,9 +23,9 @@ AppRoles::AppRoles(Paths paths, QObject *parent) : QObject(parent), m_settings(o
         store(onboardedKey, found);
         m_wasOldHost = found;
     }
-    m_remote = readFlag(m_settings->value(remoteKey));
-    m_hosting = readFlag(m_settings->value(hostingKey));
-    m_onboarded = readFlag(m_settings->value(onboardedKey));
+    m_remote = readFlag(settings->value(remoteKey));
+    m_hosting = readFlag(settings->value(hostingKey));
+    m_onboarded = readFlag(settings->value(onboardedKey));
     migrate(paths.oldSettings.isEmpty() ? defaultOldSettingsPath() : paths.oldSettings);
 }
 
@@ -69,7 +71,7 @@ void AppRoles::store(const QString &key, bool value)
 
 void AppRoles::migrate(const QString &oldSettingsPath)
 {
-    if (readFlag(m_settings->value(migratedKey)))
+    if (readFlag(openClientSettings()->value(migratedKey)))
         return;
     // Marked before copying: a copy that fails half-way is never tried again.
     store(migratedKey, true);

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "Platform/Files/SettingsFile.h"
-
 #include <QObject>
 #include <QString>
 
@@ -70,9 +68,6 @@ private:
     void migrate(const QString &oldSettingsPath);
     void store(const QString &key, bool value);
 
-    // Open for the whole run: Qt keeps the changes that could not be written (a full disk) with
-    // the open settings, and writes them with the next write that succeeds.
-    SettingsFile::Handle m_settings;
     bool m_remote = false;
     bool m_hosting = false;
     bool m_onboarded = false;

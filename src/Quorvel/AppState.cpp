@@ -6,14 +6,18 @@
 #include "Platform/Text/OutsideText.h"
 #include "Quorvel/AppLogging.h"
 #include "Quorvel/LoginItem.h"
+#include "Quorvel/Outside/ActionListFile.h"
 #include "QuorvelClientUI/ActionSharing.h"
 #include "QuorvelClientUI/ClientModel.h"
 #include "QuorvelClientUI/ClientSettings.h"
 #include "QuorvelHostKit/Service/DeckStore.h"
 #include "QuorvelHostKit/Service/HostCoordinator.h"
+#include "QuorvelHostKit/Service/HostStatusFile.h"
 #include "QuorvelHostKit/Service/HostTokenStore.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
+#include <QMap>
 #include <QTimer>
 
 namespace Quorvel {
@@ -35,15 +39,39 @@ bool storedShareActions()
 // which takes far less than this.
 constexpr std::chrono::seconds leftoverAge{10};
 
-// Removes the temporary files of writes that a kill cut short from the program's own folders.
-void removeLeftoverFiles(const QDateTime &now)
+// Removes the temporary files of writes that a kill cut short: those of the files the program
+// writes, in each folder it writes them, and no other.
+void removeLeftoverFiles(const QDateTime &now, const QString &loginUnit)
 {
     const QString dataFolder = HostTokenStore::folderPath();
     if (dataFolder.isEmpty())
         return;
+    // The deck in the data folder counts also while QUORVEL_DECK names another: an earlier run
+    // wrote it there.
+    const QStringList files = {
+        HostTokenStore::tokenFilePath(),
+        dataFolder + u'/' + QLatin1String(HostTokenStore::hostIDFileName),
+        dataFolder + u'/' + QLatin1String(HostStatusFile::fileName),
+        ActionListFile::defaultPath(),
+        DeckStore::defaultDeckFilePath(),
+        DeckStore::deckFileURL().toLocalFile(),
+        loginUnit,
+    };
+    QMap<QString, QStringList> namesByFolder;
+    for (const QString &file : files) {
+        const QFileInfo info(file);
+        namesByFolder[info.absolutePath()].append(info.fileName());
+    }
+    QList<std::pair<QString, LeftoverFiles::WrittenFile>> folders;
+    for (auto folder = namesByFolder.cbegin(); folder != namesByFolder.cend(); ++folder) {
+        folders.append({folder.key(), [names = folder.value()](const QString &name) {
+                            return names.contains(name);
+                        }});
+    }
+    folders.append({DeckStore::historyFolderPath(), DeckStore::isHistoryCopyName});
     const QDateTime changedBefore = now.addSecs(-leftoverAge.count());
-    for (const QString &folder : {dataFolder, DeckStore::historyFolderPath()}) {
-        for (const QString &name : LeftoverFiles::remove(folder, changedBefore))
+    for (const auto &[folder, written] : std::as_const(folders)) {
+        for (const QString &name : LeftoverFiles::remove(folder, written, changedBefore))
             qCInfo(lcApp).noquote() << "Removed the leftover temporary file"
                                     << folder + u'/' + OutsideText::forLog(name);
     }
@@ -65,7 +93,7 @@ AppState::AppState(Options options, QObject *parent)
     if (const int failure = SettingsFile::makePrivate())
         qCWarning(lcApp).noquote() << "Could not make" << SettingsFile::folderPath()
                                    << "private:" << PrivateFile::errorText(failure);
-    removeLeftoverFiles(options.clock());
+    removeLeftoverFiles(options.clock(), m_loginAgent.unitPath());
     m_roles = std::make_unique<AppRoles>(options.rolePaths);
     Q_ASSERT(options.model);
     m_model = options.model;
@@ -199,7 +227,35 @@ void AppState::showSettings()
 
 void AppState::openDeckEditor()
 {
-    m_windows.open(WindowTable::deckEditor, deckEditorTitle);
+    // The remote's editor edits the host that the remote is connected to: with the remote role
+    // off it would wait for a connection for ever.
+    if (m_roles->remote()) {
+        m_windows.open(WindowTable::deckEditor, deckEditorTitle);
+        return;
+    }
+    if (!m_host) {
+        qCInfo(lcApp) << "No deck editor to open: this computer is neither a remote nor a host";
+        return;
+    }
+    openLocalEditorOnceListening();
+}
+
+void AppState::openLocalEditorOnceListening()
+{
+    disconnect(m_localEditorWait);
+    if (m_host->port().value_or(0) != 0) {
+        openLocalEditor();
+        return;
+    }
+    qCInfo(lcApp) << "This computer's deck editor opens once its host listens";
+    HostCoordinator *const host = m_host.get();
+    // The wait belongs to the host: a host that goes first takes it along.
+    m_localEditorWait = connect(host, &HostCoordinator::listenerStatusChanged, this, [this, host] {
+        if (host->port().value_or(0) == 0)
+            return;
+        disconnect(m_localEditorWait);
+        openLocalEditor();
+    });
 }
 
 void AppState::openLocalEditor()

@@ -87,6 +87,8 @@ public:
     void handle(const LaunchRequest &request);
     void showOnboarding();
     void showSettings();
+    // The deck editor that the roles can use: the remote's while the remote role is on, else this
+    // computer's own while it hosts (once its host listens), else none.
     void openDeckEditor();
     // This computer's own actions, in the local deck editor.
     void openLocalEditor();
@@ -132,6 +134,7 @@ signals:
 private:
     void updateActive();
     void watchHost();
+    void openLocalEditorOnceListening();
 
     LoginAgentUnit m_loginAgent;
     std::unique_ptr<AppRoles> m_roles;
@@ -144,6 +147,8 @@ private:
     WindowTable m_windows;
     LinkHandler m_linkHandler;
     std::function<void()> m_localEditorOpener;
+    // While this computer's editor waits for its host to listen.
+    QMetaObject::Connection m_localEditorWait;
     std::function<bool()> m_quitCheck;
     std::function<ClientModel &()> m_localEditorModel;
     bool m_active = false;

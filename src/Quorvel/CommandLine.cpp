@@ -37,6 +37,7 @@ QString CommandLine::usage()
                           "  --show-onboarding    open the set-up window\n"
                           "  --settings-tab=NAME  open the settings (the name is not read)\n"
                           "  --open-deck-editor   open the editor of the connected host's actions\n"
+                          "                       (of this computer's when it only hosts)\n"
                           "  --help               print this text and end\n"
                           "  --version            print the version and end\n");
 }

@@ -23,6 +23,8 @@ EditorWindows::EditorWindows(AppState &app, QObject *parent) : QObject(parent), 
     m_app.setLocalEditorOpener([this] { openLocalEditor(); });
     m_app.setQuitCheck([this] { return mayQuit(); });
     m_app.setLocalEditorModel([this]() -> ClientModel & { return m_localEditor.model(); });
+    connect(&m_app, &AppState::hostChanged, this, &EditorWindows::followHost);
+    followHost();
 }
 
 EditorWindows::~EditorWindows()
@@ -57,11 +59,27 @@ bool EditorWindows::mayQuit()
     }
     if (unsaved.isEmpty())
         return true;
-    const bool quit = m_quitQuestion ? m_quitQuestion(unsaved)
-                                     : UnsavedEditsQuestion::ask(unsaved, first);
+    const bool quit =
+        m_quitQuestion ? m_quitQuestion(unsaved) : UnsavedEditsQuestion::ask(unsaved, first);
     if (!quit)
         first->present();
     return quit;
+}
+
+void EditorWindows::followHost()
+{
+    // A host that goes takes its connection with it.
+    if (HostCoordinator *host = m_app.host())
+        connect(host, &HostCoordinator::appControlOffersChanged, this,
+                &EditorWindows::tellEditorsOffersChanged, Qt::UniqueConnection);
+}
+
+void EditorWindows::tellEditorsOffersChanged()
+{
+    for (const QString &id : {WindowTable::deckEditor, WindowTable::localEditor}) {
+        if (auto *window = qobject_cast<DeckEditorWindow *>(m_app.windows().window(id)))
+            window->editorModel()->appControlProvidersChanged();
+    }
 }
 
 void EditorWindows::openLocalEditor()

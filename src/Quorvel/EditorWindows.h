@@ -15,7 +15,9 @@ class DeckEditorWindow;
 // Gives the application's window table its two deck editors: the remote's, over the shared
 // client model, and this computer's own, over the local editor's private link to its host. Made
 // after the application state and dropped before it. While either editor holds unsaved changes,
-// the user's Quit first asks whether to lose them; answered no, that editor comes forward.
+// the user's Quit first asks whether to lose them; answered no, that editor comes forward. When
+// this computer's host sees apps begin or stop offering controls, both editors ask again for what
+// they list of them.
 class EditorWindows : public QObject {
     Q_OBJECT
 
@@ -32,6 +34,8 @@ public:
 private:
     void openLocalEditor();
     bool mayQuit();
+    void followHost();
+    void tellEditorsOffersChanged();
     DeckEditorWindow *withQuitKey(DeckEditorWindow *window);
 
     AppState &m_app;

@@ -15,12 +15,45 @@ using namespace Quorvel;
 
 namespace {
 
+QString quoted(const QString &text)
+{
+    QString quoted;
+    QDebug(&quoted) << text;
+    return quoted;
+}
+
+// A value spelt out in full: texts tell whether they are null, which QVariant's == overlooks but
+// a caller's isNull() and the text written back do not.
+QString spell(const QVariant &value)
+{
+    if (value.metaType().id() == QMetaType::QString) {
+        const QString text = value.toString();
+        return text.isNull() ? QStringLiteral("null text") : QStringLiteral("text ") + quoted(text);
+    }
+    if (value.metaType().id() == QMetaType::QStringList) {
+        QStringList items;
+        for (const QString &item : value.toStringList())
+            items.append(spell(QVariant(item)));
+        return QStringLiteral("texts (") + items.join(QStringLiteral(", ")) + u')';
+    }
+    if (value.metaType().id() == QMetaType::QVariantList) {
+        QStringList items;
+        for (const QVariant &item : value.toList())
+            items.append(spell(item));
+        return QStringLiteral("values (") + items.join(QStringLiteral(", ")) + u')';
+    }
+    QString text;
+    QDebug(&text) << value;
+    return text;
+}
+
 QString describe(const QVariantMap &settings)
 {
-    QString text;
-    QDebug debug(&text);
-    debug << settings;
-    return text;
+    QStringList lines;
+    for (auto setting = settings.cbegin(); setting != settings.cend(); ++setting) {
+        lines.append(quoted(setting.key()) + QStringLiteral(": ") + spell(setting.value()));
+    }
+    return lines.join(QStringLiteral("; "));
 }
 
 QVariantMap one(const QString &key, const QVariant &value)
@@ -56,6 +89,7 @@ private slots:
         QTest::newRow("float") << one("ratio", 1.5f);
         QTest::newRow("text") << one("lastHostName", "Studio Mac");
         QTest::newRow("empty text") << one("name", "");
+        QTest::newRow("null text") << one("name", QString());
         QTest::newRow("spaces around") << one("name", "  padded  ");
         QTest::newRow("quotes") << one("name", "say \"hi\" 'now'");
         QTest::newRow("commas") << one("name", "a, b,c");
@@ -152,7 +186,7 @@ private slots:
         QCOMPARE(ours, qts);
         const QVariantMap readByQt = readWithQt(qts);
         const QVariantMap readHere = IniText::read(qts);
-        QVERIFY2(readHere == readByQt,
+        QVERIFY2(readHere == readByQt && describe(readHere) == describe(readByQt),
                  qPrintable(describe(readHere) + QStringLiteral(" != ") + describe(readByQt)));
         QVERIFY(readWithQt(ours) == readByQt);
     }
@@ -169,6 +203,16 @@ private slots:
         QTest::newRow("continued line") << QByteArray("k=abc\\\ndef\nm=x\\\r\ny\n");
         QTest::newRow("CRLF") << QByteArray("[General]\r\na=1\r\n\r\n[g]\r\nb=2\r\n");
         QTest::newRow("byte order mark") << QByteArray("\xEF\xBB\xBF[General]\na=1\n");
+        QTest::newRow("byte order mark, then a blank") << QByteArray("\xEF\xBB\xBF k=1\n");
+        QTest::newRow("byte order mark, then a tab") << QByteArray("\xEF\xBB\xBF\tk=1\n");
+        QTest::newRow("byte order mark twice") << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFk=1\n");
+        QTest::newRow("byte order mark, then a line end") << QByteArray("\xEF\xBB\xBF\nk=1\n");
+        QTest::newRow("byte order mark, blanks, a group") << QByteArray("\xEF\xBB\xBF  [g]\nk=1\n");
+        QTest::newRow("byte order mark, then a comment") << QByteArray("\xEF\xBB\xBF;note\nk=1\n");
+        QTest::newRow("byte order marks in keys") << QByteArray("a\\\xEF\xBB\xBF"
+                                                                "b=1\nc%41\xEF\xBB\xBF"
+                                                                "d=2\n\xEF\xBB\xBF"
+                                                                "e=3\n");
         QTest::newRow("group given twice") << QByteArray("[a]\nx=1\n[b]\ny=2\n[a]\nz=3\nx=4\n");
         QTest::newRow("key given twice") << QByteArray("k=1\nk=2\n");
         QTest::newRow("same key through two groups")
@@ -203,6 +247,13 @@ private slots:
         QTest::newRow("UTF-8 split by a comma") << QByteArray("k=\xC3,\xA9\nm=\xC3\"\xA9\"\n");
         QTest::newRow("UTF-8 cut short") << QByteArray("k=ab\xC3\nm=\xE2\x82\nn=\xFF\x80x\n");
         QTest::newRow("empty value") << QByteArray("k=\nm=\"\"\n");
+        QTest::newRow("empty value at the end") << QByteArray("k=");
+        QTest::newRow("empty values after escapes")
+            << QByteArray("k=\\x\nm=\\\r\nn=\\q\no=\\\n\np=  \\\n");
+        QTest::newRow("empty value, then CR") << QByteArray("k=\r");
+        QTest::newRow("empty list items") << QByteArray("k=,\nm=a,\nn=,b\no=, ,\n");
+        QTest::newRow("empty items made otherwise")
+            << QByteArray("k=\"\",\"\"\nm=a,\\q  \nn=@String()\no=\\q,a\np=a,\\\n");
         QTest::newRow("lists") << QByteArray("k=a,b,,c\nm=  ,  \nn=\"x\" y, z\n");
         QTest::newRow("UTF-8 key") << QByteArray("größe=1\n日本=2\n");
         QTest::newRow("key escapes")
@@ -222,7 +273,7 @@ private slots:
         QFETCH(QByteArray, text);
         const QVariantMap readByQt = readWithQt(text);
         const QVariantMap readHere = IniText::read(text);
-        QVERIFY2(readHere == readByQt,
+        QVERIFY2(readHere == readByQt && describe(readHere) == describe(readByQt),
                  qPrintable(describe(readHere) + QStringLiteral(" != ") + describe(readByQt)));
     }
 

@@ -34,6 +34,13 @@ QString kindAt(const QString &path)
     return info.isDir() ? "folder" : "file";
 }
 
+// The files a folder of the test's holds as the program's own.
+bool written(const QString &name)
+{
+    return name == "status.json" || name == "deck.json" ||
+           name == "deck-2026-12-09T091530-before-Phone_2.json";
+}
+
 } // namespace
 
 class LeftoverFilesTest : public QObject {
@@ -60,6 +67,7 @@ void LeftoverFilesTest::onlyOwnOldTemporaryFilesGo_data()
     QTest::newRow("the deck's") << ".deck.json.new-" + hex << "file" << true << true;
     QTest::newRow("a history copy's")
         << ".deck-2026-12-09T091530-before-Phone_2.json.new-" + hex << "file" << true << true;
+    QTest::newRow("a file not written there") << ".notes.txt.new-" + hex << "file" << true << false;
     QTest::newRow("one still in flight") << ".status.json.new-" + hex << "file" << false << false;
     QTest::newRow("a link named like one") << ".deck.json.new-" + hex << "link" << true << false;
     QTest::newRow("a folder named like one")
@@ -103,7 +111,7 @@ void LeftoverFilesTest::onlyOwnOldTemporaryFilesGo()
     // Its status changed just now; the moment given lies a minute after or before that.
     const QDateTime changedBefore = QDateTime::currentDateTime().addSecs(old ? 60 : -60);
 
-    const QStringList gone = LeftoverFiles::remove(folder, changedBefore);
+    const QStringList gone = LeftoverFiles::remove(folder, written, changedBefore);
     QCOMPARE(gone, removed ? QStringList{name} : QStringList());
     QCOMPARE(kindAt(path), removed ? QString() : kind == "deeper" ? "file" : kind);
     QCOMPARE(QFile(outside).exists(), true);
@@ -133,11 +141,10 @@ void LeftoverFilesTest::theNamesAreTheOnesWritesUse()
     }
     // One temporary file each, then the file that took its place.
     QCOMPARE(made.size(), 4);
-    QVERIFY2(PrivateFile::isTemporaryName(made[0]), qPrintable(made[0]));
-    QVERIFY(made[0].startsWith(".status.json.new-"));
-    QVERIFY2(PrivateFile::isTemporaryName(made[2]), qPrintable(made[2]));
-    QVERIFY(made[2].startsWith(".deck-2026-12-09T091530-before-Phone.json.new-"));
-    QVERIFY(!PrivateFile::isTemporaryName(made[3]));
+    QCOMPARE(PrivateFile::temporaryFileTarget(made[0]), "status.json");
+    QCOMPARE(made[1], "status.json");
+    QCOMPARE(PrivateFile::temporaryFileTarget(made[2]), "deck-2026-12-09T091530-before-Phone.json");
+    QCOMPARE(PrivateFile::temporaryFileTarget(made[3]), std::nullopt);
 }
 
 void LeftoverFilesTest::aFolderThatIsALinkIsNotFollowed()
@@ -148,9 +155,9 @@ void LeftoverFilesTest::aFolderThatIsALinkIsNotFollowed()
     const QString leftover = real + "/.deck.json.new-" + hex;
     QVERIFY(writeFile(leftover, "half a deck"));
     QVERIFY(QFile::link(real, root.filePath("Quorvel")));
-    QCOMPARE(
-        LeftoverFiles::remove(root.filePath("Quorvel"), QDateTime::currentDateTime().addSecs(60)),
-        QStringList());
+    QCOMPARE(LeftoverFiles::remove(root.filePath("Quorvel"), written,
+                                   QDateTime::currentDateTime().addSecs(60)),
+             QStringList());
     QVERIFY(QFile::exists(leftover));
 }
 

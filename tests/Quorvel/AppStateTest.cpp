@@ -1,4 +1,5 @@
 #include "Quorvel/AppState.h"
+#include "Platform/Session/LoginAgentUnit.h"
 #include "QuorvelClientUI/ActionSharing.h"
 #include "QuorvelClientUI/ClientModel.h"
 #include "QuorvelClientUI/ClientSettings.h"
@@ -263,7 +264,8 @@ void AppStateTest::launchOpensWindows()
     QFETCH(QStringList, arguments);
     QFETCH(QStringList, atOnce);
     QFETCH(QStringList, later);
-    storeRoles(false, false, onboarded);
+    // The remote's editor is the one asked for while the remote role is on.
+    storeRoles(true, false, onboarded);
 
     QElapsedTimer sinceStart;
     sinceStart.start();
@@ -287,7 +289,7 @@ void AppStateTest::launchOpensWindows()
 
 void AppStateTest::windowsOpenOnceEach()
 {
-    storeRoles(false, false);
+    storeRoles(true, false);
     App app;
     WindowTable &windows = app.state->windows();
     int made = 0;
@@ -399,6 +401,9 @@ void AppStateTest::leftoverTemporaryFilesGoAtStart_data()
     QTest::newRow("right after") << 0 << false;
 }
 
+// The temporary files of the files the program writes, in each folder it writes them: the data
+// folder, the history, the folder of a deck moved elsewhere and the login unit's. A temporary name
+// of a file the program never writes in that folder is someone else's and stays.
 void AppStateTest::leftoverTemporaryFilesGoAtStart()
 {
     QFETCH(int, secondsLater);
@@ -406,24 +411,46 @@ void AppStateTest::leftoverTemporaryFilesGoAtStart()
     const QString hex = "00112233445566778899aabbccddeeff";
     const QString data = HostTokenStore::folderPath();
     const QString history = DeckStore::historyFolderPath();
+    QTemporaryDir movedDeck;
     QVERIFY(QDir().mkpath(history));
-    const QStringList leftovers = {data + "/.status.json.new-" + hex,
-                                   history + "/.deck-2026-12-09T091530-before-Phone.json.new-" +
-                                       hex};
-    const QStringList lookAlikes = {data + "/.status.json.new-" + hex + ".bak",
-                                    data + "/status.json", history + "/notes.txt"};
+    StandInSystemctl systemctl;
+    const QString units = systemctl.unitFolder();
+    QVERIFY(QDir().mkpath(units));
+    const QStringList leftovers = {
+        data + "/.status.json.new-" + hex,
+        data + "/.pairing-token.new-" + hex,
+        data + "/.host-id.new-" + hex,
+        data + "/.remote-actions.json.new-" + hex,
+        data + "/.deck.json.new-" + hex,
+        history + "/.deck-2026-12-09T091530-before-Phone.json.new-" + hex,
+        movedDeck.path() + "/.deck.json.new-" + hex,
+        units + "/." + LoginAgentUnit::unitName + ".new-" + hex,
+    };
+    const QStringList lookAlikes = {
+        data + "/.status.json.new-" + hex + ".bak",
+        data + "/status.json",
+        data + "/.notes.txt.new-" + hex,
+        history + "/notes.txt",
+        history + "/.deck.json.new-" + hex,
+        history + "/.deck-old.json.new-" + hex,
+        movedDeck.path() + "/.status.json.new-" + hex,
+        movedDeck.path() + "/.notes.txt.new-" + hex,
+        units + "/.other.service.new-" + hex,
+    };
     for (const QString &path : leftovers + lookAlikes) {
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
     }
-    const QString link = data + "/.deck.json.new-" + hex;
+    // A link named as a leftover of a file the program writes there is not its own either.
+    const QString link = data + "/.pairing-token.new-" + QString(32, u'f');
     QVERIFY(QFile::link(data + "/status.json", link));
+    qputenv("QUORVEL_DECK", QFile::encodeName(movedDeck.filePath("deck.json")));
     const auto removeAll = qScopeGuard([&] {
+        qunsetenv("QUORVEL_DECK");
         for (const QString &path : leftovers + lookAlikes + QStringList{link})
             QFile::remove(path);
     });
 
-    StandInSystemctl systemctl;
     ClientModel model("Remote", KeychainTokenStore(), true, fastTimings());
     AppState::Options options = standInOptions(model, systemctl);
     options.clock = [secondsLater] { return QDateTime::currentDateTime().addSecs(secondsLater); };

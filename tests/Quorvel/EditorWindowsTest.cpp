@@ -1,4 +1,5 @@
 #include "Quorvel/EditorWindows.h"
+#include "Knobwire/KnobwireProvider.h"
 #include "Quorvel/AppState.h"
 #include "QuorvelClientUI/ClientModel.h"
 #include "QuorvelClientUI/ClientSettings.h"
@@ -8,6 +9,7 @@
 
 #include "AppTestSupport.h"
 #include "ClientTestSupport.h"
+#include "LogCapture.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -32,9 +34,12 @@ constexpr int linkLimitMs = 20000;
 
 // The application state with its editors, in the D-Bus sandbox's private keyring and bus.
 struct App {
-    App() : model("Remote", KeychainTokenStore(), true, fastTimings())
+    explicit App(LaunchRequest launch = {})
+        : model("Remote", KeychainTokenStore(), true, fastTimings())
     {
-        state = std::make_unique<AppState>(standInOptions(model, systemctl));
+        AppState::Options options = standInOptions(model, systemctl);
+        options.launch = std::move(launch);
+        state = std::make_unique<AppState>(std::move(options));
         editors = std::make_unique<EditorWindows>(*state);
     }
     ~App()
@@ -71,6 +76,21 @@ QStringList keyringLabels(const QString &service, const QString &account)
             labels.append(label.value().variant().toString());
     }
     return labels;
+}
+
+const QString offeringApp = QStringLiteral("dev.test.zephlor");
+
+// Whether the editor's catalog lists that app's controls, and them running.
+std::optional<bool> listedRunning(const DeckEditorClient &client)
+{
+    const std::optional<HostCatalog> catalog = client.catalog();
+    if (!catalog)
+        return std::nullopt;
+    for (const HostCatalog::AppControls &entry : catalog->appControls) {
+        if (entry.app == offeringApp)
+            return entry.isRunning;
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -136,6 +156,35 @@ private slots:
         QVERIFY(shown.isNull());
     }
 
+    // An app that begins offering controls while the editor is open shows up in it, and shows
+    // as not running once it stops, without a Refresh.
+    void localEditorFollowsAppsThatOfferControls()
+    {
+        storeRoles(false, true);
+        App app;
+        HostCoordinator *const host = app.state->host();
+        QVERIFY(host);
+        QTRY_VERIFY_WITH_TIMEOUT(host->port().has_value(), linkLimitMs);
+        app.state->openLocalEditor();
+        QTRY_VERIFY_WITH_TIMEOUT(app.state->windows().window(WindowTable::localEditor),
+                                 linkLimitMs);
+        auto *window =
+            qobject_cast<DeckEditorWindow *>(app.state->windows().window(WindowTable::localEditor));
+        QVERIFY(window);
+        const DeckEditorClient &client = window->editorModel()->client();
+        QTRY_VERIFY_WITH_TIMEOUT(client.catalog().has_value(), linkLimitMs);
+        QCOMPARE(listedRunning(client), std::nullopt);
+
+        auto provider = std::make_unique<Knobwire::KnobwireProvider>(
+            offeringApp, QStringLiteral("Zephlor"), std::nullopt,
+            QList<Knobwire::Control>{Knobwire::Control(
+                QStringLiteral("mute"), QStringLiteral("Mute"), Knobwire::Control::Kind::toggle)});
+        provider->start();
+        QTRY_COMPARE_WITH_TIMEOUT(listedRunning(client), std::optional(true), linkLimitMs);
+        provider.reset();
+        QTRY_COMPARE_WITH_TIMEOUT(listedRunning(client), std::optional(false), linkLimitMs);
+    }
+
     void localEditorWaitsForHosting()
     {
         storeRoles(true, false);
@@ -144,6 +193,53 @@ private slots:
         QTest::ignoreMessage(QtInfoMsg, QRegularExpression("can be edited only while it hosts"));
         app.state->openLocalEditor();
         QVERIFY(!app.state->windows().window(WindowTable::localEditor));
+    }
+
+    // Asked for the deck editor, at start or while running, the program opens the editor its
+    // roles can use: the remote's while the remote role is on, else this computer's own while it
+    // hosts (once its host listens), else none.
+    void theDeckEditorAskedForFollowsTheRoles_data()
+    {
+        QTest::addColumn<bool>("remote");
+        QTest::addColumn<bool>("hosting");
+        QTest::addColumn<bool>("atStart");
+        QTest::addColumn<QString>("opened");
+        for (const bool atStart : {true, false}) {
+            const char *when = atStart ? "at start" : "while running";
+            QTest::addRow("remote, %s", when)
+                << true << false << atStart << WindowTable::deckEditor;
+            QTest::addRow("remote and host, %s", when)
+                << true << true << atStart << WindowTable::deckEditor;
+            QTest::addRow("host only, %s", when)
+                << false << true << atStart << WindowTable::localEditor;
+            QTest::addRow("neither, %s", when) << false << false << atStart << QString();
+        }
+    }
+    void theDeckEditorAskedForFollowsTheRoles()
+    {
+        QFETCH(bool, remote);
+        QFETCH(bool, hosting);
+        QFETCH(bool, atStart);
+        QFETCH(QString, opened);
+        storeRoles(remote, hosting);
+        const LaunchRequest request = LaunchRequest::fromArguments(
+            {QString::fromLatin1(LaunchRequest::openDeckEditorArgument)});
+        LogCapture log;
+        App app(atStart ? request : LaunchRequest());
+        QStringList windows;
+        connect(&app.state->windows(), &WindowTable::opened, this,
+                [&windows](const QString &id) { windows.append(id); });
+        if (!atStart)
+            app.state->handle(request);
+        if (opened.isEmpty()) {
+            QTRY_VERIFY_WITH_TIMEOUT(log.mentions(QStringLiteral("No deck editor to open")),
+                                     linkLimitMs);
+            QCOMPARE(windows, QStringList());
+            return;
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(windows, QStringList{opened}, linkLimitMs);
+        if (opened == WindowTable::localEditor)
+            QTRY_VERIFY_WITH_TIMEOUT(app.editors->localEditor().model().isConnected(), linkLimitMs);
     }
 
     // The user's Quit asks while an editor holds unsaved changes; kept, the editor comes

@@ -1,7 +1,9 @@
 #include "FakeServiceNetwork.h"
 #include "HostTestSupport.h"
 #include "LogCapture.h"
+#include "Platform/Files/SettingsFile.h"
 #include "Platform/Session/LoginAgentUnit.h"
+#include "Quorvel/AppRoles.h"
 #include "Quorvel/DesktopRegistration.h"
 #include "Quorvel/Outside/ActionListFile.h"
 #include "QuorvelClientUI/ClientModel.h"
@@ -28,6 +30,7 @@
 #include <sys/stat.h>
 
 using namespace Quorvel;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -88,6 +91,23 @@ QString settingsPath()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
            QStringLiteral("/Quorvel/Quorvel.ini");
+}
+
+// The settings on disk, as Qt's own INI format reads them from a copy it has not seen yet.
+QVariantMap storedSettings()
+{
+    const QString copy = QFileInfo(settingsPath()).path() + QStringLiteral("/copy.ini");
+    QFile::remove(copy);
+    if (!QFile::exists(settingsPath()) || !QFile::copy(settingsPath(), copy))
+        return {};
+    QVariantMap values;
+    {
+        const QSettings settings(copy, QSettings::IniFormat);
+        for (const QString &key : settings.allKeys())
+            values.insert(key, settings.value(key));
+    }
+    QFile::remove(copy);
+    return values;
 }
 
 } // namespace
@@ -273,7 +293,7 @@ private slots:
             settings->setValue(QStringLiteral("lastHostName"), QStringLiteral("Studio"));
             settings->setValue(QStringLiteral("allowRemoteDeckEditing"), true);
         }
-        // As in the program, settings stay open for the whole run.
+        // Settings open throughout see every change.
         const auto kept = openClientSettings();
         const QByteArray before = readAll(path);
         QVERIFY(before.contains("Studio"));
@@ -307,6 +327,26 @@ private slots:
         for (const QString &change : std::as_const(changes))
             QCOMPARE(stored.value(change).toString(), QStringLiteral("value ") + change);
         QVERIFY(QFile::remove(copy));
+    }
+
+    // A first start on a full disk: the roles and the mark of the one-time copy reach the disk
+    // once there is room, while the program runs, with no later change to carry them.
+    void aFirstStartsRolesReachTheDiskOnceThereIsRoom()
+    {
+        QVERIFY(QDir(QFileInfo(settingsPath()).path()).removeRecursively());
+        SettingsFile::setRetryTimings({10ms, 80ms});
+        std::optional<SmallDiskFiller> filler(std::in_place, 0);
+        QVERIFY(filler->filled());
+        const AppRoles roles(
+            {m_generated->path(), m_generated->filePath(QStringLiteral("none.ini"))});
+        QVERIFY(!QFile::exists(settingsPath()));
+
+        filler.reset();
+        const QVariantMap wanted = {{AppRoles::remoteKey, QStringLiteral("false")},
+                                    {AppRoles::hostingKey, QStringLiteral("false")},
+                                    {AppRoles::onboardedKey, QStringLiteral("false")},
+                                    {AppRoles::migratedKey, QStringLiteral("true")}};
+        QTRY_COMPARE_WITH_TIMEOUT(storedSettings(), wanted, 5000);
     }
 
 private:

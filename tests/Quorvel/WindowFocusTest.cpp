@@ -14,6 +14,7 @@
 
 #include "ClientTestSupport.h"
 #include "FocusWalk.h"
+#include "ReadingOrder.h"
 #include "SetupFixture.h"
 #include "TestHost.h"
 
@@ -107,6 +108,8 @@ struct Recipe {
     bool meetHost = false;
     bool paired = false;
     std::function<void(Scene &)> make;
+    // What changes once the window is shown: parts made then.
+    std::function<bool(Scene &)> then = nullptr;
 };
 
 const std::map<QString, Recipe> &recipes()
@@ -154,6 +157,25 @@ const std::map<QString, Recipe> &recipes()
                               QStringLiteral("Text Editor")},
                    QStringLiteral("Desk Lamp"), QStringLiteral("Studio")}));
           }}},
+        {"menu, actions come later",
+         {true, true, false, false, menu, [](Scene &scene) { return scene.settle(true, true); }}},
+        {"set-up, connected later",
+         {true, false, false, false, setUp(Step::remote),
+          [](Scene &scene) { return scene.settle(true, true); }}},
+        {"settings, general, approval later",
+         {true, true, false, false, settings("general"),
+          [](Scene &scene) {
+              scene.approvals.record(QStringLiteral("org.example.Mail.desktop"),
+                                     QStringLiteral("Mail"), false);
+              return true;
+          }}},
+        {"settings, activity comes later",
+         {false, true, false, false, settings("activity"),
+          [](Scene &scene) {
+              scene.app->state->host()->addActivity(HostActivity::make(
+                  QStringLiteral("iPad"), QStringLiteral("Ran Lamp"), HostActivity::Outcome::ok));
+              return true;
+          }}},
         {"quit question",
          {false, false, false, false,
           [](Scene &scene) {
@@ -164,11 +186,33 @@ const std::map<QString, Recipe> &recipes()
     return all;
 }
 
+// The screen made, shown and active.
+bool show(Scene &scene, const QString &screen)
+{
+    const Recipe &recipe = recipes().at(screen);
+    scene.start(recipe.remote, recipe.hosting);
+    if (!scene.settle(recipe.meetHost, recipe.paired))
+        return false;
+    recipe.make(scene);
+    QWidget *window = scene.window.get();
+    window->show();
+    QApplication::setActiveWindow(window);
+    if (!QTest::qWaitForWindowActive(window))
+        return false;
+    if (!recipe.then)
+        return true;
+    const bool changed = recipe.then(scene);
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    return changed;
+}
+
 } // namespace
 
 // Whatever the keyboard is on shows it, in each of the program's own windows: every stop of the
 // Tab chain of the set-up window's steps, the settings window's tabs, the menu (with its pairing
-// view) and the alerts, on a light and on a dark desktop.
+// view) and the alerts, on a light and on a dark desktop; and Tab goes through each of them in
+// reading order.
 class WindowFocusTest : public QObject {
     Q_OBJECT
 
@@ -197,15 +241,9 @@ private slots:
         QFETCH(QString, screen);
         QFETCH(bool, dark);
         QApplication::setPalette(FocusMark::breezePalette(dark));
-        const Recipe &recipe = recipes().at(screen);
         Scene scene;
-        scene.start(recipe.remote, recipe.hosting);
-        QVERIFY(scene.settle(recipe.meetHost, recipe.paired));
-        recipe.make(scene);
+        QVERIFY(show(scene, screen));
         QWidget *window = scene.window.get();
-        window->show();
-        QApplication::setActiveWindow(window);
-        QVERIFY(QTest::qWaitForWindowActive(window));
 
         const QList<QWidget *> chain = FocusMark::tabChain(window);
         QVERIFY(chain.size() > 1);
@@ -215,6 +253,31 @@ private slots:
         const QStringList unseen = FocusMark::unseenStops(chain);
         QVERIFY2(unseen.isEmpty(),
                  qPrintable(QStringLiteral("Focus not seen on: ") + unseen.join(", ")));
+    }
+
+    // From the window itself, Tab goes through its controls in the order they are read: down,
+    // and along each line from the left; Shift+Tab goes back up.
+    void tabGoesInReadingOrder_data()
+    {
+        QTest::addColumn<QString>("screen");
+        QTest::addColumn<bool>("backwards");
+        for (const auto &[screen, recipe] : recipes()) {
+            for (const bool backwards : {false, true}) {
+                QTest::addRow("%s, %s", qPrintable(screen), backwards ? "shift+tab" : "tab")
+                    << screen << backwards;
+            }
+        }
+    }
+
+    void tabGoesInReadingOrder()
+    {
+        QFETCH(QString, screen);
+        QFETCH(bool, backwards);
+        Scene scene;
+        QVERIFY(show(scene, screen));
+        const QStringList against = FocusMark::stepsAgainstReading(scene.window.get(), backwards);
+        QVERIFY2(against.isEmpty(),
+                 qPrintable(QStringLiteral("Against the reading order: ") + against.join(", ")));
     }
 };
 

@@ -306,6 +306,55 @@ private slots:
         QCOMPARE(flow.leftSlot(), LeftSlot::somethingElse);
     }
 
+    void asksForAppControlsWhenTheirStepOpens_data()
+    {
+        QTest::addColumn<std::optional<Intent>>("startIntent");
+        QTest::addColumn<bool>("editingAllowed");
+        QTest::addColumn<Setup>("steps");
+        QTest::addColumn<int>("requests");
+        const auto none = std::optional<Intent>();
+        QTest::newRow("chosen") << none << true << Setup([](AddActionFlow &f) {
+            f.chooseIntent(Intent::appControl);
+        }) << 1;
+        QTest::newRow("another kind chosen")
+            << none << true << Setup([](AddActionFlow &f) { f.chooseIntent(Intent::shortcut); })
+            << 0;
+        QTest::newRow("opened on it")
+            << std::optional(Intent::appControl) << true << Setup([](AddActionFlow &) {}) << 1;
+        QTest::newRow("back to it from the review")
+            << std::optional(Intent::appControl) << true << Setup([](AddActionFlow &f) {
+                   f.setControlApp("a.b.Player");
+                   f.setControlItem("mute");
+                   f.continueToReview();
+                   f.back();
+               })
+            << 2;
+        QTest::newRow("chosen again after going back")
+            << none << true << Setup([](AddActionFlow &f) {
+                   f.chooseIntent(Intent::appControl);
+                   f.back();
+                   f.chooseIntent(Intent::appControl);
+               })
+            << 2;
+        QTest::newRow("view only")
+            << none << false << Setup([](AddActionFlow &f) { f.chooseIntent(Intent::appControl); })
+            << 0;
+    }
+    // Apps start and stop offering controls while the editor stays open: the step that lists
+    // them asks the host again each time it opens, as the host knows them now.
+    void asksForAppControlsWhenTheirStepOpens()
+    {
+        QFETCH(std::optional<Intent>, startIntent);
+        QFETCH(bool, editingAllowed);
+        QFETCH(Setup, steps);
+        ScriptedEditorClient client;
+        connect(client, editingAllowed);
+        AddActionFlow flow(client, {}, std::nullopt, startIntent);
+        steps(flow);
+        QFETCH(int, requests);
+        QCOMPARE(client.catalogRequests(), requests);
+    }
+
     void ideaThenBackShowsItsKindWithTheSheetsOwnChoices()
     {
         ScriptedEditorClient client;

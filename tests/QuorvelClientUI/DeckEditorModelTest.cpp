@@ -335,27 +335,24 @@ private slots:
         QCOMPARE(editor.model.saveMessage(), std::nullopt);
     }
 
-    // Discard goes back to the deck loaded before the host's change; the host holds another, so
-    // the choice between the two is still offered and nothing calls the copy saved.
-    void discardWhileTheHostChangedKeepsTheChoice()
+    // Discard throws the edits away for what the host holds now, not for the deck the edits
+    // started from: that one is gone from the host, so showing it again would bring back a stale
+    // copy under a banner with nothing left to choose.
+    void discardDuringAConflictShowsTheHostsDeck()
     {
         Editor editor;
         editor.retitle(0, "Desk Lamp");
         const Deck theirs = withTitle(threeActions(), 1, "Ceiling Fan");
         editor.client.setDeck(theirs);
         QVERIFY(editor.model.hostChangedWhileEditing());
+        QSignalSpy changed(&editor.model, &DeckEditorModel::changed);
         editor.model.discardChanges();
-        QCOMPARE(editor.model.draftDeck(), threeActions());
-        QCOMPARE(editor.model.unsavedChangeCount(), 0);
-        QVERIFY(editor.model.hostChangedWhileEditing());
-        QVERIFY(!editor.model.canSave());
-        editor.model.reloadFromHost();
         QCOMPARE(editor.model.draftDeck(), theirs);
+        QCOMPARE(editor.model.baseline(), std::optional(theirs));
+        QCOMPARE(editor.model.unsavedChangeCount(), 0);
         QVERIFY(!editor.model.hostChangedWhileEditing());
-        // With the host's deck shown, Discard has nothing to offer a choice about.
-        editor.retitle(0, "Desk Lamp");
-        editor.model.discardChanges();
-        QVERIFY(!editor.model.hostChangedWhileEditing());
+        QVERIFY(!editor.model.canSave());
+        QVERIFY(changed.count() > 0);
     }
 
     void savingTakesTheSentDeckAsBaseline()
@@ -635,6 +632,24 @@ private slots:
         client.setHostInfo(HostInfo{hostName, "1.1", true});
         QCOMPARE(client.catalogRequests(), 1);
         model.appear();
+        QCOMPARE(client.catalogRequests(), 2);
+    }
+
+    // An app that starts or stops offering controls changes what the host's catalog lists of
+    // them; the editor asks again once it has been shown, while it may edit.
+    void asksForTheCatalogWhenAppControlProvidersComeAndGo()
+    {
+        ScriptedEditorClient client;
+        client.connectTo(hostName, threeActions(), true);
+        DeckEditorModel model(client);
+        model.appControlProvidersChanged();
+        QCOMPARE(client.catalogRequests(), 0);
+        model.appear();
+        QCOMPARE(client.catalogRequests(), 1);
+        model.appControlProvidersChanged();
+        QCOMPARE(client.catalogRequests(), 2);
+        client.setHostInfo(HostInfo{hostName, "1.0", false});
+        model.appControlProvidersChanged();
         QCOMPARE(client.catalogRequests(), 2);
     }
 

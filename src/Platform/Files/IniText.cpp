@@ -149,13 +149,14 @@ QByteArray write(const QSettings::SettingsMap &settings)
 
 QSettings::SettingsMap read(QByteArrayView text)
 {
-    if (text.startsWith(utf8ByteOrderMark))
-        text = text.sliced(utf8ByteOrderMark.size());
     // Each group's lines, a group given twice joined, read in order of the groups' prefixes.
     QMap<QString, QByteArray> groups;
     QString prefix;
     qsizetype groupStart = 0;
-    qsizetype at = 0;
+    // A byte order mark is passed over when looking for the first group, but it stays in the
+    // lines before any group, as Qt's reader keeps it: the key it starts drops only the mark
+    // itself, so the blanks or a second mark after it stay part of the key.
+    qsizetype at = text.startsWith(utf8ByteOrderMark) ? utf8ByteOrderMark.size() : 0;
     Line line;
     const auto closeGroup = [&](qsizetype end) {
         QByteArray &lines = groups[prefix];

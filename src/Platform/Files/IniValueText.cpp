@@ -404,7 +404,9 @@ private:
     // splits is still put together, and the bytes of one cut short at the end are dropped.
     QStringDecoder m_decoder{QStringDecoder::Utf8};
     qsizetype m_at = 0;
-    QString m_current;
+    // An empty value, or an empty first item of a list, is empty text, as Qt reads it; an empty
+    // later item is null text, again as Qt reads it.
+    QString m_current = QStringLiteral("");
     QStringList m_items;
     qsizetype m_chopLimit = 0;
     bool m_isList = false;

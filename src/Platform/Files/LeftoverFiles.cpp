@@ -13,8 +13,9 @@ namespace Quorvel::LeftoverFiles {
 
 namespace {
 
-// The names in the folder open at folder that PrivateFile gives its temporary files.
-QList<QByteArray> temporaryNames(int folder)
+// The names in the folder open at folder that PrivateFile gives the temporary files of the files
+// written names.
+QList<QByteArray> temporaryNames(int folder, const WrittenFile &written)
 {
     QList<QByteArray> names;
     // A listing of its own, so its position is not shared with the descriptor kept open.
@@ -28,7 +29,9 @@ QList<QByteArray> temporaryNames(int folder)
     }
     while (const dirent *entry = ::readdir(entries)) {
         const QByteArray name(entry->d_name);
-        if (PrivateFile::isTemporaryName(QFile::decodeName(name)))
+        const std::optional<QString> target =
+            PrivateFile::temporaryFileTarget(QFile::decodeName(name));
+        if (target && written(*target))
             names.append(name);
     }
     ::closedir(entries);
@@ -37,7 +40,7 @@ QList<QByteArray> temporaryNames(int folder)
 
 } // namespace
 
-QStringList remove(const QString &path, const QDateTime &changedBefore)
+QStringList remove(const QString &path, const WrittenFile &written, const QDateTime &changedBefore)
 {
     QStringList removed;
     // Only a real folder opens: O_NOFOLLOW with O_DIRECTORY fails on a link.
@@ -46,7 +49,7 @@ QStringList remove(const QString &path, const QDateTime &changedBefore)
     if (folder < 0)
         return removed;
     const qint64 limit = changedBefore.toMSecsSinceEpoch();
-    for (const QByteArray &name : temporaryNames(folder)) {
+    for (const QByteArray &name : temporaryNames(folder, written)) {
         struct stat status {};
         if (::fstatat(folder, name.constData(), &status, AT_SYMLINK_NOFOLLOW) != 0 ||
             !S_ISREG(status.st_mode))

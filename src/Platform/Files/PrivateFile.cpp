@@ -33,7 +33,7 @@ int writeAll(int fd, const QByteArray &bytes)
 }
 
 // "." + the file's name + ".new-" + the 32 lowercase hexadecimal digits of a random UUID; the
-// form isTemporaryName knows.
+// form temporaryFileTarget knows.
 QString temporaryName(const QString &fileName)
 {
     return QStringLiteral(".") + fileName + QStringLiteral(".new-") +
@@ -178,11 +178,35 @@ int tightenFile(const QString &path)
     return tighten(path, S_IFREG);
 }
 
-bool isTemporaryName(const QString &name)
+int removeFile(const QString &path)
+{
+    const QFileInfo info(path);
+    const int folder =
+        ::open(QFile::encodeName(info.path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0)
+        return errno;
+    // A removal takes the name away and never reaches what a link names.
+    const QByteArray name = QFile::encodeName(info.fileName());
+    struct stat status {};
+    int error = 0;
+    if (::fstatat(folder, name.constData(), &status, AT_SYMLINK_NOFOLLOW) != 0)
+        error = errno;
+    else if (!S_ISREG(status.st_mode))
+        error = EPERM;
+    else if (::unlinkat(folder, name.constData(), 0) != 0)
+        error = errno;
+    ::close(folder);
+    return error;
+}
+
+std::optional<QString> temporaryFileTarget(const QString &name)
 {
     static const QRegularExpression form(
-        QRegularExpression::anchoredPattern(QStringLiteral("\\..+\\.new-[0-9a-f]{32}")));
-    return form.match(name).hasMatch();
+        QRegularExpression::anchoredPattern(QStringLiteral("\\.(.+)\\.new-[0-9a-f]{32}")));
+    const QRegularExpressionMatch match = form.match(name);
+    if (!match.hasMatch())
+        return std::nullopt;
+    return match.captured(1);
 }
 
 QString errorText(int error)

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 // The one way the program writes a file: the bytes go to a new temporary file in the same folder,
 // every write, the flush to disk and the close are checked, and only then does the file take its
 // place in one step. A full disk or an I/O error leaves what was there byte for byte. Files are
@@ -34,9 +36,15 @@ int tightenFolder(const QString &path);
 // too), is left as it is.
 int tightenFile(const QString &path);
 
-// Whether name is one these functions give their temporary files: "." + the file's name + ".new-"
-// + 32 lowercase hexadecimal digits. A kill between the write and the rename leaves one behind.
-bool isTemporaryName(const QString &name);
+// Removes the regular file at path, for a file whose content would mislead once it can't be
+// rewritten: a removal needs no room on a full disk. A symbolic link or anything else at path is
+// left (EPERM); ENOENT when nothing is there.
+int removeFile(const QString &path);
+
+// The name of the file that name stands in for when it is one these functions give their
+// temporary files ("." + the file's name + ".new-" + 32 lowercase hexadecimal digits), else
+// nothing. A kill between the write and the rename leaves one behind.
+std::optional<QString> temporaryFileTarget(const QString &name);
 
 // The reason of an errno these functions returned, as the system words it.
 QString errorText(int error);

@@ -1,6 +1,7 @@
 #include "Platform/Files/SettingsFile.h"
 
 #include "Platform/Files/IniText.h"
+#include "Platform/Files/PendingSettings.h"
 #include "Platform/Files/PrivateFile.h"
 #include "Platform/PlatformLogging.h"
 
@@ -42,6 +43,9 @@ bool writeSettings(QIODevice &device, const QSettings::SettingsMap &settings)
         descriptor >= 0 ? PrivateFile::fill(descriptor, IniText::write(settings)) : EBADF;
     if (failure == 0)
         return true;
+    // An attempt to write what waits is not told again (nor counted as told).
+    if (PendingSettings::isRetrying())
+        return false;
     ++failedWrites();
     qCWarning(lcFiles).noquote() << QStringLiteral("can't write %1: %2")
                                         .arg(file ? file->fileName() : QStringLiteral("settings"),
@@ -53,13 +57,27 @@ bool writeSettings(QIODevice &device, const QSettings::SettingsMap &settings)
 
 void Closer::operator()(QSettings *settings) const
 {
-    settings->sync();
-    if (settings->status() == QSettings::AccessError && failedWrites() == m_failedWritesBefore) {
+    std::unique_ptr<QSettings> closing(settings);
+    closing->sync();
+    PendingSettings *pending = PendingSettings::instance();
+    if (closing->status() != QSettings::AccessError) {
+        // The write took whatever waited from earlier failures with it.
+        if (pending)
+            pending->written();
+        return;
+    }
+    if (failedWrites() == m_failedWritesBefore) {
         qCWarning(lcFiles).noquote()
             << QStringLiteral("can't write %1: its lock file or its new copy could not be made")
-                   .arg(settings->fileName());
+                   .arg(closing->fileName());
     }
-    delete settings;
+    if (pending)
+        pending->hold(std::move(closing));
+}
+
+void setRetryTimings(PendingWrite::Timings timings)
+{
+    PendingSettings::setTimings(timings);
 }
 
 QSettings::Format format()

@@ -8,6 +8,7 @@
 #include "QuorvelClientUI/ClientModel.h"
 #include "QuorvelClientUI/Views/PairingView.h"
 #include "Widgets/Divider.h"
+#include "Widgets/TabChain.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -66,6 +67,8 @@ OnboardingWindow::OnboardingWindow(AppState &app, Options options, QWidget *pare
     connect(&model, &ClientModel::deckChanged, this, &OnboardingWindow::refresh);
     connect(&model, &ClientModel::hostInfoChanged, this, &OnboardingWindow::refresh);
     refresh();
+    // Each page is made after the footer's buttons: Tab reaches it first all the same.
+    TabChain::keep(this);
 }
 
 QString OnboardingWindow::formKey() const

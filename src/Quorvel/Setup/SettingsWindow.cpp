@@ -3,6 +3,7 @@
 #include "Quorvel/Setup/ActivitySettings.h"
 #include "Quorvel/Setup/UpdateSettings.h"
 #include "Widgets/SymbolIcons.h"
+#include "Widgets/TabChain.h"
 
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -31,6 +32,7 @@ SettingsWindow::SettingsWindow(AppState &app, Services services, QWidget *parent
                        QStringLiteral("Updates"));
     }
     resize(defaultSize);
+    TabChain::keep(this);
 }
 
 QString SettingsWindow::currentTag() const

@@ -52,14 +52,6 @@ QString flattenedText(const QString &text)
     return flat.left(boundaries.at(cutLength - 1)) + QChar(0x2026);
 }
 
-std::optional<QString> quittingAppName(const QString &target)
-{
-    const std::optional<QString> name = quitAppName(target);
-    if (!name || name->isEmpty())
-        return std::nullopt;
-    return name;
-}
-
 std::optional<QString> openCommandApp(const Action &action)
 {
     switch (action.type) {

@@ -37,7 +37,4 @@ std::optional<QString> openCommandApp(const Action &action);
 // more (as the user sees characters) is cut to its first 40 followed by "…".
 QString flattenedText(const QString &text);
 
-// The app a target of the quit form names, when that name is not empty.
-std::optional<QString> quittingAppName(const QString &target);
-
 } // namespace Quorvel

@@ -167,6 +167,7 @@ AddActionFlow::AddActionFlow(DeckEditorClient &client, std::vector<Control> exis
     } else if (startIntent) {
         m_intent = *startIntent;
         m_step = 2;
+        askForAppControlsWhenListed();
     }
     connect(&m_client, &DeckEditorClient::catalogChanged, this, &AddActionFlow::changed);
     connect(&m_client, &DeckEditorClient::hostInfoChanged, this, &AddActionFlow::changed);
@@ -190,7 +191,16 @@ void AddActionFlow::chooseIntent(Intent intent)
 {
     m_intent = intent;
     m_step = 2;
+    askForAppControlsWhenListed();
     emit changed();
+}
+
+void AddActionFlow::askForAppControlsWhenListed()
+{
+    // Apps start and stop offering controls at any time; the catalog the editor holds may be
+    // from before they did.
+    if (m_step == 2 && m_intent == Intent::appControl && m_client.canEditDeck())
+        m_client.requestCatalog();
 }
 
 std::vector<DeckIdeas::Idea> AddActionFlow::ideas() const
@@ -515,6 +525,7 @@ void AddActionFlow::back()
         return;
     --m_step;
     m_result.reset();
+    askForAppControlsWhenListed();
     emit changed();
 }
 

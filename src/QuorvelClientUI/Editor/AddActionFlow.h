@@ -165,6 +165,8 @@ signals:
 
 private:
     void setResult(const std::optional<ClientTestOutcome> &result);
+    // Asks the host for its catalog again when the step that lists apps' controls is open.
+    void askForAppControlsWhenListed();
 
     DeckEditorClient &m_client;
     std::vector<Control> m_existing;

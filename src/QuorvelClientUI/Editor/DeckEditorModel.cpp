@@ -256,6 +256,12 @@ void DeckEditorModel::requestCatalog()
     m_client.requestCatalog();
 }
 
+void DeckEditorModel::appControlProvidersChanged()
+{
+    if (m_appeared && m_client.canEditDeck())
+        requestCatalog();
+}
+
 void DeckEditorModel::startAdding(const std::optional<Control> &preset)
 {
     m_addRequest = AddRequest{QUuid::createUuid(), preset};

@@ -102,6 +102,10 @@ public:
     void duplicateItem(const QUuid &rowID);
     void removeItem(const QUuid &rowID);
     void requestCatalog();
+    // An app began or stopped offering its controls to the host: once shown, an editor that may
+    // edit asks for the catalog again, so that what it shows of apps' controls follows them as
+    // they come and go.
+    void appControlProvidersChanged();
     // Asks for the add-action sheet, starting from preset when given; the sheet ends the request.
     void startAdding(const std::optional<Control> &preset = std::nullopt);
     void finishAdding();
@@ -110,8 +114,8 @@ public:
     // Sends the working copy when it can be saved; its outcome becomes the save message. Edits
     // made while the host answers stay edits.
     void save();
-    // Back to the baseline. When the host's deck has moved on from it, the banner offers the
-    // choice again, since the copy shown is not what the host holds.
+    // Throws the edits away: back to the baseline, or, while the banner shows, over to the deck
+    // the host holds now, and the banner goes.
     void discardChanges();
     // Over to the deck the client holds now (Load Theirs).
     void reloadFromHost();

@@ -94,12 +94,15 @@ void DeckEditorModel::discardChanges()
 {
     if (!m_baseline)
         return;
-    loadDeck(Deck(*m_baseline), m_baselineHostKey);
+    // While the banner shows, the host holds a newer deck than the one the edits began from;
+    // going back to that one would show a deck the host no longer has. Otherwise the baseline is
+    // the newest known (a save the host took may answer before its deck arrives).
     if (const std::optional<Deck> hostDeck = m_client.deck();
-        hostDeck && !isFromOtherHost() && *hostDeck != *m_baseline) {
-        m_hostChangedWhileEditing = true;
-        emit changed();
+        m_hostChangedWhileEditing && hostDeck && !isFromOtherHost()) {
+        loadDeck(*hostDeck, m_client.hostKey());
+        return;
     }
+    loadDeck(Deck(*m_baseline), m_baselineHostKey);
 }
 
 void DeckEditorModel::reloadFromHost()

@@ -1,6 +1,7 @@
 #include "QuorvelClientUI/Editor/MissingTarget.h"
 
 #include "QuorvelClientUI/Editor/ActionWording.h"
+#include "QuorvelCore/Model/QuitAppScript.h"
 
 #include <algorithm>
 

@@ -33,4 +33,18 @@ std::optional<QString> quitAppName(const QString &target)
     return match.captured(1);
 }
 
+std::optional<QString> quittingAppName(const QString &target)
+{
+    const std::optional<QString> name = quitAppName(target);
+    if (!name || name->isEmpty())
+        return std::nullopt;
+    return name;
+}
+
+QString appleScriptMissingText()
+{
+    return QStringLiteral("AppleScript isn't available on this computer: only %1 runs here")
+        .arg(*quitAppTarget(QStringLiteral("NAME")));
+}
+
 } // namespace Quorvel

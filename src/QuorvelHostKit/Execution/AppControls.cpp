@@ -65,6 +65,19 @@ std::optional<QList<Provider>> rememberedProviders()
     return providers;
 }
 
+// The entries as an editor picks from them: a control's state and text change all the time and
+// are read when the action runs.
+std::vector<HostCatalog::AppControls> withoutValues(std::vector<HostCatalog::AppControls> entries)
+{
+    for (HostCatalog::AppControls &entry : entries) {
+        for (HostCatalog::AppControls::Item &item : entry.controls) {
+            item.text.reset();
+            item.on.reset();
+        }
+    }
+    return entries;
+}
+
 } // namespace
 
 AppControls::AppControls(Knobwire::Discovery discovery, QObject *parent)
@@ -88,6 +101,9 @@ void AppControls::start()
         if (self->onChange)
             self->onChange(provider.app);
     };
+    m_offers = withoutValues(catalogEntries());
+    connect(m_consumer, &Knobwire::KnobwireConsumer::providersChanged, this,
+            &AppControls::noteOffers, Qt::UniqueConnection);
     m_consumer->onError = [](const QString &app, const QString &message) {
         qCInfo(lcAppControls, "%s: %s", qUtf8Printable(OutsideText::forLog(app)),
                qUtf8Printable(OutsideText::forLog(message)));
@@ -178,6 +194,15 @@ StatusOutcome AppControls::status(const QString &app, const std::optional<QStrin
     if (!detail && found->value)
         detail = percentText(*found->value);
     return {found->on, detail};
+}
+
+void AppControls::noteOffers()
+{
+    std::vector<HostCatalog::AppControls> offers = withoutValues(catalogEntries());
+    if (offers == m_offers)
+        return;
+    m_offers = std::move(offers);
+    emit offersChanged();
 }
 
 std::vector<HostCatalog::AppControls> AppControls::catalogEntries() const

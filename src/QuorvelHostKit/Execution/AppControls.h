@@ -57,14 +57,23 @@ public:
     // Called with an application's identifier whenever its entry changed.
     std::function<void(const QString &)> onChange;
 
+signals:
+    // What catalogEntries() lists changed other than the controls' values: an application began
+    // or stopped offering, or offers other controls.
+    void offersChanged();
+
 private:
     QCoro::Task<ExecutionResult> waitForSwitch(QString app, QString id, bool wanted,
                                                QString providerName, QString controlName);
     bool reportsState(const QString &app, const QString &id, bool wanted) const;
     void save() const;
 
+    void noteOffers();
+
     Knobwire::KnobwireConsumer *m_consumer;
     SwitchWait m_switchWait;
+    // The catalog entries as last told, without the controls' values.
+    std::vector<HostCatalog::AppControls> m_offers;
 };
 
 } // namespace Quorvel

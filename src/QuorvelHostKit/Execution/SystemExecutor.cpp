@@ -24,7 +24,6 @@ namespace Quorvel {
 
 namespace {
 
-const QString appleScriptMissing = QStringLiteral("AppleScript isn't available on this computer");
 const QString appControlsMissing = QStringLiteral("Controlling apps isn't available here");
 
 // Suspends a coroutine until a process run delivers its outcome, which it always does later,
@@ -122,10 +121,10 @@ QCoro::Task<ExecutionOutcome> SystemExecutor::run(Action action)
             co_return failure(appControlsMissing);
         co_return co_await m_appControls->run(action);
     case Action::Kind::applescript:
-        if (const std::optional<QString> name = quitAppName(action.target))
+        if (const std::optional<QString> name = quittingAppName(action.target))
             co_return co_await quitApplication(*name);
         if (!QFileInfo(m_tools.osascript).isExecutable())
-            co_return ExecutionError::launchFailed(appleScriptMissing);
+            co_return ExecutionError::launchFailed(appleScriptMissingText());
         break;
     case Action::Kind::shortcut:
     case Action::Kind::shell:

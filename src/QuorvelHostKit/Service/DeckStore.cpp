@@ -93,11 +93,36 @@ QString historyCopyStem(const QDateTime &now, const QString &device)
     return QStringLiteral("deck-") + stamp + QStringLiteral("-before-") + devicePart(device);
 }
 
+// A copy's number, kept as its decimal digits (no leading zero): a name may hold any number,
+// one planted there too, and digits are read, ranked and counted on without a limit.
+struct CopyNumber {
+    QString digits = QStringLiteral("1");
+    auto operator<=>(const CopyNumber &other) const
+    {
+        if (digits.size() != other.digits.size())
+            return digits.size() <=> other.digits.size();
+        return digits.compare(other.digits) <=> 0;
+    }
+    bool operator==(const CopyNumber &other) const = default;
+    CopyNumber next() const
+    {
+        QString following = digits;
+        for (qsizetype i = following.size() - 1; i >= 0; --i) {
+            if (following[i] != u'9') {
+                following[i] = QChar(following[i].unicode() + 1);
+                return CopyNumber{following};
+            }
+            following[i] = u'0';
+        }
+        return CopyNumber{u'1' + following};
+    }
+};
+
 // What a copy's name tells: its stem (which begins with the stamp) and the number a later copy
 // with the same stem got ("_2", "_3", ...; the first copy counts as 1).
 struct CopyName {
     QString stem;
-    int number = 1;
+    CopyNumber number;
 };
 
 // The parts of a name Quorvel gives its history copies, or nothing for any other name: the
@@ -112,9 +137,8 @@ std::optional<CopyName> copyName(const QString &name)
     // historyDeviceCharacters of them.
     if (!match.hasMatch() || devicePart(match.captured(2)) != match.captured(2))
         return std::nullopt;
-    bool numbered = false;
-    const int number = match.captured(3).toInt(&numbered);
-    return CopyName{match.captured(1), numbered ? number : 1};
+    const QString number = match.captured(3);
+    return CopyName{match.captured(1), number.isEmpty() ? CopyNumber{} : CopyNumber{number}};
 }
 
 // The place a copy ranks among the copies: when it was made, then its name. The stamp in a name
@@ -152,10 +176,15 @@ std::vector<CopyRank> historyCopies(const PrivateFolder &history)
 
 } // namespace
 
+QString defaultDeckFilePath()
+{
+    return dataFolderPath() + QStringLiteral("/deck.json");
+}
+
 QUrl deckFileURL()
 {
     if (!qEnvironmentVariableIsSet("QUORVEL_DECK")) {
-        return QUrl::fromLocalFile(dataFolderPath() + QStringLiteral("/deck.json"));
+        return QUrl::fromLocalFile(defaultDeckFilePath());
     }
     QString path = qEnvironmentVariable("QUORVEL_DECK");
     if (path == QLatin1String("~") || path.startsWith(QLatin1String("~/"))) {
@@ -305,6 +334,11 @@ std::optional<QByteArray> save(const Deck &deck, const QString &device, QString 
     return bytes;
 }
 
+bool isHistoryCopyName(const QString &name)
+{
+    return copyName(name).has_value();
+}
+
 QString historyCopyName(const QDateTime &now, const QString &device)
 {
     return historyCopyStem(now, device) + QStringLiteral(".json");
@@ -333,7 +367,7 @@ std::optional<QString> saveHistoryCopy(const PrivateFolder &history, const QByte
     // Saves within one second make the same stem; a later copy gets the number after the highest
     // one its stem has, never one that pruning freed, so no copy is overwritten and the names of
     // one second read in the order the copies were made.
-    int first = 1;
+    CopyNumber first;
     // When the copy was made: the clock, but always after the newest copy, so that a clock or
     // time zone set back still ranks a new copy as the newest. Kept as the file's modification
     // time, it lasts as long as the copy, across restarts; the copies of an older version have
@@ -341,12 +375,13 @@ std::optional<QString> saveHistoryCopy(const PrivateFolder &history, const QByte
     qint64 made = now.toMSecsSinceEpoch() * 1'000'000;
     for (const CopyRank &copy : copies) {
         if (copy.parts.stem == base)
-            first = std::max(first, copy.parts.number + 1);
+            first = std::max(first, copy.parts.number.next());
         made = std::max(made, copy.made + 1);
     }
-    for (int n = first;; ++n) {
-        const QString candidate =
-            n == 1 ? base + QStringLiteral(".json") : base + QStringLiteral("_%1.json").arg(n);
+    for (CopyNumber n = first;; n = n.next()) {
+        const QString candidate = n == CopyNumber{}
+                                      ? base + QStringLiteral(".json")
+                                      : base + u'_' + n.digits + QStringLiteral(".json");
         const int failure = history.create(candidate, previous);
         if (failure == EEXIST) {
             continue;

@@ -25,6 +25,8 @@ inline constexpr int historyDeviceCharacters = 40;
 // The deck file: QUORVEL_DECK when it is set ("~" expanded, relative paths against the working
 // folder), else "Quorvel/deck.json" in the user's data folder.
 QUrl deckFileURL();
+// The deck file where QUORVEL_DECK is not set: "Quorvel/deck.json" in the user's data folder.
+QString defaultDeckFilePath();
 // Where earlier versions go; always in the data folder, wherever QUORVEL_DECK points.
 QString historyFolderPath();
 
@@ -64,6 +66,8 @@ void pruneHistory(const PrivateFolder &history);
 // "deck-" + now's time stamp (in its time zone) + "-before-" + device part + ".json", the base
 // name of a copy.
 QString historyCopyName(const QDateTime &now, const QString &device);
+// Whether name is one saveHistoryCopy gives a copy (the ones pruneHistory counts).
+bool isHistoryCopyName(const QString &name);
 
 // The text of a decoding failure as the decoder reported it ("controls[2]: title: missing"),
 // reworded to name the key and where it sits (missing "title" at controls.[2]).

@@ -23,6 +23,8 @@
 
 #include <algorithm>
 
+#include <cerrno>
+
 namespace Quorvel {
 
 namespace {
@@ -191,6 +193,8 @@ void HostCoordinator::start()
             self->later([monitor, app] { monitor->recheck(app); });
         }
     };
+    connect(m_appControls.get(), &AppControls::offersChanged, this,
+            &HostCoordinator::appControlOffersChanged, Qt::UniqueConnection);
     m_appControls->start();
     m_monitor->startPolling([self](const QList<ControlState> &states) {
         if (self) {
@@ -234,7 +238,22 @@ void HostCoordinator::stop()
     m_monitor->stop();
     // The server reports no state once stopped; the listener's end is shown and recorded here.
     setListenerStatus(QStringLiteral("stopped"));
-    writeStatusFile();
+    if (!writeStatusFile()) {
+        // Its last copy says that the host listens: a script, or the report of the next start,
+        // would believe in a host that is gone, also once this program has ended and the
+        // "stopped" that waits for room with it. A removal needs no room.
+        const QString path = statusFilePath();
+        const int failure = PrivateFile::removeFile(path);
+        if (failure == 0)
+            qCWarning(lcHostCoordinator,
+                      "Removed %s so that it claims no listener: the host stopped and the file "
+                      "could not be rewritten",
+                      qUtf8Printable(path));
+        else if (failure != ENOENT)
+            qCWarning(lcHostCoordinator,
+                      "Could not remove %s, which may still say that the host listens: %s",
+                      qUtf8Printable(path), qUtf8Printable(PrivateFile::errorText(failure)));
+    }
 }
 
 bool HostCoordinator::rotatePairingCode()
@@ -375,7 +394,13 @@ std::optional<QByteArray> HostCoordinator::saveDeck(const Deck &deck, const QStr
     return bytes;
 }
 
-void HostCoordinator::writeStatusFile()
+QString HostCoordinator::statusFilePath()
+{
+    return HostTokenStore::folderPath() + QLatin1Char('/') +
+           QLatin1String(HostStatusFile::fileName);
+}
+
+bool HostCoordinator::writeStatusFile()
 {
     HostStatusFile status;
     status.version = applicationVersion();
@@ -392,8 +417,7 @@ void HostCoordinator::writeStatusFile()
         status.awakeLockProblem = problem;
     }
     status.updatedAt = QDateTime::currentDateTimeUtc();
-    const QString path =
-        HostTokenStore::folderPath() + QLatin1Char('/') + QLatin1String(HostStatusFile::fileName);
+    const QString path = statusFilePath();
     QString error;
     if (const std::optional<QByteArray> bytes = status.encoded(&error)) {
         if (const int failure = m_statusFile.write(path, *bytes)) {
@@ -411,6 +435,7 @@ void HostCoordinator::writeStatusFile()
         qCWarning(lcHostCoordinator, "Could not write %s: %s", qUtf8Printable(path),
                   qUtf8Printable(error));
     }
+    return error.isEmpty();
 }
 
 void HostCoordinator::handleListenerState(const ListenerState &state)

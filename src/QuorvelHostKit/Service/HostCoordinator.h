@@ -172,7 +172,9 @@ public:
     // the bytes written, or none with the reason in error; the deck in force is not changed.
     std::optional<QByteArray> saveDeck(const Deck &deck, const QString &device,
                                        QString *error = nullptr);
-    void writeStatusFile();
+    static QString statusFilePath();
+    // True when the file now tells the host's state.
+    bool writeStatusFile();
     // The editing gate: whether the client may try actions, change the deck and see the
     // catalog. A refusal is sent to the client as an error; its connection stays open.
     bool checkEditingAllowed(const QUuid &client);
@@ -205,6 +207,9 @@ signals:
     void authenticatedClientsChanged();
     void localEditorsChanged();
     void runningControlsChanged();
+    // An application on this computer began or stopped offering its controls, or offers other
+    // ones: what a catalog lists of them changed.
+    void appControlOffersChanged();
 
 private:
     // How the keep-awake lock stands, for the diagnostic report; empty while it says nothing more.

@@ -8,6 +8,7 @@
 #include "QuorvelClientUI/Views/Editor/AppControlPicker.h"
 #include "QuorvelClientUI/Views/Editor/AppControlPopover.h"
 #include "QuorvelClientUI/Views/Editor/Chip.h"
+#include "QuorvelClientUI/Views/Editor/ChipPopovers.h"
 #include "QuorvelClientUI/Views/Editor/ControlCard.h"
 #include "QuorvelClientUI/Views/Editor/DeckEditorView.h"
 #include "QuorvelClientUI/Views/Editor/FixedLiveStates.h"
@@ -17,7 +18,9 @@
 #include "QuorvelClientUI/Views/Editor/StatusPopover.h"
 #include "QuorvelClientUI/Views/Editor/TryRow.h"
 #include "QuorvelClientUI/Views/Editor/TypePopover.h"
+#include "QuorvelClientUI/Views/Editor/WordLabel.h"
 #include "Widgets/IconTheme.h"
+#include "Widgets/PlainLabel.h"
 #include "Widgets/PlainTextField.h"
 
 #include <QButtonGroup>
@@ -29,6 +32,9 @@
 #include <QRadioButton>
 #include <QToolButton>
 
+#include <QPointer>
+
+#include <algorithm>
 #include <memory>
 
 using namespace Quorvel;
@@ -271,6 +277,44 @@ private slots:
         QVERIFY(!popover.rows().at(1)->isChecked());
     }
 
+    // In the type chip's popover every row shows its whole title and description, wrapped to
+    // the popover's width.
+    void typePopoverRowsShowTheirWholeText()
+    {
+        Held<Control> held{control("x", "X", ControlType::button)};
+        QWidget window;
+        auto *chip = new Chip("button", true, false, &window);
+        ChipPopovers::attach(chip, ActionSentence::Part::type, held.binding(), m_client);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTest::mouseClick(chip, Qt::LeftButton);
+        QVERIFY(chip->isShown());
+        Popover *popover = chip->popover();
+        QCOMPARE(popover->width(), Chip::popoverWidth);
+        auto *types = qobject_cast<TypePopover *>(popover->content());
+        QVERIFY(types);
+        QCOMPARE(types->rows().size(), 3);
+        for (QToolButton *row : types->rows()) {
+            const QRect rowShown(row->mapTo(popover, QPoint(0, 0)), row->size());
+            QVERIFY(popover->rect().contains(rowShown));
+            const QList<PlainLabel *> labels = row->findChildren<PlainLabel *>();
+            QCOMPARE(labels.size(), 2);
+            for (PlainLabel *label : labels) {
+                QCOMPARE(label->shownText(), label->text());
+                const QRect needed = label->fontMetrics().boundingRect(
+                    QRect(0, 0, label->width(), QWIDGETSIZE_MAX), Qt::TextWordWrap, label->text());
+                QVERIFY2(needed.width() <= label->width() && needed.height() <= label->height(),
+                         qPrintable(label->text()));
+                QVERIFY(row->rect().contains(label->geometry()));
+            }
+        }
+        // The popover is as tall as its wrapped text: no room is left below the last row.
+        const QWidget *last = types->rows().last();
+        QCOMPARE(popover->height() - (last->mapTo(popover, QPoint(0, 0)).y() + last->height()),
+                 Popover::padding + popover->frameWidth());
+        chip->closePopover();
+    }
+
     void metricSourcePopover()
     {
         Held<StatusCheck> held{check(Kind::appControl, "a.b.Player", std::nullopt, "volume")};
@@ -347,6 +391,99 @@ private slots:
         QTRY_COMPARE(model.items().first().control.type, ControlType::metric);
         QCOMPARE(model.items().first().control.statusCheck->type, Kind::shellOutput);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    // Every change of type from the type chip's popover: the popover stays open with its
+    // checkmark on the new type, and the new sentence wraps at the card's width with every word
+    // and chip shown inside the card, also where it grows by a line.
+    void aChangeOfTypeShowsTheWholeSentence_data()
+    {
+        QTest::addColumn<ControlType>("from");
+        QTest::addColumn<ControlType>("to");
+        QTest::addColumn<bool>("withCheck");
+        const QList<QPair<ControlType, const char *>> types{{ControlType::button, "button"},
+                                                            {ControlType::toggle, "switch"},
+                                                            {ControlType::metric, "readout"}};
+        for (const auto &[from, fromName] : types) {
+            for (const auto &[to, toName] : types) {
+                if (from == to)
+                    continue;
+                for (const bool withCheck : {false, true}) {
+                    QTest::addRow("%s to %s, %s", fromName, toName,
+                                  withCheck ? "with a status check" : "no status check")
+                        << from << to << withCheck;
+                }
+            }
+        }
+    }
+    void aChangeOfTypeShowsTheWholeSentence()
+    {
+        QFETCH(ControlType, from);
+        QFETCH(ControlType, to);
+        QFETCH(bool, withCheck);
+        Control before = control("hello", "Say Hello", from);
+        const Action say = action(Action::Kind::shell, "notify-send Hello");
+        if (from == ControlType::toggle) {
+            before.onAction = say;
+            before.offAction = say;
+        } else if (from == ControlType::button) {
+            before.action = say;
+        }
+        if (withCheck) {
+            before.statusCheck = from == ControlType::metric ? check(Kind::shellOutput, "echo 21")
+                                                             : check(Kind::shellExitCode, "true");
+        }
+        ScriptedEditorClient client;
+        client.connectTo("Studio", Deck{"Deck", {before}});
+        client.setCatalog(studioCatalog());
+        FixedLiveStates live;
+        DeckEditorModel model(client);
+        DeckEditorView view(model, live);
+        view.resize(DeckEditorView::minimumWidth, DeckEditorView::minimumHeight);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QTRY_COMPARE(view.cards().size(), 1);
+        ControlCard *card = view.cards().first();
+        const QPointer<Chip> typeChip = card->chips().first();
+        QTest::mouseClick(typeChip, Qt::LeftButton);
+        QVERIFY(typeChip->isShown());
+        auto *types = qobject_cast<TypePopover *>(typeChip->popover()->content());
+        QVERIFY(types);
+        const int toRow = to == ControlType::button ? 0 : to == ControlType::toggle ? 1 : 2;
+        QTest::mouseClick(types->rows().at(toRow), Qt::LeftButton);
+        QTRY_COMPARE(model.items().first().control.type, to);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+        auto *sentence = card->findChild<QWidget *>("sentence");
+        QVERIFY(sentence);
+        const QList<ActionSentence::Piece> pieces = ActionSentence::pieces(
+            model.items().first().control, client.catalog(), client.hostInfo());
+        QCOMPARE(card->chips().size(),
+                 std::count_if(pieces.cbegin(), pieces.cend(),
+                               [](const ActionSentence::Piece &piece) { return piece.part; }));
+        const auto outside = [card, sentence] {
+            QStringList cut;
+            const QRect box(sentence->mapTo(card, QPoint(0, 0)), sentence->size());
+            if (!card->rect().contains(box))
+                cut.append(QStringLiteral("the sentence"));
+            for (QWidget *piece : sentence->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+                if (piece->isVisible() && sentence->rect().contains(piece->geometry()))
+                    continue;
+                const auto *word = qobject_cast<WordLabel *>(piece);
+                cut.append(word ? word->text() : qobject_cast<Chip *>(piece)->label());
+            }
+            return cut;
+        };
+        QTRY_COMPARE(outside(), QStringList());
+
+        QVERIFY(typeChip);
+        QVERIFY(typeChip->isShown());
+        QCOMPARE(typeChip->label(), ActionSentence::kindWord(to));
+        for (int row = 0; row < types->rows().size(); ++row) {
+            QCOMPARE(types->rows().at(row)->isChecked(), row == toRow);
+            QCOMPARE(types->rows().at(row)->findChild<QLabel *>("checkmark")->isVisibleTo(types),
+                     row == toRow);
+        }
     }
 
     void noCatalogShowsThePickersEmptyState()

@@ -154,6 +154,25 @@ private slots:
         QCOMPARE(editor.view.titleText(), QStringLiteral("  "));
     }
 
+    // Discard while the host's deck changed underneath shows the host's deck: no banner, and a
+    // footer that says everything is saved.
+    void discardDuringAConflictShowsTheHostsDeck()
+    {
+        Editor editor;
+        editor.connect();
+        Control lamp = editor.model.items().at(0).control;
+        lamp.title = QStringLiteral("Desk Lamp");
+        editor.model.setControl(editor.rowID(0), lamp);
+        editor.client.setDeck(withTitle(threeActions(), 0, QStringLiteral("Reading Lamp")));
+        QVERIFY(editor.view.hostChangedBanner()->isVisible());
+        QVERIFY(editor.view.discardButton()->isEnabled());
+        QTest::mouseClick(editor.view.discardButton(), Qt::LeftButton);
+        QCOMPARE(editor.card(0)->titleText(), QStringLiteral("Reading Lamp"));
+        QVERIFY(!editor.view.hostChangedBanner()->isVisible());
+        QCOMPARE(editor.view.footerText(), QStringLiteral("Everything is saved on Studio"));
+        QVERIFY(!editor.view.discardButton()->isEnabled());
+    }
+
     // Apply of text that is not a deck keeps the sheet open with the error; Escape cancels.
     void deckSheetKeepsInvalidText()
     {

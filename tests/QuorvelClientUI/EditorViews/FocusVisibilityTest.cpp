@@ -12,6 +12,7 @@
 #include "QuorvelClientUI/Views/Editor/FixedLiveStates.h"
 #include "QuorvelClientUI/Views/Editor/PickerRow.h"
 #include "QuorvelClientUI/Views/Editor/Popover.h"
+#include "ReadingOrder.h"
 #include "Widgets/FocusRing.h"
 #include "Widgets/IconTheme.h"
 #include "Widgets/PlainTextField.h"
@@ -122,16 +123,10 @@ const std::map<QString, std::pair<int, int>> popoverChips{
     {"Quorvel::StatusPopover", {1, 3}},   {"Quorvel::MetricSourcePopover", {2, 1}},
     {"Quorvel::IntervalPopover", {2, 2}}, {"Quorvel::AppControlPopover", {3, 1}}};
 
-// Whether a is read before b in the window: above it, or on the same line to its left.
-bool readBefore(const QWidget *a, const QWidget *b)
-{
-    const QWidget *window = a->window();
-    const QRect first(a->mapTo(window, QPoint(0, 0)), a->size());
-    const QRect second(b->mapTo(window, QPoint(0, 0)), b->size());
-    if (first.bottom() < second.top() || second.bottom() < first.top())
-        return first.top() < second.top();
-    return first.left() < second.left();
-}
+// The add-action sheet in each of its steps.
+const QStringList sheetSteps{
+    "kinds", "app switch", "app switch, picked", "app control", "shortcut, picked", "command",
+    "value", "review"};
 
 std::unique_ptr<Screen> makeScreen(const QString &name)
 {
@@ -167,8 +162,9 @@ std::unique_ptr<Screen> makeScreen(const QString &name)
 
 // Whatever the keyboard is on shows it: every stop of the Tab chain in each step of the
 // add-action sheet, in the deck editor and in each of its chips' popovers, on a light and on a
-// dark desktop, with the ring the program puts in every window; Tab goes through the multi-line
-// fields; and the lists of the sheet move and pick by keyboard.
+// dark desktop, with the ring the program puts in every window; Tab goes through the sheet and
+// the popovers in reading order, and through their multi-line fields without typing into them;
+// and the lists of the sheet move and pick by keyboard.
 class FocusVisibilityTest : public QObject {
     Q_OBJECT
 
@@ -184,16 +180,9 @@ private slots:
     {
         QTest::addColumn<QString>("screen");
         QTest::addColumn<bool>("dark");
-        QStringList screens{"kinds",
-                            "app switch",
-                            "app switch, picked",
-                            "app control",
-                            "shortcut, picked",
-                            "command",
-                            "value",
-                            "review",
-                            "deck editor",
-                            "deck editor, empty"};
+        QStringList screens = sheetSteps;
+        screens << "deck editor"
+                << "deck editor, empty";
         for (const auto &[popover, chip] : popoverChips)
             screens.append(popover);
         for (const QString &screen : std::as_const(screens)) {
@@ -225,21 +214,26 @@ private slots:
                  qPrintable(QStringLiteral("Focus not seen on: ") + unseen.join(", ")));
     }
 
-    // Tab goes through the sheet and the chips' popovers as they are read, top to bottom and
-    // left to right, also where a part was made after the parts below it.
-    void tabFollowsTheReading_data()
+    // From the window itself, Tab goes through each step of the sheet and each popover in
+    // reading order: down, and along each line from the left; Shift+Tab goes back up.
+    void tabGoesInReadingOrder_data()
     {
         QTest::addColumn<QString>("screen");
-        for (const char *screen : {"kinds", "app switch", "app switch, picked", "app control",
-                                   "shortcut, picked", "command", "value", "review"})
-            QTest::newRow(screen) << QString::fromLatin1(screen);
+        QTest::addColumn<bool>("backwards");
+        QStringList screens = sheetSteps;
         for (const auto &[popover, chip] : popoverChips)
-            QTest::newRow(qPrintable(popover)) << popover;
+            screens.append(popover);
+        for (const QString &screen : std::as_const(screens)) {
+            for (const bool backwards : {false, true})
+                QTest::addRow("%s, %s", qPrintable(screen), backwards ? "shift+tab" : "tab")
+                    << screen << backwards;
+        }
     }
 
-    void tabFollowsTheReading()
+    void tabGoesInReadingOrder()
     {
         QFETCH(QString, screen);
+        QFETCH(bool, backwards);
         const std::unique_ptr<Screen> shown = makeScreen(screen);
         QWidget *window = shown->window();
         QVERIFY(window);
@@ -247,26 +241,10 @@ private slots:
             QApplication::setActiveWindow(window);
             QVERIFY(QTest::qWaitForWindowActive(window));
         }
-        const QList<QWidget *> inside = window->findChildren<QWidget *>();
-        const auto first = std::find_if(inside.cbegin(), inside.cend(), [window](QWidget *widget) {
-            return (widget->focusPolicy() & Qt::TabFocus) && widget->isVisibleTo(window) &&
-                   widget->isEnabled();
-        });
-        QVERIFY(first != inside.cend());
-        (*first)->setFocus(Qt::TabFocusReason);
-        QList<QWidget *> chain = FocusMark::tabChain(window);
-        QVERIFY(!chain.isEmpty());
-        QWidget *top = chain.first();
-        for (QWidget *stop : std::as_const(chain)) {
-            if (readBefore(stop, top))
-                top = stop;
-        }
-        std::rotate(chain.begin(), std::find(chain.begin(), chain.end(), top), chain.end());
-        for (qsizetype i = 1; i < chain.size(); ++i) {
-            QVERIFY2(readBefore(chain.at(i - 1), chain.at(i)),
-                     qPrintable(FocusMark::describe(chain.at(i - 1)) + QStringLiteral(" then ") +
-                                FocusMark::describe(chain.at(i))));
-        }
+        QCoreApplication::sendPostedEvents();
+        const QStringList against = FocusMark::stepsAgainstReading(window, backwards);
+        QVERIFY2(against.isEmpty(),
+                 qPrintable(QStringLiteral("Against the reading order: ") + against.join(", ")));
     }
 
     // Tab and Shift+Tab go through each multi-line field as through any other field and type

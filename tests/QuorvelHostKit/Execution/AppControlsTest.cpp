@@ -9,6 +9,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace Quorvel;
@@ -104,6 +105,7 @@ private slots:
     void onOffNeedsASwitch();
     void unknownApplicationOrControl();
     void applicationThatStoppedIsNotRunning();
+    void offersChangeWhenAppsComeAndGoNotWithTheirValues();
     void statusOfControls_data();
     void statusOfControls();
     void emptyFirstCheckIsStoredButNotReported();
@@ -291,6 +293,23 @@ void AppControlsTest::applicationThatStoppedIsNotRunning()
              (ExecutionResult{1, "", "Mixer isn't running"}));
     QCOMPARE(m_bridge->status(mixerApp, "mute"),
              (StatusOutcome{std::nullopt, "Mixer isn't running"}));
+}
+
+// An editor asks for the catalog again when the offers change; a switch flipped or a level
+// turned in the app is no reason to.
+void AppControlsTest::offersChangeWhenAppsComeAndGoNotWithTheirValues()
+{
+    QSignalSpy offers(m_bridge.get(), &AppControls::offersChanged);
+    connectMixer();
+    QVERIFY(offers.count() > 0);
+    const qsizetype connected = offers.count();
+    m_mixer->provider.update("mute", {}, {}, true);
+    QTRY_COMPARE_WITH_TIMEOUT(m_bridge->consumer().provider(mixerApp)->control("mute")->on,
+                              std::optional(true), waitMs);
+    QCOMPARE(offers.count(), connected);
+    m_mixer->provider.stop();
+    QTRY_VERIFY_WITH_TIMEOUT(!m_bridge->consumer().provider(mixerApp)->isConnected, waitMs);
+    QCOMPARE(offers.count(), connected + 1);
 }
 
 void AppControlsTest::statusOfControls_data()

@@ -17,7 +17,9 @@ using namespace Quorvel;
 namespace {
 
 const QString editorId = QStringLiteral("org.quorvel.FixtureEditor.desktop");
-const QString appleScriptMissing = QStringLiteral("AppleScript isn't available on this computer");
+const QString appleScriptMissing =
+    QStringLiteral("AppleScript isn't available on this computer: only tell application \"NAME\" "
+                   "to quit runs here");
 
 Action appleScript(const QString &target)
 {
@@ -326,6 +328,7 @@ void ExecutorApplicationsTest::otherAppleScriptStillFails_data()
         << R"(tell application "Test Player\" to quit)";
     QTest::newRow("line break between the words") << "tell application \"Test Player\"\nto quit";
     QTest::newRow("line break inside the name") << "tell application \"Test\nPlayer\" to quit";
+    QTest::newRow("no name") << R"(tell application "" to quit)";
 }
 
 void ExecutorApplicationsTest::otherAppleScriptStillFails()
@@ -340,7 +343,9 @@ void ExecutorApplicationsTest::otherAppleScriptStillFails()
 
     const ExecutionOutcome outcome = QCoro::waitFor(m_executor.run(appleScript(target)));
 
-    QCOMPARE(std::get<ExecutionError>(outcome), ExecutionError::launchFailed(appleScriptMissing));
+    const auto *error = std::get_if<ExecutionError>(&outcome);
+    QVERIFY(error);
+    QCOMPARE(*error, ExecutionError::launchFailed(appleScriptMissing));
     QVERIFY(stillRuns(player));
 }
 

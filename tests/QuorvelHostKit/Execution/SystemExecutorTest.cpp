@@ -105,7 +105,8 @@ void SystemExecutorTest::appleScriptWithoutToolFailsAtOnce()
     const auto *error = std::get_if<ExecutionError>(&outcome);
     QVERIFY(error);
     QCOMPARE(error->description(),
-             QStringLiteral("launch failed: AppleScript isn't available on this computer"));
+             QStringLiteral("launch failed: AppleScript isn't available on this computer: only "
+                            "tell application \"NAME\" to quit runs here"));
 }
 
 void SystemExecutorTest::appleScriptRunsTheToolWhereOneIsGiven()

@@ -150,6 +150,8 @@ private slots:
     void historyCopyName_data();
     void historyCopyName();
     void copiesInOneSecondAreAllKeptInOrder();
+    void aCopyAfterAnyNumberGetsANameOfItsOwn_data();
+    void aCopyAfterAnyNumberGetsANameOfItsOwn();
     void historyKeepsTheNewestEarlierDecks_data();
     void historyKeepsTheNewestEarlierDecks();
     void copiesOfAnOlderVersionRankByWhenWritten();
@@ -481,6 +483,41 @@ void DeckStoreTest::copiesInOneSecondAreAllKeptInOrder()
         newest.append(i);
     }
     QCOMPARE(kept, newest);
+}
+
+void DeckStoreTest::aCopyAfterAnyNumberGetsANameOfItsOwn_data()
+{
+    QTest::addColumn<QStringList>("numbers");
+    QTest::addColumn<QString>("next");
+    QTest::newRow("the highest int") << QStringList{"2147483647"} << "2147483648";
+    QTest::newRow("the highest unsigned int") << QStringList{"4294967295"} << "4294967296";
+    QTest::newRow("the highest 64-bit int")
+        << QStringList{"9223372036854775807"} << "9223372036854775808";
+    QTest::newRow("beyond any int")
+        << QStringList{"99999999999999999999"} << "100000000000000000000";
+    QTest::newRow("longer ranks higher")
+        << QStringList{"10", "9", "2147483647", "999999999"} << "2147483648";
+}
+
+void DeckStoreTest::aCopyAfterAnyNumberGetsANameOfItsOwn()
+{
+    QFETCH(QStringList, numbers);
+    QFETCH(QString, next);
+    const QDateTime at(QDate(2026, 12, 9), QTime(9, 15, 30), Qt::LocalTime);
+    const QString folder = DeckStore::historyFolderPath() + "/";
+    const QString base = "deck-2026-12-09T091530-before-Phone";
+    QVERIFY(QDir().mkpath(folder));
+    for (const QString &number : numbers)
+        write(folder + base + "_" + number + ".json", number.toUtf8());
+    const PrivateFolder history(DeckStore::historyFolderPath());
+    QString error;
+    const std::optional<QString> made =
+        DeckStore::saveHistoryCopy(history, "new", "Phone", &error, at);
+    QVERIFY2(made, qPrintable(error));
+    QCOMPARE(*made, base + "_" + next + ".json");
+    QCOMPARE(readAll(folder + *made), QByteArray("new"));
+    for (const QString &number : numbers)
+        QCOMPARE(readAll(folder + base + "_" + number + ".json"), number.toUtf8());
 }
 
 void DeckStoreTest::historyKeepsTheNewestEarlierDecks_data()

@@ -1,4 +1,5 @@
 #include "HostTestSupport.h"
+#include "LogCapture.h"
 #include "SmallDiskFiller.h"
 
 #include "QuorvelHostKit/Service/HostStatusFile.h"
@@ -111,6 +112,30 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(readFile(HostTokenStore::tokenFilePath()),
                                   host->pairingToken().normalized().toUtf8(), waitMilliseconds);
         QVERIFY(host->pairingCodeSaved());
+    }
+
+    // A host stopped while the disk is full can't write "stopped": the status file must not go
+    // on saying that it listens, for a script or the next start's report would believe it, also
+    // after the program is gone. Once there is room, the running program writes "stopped".
+    void aHostStoppedOnAFullDiskClaimsNoListener()
+    {
+        auto host = startHost();
+        QVERIFY(waitFor([&] { return host->port().has_value(); }));
+        QTRY_COMPARE_WITH_TIMEOUT(statusFile().value("listener").toString(),
+                                  QStringLiteral("listening on :%1").arg(*host->port()),
+                                  waitMilliseconds);
+
+        std::optional<SmallDiskFiller> filler(std::in_place, 0);
+        QVERIFY(filler->filled());
+        LogCapture log;
+        host->stop();
+        QVERIFY(!QFile::exists(folderFile(HostStatusFile::fileName)));
+        QVERIFY2(log.mentions(QStringLiteral("Removed ") + folderFile(HostStatusFile::fileName)),
+                 qPrintable(log.lines().join(u'\n')));
+
+        filler.reset();
+        QTRY_COMPARE_WITH_TIMEOUT(statusFile().value("listener").toString(),
+                                  QStringLiteral("stopped"), waitMilliseconds);
     }
 
 private:

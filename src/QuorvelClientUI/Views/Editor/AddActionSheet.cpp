@@ -6,7 +6,7 @@
 #include "QuorvelClientUI/Views/Editor/RetiredWidget.h"
 #include "Widgets/Divider.h"
 #include "Widgets/PlainLabel.h"
-#include "Widgets/TabOrder.h"
+#include "Widgets/TabChain.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -66,6 +66,8 @@ AddActionSheet::AddActionSheet(DeckEditorClient &client, std::vector<Control> ex
     connect(m_add, &QPushButton::clicked, this, &AddActionSheet::addAction);
     connect(m_flow, &AddActionFlow::changed, this, &AddActionSheet::refresh);
     refresh();
+    // Each step is made after the footer's buttons: Tab reaches it first all the same.
+    TabChain::keep(this);
 }
 
 void AddActionSheet::addAction()
@@ -153,12 +155,6 @@ void AddActionSheet::takeReturn(QWidget *picker)
 {
     if (auto *catalog = qobject_cast<CatalogPicker *>(picker))
         catalog->searchField()->installEventFilter(this);
-}
-
-bool AddActionSheet::focusNextPrevChild(bool next)
-{
-    TabOrder::followLayouts(this);
-    return QDialog::focusNextPrevChild(next);
 }
 
 bool AddActionSheet::eventFilter(QObject *watched, QEvent *event)

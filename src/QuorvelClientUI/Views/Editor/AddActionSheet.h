@@ -45,9 +45,6 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
-    // Tab and Shift+Tab go through the sheet as it is laid out: each step is made after the
-    // footer, and parts of a step after the parts below them.
-    bool focusNextPrevChild(bool next) override;
 
 private:
     void refresh();

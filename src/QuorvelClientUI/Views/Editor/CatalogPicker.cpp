@@ -188,14 +188,10 @@ void CatalogPicker::rebuild()
     }
 }
 
-void CatalogPicker::makeTabStop(PickerRow *stop)
+void CatalogPicker::makeTabStop(const PickerRow *stop)
 {
     for (PickerRow *row : rows())
         row->setFocusPolicy(row == stop ? Qt::TabFocus : Qt::NoFocus);
-    // Rows made after the window's other controls come last in its Tab chain: the list's stop
-    // goes right after the search field, where it shows.
-    if (stop)
-        setTabOrder(m_search, stop);
 }
 
 void CatalogPicker::focusRow(PickerRow *row)

@@ -17,9 +17,9 @@ class PickerRow;
 
 // Picks one name out of a host's catalog (an app, a shortcut), with a search field and the offer
 // to use a typed name the host did not list. Its only effect is the selection. By keyboard the
-// list is one Tab stop, right after the search field: it lands on the picked row (else the first),
-// Down in the search field goes there too, the arrows move between rows, and Return or Space picks
-// the row; Return on the row already picked is left to the window.
+// list is one Tab stop: it lands on the picked row (else the first), Down in the search field goes
+// there too, the arrows move between rows, and Return or Space picks the row; Return on the row
+// already picked is left to the window.
 class CatalogPicker : public QWidget {
     Q_OBJECT
 
@@ -57,7 +57,7 @@ private:
     void rebuild();
     // Gives row the focus from the keyboard and makes it the list's Tab stop.
     void focusRow(PickerRow *row);
-    void makeTabStop(PickerRow *row);
+    void makeTabStop(const PickerRow *row);
 
     QStringList m_items;
     QString m_selection;

@@ -19,7 +19,6 @@
 #include "Widgets/PlainLabel.h"
 #include "Widgets/SymbolIcons.h"
 #include "Widgets/SymbolLabel.h"
-#include "Widgets/TabOrder.h"
 
 #include <QClipboard>
 #include <QEvent>
@@ -154,7 +153,11 @@ ControlCard::ControlCard(DeckEditorModel &model, LiveStates &live, const QUuid &
 
 bool ControlCard::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_sentence && event->type() == QEvent::Resize)
+    // Measured again whenever its pieces change, not only its width: a rebuilt sentence's new
+    // pieces show only after the rebuild (the flow counts hidden pieces as nothing), and their
+    // showing asks the layout again.
+    if (watched == m_sentence &&
+        (event->type() == QEvent::Resize || event->type() == QEvent::LayoutRequest))
         fitSentence();
     return QFrame::eventFilter(watched, event);
 }
@@ -235,35 +238,30 @@ void ControlCard::rebuildSentence()
     const DeckEditorClient &client = m_model.client();
     const QList<ActionSentence::Piece> pieces =
         ActionSentence::pieces(control(), client.catalog(), client.hostInfo());
-    const auto sameShape = [this, &pieces] {
-        if (pieces.size() != m_pieces.size())
-            return false;
-        for (qsizetype i = 0; i < pieces.size(); ++i) {
-            const ActionSentence::Piece &a = pieces.at(i);
-            const ActionSentence::Piece &b = m_pieces.at(i);
-            if (a.part != b.part || (!a.part && a.text != b.text))
-                return false;
-        }
-        return true;
-    };
     const QList<Chip *> shown = chips();
     const bool sameChips = std::all_of(shown.cbegin(), shown.cend(), [this](const Chip *chip) {
         return chip->isEditable() == m_inputs.editable;
     });
-    if (!m_pieces.isEmpty() && sameShape() && sameChips) {
-        // Same sentence with other words in the chips: an open popover stays open.
+    // The leading pieces of the same shape are kept, their chips given the new words in place,
+    // so that an open popover stays open: the type's chip leads every sentence, and its choice
+    // changes only what follows it.
+    qsizetype kept = 0;
+    int keptItems = 0;
+    if (sameChips) {
         qsizetype chipIndex = 0;
-        for (const ActionSentence::Piece &piece : pieces) {
-            if (piece.part)
-                shown.at(chipIndex++)->setLabel(piece.text, piece.warning);
+        while (kept < pieces.size() && kept < m_pieces.size()) {
+            const ActionSentence::Piece &now = pieces.at(kept);
+            const ActionSentence::Piece &before = m_pieces.at(kept);
+            if (now.part != before.part || (!now.part && now.text != before.text))
+                break;
+            if (now.part)
+                shown.at(chipIndex++)->setLabel(now.text, now.warning);
+            keptItems += now.part ? 1 : int(Words::split(now.text).size());
+            ++kept;
         }
-        m_pieces = pieces;
-        fitSentence();
-        return;
     }
-    m_pieces = pieces;
-    m_sentenceLayout->clear();
-    for (const ActionSentence::Piece &piece : pieces) {
+    m_sentenceLayout->truncate(keptItems);
+    for (const ActionSentence::Piece &piece : pieces.sliced(kept)) {
         if (!piece.part) {
             Words::addTo(m_sentenceLayout, piece.text, m_sentence);
             continue;
@@ -279,9 +277,8 @@ void ControlCard::rebuildSentence()
                              m_model.client());
         m_sentenceLayout->addWidget(chip, false);
     }
+    m_pieces = pieces;
     fitSentence();
-    // Chips made now would come last in the window's Tab chain: they go between the icon and ▶.
-    TabOrder::followLayouts(this);
 }
 
 void ControlCard::rebuildProblems()
@@ -405,7 +402,6 @@ void ControlCard::toggleAdvanced()
         m_column->addWidget(m_advanced);
         connect(m_advanced, &AdvancedSection::edited, this, &ControlCard::edit);
         connect(m_advanced, &AdvancedSection::editAsJSON, this, &ControlCard::showJSON);
-        TabOrder::followLayouts(this);
     }
     if (m_showAdvanced)
         m_advanced->showControl(control());

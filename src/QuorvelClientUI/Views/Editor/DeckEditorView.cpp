@@ -16,7 +16,7 @@
 #include "Widgets/ProminentButton.h"
 #include "Widgets/SymbolIcons.h"
 #include "Widgets/SymbolLabel.h"
-#include "Widgets/TabOrder.h"
+#include "Widgets/TabChain.h"
 
 #include <QAction>
 #include <QApplication>
@@ -413,6 +413,9 @@ void DeckEditorView::copyEditingCommand()
 void DeckEditorView::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
+    // Cards, chips and suggestions are made after the footer, again as rows come, move and
+    // change kind: Tab reads the window by its layouts, each card's parts together.
+    TabChain::keep(window());
     m_model.appear();
 }
 
@@ -519,7 +522,6 @@ void DeckEditorView::refreshEmptyView()
         if (i + 1 < ideas.size())
             m_ideasList->addWidget(divider(m_ideas));
     }
-    TabOrder::followLayouts(m_empty);
 }
 
 void DeckEditorView::syncRows()
@@ -554,11 +556,11 @@ void DeckEditorView::syncRows()
             }
             m_cardsLayout->addWidget(card);
         }
+        // A card moved comes into no window, so the window's chain would keep its old place.
+        if (isVisible())
+            TabChain::followLayouts(window());
     }
     refresh();
-    // New cards were made after the footer and moved ones keep their old place in the Tab
-    // chain: Tab goes through the cards as they are read, each card's own parts together.
-    TabOrder::followLayouts(this);
 }
 
 void DeckEditorView::refreshCards()

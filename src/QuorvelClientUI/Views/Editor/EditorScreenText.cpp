@@ -72,14 +72,22 @@ QString EditorScreenText::saveLabel(bool saving, const QString &hostName)
 
 QString EditorScreenText::editingCommand()
 {
-    // The host keeps the setting in its INI settings file; the command sets the key there whether
-    // or not the file has it yet (a repeated [General] group is read as one).
+    // The host reads the setting from its INI settings file at its start and again when a device
+    // connects. The command sets the key in that file's top group whether or not the folder, the
+    // file or the key is there yet: the key's lines in any "[General]" group (or before the first
+    // group, which Qt reads as the same) are replaced by one, every other line is kept as it was.
+    // It runs in an sh of its own (single quotes outside, none inside), so that its umask (new
+    // files and folders are the user's alone) ends with it and the user's own shell need not be
+    // sh. The new text is written beside the file and renamed over it: the host never reads half.
     return QStringLiteral(
-        "f=\"${XDG_CONFIG_HOME:-$HOME/.config}/Quorvel/Quorvel.conf\"; mkdir -p \"$(dirname "
-        "\"$f\")\"; "
-        "if grep -q '^allowRemoteDeckEditing=' \"$f\" 2>/dev/null; then "
-        "sed -i 's/^allowRemoteDeckEditing=.*/allowRemoteDeckEditing=true/' \"$f\"; "
-        "else printf '[General]\\nallowRemoteDeckEditing=true\\n' >> \"$f\"; fi");
+        R"(sh -c 'umask 077; f="${XDG_CONFIG_HOME:-$HOME/.config}/Quorvel/Quorvel.ini"; )"
+        R"(mkdir -p "${f%/*}" && touch "$f" && t=$(mktemp "$f.XXXXXX") && )"
+        R"({ awk -v k=allowRemoteDeckEditing=true "BEGIN{g=1} )"
+        R"(/^[[:space:]]*[[]/{if(g&&s&&!d){print k;d=1} )"
+        R"(g=(tolower(\$0)~/^[[:space:]]*[[][[:space:]]*general[[:space:]]*[]]/);s=1;print;next} )"
+        R"(g&&/^[[:space:]]*allowRemoteDeckEditing[[:space:]]*=/{if(!d){print k;d=1} next} )"
+        R"({print} END{if(!d){if(!g)print \"[General]\";print k}}" "$f" > "$t" && )"
+        R"(mv "$t" "$f" || rm -f "$t"; }')");
 }
 
 } // namespace Quorvel

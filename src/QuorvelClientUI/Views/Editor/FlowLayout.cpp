@@ -27,9 +27,9 @@ void FlowLayout::addWidget(QWidget *widget, bool tight)
     invalidate();
 }
 
-void FlowLayout::clear()
+void FlowLayout::truncate(int count)
 {
-    while (QLayoutItem *item = takeAt(0)) {
+    while (QLayoutItem *item = takeAt(count)) {
         delete item->widget();
         delete item;
     }

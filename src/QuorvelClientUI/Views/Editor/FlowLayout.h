@@ -18,8 +18,8 @@ public:
 
     // A tight widget never starts a line and sits against the one before it.
     void addWidget(QWidget *widget, bool tight);
-    // Deletes every item and its widget.
-    void clear();
+    // Deletes the items from the index on, and their widgets.
+    void truncate(int count);
 
     void addItem(QLayoutItem *item) override;
     int count() const override { return int(m_items.size()); }

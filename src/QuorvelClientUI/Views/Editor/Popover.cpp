@@ -1,6 +1,6 @@
 #include "QuorvelClientUI/Views/Editor/Popover.h"
 
-#include "Widgets/TabOrder.h"
+#include "Widgets/TabChain.h"
 
 #include <QScreen>
 #include <QVBoxLayout>
@@ -17,12 +17,17 @@ Popover::Popover(QWidget *anchor, QWidget *content, int width)
     layout->addWidget(content);
     if (width > 0)
         setFixedWidth(width);
+    TabChain::keep(this);
 }
 
 void Popover::showBy(Side side)
 {
     m_side = side;
     adjustSize();
+    // Qt measures wrapped text at the width the content would like, not at the width the popover
+    // keeps: a fixed width gets the height for that width, or wrapped text leaves room below.
+    if (minimumWidth() == maximumWidth() && layout()->hasHeightForWidth())
+        resize(width(), layout()->totalHeightForWidth(width()));
     place();
     show();
     // Showing can still settle its size (the frame, the style's metrics): place it again.
@@ -47,12 +52,6 @@ void Popover::place()
         at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() - height())));
     }
     move(at);
-}
-
-bool Popover::focusNextPrevChild(bool next)
-{
-    TabOrder::followLayouts(this);
-    return QFrame::focusNextPrevChild(next);
 }
 
 void Popover::hideEvent(QHideEvent *event)

@@ -27,9 +27,6 @@ signals:
     void closed();
 
 protected:
-    // Tab and Shift+Tab go through the content as it is laid out: parts of it are made, and made
-    // again, after the parts below them.
-    bool focusNextPrevChild(bool next) override;
     void hideEvent(QHideEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 

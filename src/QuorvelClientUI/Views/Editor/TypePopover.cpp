@@ -65,14 +65,15 @@ TypePopover::TypePopover(EditBinding<Control> control, QWidget *parent)
         bold.setWeight(QFont::DemiBold);
         title->setFont(bold);
         texts->addWidget(title);
-        texts->addWidget(
-            new PlainLabel(tr(kind.description), TextStyle::caption, StatusTone::secondary, row));
+        auto *description =
+            new PlainLabel(tr(kind.description), TextStyle::caption, StatusTone::secondary, row);
+        description->setWrapping();
+        texts->addWidget(description);
         rowLayout->addLayout(texts, 1);
         auto *check = new QLabel(row);
         check->setObjectName(QStringLiteral("checkmark"));
         check->setPixmap(SymbolIcons::pixmap(QStringLiteral("checkmark.circle"), checkSide));
         rowLayout->addWidget(check);
-        row->setMinimumHeight(rowLayout->sizeHint().height());
         const ControlType type = kind.type;
         connect(row, &QToolButton::clicked, this, [this, type] {
             Control next = m_control.get();
@@ -83,6 +84,8 @@ TypePopover::TypePopover(EditBinding<Control> control, QWidget *parent)
         m_rows.append(row);
         layout->addWidget(row);
     }
+    // Each row is as tall as its wrapped text; room to spare goes below them.
+    layout->addStretch(1);
     refresh();
 }
 
