@@ -3,7 +3,8 @@
 # corpus. Exits non-zero on any crash, leak or sanitizer report; the input that caused it is kept
 # under build/fuzz/artifacts/NAME/.
 # Usage: scripts/fuzz.sh NAME SECONDS   (NAME as in fuzz/CMakeLists.txt: message, deck, catalog,
-# host_dispatch, knobwire_line, knobwire_announcement). QUORVEL_JOBS caps the build's parallelism.
+# host_dispatch, knobwire_line, knobwire_announcement). CMAKE_BUILD_PARALLEL_LEVEL (or QUORVEL_JOBS)
+# caps the build's parallelism.
 set -euo pipefail
 
 if [ "$#" -ne 2 ]; then
@@ -23,7 +24,8 @@ QUORVEL_FUZZ=1 bash "$root/scripts/setup.sh"
 build="$root/build/fuzz"
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DQUORVEL_FUZZ=ON -DQUORVEL_TESTS=OFF -DQUORVEL_BENCH=OFF
-cmake --build "$build" --parallel "${QUORVEL_JOBS:-$(nproc)}" --target "fuzz_$name"
+source "$root/scripts/jobs.sh"
+cmake --build "$build" --parallel "$(quorvel_jobs)" --target "fuzz_$name"
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT

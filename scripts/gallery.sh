@@ -37,7 +37,8 @@ if [ -z "$gallery" ]; then
   build="$root/build/gallery"
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUORVEL_TESTS=OFF \
     -DQUORVEL_BENCH=OFF >/dev/null
-  cmake --build "$build" --parallel "${QUORVEL_JOBS:-$(nproc)}" --target quorvel-gallery
+  source "$root/scripts/jobs.sh"
+  cmake --build "$build" --parallel "$(quorvel_jobs)" --target quorvel-gallery
   gallery="$build/src/Gallery/quorvel-gallery"
 fi
 

@@ -7,10 +7,10 @@
 # links and start at login find it. Without a display it ends with one line saying so.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/scripts/jobs.sh"
 bash "$root/scripts/setup.sh"
 build="$root/build/release"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUORVEL_TESTS=OFF \
     -DQUORVEL_BENCH=OFF >/dev/null
-# QUORVEL_JOBS caps the build's parallelism (several builds sharing one machine).
-cmake --build "$build" --parallel "${QUORVEL_JOBS:-$(nproc)}" --target quorvel quorvel-icons
+cmake --build "$build" --parallel "$(quorvel_jobs)" --target quorvel quorvel-icons
 exec "$build/src/Quorvel/quorvel" "$@"

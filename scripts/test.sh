@@ -2,12 +2,13 @@
 # Installs what is missing, builds everything with the sanitizers and runs every test.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/scripts/jobs.sh"
 bash "$root/scripts/setup.sh"
 build="$root/build/test"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUORVEL_SANITIZE=ON \
     -DQUORVEL_WERROR=ON -DBUILD_SHARED_LIBS=ON
-# QUORVEL_JOBS caps build and test parallelism (several builds sharing one machine).
-jobs=${QUORVEL_JOBS:-$(nproc)}
+# The same cap for the build and for the tests.
+jobs=$(quorvel_jobs)
 cmake --build "$build" --parallel "$jobs"
 # Qt and GLib keep process-lifetime allocations that LeakSanitizer would report.
 export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1:strict_string_checks=1"

@@ -292,6 +292,48 @@ Drawing filledErrorSign()
     return drawing;
 }
 
+// The check mark's stroke, short leg then long, inside a circle of radius 10 about the middle.
+QPainterPath checkStroke()
+{
+    QPainterPath check({7.2, 12.4});
+    check.lineTo(10.5, 15.7);
+    check.lineTo(16.8, 8.6);
+    return check;
+}
+
+// A check mark in a circle. The theme's picture for it is a bare check, which reads as a tick
+// in a list rather than as an outcome's mark.
+Drawing circledCheck()
+{
+    Drawing drawing;
+    drawing.outline.addPath(circle({12, 12}, 10));
+    drawing.outline.addPath(checkStroke());
+    return drawing;
+}
+
+// The filled disc with its check mark cut out, so a tint keeps the check readable.
+Drawing filledCircledCheck()
+{
+    QPainterPathStroker cut;
+    cut.setWidth(2.6);
+    cut.setCapStyle(Qt::RoundCap);
+    cut.setJoinStyle(Qt::RoundJoin);
+    Drawing drawing;
+    drawing.filled = circle({12, 12}, 10).subtracted(cut.createStroke(checkStroke()));
+    return drawing;
+}
+
+// A small letter i in a circle. The theme's information sign is a speech bubble, square at the
+// small sizes, which no list of outcomes shows beside round marks.
+Drawing circledInformation()
+{
+    Drawing drawing;
+    drawing.outline.addPath(circle({12, 12}, 10));
+    fill(drawing, circle({12, 7.2}, 1.4));
+    fill(drawing, bar({12, 10.6}, {12, 17.2}, 2.2));
+    return drawing;
+}
+
 const QHash<QString, std::function<Drawing()>> &drawings()
 {
     static const QHash<QString, std::function<Drawing()>> all{
@@ -310,6 +352,9 @@ const QHash<QString, std::function<Drawing()>> &drawings()
         {QStringLiteral("exclamationmark.triangle"), warning},
         {QStringLiteral("exclamationmark.triangle.fill"), filledWarning},
         {QStringLiteral("xmark.octagon.fill"), filledErrorSign},
+        {QStringLiteral("checkmark.circle"), circledCheck},
+        {QStringLiteral("checkmark.circle.fill"), filledCircledCheck},
+        {QStringLiteral("info.circle"), circledInformation},
     };
     return all;
 }

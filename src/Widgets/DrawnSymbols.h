@@ -4,9 +4,10 @@
 #include <QString>
 
 // Pictures for the few symbols that no installed icon theme shows (a light bulb, a fan, a key...),
-// and for the warning and error signs, whose theme pictures keep their own colours: drawn here as
-// outlines in the text colour, so they sit among the theme's monochrome icons, follow a dark
-// palette and take a status colour's tint.
+// for the warning and error signs, whose theme pictures keep their own colours, and for the marks
+// in a circle (a check, an i), whose theme pictures are another shape: drawn here as outlines in
+// the text colour, so they sit among the theme's monochrome icons, follow a dark palette and take a
+// status colour's tint.
 namespace Quorvel::DrawnSymbols {
 
 // Whether the symbol has a drawing here.

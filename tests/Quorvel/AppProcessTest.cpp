@@ -72,6 +72,7 @@ private slots:
     void withoutADisplayOneLineSaysWhy();
     void optionsThatEndAtOnce_data();
     void optionsThatEndAtOnce();
+    void versionCarriesTheCheckoutsBuildNumber();
 };
 
 void AppProcessTest::init()
@@ -204,6 +205,23 @@ void AppProcessTest::optionsThatEndAtOnce()
     QVERIFY2(complaint.endsWith(error), qPrintable(complaint));
     // It ended without claiming the program's name, so it neither ran nor passed anything on.
     QVERIFY(nameIsFree());
+}
+
+// A build from a git checkout, as the README makes it, shows which commit it was built from.
+void AppProcessTest::versionCarriesTheCheckoutsBuildNumber()
+{
+    const QString source = qEnvironmentVariable("QUORVEL_SOURCE_DIR");
+    QProcess git;
+    git.start(QStringLiteral("git"), {QStringLiteral("-c"), QStringLiteral("safe.directory=*"),
+                                      QStringLiteral("-C"), source, QStringLiteral("rev-list"),
+                                      QStringLiteral("--count"), QStringLiteral("HEAD")});
+    if (!git.waitForFinished(processLimitMs) || git.exitCode() != 0)
+        QSKIP("The sources are no git checkout");
+    const QString count = QString::fromUtf8(git.readAllStandardOutput()).trimmed();
+    const std::unique_ptr<QProcess> copy = startCopy({QStringLiteral("--version")});
+    QVERIFY(copy->waitForFinished(processLimitMs));
+    QCOMPARE(QString::fromUtf8(copy->readAllStandardOutput()),
+             "quorvel " + Updater::shortVersion() + " (" + count + ")\n");
 }
 
 QTEST_GUILESS_MAIN(AppProcessTest)

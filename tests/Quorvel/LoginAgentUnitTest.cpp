@@ -4,7 +4,9 @@
 #include "StandInSystemctl.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -29,6 +31,8 @@ private slots:
     void isRunningAsAgent_data();
     void isRunningAsAgent();
     void realSystemdAcceptsTheUnit();
+    void unitRunsOnlyWhileItsProgramIsThere_data();
+    void unitRunsOnlyWhileItsProgramIsThere();
     void realSystemctlRegistersAndUnregisters();
     void statusFromSystemctl_data();
     void statusFromSystemctl();
@@ -121,6 +125,54 @@ void LoginAgentUnitTest::realSystemdAcceptsTheUnit()
     QVERIFY2(verify.exitCode() == 0, verify.readAllStandardError().constData());
     QVERIFY2(verify.readAllStandardError().isEmpty(), "systemd-analyze warned about the unit");
     unit.unregisterAgent();
+}
+
+void LoginAgentUnitTest::unitRunsOnlyWhileItsProgramIsThere_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("plain") << "quorvel";
+    QTest::newRow("space") << "my programs/quorvel";
+    QTest::newRow("percent is no specifier") << "100%/quorvel";
+    QTest::newRow("dollar is no variable") << "$HOME/quorvel";
+}
+
+// A unit left enabled after its program went (the package removed, the build folder deleted) is
+// skipped at login rather than failing there again and again.
+void LoginAgentUnitTest::unitRunsOnlyWhileItsProgramIsThere()
+{
+    QFETCH(QString, name);
+    const QString analyze = QStandardPaths::findExecutable(QStringLiteral("systemd-analyze"));
+    if (analyze.isEmpty())
+        QSKIP("systemd-analyze is not installed");
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    LoginAgentUnit::Options options;
+    options.executable = folder.filePath(name);
+    const QStringList lines = LoginAgentUnit(options).unitText().split(u'\n');
+    QStringList conditions;
+    for (const QString &line : lines) {
+        if (line.startsWith(QStringLiteral("Condition")))
+            conditions << line;
+    }
+    QCOMPARE(conditions.size(), 1);
+    // What systemd makes of the unit's condition, with the program there and without it.
+    const auto holds = [&] {
+        QProcess check;
+        check.start(analyze, {QStringLiteral("condition"), conditions.first()});
+        return check.waitForFinished() && check.exitStatus() == QProcess::NormalExit &&
+               check.exitCode() == 0;
+    };
+    QVERIFY(!holds());
+    QVERIFY(QDir().mkpath(QFileInfo(options.executable).path()));
+    QFile program(options.executable);
+    QVERIFY(program.open(QIODevice::WriteOnly));
+    program.close();
+    // Not yet a program: the unit could only fail.
+    QVERIFY(!holds());
+    QVERIFY(program.setPermissions(program.permissions() | QFile::ExeOwner));
+    QVERIFY(holds());
+    QVERIFY(program.remove());
+    QVERIFY(!holds());
 }
 
 void LoginAgentUnitTest::realSystemctlRegistersAndUnregisters()

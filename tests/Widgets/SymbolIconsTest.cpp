@@ -26,6 +26,8 @@ private slots:
     void symbolsShowWhatTheyName_data();
     void symbolsShowWhatTheyName();
     void drawnSymbolsTakeThePalettesInk();
+    void circledSymbolsShowTheirCircle_data();
+    void circledSymbolsShowTheirCircle();
     void statusColoursHaveADarkVariant_data();
     void statusColoursHaveADarkVariant();
     void plainLabelShowsMarkupAsText();
@@ -194,6 +196,9 @@ void SymbolIconsTest::symbolsShowWhatTheyName_data()
         {"exclamationmark.triangle", ""},
         {"exclamationmark.triangle.fill", ""},
         {"xmark.octagon.fill", ""},
+        {"info.circle", ""},
+        {"checkmark.circle", ""},
+        {"checkmark.circle.fill", ""},
         {"heart", "love"},
         {"video", "camera-video"},
         {"hand.tap", "input-touchscreen"},
@@ -231,6 +236,39 @@ void SymbolIconsTest::drawnSymbolsTakeThePalettesInk()
         QCOMPARE(QColor::fromRgba(drawn.pixel(12, 12)), ink);
     }
     QGuiApplication::setPalette(before);
+}
+
+void SymbolIconsTest::circledSymbolsShowTheirCircle_data()
+{
+    QTest::addColumn<QString>("symbol");
+    QTest::addColumn<QList<QPoint>>("inked");
+    QTest::addColumn<QList<QPoint>>("clear");
+    // Points of the 24 by 24 picture: the circle's top, what the circle holds, the room between.
+    QTest::newRow("info") << "info.circle" << QList<QPoint>{{12, 2}, {12, 14}, {12, 7}}
+                          << QList<QPoint>{{7, 12}, {17, 12}, {12, 12 - 10 + 3}};
+    QTest::newRow("check") << "checkmark.circle" << QList<QPoint>{{12, 2}, {10, 15}}
+                           << QList<QPoint>{{12, 5}, {6, 17}};
+    // Filled, with the check cut out so that a tint leaves it readable.
+    QTest::newRow("filled check") << "checkmark.circle.fill" << QList<QPoint>{{12, 3}, {12, 20}}
+                                  << QList<QPoint>{{10, 15}, {0, 0}};
+}
+
+// A symbol in a circle shows the circle, and the theme's picture for it (a speech bubble, a
+// bare check mark) does not.
+void SymbolIconsTest::circledSymbolsShowTheirCircle()
+{
+    QFETCH(QString, symbol);
+    QFETCH(QList<QPoint>, inked);
+    QFETCH(QList<QPoint>, clear);
+    QVERIFY(DrawnSymbols::draws(symbol));
+    const QImage drawn =
+        SymbolIcons::icon(symbol).pixmap(24, 24).toImage().convertToFormat(QImage::Format_ARGB32);
+    for (const QPoint &point : std::as_const(inked))
+        QVERIFY2(qAlpha(drawn.pixel(point)) > 128,
+                 qPrintable(QStringLiteral("%1,%2 is clear").arg(point.x()).arg(point.y())));
+    for (const QPoint &point : std::as_const(clear))
+        QVERIFY2(qAlpha(drawn.pixel(point)) < 128,
+                 qPrintable(QStringLiteral("%1,%2 is inked").arg(point.x()).arg(point.y())));
 }
 
 void SymbolIconsTest::statusColoursHaveADarkVariant_data()

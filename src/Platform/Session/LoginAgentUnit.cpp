@@ -52,12 +52,22 @@ QString LoginAgentUnit::quotedExecPath(const QString &path)
     return u'"' + escaped + u'"';
 }
 
+QString LoginAgentUnit::conditionPath(const QString &path)
+{
+    QString escaped = path;
+    escaped.replace(u'%', QStringLiteral("%%"));
+    return escaped;
+}
+
 QString LoginAgentUnit::unitText() const
 {
+    // The unit outlives the program when its package is removed or its build folder deleted:
+    // without the program it is skipped at login, where it would fail and be restarted to fail.
     return QStringLiteral("[Unit]\n"
                           "Description=Quorvel\n"
                           "PartOf=graphical-session.target\n"
                           "After=graphical-session.target\n"
+                          "ConditionFileIsExecutable=%4\n"
                           "\n"
                           "[Service]\n"
                           "ExecStart=%1\n"
@@ -67,7 +77,7 @@ QString LoginAgentUnit::unitText() const
                           "[Install]\n"
                           "WantedBy=graphical-session.target\n")
         .arg(quotedExecPath(executable()), QString::fromLatin1(agentVariable),
-             QString::fromLatin1(label));
+             QString::fromLatin1(label), conditionPath(executable()));
 }
 
 bool LoginAgentUnit::unitMatchesExecutable() const

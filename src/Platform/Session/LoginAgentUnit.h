@@ -72,6 +72,8 @@ public:
     // A path as one word of a systemd command line: quoted, with quotes, backslashes, "%" and "$"
     // escaped.
     static QString quotedExecPath(const QString &path);
+    // A path as a condition's value: taken whole, unquoted, with "%" escaped.
+    static QString conditionPath(const QString &path);
 
 private:
     struct Result {

@@ -84,9 +84,12 @@ void ActionRunner::runFound(const Control &control, std::optional<bool> desiredS
     std::optional<bool> wanted = desiredState;
     switch (control.type) {
     case ControlType::button:
+        // Only a call on the bus asks a button for a state: it names the bus method to use.
         if (desiredState) {
-            onDone({QString(), ActionIntentError::wrongKind(
-                                   title, QStringLiteral("is a button: use Run Action"))});
+            onDone({QString(),
+                    ActionIntentError::wrongKind(
+                        title, QStringLiteral("is a button, so it can't be turned on or off: "
+                                              "use Run"))});
             return;
         }
         break;

@@ -5,7 +5,7 @@
 #include "QuorvelCore/Mark/QuorvelMark.h"
 #include "Widgets/PlainLabel.h"
 
-#include <QGuiApplication>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -19,18 +19,10 @@ constexpr int headerSpacing = 14;
 constexpr int lineSpacing = 4;
 constexpr int pageSpacing = 18;
 
-QPixmap applicationIcon(qreal ratio)
-{
-    const QIcon icon = QGuiApplication::windowIcon();
-    if (!icon.isNull())
-        return icon.pixmap(QSize(iconSide, iconSide), ratio);
-    return QPixmap::fromImage(QuorvelMark::image(false, iconSide, ratio));
-}
-
 } // namespace
 
 WelcomePage::WelcomePage(OnboardingFlow &flow, QWidget *parent)
-    : QWidget(parent),
+    : QWidget(parent), m_mark(new QLabel),
       m_hosting(new RoleChoice(QStringLiteral("desktopcomputer"), hostingTitle,
                                QStringLiteral("This computer runs the actions you set up (shell "
                                               "commands, shortcuts, apps) when one of your "
@@ -46,10 +38,10 @@ WelcomePage::WelcomePage(OnboardingFlow &flow, QWidget *parent)
 
     auto *header = new QHBoxLayout;
     header->setSpacing(headerSpacing);
-    auto *icon = new QLabel;
-    icon->setPixmap(applicationIcon(devicePixelRatioF()));
-    icon->setFixedSize(iconSide, iconSide);
-    header->addWidget(icon);
+    m_mark->setFixedSize(iconSide, iconSide);
+    m_mark->setAccessibleName(QStringLiteral("Quorvel"));
+    showMark();
+    header->addWidget(m_mark);
     auto *titles = new QVBoxLayout;
     titles->setSpacing(lineSpacing);
     auto *title = new PlainLabel(QStringLiteral("Welcome to Quorvel"), TextStyle::title);
@@ -76,6 +68,20 @@ WelcomePage::WelcomePage(OnboardingFlow &flow, QWidget *parent)
     m_remote->setChecked(flow.wantsRemote());
     connect(m_hosting, &RoleChoice::toggled, &flow, &OnboardingFlow::setWantsHosting);
     connect(m_remote, &RoleChoice::toggled, &flow, &OnboardingFlow::setWantsRemote);
+}
+
+void WelcomePage::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::PaletteChange)
+        showMark();
+    QWidget::changeEvent(event);
+}
+
+void WelcomePage::showMark()
+{
+    // In the text's colour, the mark stands out from a dark window as from a light one.
+    m_mark->setPixmap(QPixmap::fromImage(QuorvelMark::image(
+        false, iconSide, devicePixelRatioF(), palette().color(QPalette::WindowText))));
 }
 
 } // namespace Quorvel

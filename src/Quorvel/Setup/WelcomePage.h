@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+class QLabel;
+
 namespace Quorvel {
 
 class OnboardingFlow;
@@ -23,7 +25,14 @@ public:
     static inline const QString remoteTitle =
         QStringLiteral("Control other computers from this one");
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
+    // Draws the mark in the page's text colour.
+    void showMark();
+
+    QLabel *m_mark;
     RoleChoice *m_hosting;
     RoleChoice *m_remote;
 };

@@ -85,12 +85,13 @@ QImage trayImage(bool dimmed, int side, const QColor &ink)
     result.fill(Qt::transparent);
     QPainter painter(&result);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setOpacity(dimmed ? trayDimmedAlpha : 1.0);
-    painter.setPen(QPen(outline, 2 * halo, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    painter.setBrush(outline);
-    painter.drawPath(mark);
-    // The mark itself is opaque over its outline, so the outline never shows through it.
-    painter.setOpacity(1.0);
+    // The dimmed mark goes without the outline: on a panel of the ink's own colour the active
+    // mark shows as its outline alone, and a dimmed mark outlined as well would outshine it there.
+    if (!dimmed) {
+        painter.setPen(QPen(outline, 2 * halo, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.setBrush(outline);
+        painter.drawPath(mark);
+    }
     painter.fillPath(mark, dimmed ? ColourContrast::evenGrey() : ink);
     painter.end();
     return result;

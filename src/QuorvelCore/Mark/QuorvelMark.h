@@ -37,15 +37,13 @@ QImage image(bool dimmed, int side, qreal devicePixelRatio = 1.0, const QColor &
 // The outline around the tray's mark, as a share of the icon's side: over a pixel at 16 px, so
 // it reads on any panel, and thin enough at 48 px to keep the mark's shape.
 inline constexpr qreal haloShare = 1.0 / 14;
-// Opacity of the tray mark's outline while the application is not active: softer than the
-// active outline, yet still clear of either panel.
-inline constexpr qreal trayDimmedAlpha = 0.65;
 // The outline's colour for a mark in ink: white or black, whichever differs more from the ink.
 QColor haloColour(const QColor &ink);
 // The tray's picture: the mark in ink, outlined in haloColour(ink), so that it reads on a light
 // and on a dark panel alike (the panel's colour is never known here). Dimmed, the mark is the
-// grey that reads on black and white alike and its outline is softened: fading the whole
-// picture instead would leave a dark ink's mark as a faint outline on a dark panel.
+// grey that reads on black and white alike, without the outline, so that it stands out less than
+// the active mark on either panel: fading the whole picture instead would leave a dark ink's mark
+// as a faint outline on a dark panel.
 QImage trayImage(bool dimmed, int side, const QColor &ink);
 // The tray's icon: trayImage for each of iconSizes.
 QIcon icon(bool dimmed, const QColor &ink = Qt::black);

@@ -127,9 +127,14 @@ private slots:
                                            << "fan" << true << "('Fan is on.',)"
                                            << ""
                                            << "" << 1;
-        QTest::newRow("a button turned on") << "TurnOn"
-                                            << "lamp" << true << "" << prefix + "WrongKind"
-                                            << "Desk Lamp is a button: use Run Action." << 0;
+        QTest::newRow("a button turned on")
+            << "TurnOn"
+            << "lamp" << true << "" << prefix + "WrongKind"
+            << "Desk Lamp is a button, so it can't be turned on or off: use Run." << 0;
+        QTest::newRow("a button turned off")
+            << "TurnOff"
+            << "lamp" << true << "" << prefix + "WrongKind"
+            << "Desk Lamp is a button, so it can't be turned on or off: use Run." << 0;
         QTest::newRow("a readout run")
             << "Run"
             << "temp" << true << "" << prefix + "WrongKind"

@@ -228,7 +228,8 @@ private slots:
             QString method, id, error, text;
         };
         const QList<Refusal> refusals{
-            {"TurnOn", "mark", "WrongKind", "Mark is a button: use Run Action."},
+            {"TurnOn", "mark", "WrongKind",
+             "Mark is a button, so it can't be turned on or off: use Run."},
             {"Run", "temp", "WrongKind", "Temperature is a readout, so there's nothing to run."},
             {"Run", "nope", "NoSuchAction", "has no action nope any more."},
         };

@@ -7,6 +7,7 @@
 #include "Quorvel/Setup/RoleChoice.h"
 #include "Quorvel/Setup/WelcomePage.h"
 #include "QuorvelClientUI/Views/PairingView.h"
+#include "QuorvelCore/Mark/ColourContrast.h"
 #include "QuorvelHostKit/Service/HostCoordinator.h"
 #include "QuorvelHostKit/Views/PairingCodeView.h"
 #include "Widgets/SymbolLabel.h"
@@ -14,9 +15,13 @@
 #include "SetupFixture.h"
 #include "TestHost.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QStyle>
 #include <QTest>
 
 using namespace Quorvel;
@@ -41,6 +46,8 @@ class OnboardingWindowTest : public QObject {
 private slots:
     void init();
     void cardsFlipTheirOwnWishOnly();
+    void welcomeMarkStandsOutInEitherPalette_data();
+    void welcomeMarkStandsOutInEitherPalette();
     void returnPressesTheDefaultButton();
     void startHostingShowsTheRunningHost();
     void remoteStepPairsWithATestHost();
@@ -80,6 +87,59 @@ void OnboardingWindowTest::cardsFlipTheirOwnWishOnly()
     QTest::mouseClick(hosting, Qt::LeftButton);
     QVERIFY(!window.flow().wantsHosting());
     QVERIFY(!window.primaryButton()->isEnabled());
+}
+
+void OnboardingWindowTest::welcomeMarkStandsOutInEitherPalette_data()
+{
+    QTest::addColumn<QPalette>("madeIn");
+    QTest::addColumn<QPalette>("shownIn");
+    const QPalette light = QApplication::style()->standardPalette();
+    QPalette dark = light;
+    // Breeze Dark's window and text.
+    dark.setColor(QPalette::Window, QColor(0x20, 0x23, 0x26));
+    dark.setColor(QPalette::WindowText, QColor(0xfc, 0xfc, 0xfc));
+    QTest::newRow("light") << light << light;
+    QTest::newRow("dark") << dark << dark;
+    // An open window keeps up with a change of its palette.
+    QTest::newRow("light, then dark") << light << dark;
+    QTest::newRow("dark, then light") << dark << light;
+}
+
+// The welcome page's mark is drawn in the window's text colour, so it stands out from the window
+// as a mark must (a contrast of at least 3) in a dark palette as in a light one.
+void OnboardingWindowTest::welcomeMarkStandsOutInEitherPalette()
+{
+    QFETCH(QPalette, madeIn);
+    QFETCH(QPalette, shownIn);
+    const QPalette before = QApplication::palette();
+    const auto restore = qScopeGuard([&before] { QApplication::setPalette(before); });
+    SetupApp app;
+    QApplication::setPalette(madeIn);
+    OnboardingWindow window(*app.state, {});
+    window.show();
+    window.setPalette(shownIn);
+    QLabel *mark = nullptr;
+    for (QLabel *label : pageOf<WelcomePage>(window)->findChildren<QLabel *>()) {
+        if (label->accessibleName() == QLatin1String("Quorvel"))
+            mark = label;
+    }
+    QVERIFY(mark);
+    const QImage picture = mark->pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
+    const QColor windowColour = mark->palette().color(QPalette::Window);
+    QCOMPARE(windowColour, shownIn.color(QPalette::Window));
+    int inked = 0;
+    int standingOut = 0;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            const QRgb pixel = picture.pixel(x, y);
+            if (qAlpha(pixel) < 255)
+                continue;
+            ++inked;
+            standingOut += ColourContrast::ratio(QColor(pixel), windowColour) >= 3.0 ? 1 : 0;
+        }
+    }
+    QVERIFY(inked > 0);
+    QCOMPARE(standingOut, inked);
 }
 
 void OnboardingWindowTest::returnPressesTheDefaultButton()

@@ -142,6 +142,28 @@ qreal bodyShown(const QImage &icon, const QColor &panel)
     return inside ? qreal(standingOut) / inside : 0;
 }
 
+// How far the eye sees the icon stand out from the panel: the mean difference in lightness (CIE
+// L*, 0 for black to 100 for white, even steps to the eye) over the icon's whole square, so that a
+// thin bright outline counts for its few pixels and a solid body for all of its own.
+qreal standingOut(const QImage &icon, const QColor &panel)
+{
+    const auto lightness = [](const QColor &colour) {
+        // The CIE curve: a cube root above this luminance, a straight line below it.
+        constexpr qreal linearLimit = 216.0 / 24389.0;
+        constexpr qreal linearSlope = 24389.0 / 27.0;
+        const qreal luminance = ColourContrast::luminance(colour);
+        return luminance > linearLimit ? 116 * std::cbrt(luminance) - 16 : linearSlope * luminance;
+    };
+    const QImage shown = onPanel(icon, panel);
+    const qreal panelLightness = lightness(panel);
+    qreal total = 0;
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x)
+            total += std::abs(lightness(QColor(shown.pixel(x, y))) - panelLightness);
+    }
+    return total / (shown.width() * shown.height());
+}
+
 // The mean contrast between two pictures of the same icon on one panel, over the pixels either
 // paints: how different they look there.
 qreal difference(const QImage &one, const QImage &other, const QColor &panel)
@@ -248,6 +270,9 @@ void QuorvelMarkTest::trayMarkReadsOnLightAndDarkPanels()
     constexpr qreal dimmedBodyShown = 0.9;
     // Contrast between the two states' pictures, on average over the mark: visibly different.
     constexpr qreal statesApart = 1.5;
+    // How much more the active mark stands out than the dimmed one, on every panel: clearly the
+    // stronger, also where the ink is the panel's colour and only its outline shows.
+    constexpr qreal activeStronger = 1.5;
     for (const QColor panel : {QColor(Qt::black), QColor(Qt::white)}) {
         const QImage active = QuorvelMark::icon(false, ink).pixmap(side).toImage();
         const QImage dimmed = QuorvelMark::icon(true, ink).pixmap(side).toImage();
@@ -256,20 +281,26 @@ void QuorvelMarkTest::trayMarkReadsOnLightAndDarkPanels()
         const auto [dimmedShare, dimmedContrast] = legibility(dimmed, panel);
         const qreal dimmedBody = bodyShown(dimmed, panel);
         const qreal apart = difference(active, dimmed, panel);
+        const qreal activeStrength = standingOut(active, panel);
+        const qreal dimmedStrength = standingOut(dimmed, panel);
         const QString seen = QStringLiteral("on %1: active %2 of the square (mean %3), dimmed %4 "
-                                            "(%5, body %6 shown), apart %7")
+                                            "(%5, body %6 shown), apart %7, standing out: active "
+                                            "%8, dimmed %9")
                                  .arg(panel.name())
                                  .arg(activeShare)
                                  .arg(activeContrast)
                                  .arg(dimmedShare)
                                  .arg(dimmedContrast)
                                  .arg(dimmedBody)
-                                 .arg(apart);
+                                 .arg(apart)
+                                 .arg(activeStrength)
+                                 .arg(dimmedStrength);
         QVERIFY2(activeShare >= shapeShare, qPrintable(seen));
         QVERIFY2(dimmedShare >= shapeShare, qPrintable(seen));
         QVERIFY2(dimmedBody >= dimmedBodyShown, qPrintable(seen));
         QVERIFY2(dimmedContrast < activeContrast, qPrintable(seen));
         QVERIFY2(apart >= statesApart, qPrintable(seen));
+        QVERIFY2(activeStrength >= activeStronger * dimmedStrength, qPrintable(seen));
     }
 }
 
