@@ -2,6 +2,7 @@
 #include "Gallery/GallerySession.h"
 #include "Widgets/FocusRing.h"
 #include "Widgets/IconTheme.h"
+#include "Widgets/TextFit.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -51,6 +52,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("Quorvel"));
     IconTheme::setUp();
     FocusRing::install();
+    TextFit::install();
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(

@@ -14,6 +14,7 @@
 #include "QuorvelHostKit/Service/HostDisplayName.h"
 #include "Widgets/FocusRing.h"
 #include "Widgets/IconTheme.h"
+#include "Widgets/TextFit.h"
 
 #include <QApplication>
 #include <QDir>
@@ -91,6 +92,7 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
     IconTheme::setUp();
     FocusRing::install();
+    TextFit::install();
 
     // Read again without the options Qt took for itself.
     const CommandLine commandLine = CommandLine::read(application.arguments().mid(1));

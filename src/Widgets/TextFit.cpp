@@ -1,0 +1,106 @@
+#include "Widgets/TextFit.h"
+
+#include "Widgets/ElidedLabel.h"
+#include "Widgets/ShownText.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFontMetricsF>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QStyleFactory>
+#include <QToolTip>
+
+namespace Quorvel {
+
+namespace {
+
+// A button's text as read: "&" marks the letter of its shortcut, "&&" is an "&".
+QString withoutMnemonic(const QString &text)
+{
+    QString read;
+    read.reserve(text.size());
+    for (qsizetype at = 0; at < text.size(); ++at) {
+        if (text.at(at) == u'&' && at + 1 < text.size())
+            ++at;
+        read.append(text.at(at));
+    }
+    return read;
+}
+
+// Whether a line of the label's text is wider than the room the label gives its text.
+bool labelIsCut(const QLabel *label)
+{
+    if (label->wordWrap() || label->text().isEmpty())
+        return false;
+    const int room = label->contentsRect().width() - 2 * label->margin() - qMax(label->indent(), 0);
+    const QFontMetricsF metrics(label->font());
+    const QStringList lines = label->text().split(u'\n');
+    return std::any_of(lines.cbegin(), lines.cend(), [&metrics, room](const QString &line) {
+        return metrics.horizontalAdvance(line) > room;
+    });
+}
+
+} // namespace
+
+TextFit::TextFit(QStyle *base) : QProxyStyle(base) {}
+
+void TextFit::install()
+{
+    if (qobject_cast<TextFit *>(QApplication::style()))
+        return;
+    auto *style = new TextFit(QStyleFactory::create(QApplication::style()->name()));
+    QApplication::setStyle(style);
+    qApp->installEventFilter(style);
+}
+
+QString TextFit::cutText(const QWidget *widget)
+{
+    if (const auto *label = qobject_cast<const QLabel *>(widget))
+        return labelIsCut(label) ? label->text() : QString();
+    if (const auto *button = qobject_cast<const QAbstractButton *>(widget)) {
+        // Narrower than it asks to be, the button has less room for its label than the label
+        // takes.
+        const bool cut = !button->text().isEmpty() && button->width() < button->sizeHint().width();
+        return cut ? withoutMnemonic(button->text()) : QString();
+    }
+    if (const auto *label = qobject_cast<const ElidedLabel *>(widget))
+        return label->shownText() != ShownText::oneLine(label->text()) ? label->text() : QString();
+    return {};
+}
+
+void TextFit::drawItemText(QPainter *painter, const QRect &rect, int flags, const QPalette &palette,
+                           bool enabled, const QString &text, QPalette::ColorRole textRole) const
+{
+    if ((flags & Qt::TextWordWrap) || rect.width() <= 0) {
+        QProxyStyle::drawItemText(painter, rect, flags, palette, enabled, text, textRole);
+        return;
+    }
+    const QFontMetricsF metrics(painter->font(), painter->device());
+    QStringList lines = text.split(u'\n');
+    for (QString &line : lines)
+        line = metrics.elidedText(line, Qt::ElideRight, rect.width(), flags & Qt::TextShowMnemonic);
+    QProxyStyle::drawItemText(painter, rect, flags, palette, enabled, lines.join(u'\n'), textRole);
+}
+
+bool TextFit::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::ToolTip || !watched->isWidgetType())
+        return QProxyStyle::eventFilter(watched, event);
+    auto *widget = static_cast<QWidget *>(watched);
+    const QString whole = cutText(widget);
+    if (whole.isEmpty())
+        return QProxyStyle::eventFilter(watched, event);
+    // The widget's own tip, where it has one, follows the text it shows.
+    const QString own = widget->toolTip();
+    QString tip = whole;
+    if (own.contains(whole))
+        tip = own;
+    else if (!own.isEmpty())
+        tip += u'\n' + own;
+    QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), tip, widget);
+    return true;
+}
+
+} // namespace Quorvel
