@@ -42,6 +42,23 @@ bool labelIsCut(const QLabel *label)
     });
 }
 
+// The cut text at a point of the widget: its own, or that of a child under the point that leaves
+// the pointer to it (a title drawn inside a button).
+QString cutTextAt(const QWidget *widget, const QPoint &at)
+{
+    if (QString whole = TextFit::cutText(widget); !whole.isEmpty())
+        return whole;
+    for (const QObject *object : widget->children()) {
+        const auto *child = qobject_cast<const QWidget *>(object);
+        if (child && child->isVisible() && child->testAttribute(Qt::WA_TransparentForMouseEvents) &&
+            child->geometry().contains(at)) {
+            if (QString whole = cutTextAt(child, at - child->pos()); !whole.isEmpty())
+                return whole;
+        }
+    }
+    return {};
+}
+
 } // namespace
 
 TextFit::TextFit(QStyle *base) : QProxyStyle(base) {}
@@ -89,7 +106,8 @@ bool TextFit::eventFilter(QObject *watched, QEvent *event)
     if (event->type() != QEvent::ToolTip || !watched->isWidgetType())
         return QProxyStyle::eventFilter(watched, event);
     auto *widget = static_cast<QWidget *>(watched);
-    const QString whole = cutText(widget);
+    const auto *help = static_cast<QHelpEvent *>(event);
+    const QString whole = cutTextAt(widget, help->pos());
     if (whole.isEmpty())
         return QProxyStyle::eventFilter(watched, event);
     // The widget's own tip, where it has one, follows the text it shows.
@@ -99,7 +117,7 @@ bool TextFit::eventFilter(QObject *watched, QEvent *event)
         tip = own;
     else if (!own.isEmpty())
         tip += u'\n' + own;
-    QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), tip, widget);
+    QToolTip::showText(help->globalPos(), tip, widget);
     return true;
 }
 

@@ -120,12 +120,17 @@ inline QString heldText(const QWidget *widget)
     return {};
 }
 
-// The tip that pointing at the widget shows.
+// The tip that pointing at the middle of the widget shows, asked of whatever takes the pointer
+// there.
 inline QString tipOf(QWidget *widget)
 {
-    const QPoint at = widget->rect().center();
-    QHelpEvent event(QEvent::ToolTip, at, widget->mapToGlobal(at));
-    QApplication::sendEvent(widget, &event);
+    QWidget *window = widget->window();
+    const QPoint at = widget->mapTo(window, widget->rect().center());
+    QWidget *under = window->childAt(at);
+    if (!under)
+        under = window;
+    QHelpEvent event(QEvent::ToolTip, under->mapFrom(window, at), window->mapToGlobal(at));
+    QApplication::sendEvent(under, &event);
     const QString tip = QToolTip::text();
     QToolTip::hideText();
     return tip;
@@ -156,9 +161,12 @@ inline QString fault(QWidget *widget)
                        .arg(widget->width());
         drawn += line.text;
     }
-    QString whole = held;
-    whole.remove(u'\n');
-    if (drawn.isEmpty() || drawn == whole)
+    // Wrapped text is drawn line by line, without the spaces and breaks it wraps at.
+    const auto letters = [](QString text) {
+        text.removeIf([](QChar character) { return character.isSpace(); });
+        return text;
+    };
+    if (drawn.isEmpty() || letters(drawn) == letters(held))
         return {};
     if (!drawn.contains(ellipsis))
         return describe(widget, held) + QStringLiteral(": shows \"%1\"").arg(drawn);
