@@ -1,8 +1,5 @@
 #include "Widgets/TextFit.h"
 
-#include "Widgets/ElidedLabel.h"
-#include "Widgets/ShownText.h"
-
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFontMetricsF>
@@ -15,6 +12,9 @@
 namespace Quorvel {
 
 namespace {
+
+const char *const ownTextWhole = "quorvelOwnText";
+const char *const ownTextCut = "quorvelOwnTextCut";
 
 // A button's text as read: "&" marks the letter of its shortcut, "&&" is an "&".
 QString withoutMnemonic(const QString &text)
@@ -82,9 +82,18 @@ QString TextFit::cutText(const QWidget *widget)
         const bool cut = !button->text().isEmpty() && button->width() < button->sizeHint().width();
         return cut ? withoutMnemonic(button->text()) : QString();
     }
-    if (const auto *label = qobject_cast<const ElidedLabel *>(widget))
-        return label->shownText() != ShownText::oneLine(label->text()) ? label->text() : QString();
-    return {};
+    return widget->property(ownTextCut).toBool() ? ownText(widget) : QString();
+}
+
+void TextFit::setOwnText(QWidget *widget, const QString &whole, bool cut)
+{
+    widget->setProperty(ownTextWhole, whole);
+    widget->setProperty(ownTextCut, cut);
+}
+
+QString TextFit::ownText(const QWidget *widget)
+{
+    return widget->property(ownTextWhole).toString();
 }
 
 void TextFit::drawItemText(QPainter *painter, const QRect &rect, int flags, const QPalette &palette,

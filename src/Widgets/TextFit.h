@@ -18,8 +18,15 @@ public:
     // again does nothing.
     static void install();
     // The text that widget shows in full, where it is one of the labels or buttons this rule
-    // looks after and too narrow for it; an empty string otherwise.
+    // looks after, or a widget that draws its own text, and too narrow for it; an empty string
+    // otherwise.
     static QString cutText(const QWidget *widget);
+    // A widget that draws a text of its own (cut with "…" as it sees fit) says here, each time
+    // it draws it, what the whole text is and whether it is cut, so that pointing at it shows
+    // the whole.
+    static void setOwnText(QWidget *widget, const QString &whole, bool cut);
+    // The whole text that widget draws itself, as it last said; empty when it says nothing.
+    static QString ownText(const QWidget *widget);
 
     void drawItemText(QPainter *painter, const QRect &rect, int flags, const QPalette &palette,
                       bool enabled, const QString &text,

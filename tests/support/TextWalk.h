@@ -1,11 +1,13 @@
 #pragma once
 
-#include "Widgets/ElidedLabel.h"
+#include "Widgets/TextFit.h"
 
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QHelpEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPaintDevice>
 #include <QPaintEngine>
 #include <QScreen>
@@ -109,8 +111,8 @@ inline QString heldText(const QWidget *widget)
 {
     if (const auto *label = qobject_cast<const QLabel *>(widget))
         return label->text();
-    if (const auto *label = qobject_cast<const Quorvel::ElidedLabel *>(widget))
-        return label->text();
+    if (const QString own = Quorvel::TextFit::ownText(widget); !own.isEmpty())
+        return own;
     if (const auto *button = qobject_cast<const QAbstractButton *>(widget)) {
         QString text = button->text();
         return text.replace(QStringLiteral("&&"), QStringLiteral("\x01"))
@@ -145,10 +147,13 @@ inline QString describe(const QWidget *widget, const QString &text)
 // What is wrong with the text the widget shows, or nothing.
 inline QString fault(QWidget *widget)
 {
-    const QString held = heldText(widget);
-    if (held.isEmpty())
+    // A field scrolls its text inside itself: it runs out of sight on purpose.
+    if (qobject_cast<const QLineEdit *>(widget) ||
+        qobject_cast<const QAbstractScrollArea *>(widget->parentWidget()))
         return {};
+    // Drawn first: a widget that draws its own text says what it is as it draws it.
     const QList<DrawnLine> lines = drawnLines(widget);
+    const QString held = heldText(widget);
     QString drawn;
     for (const DrawnLine &line : lines) {
         // Half a pixel for rounding.
@@ -161,12 +166,19 @@ inline QString fault(QWidget *widget)
                        .arg(widget->width());
         drawn += line.text;
     }
-    // Wrapped text is drawn line by line, without the spaces and breaks it wraps at.
+    if (held.isEmpty()) {
+        // Text of its own, cut, with nothing said of it.
+        if (drawn.contains(ellipsis) && tipOf(widget).isEmpty())
+            return describe(widget, drawn) + QStringLiteral(": cut, with no tip");
+        return {};
+    }
+    // Wrapped text is drawn line by line, without the spaces and breaks it wraps at; a widget
+    // that draws its own text may draw more beside it (a switch's state under its title).
     const auto letters = [](QString text) {
         text.removeIf([](QChar character) { return character.isSpace(); });
         return text;
     };
-    if (drawn.isEmpty() || letters(drawn) == letters(held))
+    if (drawn.isEmpty() || letters(drawn).contains(letters(held)))
         return {};
     if (!drawn.contains(ellipsis))
         return describe(widget, held) + QStringLiteral(": shows \"%1\"").arg(drawn);
