@@ -28,6 +28,8 @@ Deck wideDeck()
 {
     Deck deck = sampleDeck(
         QStringLiteral("MMMM Everything In The Whole Wide Studio And The Workshop WMWM"));
+    // A readout whose sentence names the host.
+    deck.controls.back().statusCheck->target = QStringLiteral("uptime -p | sed 's/^up //'");
     deck.controls.front().title =
         QStringLiteral("WMWM Switch On Every Lamp In The Mighty Machine Room And Hall MM");
     return deck;

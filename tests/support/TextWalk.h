@@ -154,16 +154,21 @@ inline QString fault(QWidget *widget)
     // Drawn first: a widget that draws its own text says what it is as it draws it.
     const QList<DrawnLine> lines = drawnLines(widget);
     const QString held = heldText(widget);
+    // Where the widget can be seen: inside itself and every parent (a piece of a sentence
+    // placed past the edge of its card is cut off by the card).
+    const QRect seen = widget->visibleRegion().boundingRect();
+    if (seen.isEmpty())
+        return {};
     QString drawn;
     for (const DrawnLine &line : lines) {
         // Half a pixel for rounding.
-        if (line.left < -0.5 || line.right > widget->width() + 0.5)
+        if (line.left < seen.left() - 0.5 || line.right > seen.right() + 1.5)
             return describe(widget, held) +
                    QStringLiteral(": \"%1\" runs out of it (%2 to %3 of %4)")
                        .arg(line.text)
                        .arg(line.left)
                        .arg(line.right)
-                       .arg(widget->width());
+                       .arg(seen.width());
         drawn += line.text;
     }
     if (held.isEmpty()) {
