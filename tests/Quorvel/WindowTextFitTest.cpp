@@ -1,3 +1,4 @@
+#include "QuorvelClientUI/Views/Editor/AddActionSheet.h"
 #include "QuorvelClientUI/Views/Editor/Chip.h"
 #include "QuorvelClientUI/Views/Editor/ControlCard.h"
 #include "QuorvelClientUI/Views/Editor/DeckEditorView.h"
@@ -10,6 +11,7 @@
 #include "WindowScenes.h"
 
 #include <QApplication>
+#include <QPushButton>
 #include <QTest>
 
 using namespace WindowScenes;
@@ -68,11 +70,34 @@ void actionPopover(Scene &scene)
     scene.popup = chip->popover();
 }
 
+// The editor with the sheet that adds an action open.
+void addActionSheet(Scene &scene)
+{
+    DeckEditorWindow *window = editor(scene);
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window))
+        return;
+    auto *add = window->findChild<QPushButton *>(QStringLiteral("addAction"));
+    if (!add || !QTest::qWaitFor([add] { return add->isEnabled(); }))
+        return;
+    add->click();
+    scene.popup = window->findChild<AddActionSheet *>();
+}
+
 std::map<QString, Recipe> allRecipes()
 {
     std::map<QString, Recipe> all = recipes();
     all.insert({"deck editor", {true, false, true, true, [](Scene &scene) { editor(scene); }}});
-    all.insert({"action popover", {true, false, true, true, actionPopover}});
+    // A window over the editor that did not open leaves the scene without a window.
+    const auto over = [](void (*open)(Scene &)) {
+        return [open](Scene &scene) {
+            open(scene);
+            if (!scene.popup)
+                scene.window.reset();
+        };
+    };
+    all.insert({"action popover", {true, false, true, true, over(actionPopover)}});
+    all.insert({"add action sheet", {true, false, true, true, over(addActionSheet)}});
     return all;
 }
 
@@ -111,6 +136,7 @@ private slots:
         scene.start(recipe.remote, recipe.hosting);
         QVERIFY(scene.settle(recipe.meetHost, recipe.paired));
         recipe.make(scene);
+        QVERIFY2(scene.window, "The window did not open");
         scene.window->show();
         QVERIFY(QTest::qWaitForWindowExposed(scene.window.get()));
         QWidget *window = scene.popup ? scene.popup.get() : scene.window.get();
