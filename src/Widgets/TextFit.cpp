@@ -99,7 +99,8 @@ QString TextFit::ownText(const QWidget *widget)
 void TextFit::drawItemText(QPainter *painter, const QRect &rect, int flags, const QPalette &palette,
                            bool enabled, const QString &text, QPalette::ColorRole textRole) const
 {
-    if ((flags & Qt::TextWordWrap) || rect.width() <= 0) {
+    // Text that wraps, or that its caller lets run past its place, is drawn as asked.
+    if ((flags & (Qt::TextWordWrap | Qt::TextDontClip)) || rect.width() <= 0) {
         QProxyStyle::drawItemText(painter, rect, flags, palette, enabled, text, textRole);
         return;
     }
