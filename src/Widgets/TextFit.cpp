@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QStyleFactory>
+#include <QTextDocument>
 #include <QToolTip>
 
 namespace Quorvel {
@@ -120,13 +121,12 @@ bool TextFit::eventFilter(QObject *watched, QEvent *event)
     const QString whole = cutTextAt(widget, help->pos());
     if (whole.isEmpty())
         return QProxyStyle::eventFilter(watched, event);
-    // The widget's own tip, where it has one, follows the text it shows.
+    // The text comes from outside (a host's name, a title): a tip would read it as markup when
+    // it can. The widget's own tip, where it has one, follows it.
     const QString own = widget->toolTip();
-    QString tip = whole;
-    if (own.contains(whole))
-        tip = own;
-    else if (!own.isEmpty())
-        tip += u'\n' + own;
+    QString tip = Qt::convertFromPlainText(whole);
+    if (!own.isEmpty())
+        tip += Qt::mightBeRichText(own) ? own : Qt::convertFromPlainText(own);
     QToolTip::showText(help->globalPos(), tip, widget);
     return true;
 }

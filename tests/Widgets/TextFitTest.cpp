@@ -63,6 +63,8 @@ private slots:
             QTest::addRow("%s, cut", qPrintable(name)) << make << "Save to " + wideName;
             QTest::addRow("%s, whole", qPrintable(name)) << make << QStringLiteral("Save");
         }
+        // The whole text in the tip is read as text, never as markup.
+        QTest::addRow("label, cut, markup") << widgets.at("label") << "<b>Bold</b> " + wideName;
     }
 
     void cutTextShowsItIsCut()

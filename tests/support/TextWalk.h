@@ -11,6 +11,7 @@
 #include <QPaintDevice>
 #include <QPaintEngine>
 #include <QScreen>
+#include <QTextDocument>
 #include <QTextItem>
 #include <QToolTip>
 
@@ -135,7 +136,12 @@ inline QString tipOf(QWidget *widget)
     QApplication::sendEvent(under, &event);
     const QString tip = QToolTip::text();
     QToolTip::hideText();
-    return tip;
+    // As the tip reads: a rich one as its text.
+    if (!Qt::mightBeRichText(tip))
+        return tip;
+    QTextDocument read;
+    read.setHtml(tip);
+    return read.toPlainText();
 }
 
 inline QString describe(const QWidget *widget, const QString &text)
