@@ -6,6 +6,7 @@
 #include "QuorvelClientUI/ClientModel.h"
 #include "QuorvelClientUI/Views/ClientRootView.h"
 #include "QuorvelClientUI/Views/ControlRow.h"
+#include "QuorvelClientUI/Views/ControlRowLabel.h"
 #include "QuorvelClientUI/Views/DeckView.h"
 #include "QuorvelClientUI/Views/HostListView.h"
 #include "QuorvelClientUI/Views/HostRow.h"
@@ -26,6 +27,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
+#include <QVBoxLayout>
 
 using namespace Quorvel;
 using Kind = ClientConnectionStatus::Kind;
@@ -81,6 +83,7 @@ private slots:
     void forgetIsOfferedOnlyWithAStoredCode();
     void blockedNoticeWithoutTheDiscoveryService();
     void outsideTextShowsAsText();
+    void rowsStartTheirContentAlike();
     void showingTheRootStartsTheModel();
     void laterLaunchShowsTheLastActionsGreyed();
 };
@@ -281,6 +284,31 @@ void ClientViewsTest::outsideTextShowsAsText()
     QTextDocument shown;
     shown.setHtml(hostRow.toolTip());
     QCOMPARE(shown.toPlainText(), failure);
+}
+
+// A button's, a switch's and a readout's row start their icon and title at the same place.
+void ClientViewsTest::rowsStartTheirContentAlike()
+{
+    QWidget column;
+    auto *layout = new QVBoxLayout(&column);
+    QList<ControlRow *> rows;
+    for (const ControlType type : {ControlType::button, ControlType::toggle, ControlType::metric}) {
+        Control control;
+        control.id = QString::number(int(type));
+        control.title = QStringLiteral("Lamp");
+        control.type = type;
+        rows.append(new ControlRow(control, nullptr, &column));
+        layout->addWidget(rows.back());
+    }
+    column.setAttribute(Qt::WA_DontShowOnScreen);
+    column.show();
+    QStringList lefts;
+    for (ControlRow *row : std::as_const(rows)) {
+        const auto *label = row->findChild<ControlRowLabel *>();
+        QVERIFY(label);
+        lefts.append(QString::number(label->mapTo(&column, QPoint(0, 0)).x()));
+    }
+    QCOMPARE(lefts, QStringList(rows.size(), lefts.front()));
 }
 
 void ClientViewsTest::showingTheRootStartsTheModel()
