@@ -105,6 +105,11 @@ void OnboardingWindow::refresh()
 
 void OnboardingWindow::rebuildPage()
 {
+    // A page that goes while it holds the focus would hand it on to "Back"; the window takes it,
+    // as when it opened, and a code field on the new page takes it from there.
+    const bool pageHadFocus = m_page && m_page->isAncestorOf(focusWidget());
+    setFocusProxy(nullptr);
+    QWidget *codeField = nullptr;
     if (m_page) {
         m_content->removeWidget(m_page);
         // Deleted later: the page may be in the middle of handling a click or a key.
@@ -120,8 +125,10 @@ void OnboardingWindow::rebuildPage()
         break;
     case OnboardingFlow::Step::remote: {
         auto *remote = new RemoteStepPage(m_app);
-        if (PairingView *pairing = remote->pairingView())
+        if (PairingView *pairing = remote->pairingView()) {
             pairing->field()->installEventFilter(this);
+            codeField = pairing->field();
+        }
         m_page = remote;
         break;
     }
@@ -130,6 +137,10 @@ void OnboardingWindow::rebuildPage()
         break;
     }
     m_content->addWidget(m_page, 1);
+    if (pageHadFocus)
+        setFocus(Qt::OtherFocusReason);
+    // The focus that the window holds when it opens is the code field's.
+    setFocusProxy(codeField);
     // The default button keeps Return after the page changed under the focus.
     m_primary->setDefault(true);
 }

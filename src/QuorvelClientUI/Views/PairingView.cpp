@@ -75,6 +75,13 @@ void PairingView::submit()
     m_model->submitPairingCode(text, host);
 }
 
+void PairingView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    m_field->setFocus(Qt::OtherFocusReason);
+    m_field->selectAll();
+}
+
 QString PairingView::titleText() const
 {
     return m_title->text();

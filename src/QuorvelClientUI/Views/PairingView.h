@@ -17,7 +17,9 @@ class PlainLabel;
 class SymbolLabel;
 
 // Asks for one host's pairing code and hands a well-formed one to the model. The field empties
-// whenever the host changes, so a code typed for one host never goes to another.
+// whenever the host changes, so a code typed for one host never goes to another. Whenever the view
+// shows (opened, or back after a refused code) the field takes the focus with its text selected:
+// the code is all the user has to type here, and a new one replaces the old.
 class PairingView : public QWidget {
     Q_OBJECT
 public:
@@ -36,6 +38,9 @@ public:
     QString instructionText() const;
     // The reason as shown, empty while hidden.
     QString reasonText() const;
+
+protected:
+    void showEvent(QShowEvent *event) override;
 
 private:
     void refreshButton();
