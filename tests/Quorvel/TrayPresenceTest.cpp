@@ -309,6 +309,7 @@ private slots:
     void anXEmbedTrayThatStartsIsSeen();
     void aTrayIconShowsTheMenuWhenActivated();
     void withoutATrayTheMenuIsAWindow();
+    void theMenuWindowOpensAtThePointer();
     void theMenuWindowFitsWhatItShows();
     void aPopupNearTheScreensEdgeOpensWhereThereIsRoom();
     void theMenuFitsWhatItShowsAfterEachChange_data();
@@ -404,6 +405,39 @@ void TrayPresenceTest::withoutATrayTheMenuIsAWindow()
     QVERIFY(!QApplication::quitOnLastWindowClosed());
     app.state->handle(LaunchRequest());
     QVERIFY(menu->isVisible());
+}
+
+// Without a tray the menu window opens where the user is, at its start and at every later one,
+// not where new windows go (the middle of the screen, where the set-up window covers it).
+void TrayPresenceTest::theMenuWindowOpensAtThePointer()
+{
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    const QPoint first(available.right() - 400, available.top() + 200);
+    QCursor::setPos(first);
+    QTRY_COMPARE(QCursor::pos(), first);
+    App app;
+    const auto presence = app.presence(false);
+    QWidget *const menu = presence->menuWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(menu));
+    const auto besidePointer = [menu, &available](QPoint pointer) {
+        const QRect frame = menu->frameGeometry();
+        return available.contains(frame) && frame.adjusted(-2, -2, 2, 2).contains(pointer);
+    };
+    QTRY_VERIFY2(
+        besidePointer(first),
+        qPrintable(
+            QStringLiteral("%1,%2").arg(menu->frameGeometry().x()).arg(menu->frameGeometry().y())));
+
+    menu->close();
+    const QPoint later(available.left() + 100, available.bottom() - 20);
+    QCursor::setPos(later);
+    QTRY_COMPARE(QCursor::pos(), later);
+    app.state->handle(LaunchRequest());
+    QVERIFY(QTest::qWaitForWindowExposed(menu));
+    QTRY_VERIFY2(
+        besidePointer(later),
+        qPrintable(
+            QStringLiteral("%1,%2").arg(menu->frameGeometry().x()).arg(menu->frameGeometry().y())));
 }
 
 // Both roles: the remote's notice ("Quorvel can't see your local network." and its explanation)
