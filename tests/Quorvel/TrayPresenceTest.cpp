@@ -1,6 +1,9 @@
 #include "Quorvel/TrayPresence.h"
 #include "Quorvel/AppMenu.h"
 #include "Quorvel/AppState.h"
+#include "Quorvel/Setup/DoneStepPage.h"
+#include "Quorvel/Setup/OnboardingWindow.h"
+#include "Quorvel/Setup/SetupWindows.h"
 #include "Quorvel/TrayWatch.h"
 #include "QuorvelClientUI/ClientModel.h"
 #include "QuorvelClientUI/ClientSettings.h"
@@ -307,6 +310,7 @@ private slots:
     void aTrayThatStartsLaterTakesTheMenu();
     void aRestartedPanelGetsTheIconBack();
     void anXEmbedTrayThatStartsIsSeen();
+    void theSetUpsLastStepFollowsTheTray();
     void aTrayIconShowsTheMenuWhenActivated();
     void withoutATrayTheMenuIsAWindow();
     void theMenuWindowOpensAtThePointer();
@@ -372,6 +376,32 @@ void TrayPresenceTest::anXEmbedTrayThatStartsIsSeen()
     tray.start();
     QTRY_COMPARE_WITH_TIMEOUT(started.size(), 1, serviceLimitMs);
     QVERIFY(watch.available());
+}
+
+// Started before the panel: the set-up window, made then, says there is no tray until one
+// starts, and then that Quorvel lives in it.
+void TrayPresenceTest::theSetUpsLastStepFollowsTheTray()
+{
+    QVERIFY(desktop->stopWatcher());
+    TrayWatch watch;
+    QVERIFY(!watch.available());
+    App app;
+    SetupWindows::Options options;
+    options.tray = &watch;
+    SetupWindows setup(*app.state, std::move(options));
+    app.state->showOnboarding();
+    OnboardingWindow *window = setup.onboardingWindow();
+    QVERIFY(window);
+    window->flow().move(int(window->flow().steps().size()));
+    const auto where = [window] {
+        const auto *done = qobject_cast<DoneStepPage *>(window->page());
+        return done ? done->whereText() : QString();
+    };
+    QCOMPARE(where(), DoneStepPage::whereText(false));
+
+    XEmbedTray tray;
+    tray.start();
+    QTRY_COMPARE_WITH_TIMEOUT(where(), DoneStepPage::whereText(true), serviceLimitMs);
 }
 
 void TrayPresenceTest::aTrayIconShowsTheMenuWhenActivated()

@@ -79,8 +79,10 @@ QString OnboardingWindow::formKey() const
     case OnboardingFlow::Step::host:
         parts << QString::number(m_app.host() != nullptr);
         break;
-    case OnboardingFlow::Step::remote:
     case OnboardingFlow::Step::done:
+        parts << QString::number(m_options.trayAvailable);
+        [[fallthrough]];
+    case OnboardingFlow::Step::remote:
         parts << QString::number(m_app.host() != nullptr) << QString::number(m_app.roles().remote())
               << QString::number(int(status.kind()))
               << (status.host() ? status.host()->name : QString())
@@ -89,6 +91,12 @@ QString OnboardingWindow::formKey() const
         break;
     }
     return parts.join(u'|');
+}
+
+void OnboardingWindow::setTrayAvailable(bool available)
+{
+    m_options.trayAvailable = available;
+    refresh();
 }
 
 void OnboardingWindow::refresh()
