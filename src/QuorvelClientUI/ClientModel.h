@@ -97,6 +97,9 @@ public:
     static inline const QString keyringWaitText =
         QStringLiteral("Quorvel is waiting for the keyring to save the code. It may be asking "
                        "you a question in a window of its own.");
+    // The pairing reason once the keyring did not take the code (its question dismissed).
+    static inline const QString keyringRefusedText =
+        QStringLiteral("Couldn't save the code to the keyring.");
 
     // A persistent model remembers its host across launches and keeps the cached deck; the local
     // deck editor's private model is not persistent.
