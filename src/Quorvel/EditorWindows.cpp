@@ -3,6 +3,7 @@
 #include "Quorvel/AppLogging.h"
 #include "Quorvel/AppState.h"
 #include "QuorvelClientUI/Editor/DeckEditorModel.h"
+#include "QuorvelClientUI/Views/Editor/DeckEditorView.h"
 #include "QuorvelClientUI/Views/Editor/DeckEditorWindow.h"
 
 #include <QShortcut>
@@ -17,8 +18,11 @@ EditorWindows::EditorWindows(AppState &app, QObject *parent) : QObject(parent), 
                                                 DeckEditorWindow::deckEditorTitle()));
     });
     windows.setFactory(WindowTable::localEditor, [this] {
-        return withQuitKey(new DeckEditorWindow(m_localEditor.model(), WindowTable::localEditor,
-                                                LocalHostEditor::windowTitle()));
+        auto *window = new DeckEditorWindow(m_localEditor.model(), WindowTable::localEditor,
+                                            LocalHostEditor::windowTitle());
+        // Saving the host's code again is all that pairing with this computer takes.
+        window->view()->offerPairingRetry([this] { openLocalEditor(); });
+        return withQuitKey(window);
     });
     m_app.setLocalEditorOpener([this] { openLocalEditor(); });
     m_app.setQuitCheck([this] { return mayQuit(); });
@@ -57,8 +61,8 @@ bool EditorWindows::mayQuit()
     }
     if (unsaved.isEmpty())
         return true;
-    const bool quit = m_quitQuestion ? m_quitQuestion(unsaved)
-                                     : UnsavedEditsQuestion::ask(unsaved, first);
+    const bool quit =
+        m_quitQuestion ? m_quitQuestion(unsaved) : UnsavedEditsQuestion::ask(unsaved, first);
     if (!quit)
         first->present();
     return quit;

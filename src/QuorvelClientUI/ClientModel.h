@@ -186,6 +186,9 @@ public:
     // Otherwise saves it for the host and connects; a failed save shows in the status instead,
     // and so does a keyring that is slow to answer (the save then goes on waiting).
     bool submitPairingCode(const QString &text, const DiscoveredHost &host);
+    // A code for the host could not be saved (the keyring's question dismissed): drops any link
+    // and asks for pairing, saying why.
+    void codeNotSaved(const DiscoveredHost &host);
     // Deletes the host's stored code; drops the link when connected to that host.
     void forgetPairingCode(const DiscoveredHost &host);
     // The host's code: under its key, or (moving it to the id) under its name. The handler is

@@ -78,6 +78,11 @@ bool ClientModel::submitPairingCode(const QString &text, const DiscoveredHost &h
     return true;
 }
 
+void ClientModel::codeNotSaved(const DiscoveredHost &host)
+{
+    requirePairing(host, keyringRefusedText, std::nullopt);
+}
+
 void ClientModel::forgetPairingCode(const DiscoveredHost &host)
 {
     m_tokens.remove(host.stableKey(), this, [this, host] {

@@ -1,8 +1,13 @@
+#include "Quorvel/EditorWindows.h"
 #include "Quorvel/Setup/OnboardingWindow.h"
 #include "Quorvel/Setup/RemoteStepPage.h"
 #include "Quorvel/Setup/RoleChoice.h"
 #include "Quorvel/Setup/WelcomePage.h"
+#include "QuorvelClientUI/Views/Editor/Banner.h"
+#include "QuorvelClientUI/Views/Editor/DeckEditorView.h"
+#include "QuorvelClientUI/Views/Editor/DeckEditorWindow.h"
 #include "QuorvelClientUI/Views/PairingView.h"
+#include "QuorvelHostKit/Service/HostCoordinator.h"
 
 #include "SetupFixture.h"
 #include "StandInSecretService.h"
@@ -40,24 +45,31 @@ PairingView *pairingOf(const OnboardingWindow &window)
 
 } // namespace
 
-// The set-up's pairing step while the keyring asks the user a question first (a password for a
-// new keyring): it says that it waits from the moment the code is handed over, says so when the
+// The set-up's pairing step and this computer's own editor while the keyring asks the user a
+// question first (a password for a new keyring): each says why it waits, says so when the
 // question is dismissed, and takes the code again, which then connects once it is answered.
 class SetupKeyringPromptTest : public QObject {
     Q_OBJECT
 
 private slots:
     void initTestCase() { QVERIFY(m_keyring.start()); }
+    void init();
     void pairingStepSaysWhatTheKeyringDoes();
+    void thisComputersEditorSaysTheKeyringRefused();
 
 private:
     StandInSecretService m_keyring;
 };
 
-void SetupKeyringPromptTest::pairingStepSaysWhatTheKeyringDoes()
+void SetupKeyringPromptTest::init()
 {
+    m_keyring.reset();
     openClientSettings()->clear();
     storeRoles(false, false, false);
+}
+
+void SetupKeyringPromptTest::pairingStepSaysWhatTheKeyringDoes()
+{
     SetupApp app;
     QList<Status> statuses;
     connect(&app.model, &ClientModel::statusChanged, this,
@@ -97,6 +109,39 @@ void SetupKeyringPromptTest::pairingStepSaysWhatTheKeyringDoes()
     QTRY_VERIFY_WITH_TIMEOUT(statuses.contains(Status::connecting(host)), answerLimitMs);
     QCOMPARE(m_keyring.storedItems(), 1);
     app.model.disconnectFromHost();
+}
+
+// Its first-use question dismissed, the keyring has no code for the editor to connect with: the
+// editor says so, not only that the host needs pairing, and "Try Again" saves the code again.
+void SetupKeyringPromptTest::thisComputersEditorSaysTheKeyringRefused()
+{
+    storeRoles(false, true);
+    SetupApp app;
+    EditorWindows editors(*app.state);
+    HostCoordinator *host = app.state->host();
+    QVERIFY(host);
+    QTRY_VERIFY_WITH_TIMEOUT(host->port().value_or(0) != 0, answerLimitMs);
+    app.state->openLocalEditor();
+    auto *window =
+        qobject_cast<DeckEditorWindow *>(app.state->windows().window(WindowTable::localEditor));
+    QVERIFY(window);
+    DeckEditorView *view = window->view();
+    ClientModel &model = editors.localEditor().model();
+
+    QTRY_VERIFY_WITH_TIMEOUT(m_keyring.asking(), answerLimitMs);
+    QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("Keychain save failed in local"));
+    m_keyring.answer(true);
+    QTRY_COMPARE_WITH_TIMEOUT(model.status().reason(),
+                              std::optional(ClientModel::keyringRefusedText), answerLimitMs);
+    QCOMPARE(view->notConnectedText(), QStringLiteral("Not connected to ") + host->hostName() +
+                                           QStringLiteral(". ") + ClientModel::keyringRefusedText);
+    QVERIFY(view->retryButton()->isVisible());
+
+    view->retryButton()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(m_keyring.asking(), answerLimitMs);
+    m_keyring.answer(false);
+    QTRY_VERIFY_WITH_TIMEOUT(model.isConnected(), answerLimitMs);
+    QVERIFY(view->notConnectedBanner()->isHidden());
 }
 
 QTEST_MAIN(SetupKeyringPromptTest)
