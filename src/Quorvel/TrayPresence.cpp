@@ -11,6 +11,7 @@
 #include <QGuiApplication>
 #include <QPalette>
 #include <QScreen>
+#include <QTimer>
 
 namespace Quorvel {
 
@@ -38,7 +39,10 @@ TrayPresence::TrayPresence(AppState &state, AppMenu *menu, IconForState icon, bo
         showTrayIcon();
     } else {
         m_menu->setWindowFlags(Qt::Window);
-        showMenu();
+        // Once the windows that the start asked for are up (the set-up of a first start, opened
+        // on the start's first turn): shown before them, the menu went under them. They keep
+        // the keyboard.
+        QTimer::singleShot(0, this, [this] { present(false); });
     }
     connect(&m_state, &AppState::activeChanged, this, &TrayPresence::updateIcon);
     connect(&m_state, &AppState::activationRequested, this, &TrayPresence::showMenu);
@@ -94,6 +98,11 @@ QWidget *TrayPresence::menuWindow() const
 
 void TrayPresence::showMenu()
 {
+    present(true);
+}
+
+void TrayPresence::present(bool activate)
+{
     // Measured once what the menu shows has settled: wrapped lines know their height only once
     // their layouts ran.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
@@ -105,9 +114,12 @@ void TrayPresence::showMenu()
     const QRect icon = m_tray ? m_tray->geometry() : QRect();
     m_anchor = icon.isValid() && !icon.isEmpty() ? icon : QRect(QCursor::pos(), QSize(1, 1));
     placeAtAnchor();
+    m_menu->setAttribute(Qt::WA_ShowWithoutActivating, !activate);
     m_menu->show();
     m_menu->raise();
-    m_menu->activateWindow();
+    if (activate)
+        m_menu->activateWindow();
+    m_menu->setAttribute(Qt::WA_ShowWithoutActivating, false);
 }
 
 QRect TrayPresence::popupFrame(QSize size, QRect anchor, QRect available)
