@@ -40,9 +40,9 @@ TrayPresence::TrayPresence(AppState &state, AppMenu *menu, IconForState icon, bo
     } else {
         m_menu->setWindowFlags(Qt::Window);
         // Once the windows that the start asked for are up (the set-up of a first start, opened
-        // on the start's first turn): shown before them, the menu went under them. They keep
-        // the keyboard.
-        QTimer::singleShot(0, this, [this] { present(false); });
+        // on the start's first turn): shown before them, the menu went under them. A window
+        // shown without the keyboard goes under the active one too (openbox).
+        QTimer::singleShot(0, this, &TrayPresence::showMenu);
     }
     connect(&m_state, &AppState::activeChanged, this, &TrayPresence::updateIcon);
     connect(&m_state, &AppState::activationRequested, this, &TrayPresence::showMenu);
@@ -98,11 +98,6 @@ QWidget *TrayPresence::menuWindow() const
 
 void TrayPresence::showMenu()
 {
-    present(true);
-}
-
-void TrayPresence::present(bool activate)
-{
     // Measured once what the menu shows has settled: wrapped lines know their height only once
     // their layouts ran.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
@@ -114,12 +109,9 @@ void TrayPresence::present(bool activate)
     const QRect icon = m_tray ? m_tray->geometry() : QRect();
     m_anchor = icon.isValid() && !icon.isEmpty() ? icon : QRect(QCursor::pos(), QSize(1, 1));
     placeAtAnchor();
-    m_menu->setAttribute(Qt::WA_ShowWithoutActivating, !activate);
     m_menu->show();
     m_menu->raise();
-    if (activate)
-        m_menu->activateWindow();
-    m_menu->setAttribute(Qt::WA_ShowWithoutActivating, false);
+    m_menu->activateWindow();
 }
 
 QRect TrayPresence::popupFrame(QSize size, QRect anchor, QRect available)

@@ -62,8 +62,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    // Shows the menu where showMenu says, bringing it forward, with the keyboard or without.
-    void present(bool activate);
     void showTrayIcon();
     void updateIcon();
     // Puts the menu beside its anchor (X11 only: Wayland places windows itself).

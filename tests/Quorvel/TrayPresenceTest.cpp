@@ -495,8 +495,7 @@ void TrayPresenceTest::theMenuWindowOpensAtThePointer()
             QStringLiteral("%1,%2").arg(menu->frameGeometry().x()).arg(menu->frameGeometry().y())));
 }
 
-// A first start opens the set-up window too: the menu window shows in front of it, and the set-up
-// keeps the keyboard.
+// A first start opens the set-up window too: the menu window shows in front of it.
 void TrayPresenceTest::onAFirstStartTheMenuWindowIsNotUnderTheSetUp()
 {
     App app(false, false, false);
@@ -511,7 +510,6 @@ void TrayPresenceTest::onAFirstStartTheMenuWindowIsNotUnderTheSetUp()
                  qPrintable(QStringLiteral("menu %1, set-up %2")
                                 .arg(stackingIndex(menu))
                                 .arg(stackingIndex(setUp))));
-    QTRY_COMPARE(QApplication::activeWindow(), setUp);
 }
 
 // Both roles: the remote's notice ("Quorvel can't see your local network." and its explanation)
