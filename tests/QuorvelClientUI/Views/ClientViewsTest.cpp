@@ -79,6 +79,7 @@ private slots:
     void switchShowsTheHostsStateUntilItsUpdate();
     void oneStateChangeRedrawsNoRows();
     void pairsWithTheRightCodeFromTheField();
+    void codeFieldHoldsTheFocus();
     void fieldEmptiesWhenTheHostChanges();
     void forgetIsOfferedOnlyWithAStoredCode();
     void blockedNoticeWithoutTheDiscoveryService();
@@ -193,6 +194,49 @@ void ClientViewsTest::pairsWithTheRightCodeFromTheField()
     QVERIFY(pairing->field()->text().isEmpty());
     QTRY_VERIFY_WITH_TIMEOUT(model->isConnected() && model->deck(), answerLimitMs);
     QCOMPARE(root.parts().main, RemoteViewRules::RootParts::Main::deck);
+}
+
+// Typing right after the view shows, and again after a refused code, goes into the code field:
+// the keys were lost before, and Return pressed whatever held the focus.
+void ClientViewsTest::codeFieldHoldsTheFocus()
+{
+    GallerySession session;
+    GalleryHost *host = session.startHost(flagDeck(QStringLiteral("/nonexistent/flag")));
+    ClientModel *model = session.makeModel(QStringLiteral("Remote"));
+    model->forgetPairingCode(host->listing());
+    model->receiveHosts({host->listing()});
+    QTRY_COMPARE_WITH_TIMEOUT(model->status().kind(), Kind::needsPairing, answerLimitMs);
+    ClientRootView root(model);
+    PairingView *pairing = root.pairingView();
+    // As the tray's menu shows it: a popup focuses nothing by itself.
+    root.setWindowFlags(Qt::Popup);
+    root.show();
+    QVERIFY(QTest::qWaitForWindowActive(&root));
+    QCOMPARE(QApplication::focusWidget(), pairing->field());
+
+    // Shown again, what was left in the field is selected, so that typing replaces it.
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("ABCD"));
+    root.hide();
+    root.show();
+    // The offscreen platform keeps its focus window through the hiding; a desktop activates the
+    // window again.
+    QApplication::setActiveWindow(&root);
+    QVERIFY(QTest::qWaitForWindowActive(&root));
+    QCOMPARE(QApplication::focusWidget(), pairing->field());
+    QCOMPARE(pairing->field()->selectedText(), QStringLiteral("ABCD"));
+
+    QTest::keyClicks(QApplication::focusWidget(), PairingToken::generate().displayText());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTRY_VERIFY_WITH_TIMEOUT(model->status().kind() == Kind::needsPairing &&
+                                 model->status().reason() &&
+                                 *model->status().reason() != ClientModel::keyringWaitText,
+                             answerLimitMs);
+    QCOMPARE(root.parts().main, RemoteViewRules::RootParts::Main::pairing);
+    QCOMPARE(QApplication::focusWidget(), pairing->field());
+
+    QTest::keyClicks(QApplication::focusWidget(), host->coordinator().pairingToken().displayText());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTRY_VERIFY_WITH_TIMEOUT(model->isConnected() && model->deck(), answerLimitMs);
 }
 
 void ClientViewsTest::fieldEmptiesWhenTheHostChanges()
