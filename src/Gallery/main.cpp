@@ -3,6 +3,7 @@
 #include "Widgets/FocusRing.h"
 #include "Widgets/IconTheme.h"
 #include "Widgets/ReadablePalette.h"
+#include "Widgets/TextFit.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -53,6 +54,7 @@ int main(int argc, char *argv[])
     IconTheme::setUp();
     FocusRing::install();
     ReadablePalette::install();
+    TextFit::install();
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(

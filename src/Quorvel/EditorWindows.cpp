@@ -3,6 +3,7 @@
 #include "Quorvel/AppLogging.h"
 #include "Quorvel/AppState.h"
 #include "QuorvelClientUI/Editor/DeckEditorModel.h"
+#include "QuorvelClientUI/Views/Editor/DeckEditorView.h"
 #include "QuorvelClientUI/Views/Editor/DeckEditorWindow.h"
 
 #include <QShortcut>
@@ -17,8 +18,11 @@ EditorWindows::EditorWindows(AppState &app, QObject *parent) : QObject(parent), 
                                                 DeckEditorWindow::deckEditorTitle()));
     });
     windows.setFactory(WindowTable::localEditor, [this] {
-        return withQuitKey(new DeckEditorWindow(m_localEditor.model(), WindowTable::localEditor,
-                                                LocalHostEditor::windowTitle()));
+        auto *window = new DeckEditorWindow(m_localEditor.model(), WindowTable::localEditor,
+                                            LocalHostEditor::windowTitle());
+        // Saving the host's code again is all that pairing with this computer takes.
+        window->view()->offerPairingRetry([this] { openLocalEditor(); });
+        return withQuitKey(window);
     });
     m_app.setLocalEditorOpener([this] { openLocalEditor(); });
     m_app.setQuitCheck([this] { return mayQuit(); });

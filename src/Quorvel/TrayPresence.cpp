@@ -11,6 +11,7 @@
 #include <QGuiApplication>
 #include <QPalette>
 #include <QScreen>
+#include <QTimer>
 
 namespace Quorvel {
 
@@ -38,7 +39,10 @@ TrayPresence::TrayPresence(AppState &state, AppMenu *menu, IconForState icon, bo
         showTrayIcon();
     } else {
         m_menu->setWindowFlags(Qt::Window);
-        showMenu();
+        // Once the windows that the start asked for are up (the set-up of a first start, opened
+        // on the start's first turn): shown before them, the menu went under them. A window
+        // shown without the keyboard goes under the active one too (openbox).
+        QTimer::singleShot(0, this, &TrayPresence::showMenu);
     }
     connect(&m_state, &AppState::activeChanged, this, &TrayPresence::updateIcon);
     connect(&m_state, &AppState::activationRequested, this, &TrayPresence::showMenu);
@@ -98,12 +102,13 @@ void TrayPresence::showMenu()
     // their layouts ran.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     m_menu->fitToContent();
-    // The tray icon's geometry is often empty: the pointer is where the user clicked.
-    if (m_tray) {
-        const QRect icon = m_tray->geometry();
-        m_anchor = icon.isValid() && !icon.isEmpty() ? icon : QRect(QCursor::pos(), QSize(1, 1));
-    }
-    place();
+    // The tray icon's geometry is often empty: the pointer is where the user clicked. The window
+    // shown without a tray opens there too, where the user is, rather than where the window
+    // manager puts new windows (the middle of the screen, under the set-up window on a first
+    // start).
+    const QRect icon = m_tray ? m_tray->geometry() : QRect();
+    m_anchor = icon.isValid() && !icon.isEmpty() ? icon : QRect(QCursor::pos(), QSize(1, 1));
+    placeAtAnchor();
     m_menu->show();
     m_menu->raise();
     m_menu->activateWindow();
@@ -128,18 +133,26 @@ bool TrayPresence::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
-void TrayPresence::place()
+void TrayPresence::placeAtAnchor()
 {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         return;
+    const QScreen *screen = QGuiApplication::screenAt(m_anchor.center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    m_menu->move(popupFrame(m_menu->frameGeometry().size(), m_anchor, screen->availableGeometry())
+                     .topLeft());
+}
+
+void TrayPresence::place()
+{
     if (m_tray) {
-        const QScreen *screen = QGuiApplication::screenAt(m_anchor.center());
-        if (!screen)
-            screen = QGuiApplication::primaryScreen();
-        m_menu->move(popupFrame(m_menu->size(), m_anchor, screen->availableGeometry()).topLeft());
+        placeAtAnchor();
         return;
     }
-    // A window the window manager placed stays where it is unless it grew past the screen.
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return;
+    // A window stays where it is, moved by the user perhaps, unless it grew past the screen.
     const QScreen *screen = m_menu->screen();
     if (!screen || !m_menu->isVisible())
         return;

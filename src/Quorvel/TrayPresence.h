@@ -41,7 +41,7 @@ public:
     QSystemTrayIcon *trayIcon() const { return m_tray.get(); }
     QWidget *menuWindow() const;
 
-    // Shows the menu (beside the tray icon, or the pointer, with a tray) and brings it forward.
+    // Shows the menu beside the tray icon, or else the pointer (X11), and brings it forward.
     void showMenu();
 
     // A tray started: the menu window moves into it (the icon shown, the menu a popup, the window
@@ -64,13 +64,15 @@ protected:
 private:
     void showTrayIcon();
     void updateIcon();
-    // Keeps the shown menu where it belongs as it grows or shrinks (X11 only: Wayland places
-    // windows itself).
+    // Puts the menu beside its anchor (X11 only: Wayland places windows itself).
+    void placeAtAnchor();
+    // Keeps the shown menu where it belongs as it grows or shrinks: a popup beside its anchor, a
+    // window on the screen (X11 only).
     void place();
 
     AppState &m_state;
     std::unique_ptr<AppMenu> m_menu;
-    // What the popup opened beside.
+    // What the menu opened beside.
     QRect m_anchor;
     IconForState m_icon;
     std::unique_ptr<QSystemTrayIcon> m_tray;

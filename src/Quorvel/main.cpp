@@ -15,6 +15,7 @@
 #include "Widgets/FocusRing.h"
 #include "Widgets/IconTheme.h"
 #include "Widgets/ReadablePalette.h"
+#include "Widgets/TextFit.h"
 
 #include <QApplication>
 #include <QDir>
@@ -93,6 +94,7 @@ int main(int argc, char *argv[])
     IconTheme::setUp();
     FocusRing::install();
     ReadablePalette::install();
+    TextFit::install();
 
     // Read again without the options Qt took for itself.
     const CommandLine commandLine = CommandLine::read(application.arguments().mid(1));

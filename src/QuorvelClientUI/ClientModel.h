@@ -97,6 +97,9 @@ public:
     static inline const QString keyringWaitText =
         QStringLiteral("Quorvel is waiting for the keyring to save the code. It may be asking "
                        "you a question in a window of its own.");
+    // The pairing reason once the keyring did not take the code (its question dismissed).
+    static inline const QString keyringRefusedText =
+        QStringLiteral("Couldn't save the code to the keyring.");
 
     // A persistent model remembers its host across launches and keeps the cached deck; the local
     // deck editor's private model is not persistent.
@@ -183,6 +186,9 @@ public:
     // Otherwise saves it for the host and connects; a failed save shows in the status instead,
     // and so does a keyring that is slow to answer (the save then goes on waiting).
     bool submitPairingCode(const QString &text, const DiscoveredHost &host);
+    // A code for the host could not be saved (the keyring's question dismissed): drops any link
+    // and asks for pairing, saying why.
+    void codeNotSaved(const DiscoveredHost &host);
     // Deletes the host's stored code; drops the link when connected to that host.
     void forgetPairingCode(const DiscoveredHost &host);
     // The host's code: under its key, or (moving it to the id) under its name. The handler is

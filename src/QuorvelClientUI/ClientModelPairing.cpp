@@ -66,8 +66,7 @@ bool ClientModel::submitPairingCode(const QString &text, const DiscoveredHost &h
             if (epoch != m_linkEpoch)
                 return;
             if (!saved) {
-                setStatus(ConnectionStatus::needsPairing(
-                    host, QStringLiteral("Couldn't save the code to the keyring.")));
+                setStatus(ConnectionStatus::needsPairing(host, keyringRefusedText));
                 return;
             }
             connectTo(host);
@@ -77,6 +76,11 @@ bool ClientModel::submitPairingCode(const QString &text, const DiscoveredHost &h
                 setStatus(ConnectionStatus::needsPairing(host, keyringWaitText));
         });
     return true;
+}
+
+void ClientModel::codeNotSaved(const DiscoveredHost &host)
+{
+    requirePairing(host, keyringRefusedText, std::nullopt);
 }
 
 void ClientModel::forgetPairingCode(const DiscoveredHost &host)

@@ -1,6 +1,7 @@
 #include "Widgets/ElidedLabel.h"
 
 #include "Widgets/ShownText.h"
+#include "Widgets/TextFit.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -48,7 +49,9 @@ void ElidedLabel::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setPen(palette().color(QPalette::WindowText));
-    painter.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shownText());
+    const QString shown = shownText();
+    TextFit::setOwnText(this, m_text, shown != ShownText::oneLine(m_text));
+    painter.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
 }
 
 } // namespace Quorvel

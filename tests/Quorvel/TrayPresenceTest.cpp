@@ -1,6 +1,9 @@
 #include "Quorvel/TrayPresence.h"
 #include "Quorvel/AppMenu.h"
 #include "Quorvel/AppState.h"
+#include "Quorvel/Setup/DoneStepPage.h"
+#include "Quorvel/Setup/OnboardingWindow.h"
+#include "Quorvel/Setup/SetupWindows.h"
 #include "Quorvel/TrayWatch.h"
 #include "QuorvelClientUI/ClientModel.h"
 #include "QuorvelClientUI/ClientSettings.h"
@@ -127,11 +130,11 @@ QIcon testIcon(bool active)
 // The remote finds hosts through a network of the test's own, whose mDNS service the test stops
 // when a notice is to arrive.
 struct App {
-    explicit App(bool remote = false, bool hosting = false)
+    explicit App(bool remote = false, bool hosting = false, bool onboarded = true)
         : model(network, "Remote", KeychainTokenStore(), true, fastTimings())
     {
         openClientSettings()->clear();
-        storeRoles(remote, hosting);
+        storeRoles(remote, hosting, onboarded);
         state = std::make_unique<AppState>(standInOptions(model, systemctl));
     }
 
@@ -146,6 +149,27 @@ struct App {
     ClientModel model;
     std::unique_ptr<AppState> state;
 };
+
+// The window's place in the X server's stacking order, bottom to top (no window manager
+// reparents it here), or -1.
+int stackingIndex(const QWidget *window)
+{
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
+    if (!connection)
+        return -1;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    const std::unique_ptr<xcb_query_tree_reply_t, decltype(&std::free)> tree(
+        xcb_query_tree_reply(connection, xcb_query_tree(connection, root), nullptr), &std::free);
+    if (!tree)
+        return -1;
+    const xcb_window_t *children = xcb_query_tree_children(tree.get());
+    for (int index = 0; index < xcb_query_tree_children_length(tree.get()); ++index) {
+        if (children[index] == xcb_window_t(window->winId()))
+            return index;
+    }
+    return -1;
+}
 
 // Asks the tray icon registered under `item` to activate, as the panel does on a click.
 void activate(const QString &item)
@@ -307,8 +331,11 @@ private slots:
     void aTrayThatStartsLaterTakesTheMenu();
     void aRestartedPanelGetsTheIconBack();
     void anXEmbedTrayThatStartsIsSeen();
+    void theSetUpsLastStepFollowsTheTray();
     void aTrayIconShowsTheMenuWhenActivated();
     void withoutATrayTheMenuIsAWindow();
+    void theMenuWindowOpensAtThePointer();
+    void onAFirstStartTheMenuWindowIsNotUnderTheSetUp();
     void theMenuWindowFitsWhatItShows();
     void aPopupNearTheScreensEdgeOpensWhereThereIsRoom();
     void theMenuFitsWhatItShowsAfterEachChange_data();
@@ -329,6 +356,7 @@ void TrayPresenceTest::aTrayThatStartsLaterTakesTheMenu()
         TrayPresence::onDesktop(*app.state, new AppMenu(*app.state), &testIcon, watch);
     QWidget *const menu = presence->menuWindow();
     QVERIFY(!presence->usesTray());
+    QTRY_VERIFY(menu->isVisible());
     QVERIFY(QTest::qWaitForWindowExposed(menu));
 
     QVERIFY(desktop->startWatcher());
@@ -373,6 +401,32 @@ void TrayPresenceTest::anXEmbedTrayThatStartsIsSeen()
     QVERIFY(watch.available());
 }
 
+// Started before the panel: the set-up window, made then, says there is no tray until one
+// starts, and then that Quorvel lives in it.
+void TrayPresenceTest::theSetUpsLastStepFollowsTheTray()
+{
+    QVERIFY(desktop->stopWatcher());
+    TrayWatch watch;
+    QVERIFY(!watch.available());
+    App app;
+    SetupWindows::Options options;
+    options.tray = &watch;
+    SetupWindows setup(*app.state, std::move(options));
+    app.state->showOnboarding();
+    OnboardingWindow *window = setup.onboardingWindow();
+    QVERIFY(window);
+    window->flow().move(int(window->flow().steps().size()));
+    const auto where = [window] {
+        const auto *done = qobject_cast<DoneStepPage *>(window->page());
+        return done ? done->whereText() : QString();
+    };
+    QCOMPARE(where(), DoneStepPage::whereText(false));
+
+    XEmbedTray tray;
+    tray.start();
+    QTRY_COMPARE_WITH_TIMEOUT(where(), DoneStepPage::whereText(true), serviceLimitMs);
+}
+
 void TrayPresenceTest::aTrayIconShowsTheMenuWhenActivated()
 {
     QVERIFY(desktop->startWatcher());
@@ -395,7 +449,8 @@ void TrayPresenceTest::withoutATrayTheMenuIsAWindow()
     const auto presence = app.presence(false);
     QVERIFY(!presence->usesTray());
     QWidget *const menu = presence->menuWindow();
-    QVERIFY(menu->isVisible());
+    // Shown on the start's next turn, after the windows that the start opens.
+    QTRY_VERIFY(menu->isVisible());
     QVERIFY(menu->isWindow());
 
     // Closing it keeps the program; a later start shows it again.
@@ -406,6 +461,57 @@ void TrayPresenceTest::withoutATrayTheMenuIsAWindow()
     QVERIFY(menu->isVisible());
 }
 
+// Without a tray the menu window opens where the user is, at its start and at every later one,
+// not where new windows go (the middle of the screen, where the set-up window covers it).
+void TrayPresenceTest::theMenuWindowOpensAtThePointer()
+{
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    const QPoint first(available.right() - 400, available.top() + 200);
+    QCursor::setPos(first);
+    QTRY_COMPARE(QCursor::pos(), first);
+    App app;
+    const auto presence = app.presence(false);
+    QWidget *const menu = presence->menuWindow();
+    QTRY_VERIFY(menu->isVisible());
+    QVERIFY(QTest::qWaitForWindowExposed(menu));
+    const auto besidePointer = [menu, &available](QPoint pointer) {
+        const QRect frame = menu->frameGeometry();
+        return available.contains(frame) && frame.adjusted(-2, -2, 2, 2).contains(pointer);
+    };
+    QTRY_VERIFY2(
+        besidePointer(first),
+        qPrintable(
+            QStringLiteral("%1,%2").arg(menu->frameGeometry().x()).arg(menu->frameGeometry().y())));
+
+    menu->close();
+    const QPoint later(available.left() + 100, available.bottom() - 20);
+    QCursor::setPos(later);
+    QTRY_COMPARE(QCursor::pos(), later);
+    app.state->handle(LaunchRequest());
+    QVERIFY(QTest::qWaitForWindowExposed(menu));
+    QTRY_VERIFY2(
+        besidePointer(later),
+        qPrintable(
+            QStringLiteral("%1,%2").arg(menu->frameGeometry().x()).arg(menu->frameGeometry().y())));
+}
+
+// A first start opens the set-up window too: the menu window shows in front of it.
+void TrayPresenceTest::onAFirstStartTheMenuWindowIsNotUnderTheSetUp()
+{
+    App app(false, false, false);
+    SetupWindows setup(*app.state, {});
+    const auto presence = app.presence(false);
+    QWidget *const menu = presence->menuWindow();
+    QTRY_VERIFY(setup.onboardingWindow());
+    QWidget *const setUp = setup.onboardingWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(setUp));
+    QVERIFY(QTest::qWaitForWindowExposed(menu));
+    QTRY_VERIFY2(stackingIndex(menu) > stackingIndex(setUp),
+                 qPrintable(QStringLiteral("menu %1, set-up %2")
+                                .arg(stackingIndex(menu))
+                                .arg(stackingIndex(setUp))));
+}
+
 // Both roles: the remote's notice ("Quorvel can't see your local network." and its explanation)
 // arrives after the window is shown, when the discovery service stops.
 void TrayPresenceTest::theMenuWindowFitsWhatItShows()
@@ -413,6 +519,7 @@ void TrayPresenceTest::theMenuWindowFitsWhatItShows()
     App app(true, true);
     const auto presence = app.presence(false);
     QWidget *const menu = presence->menuWindow();
+    QTRY_VERIFY(menu->isVisible());
     QVERIFY(QTest::qWaitForWindowExposed(menu));
     app.network.setDaemonRunning(false);
     QTRY_VERIFY_WITH_TIMEOUT(shows(menu, "Quorvel can't see your local network."), serviceLimitMs);

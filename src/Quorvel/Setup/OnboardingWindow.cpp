@@ -82,8 +82,10 @@ QString OnboardingWindow::formKey() const
     case OnboardingFlow::Step::host:
         parts << QString::number(m_app.host() != nullptr);
         break;
-    case OnboardingFlow::Step::remote:
     case OnboardingFlow::Step::done:
+        parts << QString::number(m_options.trayAvailable);
+        [[fallthrough]];
+    case OnboardingFlow::Step::remote:
         parts << QString::number(m_app.host() != nullptr) << QString::number(m_app.roles().remote())
               << QString::number(int(status.kind()))
               << (status.host() ? status.host()->name : QString())
@@ -92,6 +94,12 @@ QString OnboardingWindow::formKey() const
         break;
     }
     return parts.join(u'|');
+}
+
+void OnboardingWindow::setTrayAvailable(bool available)
+{
+    m_options.trayAvailable = available;
+    refresh();
 }
 
 void OnboardingWindow::refresh()
@@ -108,6 +116,11 @@ void OnboardingWindow::refresh()
 
 void OnboardingWindow::rebuildPage()
 {
+    // A page that goes while it holds the focus would hand it on to "Back"; the window takes it,
+    // as when it opened, and a code field on the new page takes it from there.
+    const bool pageHadFocus = m_page && m_page->isAncestorOf(focusWidget());
+    setFocusProxy(nullptr);
+    QWidget *codeField = nullptr;
     if (m_page) {
         m_content->removeWidget(m_page);
         // Deleted later: the page may be in the middle of handling a click or a key.
@@ -123,8 +136,10 @@ void OnboardingWindow::rebuildPage()
         break;
     case OnboardingFlow::Step::remote: {
         auto *remote = new RemoteStepPage(m_app);
-        if (PairingView *pairing = remote->pairingView())
+        if (PairingView *pairing = remote->pairingView()) {
             pairing->field()->installEventFilter(this);
+            codeField = pairing->field();
+        }
         m_page = remote;
         break;
     }
@@ -133,6 +148,10 @@ void OnboardingWindow::rebuildPage()
         break;
     }
     m_content->addWidget(m_page, 1);
+    if (pageHadFocus)
+        setFocus(Qt::OtherFocusReason);
+    // The focus that the window holds when it opens is the code field's.
+    setFocusProxy(codeField);
     // The default button keeps Return after the page changed under the focus.
     m_primary->setDefault(true);
 }

@@ -23,7 +23,8 @@ public:
     static constexpr QSize fixedSize{560, 520};
 
     struct Options {
-        // Whether the desktop shows a system tray; the done step says how to get one when not.
+        // Whether the desktop shows a system tray when the window opens; the done step says how
+        // to get one when not.
         bool trayAvailable = true;
         // Called after "Done" marked the user as set up.
         OnboardingFlow::Finish finish;
@@ -35,6 +36,9 @@ public:
     QWidget *page() const { return m_page; }
     QPushButton *backButton() const { return m_back; }
     QPushButton *primaryButton() const { return m_primary; }
+
+    // A tray appeared or went: the done step says so while it shows.
+    void setTrayAvailable(bool available);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

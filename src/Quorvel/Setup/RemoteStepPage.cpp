@@ -67,7 +67,6 @@ RemoteStepPage::RemoteStepPage(AppState &app, QWidget *parent) : QWidget(parent)
     switch (status.kind()) {
     case ClientConnectionStatus::Kind::needsPairing:
         m_pairing = new PairingView(&model);
-        m_pairing->setHost(*status.host(), status.reason());
         boxLayout->addWidget(m_pairing);
         break;
     case ClientConnectionStatus::Kind::connected: {

@@ -62,14 +62,15 @@ SetupWindows::Options SetupWindows::programOptions(OutsideAccess &outside, const
     options.services.showInFiles = [revealer](const QString &path) { revealer->reveal(path); };
     options.services.updater = &outside.updater();
     options.services.version = Updater::versionString();
-    options.trayAvailable = [&tray] { return tray.available(); };
+    options.tray = &tray;
     return options;
 }
 
 QWidget *SetupWindows::makeOnboarding()
 {
     OnboardingWindow::Options options;
-    options.trayAvailable = m_options.trayAvailable();
+    const TrayWatch *tray = m_options.tray;
+    options.trayAvailable = !tray || tray->available();
     options.finish = [this] {
         if (OnboardingWindow *window = onboardingWindow())
             window->hide();
@@ -77,6 +78,10 @@ QWidget *SetupWindows::makeOnboarding()
         QTimer::singleShot(0, this, [this] { m_app.windows().forget(WindowTable::onboarding); });
     };
     auto *window = new OnboardingWindow(m_app, std::move(options));
+    if (tray) {
+        connect(tray, &TrayWatch::trayStarted, window,
+                [window, tray] { window->setTrayAvailable(tray->available()); });
+    }
     centreOnScreen(window);
     return window;
 }

@@ -29,8 +29,9 @@ public:
 
     struct Options {
         SettingsWindow::Services services;
-        // Read when the set-up window is made: the panel may start after the program.
-        std::function<bool()> trayAvailable = [] { return true; };
+        // The desktop's tray, which the set-up window follows: the panel may start after the
+        // program. Without one the window takes it that there is a tray.
+        const TrayWatch *tray = nullptr;
     };
 
     SetupWindows(AppState &app, Options options, QObject *parent = nullptr);

@@ -129,7 +129,6 @@ void ClientRootView::refresh()
     m_status->setVisible(m_parts.header);
     m_statusDivider->setVisible(m_parts.header);
     if (m_parts.main == Main::pairing) {
-        m_pairing->setHost(*status.host(), status.reason());
         m_pages->setCurrentWidget(m_pairing);
     } else if (m_parts.main == Main::deck) {
         m_pages->setCurrentWidget(m_deck);

@@ -13,7 +13,8 @@ namespace Quorvel {
 
 namespace {
 
-// Room around a button row's label inside the button.
+// Room around a button row's label inside the button. The other rows keep the same room at
+// their sides, so that every row's icon and title start at one place.
 constexpr int buttonPaddingX = 4;
 constexpr int buttonPaddingY = 2;
 
@@ -28,7 +29,10 @@ ControlRow::ControlRow(const Control &control, ClientModel *model, QWidget *pare
     : QWidget(parent), m_control(control), m_model(model)
 {
     auto *layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
+    if (control.type == ControlType::button)
+        layout->setContentsMargins(0, 0, 0, 0);
+    else
+        layout->setContentsMargins(buttonPaddingX, 0, buttonPaddingX, 0);
     switch (control.type) {
     case ControlType::button: {
         // The whole row is the button; its label is drawn by child widgets so the title stays

@@ -4,6 +4,7 @@
 #include "Widgets/ShownText.h"
 #include "Widgets/StatusColors.h"
 #include "Widgets/SymbolIcons.h"
+#include "Widgets/TextFit.h"
 #include "Widgets/TextStyle.h"
 
 #include <QPainter>
@@ -103,8 +104,9 @@ void ControlRowLabel::paintEvent(QPaintEvent *)
     painter.setPen(palette().color(group, QPalette::WindowText));
     const QRect titleRect(textLeft, m_hasBadge ? 0 : (height() - titleHeight) / 2, textWidth,
                           titleHeight);
-    painter.drawText(titleRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                     fontMetrics().elidedText(m_shownTitle, Qt::ElideRight, textWidth));
+    const QString shownTitle = fontMetrics().elidedText(m_shownTitle, Qt::ElideRight, textWidth);
+    TextFit::setOwnText(this, m_title, shownTitle != m_shownTitle);
+    painter.drawText(titleRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shownTitle);
     if (!m_hasBadge)
         return;
 

@@ -47,6 +47,17 @@ PairingView::PairingView(ClientModel *model, QWidget *parent)
     connect(m_pair, &QPushButton::clicked, this, &PairingView::submit);
     m_reason->hide();
     refreshButton();
+    if (m_model) {
+        connect(m_model, &ClientModel::statusChanged, this, &PairingView::followStatus);
+        followStatus();
+    }
+}
+
+void PairingView::followStatus()
+{
+    const ClientConnectionStatus &status = m_model->status();
+    if (status.kind() == ClientConnectionStatus::Kind::needsPairing && status.host())
+        setHost(*status.host(), status.reason());
 }
 
 void PairingView::setHost(const DiscoveredHost &host, const std::optional<QString> &reason)
@@ -73,6 +84,13 @@ void PairingView::submit()
     const DiscoveredHost host = *m_host;
     m_field->clear();
     m_model->submitPairingCode(text, host);
+}
+
+void PairingView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    m_field->setFocus(Qt::OtherFocusReason);
+    m_field->selectAll();
 }
 
 QString PairingView::titleText() const

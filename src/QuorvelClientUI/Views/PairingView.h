@@ -16,8 +16,12 @@ class ClientModel;
 class PlainLabel;
 class SymbolLabel;
 
-// Asks for one host's pairing code and hands a well-formed one to the model. The field empties
-// whenever the host changes, so a code typed for one host never goes to another.
+// Asks for one host's pairing code and hands a well-formed one to the model, and says why the
+// model asks, following it (the keyring's wait, its refusal, a refused code) wherever the view
+// is. The field empties whenever the host changes, so a code typed for one host never goes to
+// another. Whenever the view
+// shows (opened, or back after a refused code) the field takes the focus with its text selected:
+// the code is all the user has to type here, and a new one replaces the old.
 class PairingView : public QWidget {
     Q_OBJECT
 public:
@@ -37,8 +41,12 @@ public:
     // The reason as shown, empty while hidden.
     QString reasonText() const;
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     void refreshButton();
+    void followStatus();
 
     QPointer<ClientModel> m_model;
     std::optional<DiscoveredHost> m_host;

@@ -51,6 +51,7 @@ private slots:
     void returnPressesTheDefaultButton();
     void startHostingShowsTheRunningHost();
     void remoteStepPairsWithATestHost();
+    void codeFieldKeepsTheFocusAfterARefusedCode();
     void doneStepSaysWhereQuorvelLives_data();
     void doneStepSaysWhereQuorvelLives();
     void doneStepOffersThisComputersActionsWhileHosting();
@@ -216,6 +217,48 @@ void OnboardingWindowTest::remoteStepPairsWithATestHost()
     auto *page = pageOf<RemoteStepPage>(window);
     QCOMPARE(page->connectedLabel()->text(), QStringLiteral("Connected to Studio Host"));
     QCOMPARE(page->deckLine(), *RemoteStepPage::deckSentence(int(sampleDeck().controls.size())));
+    QCOMPARE(window.flow().step(), Step::remote);
+}
+
+// A refused code makes the page again: the new code field takes the focus, so that the next code
+// typed lands in it and its Return hands it over instead of pressing "Continue".
+void OnboardingWindowTest::codeFieldKeepsTheFocusAfterARefusedCode()
+{
+    using namespace Quorvel::ClientTest;
+    TestHost host(firstCode(), sampleDeck(), QStringLiteral("Studio Host"));
+    QVERIFY(host.start());
+    SetupApp app;
+    OnboardingWindow window(*app.state, {});
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    pageOf<WelcomePage>(window)->remoteChoice()->click();
+    window.primaryButton()->click();
+    window.primaryButton()->click();
+    app.model.connectTo(host.listing());
+    QTRY_VERIFY(pageOf<RemoteStepPage>(window) && pageOf<RemoteStepPage>(window)->pairingView());
+    QTRY_COMPARE(QApplication::focusWidget(),
+                 pageOf<RemoteStepPage>(window)->pairingView()->field());
+
+    QTest::keyClicks(QApplication::focusWidget(), secondCode().displayText());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    const auto refused = [&window]() -> PairingView * {
+        auto *page = pageOf<RemoteStepPage>(window);
+        PairingView *pairing = page ? page->pairingView() : nullptr;
+        const bool shown = pairing && pairing->isVisible() && !pairing->reasonText().isEmpty() &&
+                           pairing->reasonText() != ClientModel::keyringWaitText;
+        return shown ? pairing : nullptr;
+    };
+    QTRY_VERIFY(refused());
+    QTRY_COMPARE(QApplication::focusWidget(), refused()->field());
+    // The window taking the focus, as it does when it opens, hands it to the field too.
+    window.backButton()->setFocus();
+    window.setFocus();
+    QCOMPARE(QApplication::focusWidget(), refused()->field());
+
+    QTest::keyClicks(QApplication::focusWidget(), firstCode().displayText());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(window.flow().step(), Step::remote);
+    QTRY_VERIFY(pageOf<RemoteStepPage>(window) && pageOf<RemoteStepPage>(window)->connectedLabel());
     QCOMPARE(window.flow().step(), Step::remote);
 }
 

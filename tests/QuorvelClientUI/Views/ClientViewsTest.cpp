@@ -6,6 +6,7 @@
 #include "QuorvelClientUI/ClientModel.h"
 #include "QuorvelClientUI/Views/ClientRootView.h"
 #include "QuorvelClientUI/Views/ControlRow.h"
+#include "QuorvelClientUI/Views/ControlRowLabel.h"
 #include "QuorvelClientUI/Views/DeckView.h"
 #include "QuorvelClientUI/Views/HostListView.h"
 #include "QuorvelClientUI/Views/HostRow.h"
@@ -26,6 +27,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
+#include <QVBoxLayout>
 
 using namespace Quorvel;
 using Kind = ClientConnectionStatus::Kind;
@@ -77,10 +79,12 @@ private slots:
     void switchShowsTheHostsStateUntilItsUpdate();
     void oneStateChangeRedrawsNoRows();
     void pairsWithTheRightCodeFromTheField();
+    void codeFieldHoldsTheFocus();
     void fieldEmptiesWhenTheHostChanges();
     void forgetIsOfferedOnlyWithAStoredCode();
     void blockedNoticeWithoutTheDiscoveryService();
     void outsideTextShowsAsText();
+    void rowsStartTheirContentAlike();
     void showingTheRootStartsTheModel();
     void laterLaunchShowsTheLastActionsGreyed();
 };
@@ -192,6 +196,49 @@ void ClientViewsTest::pairsWithTheRightCodeFromTheField()
     QCOMPARE(root.parts().main, RemoteViewRules::RootParts::Main::deck);
 }
 
+// Typing right after the view shows, and again after a refused code, goes into the code field:
+// the keys were lost before, and Return pressed whatever held the focus.
+void ClientViewsTest::codeFieldHoldsTheFocus()
+{
+    GallerySession session;
+    GalleryHost *host = session.startHost(flagDeck(QStringLiteral("/nonexistent/flag")));
+    ClientModel *model = session.makeModel(QStringLiteral("Remote"));
+    model->forgetPairingCode(host->listing());
+    model->receiveHosts({host->listing()});
+    QTRY_COMPARE_WITH_TIMEOUT(model->status().kind(), Kind::needsPairing, answerLimitMs);
+    ClientRootView root(model);
+    PairingView *pairing = root.pairingView();
+    // As the tray's menu shows it: a popup focuses nothing by itself.
+    root.setWindowFlags(Qt::Popup);
+    root.show();
+    QVERIFY(QTest::qWaitForWindowActive(&root));
+    QCOMPARE(QApplication::focusWidget(), pairing->field());
+
+    // Shown again, what was left in the field is selected, so that typing replaces it.
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("ABCD"));
+    root.hide();
+    root.show();
+    // The offscreen platform keeps its focus window through the hiding; a desktop activates the
+    // window again.
+    QApplication::setActiveWindow(&root);
+    QVERIFY(QTest::qWaitForWindowActive(&root));
+    QCOMPARE(QApplication::focusWidget(), pairing->field());
+    QCOMPARE(pairing->field()->selectedText(), QStringLiteral("ABCD"));
+
+    QTest::keyClicks(QApplication::focusWidget(), PairingToken::generate().displayText());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTRY_VERIFY_WITH_TIMEOUT(model->status().kind() == Kind::needsPairing &&
+                                 model->status().reason() &&
+                                 *model->status().reason() != ClientModel::keyringWaitText,
+                             answerLimitMs);
+    QCOMPARE(root.parts().main, RemoteViewRules::RootParts::Main::pairing);
+    QCOMPARE(QApplication::focusWidget(), pairing->field());
+
+    QTest::keyClicks(QApplication::focusWidget(), host->coordinator().pairingToken().displayText());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTRY_VERIFY_WITH_TIMEOUT(model->isConnected() && model->deck(), answerLimitMs);
+}
+
 void ClientViewsTest::fieldEmptiesWhenTheHostChanges()
 {
     GallerySession session;
@@ -281,6 +328,31 @@ void ClientViewsTest::outsideTextShowsAsText()
     QTextDocument shown;
     shown.setHtml(hostRow.toolTip());
     QCOMPARE(shown.toPlainText(), failure);
+}
+
+// A button's, a switch's and a readout's row start their icon and title at the same place.
+void ClientViewsTest::rowsStartTheirContentAlike()
+{
+    QWidget column;
+    auto *layout = new QVBoxLayout(&column);
+    QList<ControlRow *> rows;
+    for (const ControlType type : {ControlType::button, ControlType::toggle, ControlType::metric}) {
+        Control control;
+        control.id = QString::number(int(type));
+        control.title = QStringLiteral("Lamp");
+        control.type = type;
+        rows.append(new ControlRow(control, nullptr, &column));
+        layout->addWidget(rows.back());
+    }
+    column.setAttribute(Qt::WA_DontShowOnScreen);
+    column.show();
+    QStringList lefts;
+    for (ControlRow *row : std::as_const(rows)) {
+        const auto *label = row->findChild<ControlRowLabel *>();
+        QVERIFY(label);
+        lefts.append(QString::number(label->mapTo(&column, QPoint(0, 0)).x()));
+    }
+    QCOMPARE(lefts, QStringList(rows.size(), lefts.front()));
 }
 
 void ClientViewsTest::showingTheRootStartsTheModel()

@@ -3,6 +3,7 @@
 #include "QuorvelClientUI/Views/Editor/Popover.h"
 #include "Widgets/ShownText.h"
 #include "Widgets/StatusColors.h"
+#include "Widgets/TextFit.h"
 
 #include <QEvent>
 #include <QPainter>
@@ -45,6 +46,7 @@ Chip::Chip(const QString &label, bool editable, bool warning, QWidget *parent)
     if (editable)
         setToolTip(tr("Change this"));
     setAccessibleName(text());
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     connect(this, &QAbstractButton::clicked, this, &Chip::open);
 }
 
@@ -78,6 +80,13 @@ QSize Chip::sizeHint() const
                            metrics.height() + 2 * verticalPadding + underlineRoom);
     }
     return m_sizeHint;
+}
+
+QSize Chip::minimumSizeHint() const
+{
+    const int pad = m_editable ? horizontalPadding : 0;
+    const int least = QFontMetrics(labelFont()).horizontalAdvance(QStringLiteral("…")) + 2 * pad;
+    return {std::min(least, sizeHint().width()), sizeHint().height()};
 }
 
 void Chip::changeEvent(QEvent *event)
@@ -114,9 +123,16 @@ void Chip::paintEvent(QPaintEvent *)
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setFont(labelFont());
     const QPalette &pal = palette();
+    // Given less room than it asked for, the chip ends its words in "…".
+    const int pad = m_editable ? horizontalPadding : 0;
+    const QString shownText =
+        width() < sizeHint().width()
+            ? painter.fontMetrics().elidedText(text(), Qt::ElideRight, width() - 2 * pad)
+            : text();
+    TextFit::setOwnText(this, text(), shownText != text());
     if (!m_editable) {
         painter.setPen(pal.color(QPalette::WindowText));
-        painter.drawText(rect().adjusted(0, 0, 0, -underlineRoom), Qt::AlignCenter, text());
+        painter.drawText(rect().adjusted(0, 0, 0, -underlineRoom), Qt::AlignCenter, shownText);
         return;
     }
     const QColor accent = pal.color(QPalette::Highlight);
@@ -131,7 +147,7 @@ void Chip::paintEvent(QPaintEvent *)
     painter.fillPath(path, fill);
     const QColor ink = shown ? pal.color(QPalette::HighlightedText) : m_warning ? orange : accent;
     painter.setPen(ink);
-    painter.drawText(shape, Qt::AlignCenter, text());
+    painter.drawText(shape, Qt::AlignCenter, shownText);
     if (!shown) {
         QPen pen(ink, underlineWidth, Qt::CustomDashLine, Qt::FlatCap, Qt::MiterJoin);
         pen.setDashPattern({dashOn / underlineWidth, dashOff / underlineWidth});

@@ -43,6 +43,8 @@ public:
     void closePopover();
 
     QSize sizeHint() const override;
+    // Narrower than its words when its line is: then it shows their start and "…".
+    QSize minimumSizeHint() const override;
 
 signals:
     void shownChanged(bool shown);

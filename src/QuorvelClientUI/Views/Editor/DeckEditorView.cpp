@@ -227,12 +227,19 @@ void DeckEditorView::makeBanners(QVBoxLayout *content)
     m_notConnected->setObjectName(QStringLiteral("notConnectedBanner"));
     auto *notRow = new QHBoxLayout(m_notConnected);
     notRow->setContentsMargins(bannerPadding, bannerPadding, bannerPadding, bannerPadding);
-    auto *notLabel = new SymbolLabel(
-        QStringLiteral("wifi.slash"),
-        tr("Not connected to a host. Changes can't be tried or saved until it's back."),
-        TextStyle::callout, StatusTone::none, m_notConnected);
-    notLabel->textLabel()->setWrapping();
-    notRow->addWidget(notLabel, 1);
+    notRow->setSpacing(footerSpacing);
+    m_notConnectedText = new SymbolLabel(QStringLiteral("wifi.slash"), QString(),
+                                         TextStyle::callout, StatusTone::none, m_notConnected);
+    m_notConnectedText->textLabel()->setWrapping();
+    notRow->addWidget(m_notConnectedText, 1);
+    m_retry = new QPushButton(tr("Try Again"), m_notConnected);
+    m_retry->setObjectName(QStringLiteral("retryPairing"));
+    m_retry->setAutoDefault(false);
+    connect(m_retry, &QPushButton::clicked, this, [this] {
+        if (m_onRetry)
+            m_onRetry();
+    });
+    notRow->addWidget(m_retry, 0, Qt::AlignTop);
     content->addWidget(m_notConnected);
 
     m_hostChanged = new Banner(StatusTone::yellow, changedTint, this);
@@ -356,6 +363,17 @@ QString DeckEditorView::titleText() const
     return m_titleButton->title();
 }
 
+QString DeckEditorView::notConnectedText() const
+{
+    return m_notConnectedText->text();
+}
+
+void DeckEditorView::offerPairingRetry(std::function<void()> retry)
+{
+    m_onRetry = std::move(retry);
+    refresh();
+}
+
 QString DeckEditorView::subtitleText() const
 {
     return m_subtitle->text();
@@ -451,6 +469,15 @@ void DeckEditorView::refresh()
             .arg(host));
     m_copyCommand->setText(tr("Copy the Command to Run in a Terminal on %1").arg(host));
     m_notConnected->setVisible(!connected);
+    const bool pairing = status.kind() == ClientConnectionStatus::Kind::needsPairing;
+    m_notConnectedText->set(
+        QStringLiteral("wifi.slash"),
+        pairing && status.reason()
+            ? tr("Not connected to %1. %2")
+                  .arg(status.host() ? status.host()->name : host, *status.reason())
+            : tr("Not connected to a host. Changes can't be tried or saved until it's back."),
+        StatusTone::none);
+    m_retry->setVisible(pairing && m_onRetry);
     m_hostChanged->setVisible(m_model.hostChangedWhileEditing());
     m_hostChangedText->set(QStringLiteral("arrow.triangle.2.circlepath"),
                            tr("The actions changed on %1 while you were editing.").arg(host),

@@ -7,6 +7,8 @@
 #include <QUuid>
 #include <QWidget>
 
+#include <functional>
+
 class QAction;
 class QLineEdit;
 class QMenu;
@@ -59,8 +61,14 @@ public:
     bool isShowingEmptyDeck() const;
     Banner *editingOffBanner() const { return m_editingOff; }
     Banner *notConnectedBanner() const { return m_notConnected; }
+    QString notConnectedText() const;
+    QPushButton *retryButton() const { return m_retry; }
     Banner *hostChangedBanner() const { return m_hostChanged; }
     QList<QPushButton *> ideaButtons() const;
+
+    // While the host asks for pairing, the not-connected banner offers "Try Again", which calls
+    // retry (this computer's own editor saves the host's code again).
+    void offerPairingRetry(std::function<void()> retry);
 
     void beginEditingName();
     void copyEditingCommand();
@@ -101,6 +109,9 @@ private:
     PlainLabel *m_editingOffText;
     QPushButton *m_copyCommand;
     Banner *m_notConnected;
+    SymbolLabel *m_notConnectedText;
+    QPushButton *m_retry;
+    std::function<void()> m_onRetry;
     Banner *m_hostChanged;
     SymbolLabel *m_hostChangedText;
 

@@ -106,9 +106,18 @@ void FlowLayout::setGeometry(const QRect &rect)
     double y = rect.top();
     for (const FlowRows::Row &row : rows) {
         double x = rect.left();
-        for (const FlowRows::Placed &placed : row.items) {
+        for (qsizetype at = 0; at < row.items.size(); ++at) {
+            const FlowRows::Placed &placed = row.items.at(at);
             x += placed.leading;
-            const QSizeF size = all.at(placed.index).size;
+            // A piece wider than its line on its own (a chip naming a long host) gets the line,
+            // less the punctuation that sticks to it, and shortens its text to fit.
+            double followers = 0;
+            for (qsizetype next = at + 1;
+                 next < row.items.size() && all.at(row.items.at(next).index).tight; ++next)
+                followers += FlowRows::tightGap + all.at(row.items.at(next).index).size.width();
+            QSizeF size = all.at(placed.index).size;
+            size.setWidth(
+                std::max(0.0, std::min(size.width(), rect.left() + rect.width() - x - followers)));
             const double top = y + (row.height - size.height()) / 2;
             m_items.at(placed.index)
                 .item->setGeometry(

@@ -51,7 +51,8 @@ bool LocalHostEditor::open(HostCoordinator &coordinator, const std::function<voi
     // code of before a rotation and ask this computer to pair with itself. A keyring slower than
     // the store's time-out (a busy desktop, a keyring still starting) is waited for, not taken
     // for a failure: its save still goes on and lands, and only its own answer says whether the
-    // code is there to connect with and to label.
+    // code is there to connect with and to label. Refused (its first-use question dismissed),
+    // connecting would only find no code and ask for pairing without saying why.
     m_tokens.save(
         coordinator.pairingToken(), coordinator.hostID(), this,
         [this, host](bool saved) {
@@ -61,8 +62,12 @@ bool LocalHostEditor::open(HostCoordinator &coordinator, const std::function<voi
             ClientModel &client = model();
             const auto kind = client.status().kind();
             if (kind != ClientConnectionStatus::Kind::connected &&
-                kind != ClientConnectionStatus::Kind::connecting)
-                client.connectTo(host);
+                kind != ClientConnectionStatus::Kind::connecting) {
+                if (saved)
+                    client.connectTo(host);
+                else
+                    client.codeNotSaved(host);
+            }
             emit codeSaved(saved);
         },
         // The window is already open; the store logs the wait.

@@ -37,8 +37,9 @@ public:
     static std::optional<QString> unavailableReason(const HostCoordinator &coordinator);
 
     // Saves the host's current code for the private model and, once the keyring has answered,
-    // connects it (unless it is connected or on its way); showWindow runs at once. Does nothing
-    // and returns false while the host has no port.
+    // connects it (unless it is connected or on its way), or has it say that the keyring did not
+    // take the code; showWindow runs at once. Does nothing and returns false while the host has
+    // no port.
     bool open(HostCoordinator &coordinator, const std::function<void()> &showWindow);
 
     // Made on first use and kept for the life of the process.
