@@ -10,6 +10,9 @@ namespace Quorvel {
 
 PlainTextField::PlainTextField(QWidget *parent) : QPlainTextEdit(parent)
 {
+    // Tab moves on to the next control as it does from every other field; a tab character comes
+    // in only by paste.
+    setTabChangesFocus(true);
     // Every change comes with its place, a text set through Qt's own setPlainText() too (read
     // with line feeds).
     connect(document(), &QTextDocument::contentsChange, this, &PlainTextField::noteChange);

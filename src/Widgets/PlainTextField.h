@@ -9,6 +9,7 @@ namespace Quorvel {
 // drops only from a source that offers at least one format: on X11 an empty clipboard (nothing
 // copied since login, or the program that copied has quit) still hands Qt a source, with no
 // formats, and Qt 6.4 reads the first of its formats without looking, which ends the program.
+// Tab and Shift+Tab leave it, as they leave a one-line field.
 //
 // Its text is read and set with text() and setText(): what was set comes back character for
 // character where nobody edited it. Qt's toPlainText() turns no-break spaces into spaces and

@@ -2,7 +2,9 @@
 #include "Widgets/PlainLabel.h"
 #include "Widgets/PlainTextField.h"
 
+#include <QApplication>
 #include <QFontMetrics>
+#include <QLineEdit>
 #include <QTest>
 #include <QTextCursor>
 #include <QVBoxLayout>
@@ -209,6 +211,53 @@ private slots:
         // Qt's own setter reads as Qt sets it: nothing of an earlier text is left behind.
         field.setPlainText(QStringLiteral("a\nb"));
         QCOMPARE(field.text(), QStringLiteral("a\nb"));
+    }
+
+    // Tab and Shift+Tab leave the multi-line field for its neighbours as they leave any other
+    // field; the Tab key never types a tab into it, with Ctrl held either (wherever the focus
+    // goes then). A tab that was there stays.
+    void tabLeavesTheTextField_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("reached");
+        QTest::newRow("tab") << int(Qt::Key_Tab) << int(Qt::NoModifier) << "after";
+        QTest::newRow("shift+tab") << int(Qt::Key_Backtab) << int(Qt::ShiftModifier) << "before";
+        QTest::newRow("shift+tab as a tab")
+            << int(Qt::Key_Tab) << int(Qt::ShiftModifier) << "before";
+        QTest::newRow("ctrl+tab") << int(Qt::Key_Tab) << int(Qt::ControlModifier) << QString();
+        QTest::newRow("ctrl+shift+tab")
+            << int(Qt::Key_Backtab) << int(Qt::ControlModifier | Qt::ShiftModifier) << QString();
+    }
+
+    void tabLeavesTheTextField()
+    {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, reached);
+        QWidget window;
+        auto *layout = new QVBoxLayout(&window);
+        auto *before = new QLineEdit(&window);
+        before->setObjectName(QStringLiteral("before"));
+        const QString text = QStringLiteral("\tsay hi");
+        auto *field = new PlainTextField(text, &window);
+        field->setObjectName(QStringLiteral("field"));
+        auto *after = new QLineEdit(&window);
+        after->setObjectName(QStringLiteral("after"));
+        layout->addWidget(before);
+        layout->addWidget(field);
+        layout->addWidget(after);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        field->setFocus(Qt::OtherFocusReason);
+        field->moveCursor(QTextCursor::Start);
+        QTest::keyClick(field, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(field->text(), text);
+        if (reached.isEmpty())
+            return;
+        QVERIFY(QApplication::focusWidget());
+        QCOMPARE(QApplication::focusWidget()->objectName(), reached);
     }
 };
 

@@ -45,13 +45,16 @@ inline QImage around(QWidget *widget)
     return window->grab(area & window->rect()).toImage();
 }
 
-// The stops of the window's Tab chain in the order Tab reaches them, from where the focus is.
-inline QList<QWidget *> tabChain(QWidget *window)
+// The stops of the window's Tab chain in the order Tab (or Shift+Tab, with Qt::Key_Backtab)
+// reaches them, from where the focus is.
+inline QList<QWidget *> tabChain(QWidget *window, Qt::Key key = Qt::Key_Tab)
 {
+    const Qt::KeyboardModifiers modifiers =
+        key == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier;
     QList<QWidget *> chain;
     for (int step = 0; step < mostStops; ++step) {
         QWidget *from = QApplication::focusWidget();
-        QTest::keyClick(from ? from : window, Qt::Key_Tab);
+        QTest::keyClick(from ? from : window, key, modifiers);
         QWidget *now = QApplication::focusWidget();
         if (!now || chain.contains(now))
             break;

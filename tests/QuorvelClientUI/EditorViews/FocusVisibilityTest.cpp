@@ -15,6 +15,7 @@
 #include "ReadingOrder.h"
 #include "Widgets/FocusRing.h"
 #include "Widgets/IconTheme.h"
+#include "Widgets/PlainTextField.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -162,7 +163,8 @@ std::unique_ptr<Screen> makeScreen(const QString &name)
 // Whatever the keyboard is on shows it: every stop of the Tab chain in each step of the
 // add-action sheet, in the deck editor and in each of its chips' popovers, on a light and on a
 // dark desktop, with the ring the program puts in every window; Tab goes through the sheet and
-// the popovers in reading order; and the lists of the sheet move and pick by keyboard.
+// the popovers in reading order, and through their multi-line fields without typing into them;
+// and the lists of the sheet move and pick by keyboard.
 class FocusVisibilityTest : public QObject {
     Q_OBJECT
 
@@ -245,6 +247,50 @@ private slots:
                  qPrintable(QStringLiteral("Against the reading order: ") + against.join(", ")));
     }
 
+    // Tab and Shift+Tab go through each multi-line field as through any other field and type
+    // nothing into it: the action behind a chip's popover has no change.
+    void tabPassesThroughTextFields_data()
+    {
+        QTest::addColumn<QString>("screen");
+        QTest::addColumn<Qt::Key>("key");
+        for (const char *screen :
+             {"command", "Quorvel::ActionPopover", "Quorvel::MetricSourcePopover"}) {
+            QTest::addRow("%s, tab", screen) << QString::fromLatin1(screen) << Qt::Key_Tab;
+            QTest::addRow("%s, shift+tab", screen)
+                << QString::fromLatin1(screen) << Qt::Key_Backtab;
+        }
+    }
+
+    void tabPassesThroughTextFields()
+    {
+        QFETCH(QString, screen);
+        QFETCH(Qt::Key, key);
+        const std::unique_ptr<Screen> shown = makeScreen(screen);
+        QWidget *window = shown->window();
+        QVERIFY(window);
+        if (window->windowType() != Qt::Popup) {
+            QApplication::setActiveWindow(window);
+            QVERIFY(QTest::qWaitForWindowActive(window));
+        }
+        const QList<PlainTextField *> fields = window->findChildren<PlainTextField *>();
+        QVERIFY(!fields.isEmpty());
+        QStringList texts;
+        for (const PlainTextField *field : fields)
+            texts.append(field->text());
+        // The walk starts in the window's own first field: keys sent here go to their widget,
+        // where a popup of a real desktop would take them from any.
+        fields.first()->setFocus(Qt::OtherFocusReason);
+        QVERIFY(fields.first()->hasFocus());
+        const QList<QWidget *> chain = FocusMark::tabChain(window, key);
+        for (qsizetype i = 0; i < fields.size(); ++i) {
+            QCOMPARE(fields.at(i)->text(), texts.at(i));
+            QVERIFY2(chain.contains(fields.at(i)), qPrintable(FocusMark::describe(fields.at(i))));
+        }
+        QVERIFY2(chain.size() > fields.size(), qPrintable(QString::number(chain.size())));
+        if (const auto *editor = dynamic_cast<const EditorScreen *>(shown.get()))
+            QCOMPARE(editor->model.unsavedChangeCount(), 0);
+    }
+
     // From the search field Tab reaches the app list; the arrows move along it, Return or Space
     // picks the row the keyboard is on, which keeps the focus; Return on the picked row goes on.
     void theAppListPicksByKeyboard_data()
@@ -294,6 +340,72 @@ private slots:
             QCOMPARE(row->value(), picked);
             QVERIFY(row->isSelected());
         }
+    }
+
+    // After a search the list is still the one stop after the field: Tab reaches its row and
+    // Shift+Tab comes back, Down in the field moves onto the row, Return in the field picks it.
+    void theListAfterASearch_data()
+    {
+        QTest::addColumn<Intent>("intent");
+        QTest::addColumn<QString>("picked");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("row");
+        QTest::newRow("apps, a letter") << Intent::appSwitch << ""
+                                        << "T"
+                                        << "T";
+        QTest::newRow("apps, a whole name") << Intent::appSwitch << ""
+                                            << "rhythmbox"
+                                            << "Rhythmbox";
+        // The step shows more controls below the list once an app is picked.
+        QTest::newRow("apps, one picked, a letter") << Intent::appSwitch << "Rhythmbox"
+                                                    << "T"
+                                                    << "Rhythmbox";
+        QTest::newRow("shortcuts, a new name") << Intent::shortcut << ""
+                                               << "Wri"
+                                               << "Wri";
+        QTest::newRow("shortcuts, a whole name") << Intent::shortcut << ""
+                                                 << "morning"
+                                                 << "Morning";
+    }
+
+    void theListAfterASearch()
+    {
+        QFETCH(Intent, intent);
+        QFETCH(QString, picked);
+        QFETCH(QString, typed);
+        QFETCH(QString, row);
+        SheetScreen screen(intent);
+        AddActionSheet &sheet = *screen.sheet;
+        if (!picked.isEmpty())
+            sheet.flow().setApp(picked);
+        QApplication::setActiveWindow(&sheet);
+        QVERIFY(QTest::qWaitForWindowActive(&sheet));
+        auto *picker = sheet.stepView()->findChild<CatalogPicker *>();
+        QLineEdit *search = picker->searchField();
+        QTRY_COMPARE(QApplication::focusWidget(), search);
+        QTest::keyClicks(search, typed);
+        // Once the list shows the rows of the search, as it has before the next key comes.
+        QTRY_VERIFY(!picker->rows().isEmpty() && picker->rows().constLast()->isVisible());
+        const auto rowReached = [](const QString &value) {
+            const auto *reached = qobject_cast<const PickerRow *>(QApplication::focusWidget());
+            return reached && reached->value() == value;
+        };
+
+        QTest::keyClick(search, Qt::Key_Tab);
+        QVERIFY2(rowReached(row), qPrintable(FocusMark::describe(QApplication::focusWidget())));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), search);
+
+        QTest::keyClick(search, Qt::Key_Down);
+        QVERIFY2(rowReached(row), qPrintable(FocusMark::describe(QApplication::focusWidget())));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), search);
+        QCOMPARE(search->text(), typed);
+
+        QTest::keyClick(search, Qt::Key_Return);
+        const AddActionFlow &flow = sheet.flow();
+        QTRY_COMPARE(intent == Intent::shortcut ? flow.shortcut() : flow.app(), row);
+        QCOMPARE(flow.step(), 2);
     }
 
     // The list is one stop: Tab leaves it from any row, Shift+Tab comes back to the row last on.

@@ -164,14 +164,15 @@ bool AddActionSheet::eventFilter(QObject *watched, QEvent *event)
     const auto *key = static_cast<QKeyEvent *>(event);
     if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
         return QDialog::eventFilter(watched, event);
-    // The search field takes Return itself: it picks what the search shows first. Left alone, the
-    // field would pass Return on and the dialog would also press Continue.
+    // The search field takes Return itself: after a search it picks the list's current row, the
+    // one Tab and Down reach. Left alone, the field would pass Return on and the dialog would also
+    // press Continue.
     for (QWidget *parent = qobject_cast<QWidget *>(watched); parent;
          parent = parent->parentWidget()) {
         if (auto *picker = qobject_cast<CatalogPicker *>(parent)) {
-            const QList<PickerRow *> rows = picker->rows();
-            if (!picker->searchField()->text().isEmpty() && !rows.isEmpty())
-                rows.first()->click();
+            PickerRow *current = picker->currentRow();
+            if (!picker->searchField()->text().isEmpty() && current)
+                current->click();
             return true;
         }
     }

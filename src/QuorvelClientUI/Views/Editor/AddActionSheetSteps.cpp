@@ -466,7 +466,6 @@ QWidget *AddActionSheet::commandStep()
             editor->setMinimumHeight(lineHeight * commandMinLines + fieldFrame);
             editor->setMaximumHeight(lineHeight * commandMaxLines + fieldFrame);
         }
-        editor->setTabChangesFocus(true);
         connect(editor, &QPlainTextEdit::textChanged, m_flow,
                 [this, editor] { m_flow->setCommand(editor->text()); });
         layout->addWidget(editor);

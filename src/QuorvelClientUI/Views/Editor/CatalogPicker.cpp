@@ -14,6 +14,8 @@
 #include <QPointer>
 #include <QScrollArea>
 
+#include <algorithm>
+
 namespace Quorvel {
 
 namespace {
@@ -57,6 +59,7 @@ CatalogPicker::CatalogPicker(QWidget *parent)
     m_scroll = scroll;
     layout->addWidget(scroll);
     connect(m_search, &QLineEdit::textChanged, this, &CatalogPicker::rebuild);
+    m_search->installEventFilter(this);
     rebuild();
 }
 
@@ -98,7 +101,23 @@ void CatalogPicker::setListHeight(int height)
 
 QList<PickerRow *> CatalogPicker::rows() const
 {
-    return m_list->findChildren<PickerRow *>(Qt::FindDirectChildrenOnly);
+    // The list's layout, not its children: the rows of the last search stay children until the
+    // new ones have taken over.
+    QList<PickerRow *> shown;
+    for (int i = 0; i < m_listLayout->count(); ++i) {
+        if (auto *row = qobject_cast<PickerRow *>(m_listLayout->itemAt(i)->widget()))
+            shown.append(row);
+    }
+    return shown;
+}
+
+PickerRow *CatalogPicker::currentRow() const
+{
+    const QList<PickerRow *> shown = rows();
+    const auto stop = std::find_if(shown.cbegin(), shown.cend(), [](const PickerRow *row) {
+        return row->focusPolicy() != Qt::NoFocus;
+    });
+    return stop == shown.cend() ? nullptr : *stop;
 }
 
 QString CatalogPicker::countText() const
@@ -160,11 +179,8 @@ void CatalogPicker::rebuild()
             stop = row;
     }
     makeTabStop(stop);
-    if (focusedValue && stop) {
-        // The layout would show it only later, and a hidden row cannot take the focus.
-        stop->show();
+    if (focusedValue && stop)
         focusRow(stop);
-    }
     for (QWidget *widget : std::as_const(old)) {
         widget->hide();
         widget->setParent(nullptr);
@@ -181,6 +197,8 @@ void CatalogPicker::makeTabStop(const PickerRow *stop)
 void CatalogPicker::focusRow(PickerRow *row)
 {
     makeTabStop(row);
+    // The layout shows a row made just now only later, and a hidden row cannot take the focus.
+    row->show();
     // Arrows move the focus as Tab does, so the row shows it even after a click put it there.
     row->window()->setAttribute(Qt::WA_KeyboardFocusChange);
     row->setFocus(Qt::TabFocusReason);
@@ -196,6 +214,14 @@ void CatalogPicker::focusRow(PickerRow *row)
 
 bool CatalogPicker::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_search && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Down) {
+        // Down from the search goes into the list, onto the row that Tab would reach.
+        PickerRow *current = currentRow();
+        if (current)
+            focusRow(current);
+        return current != nullptr;
+    }
     auto *row = qobject_cast<PickerRow *>(watched);
     if (!row || event->type() != QEvent::KeyPress)
         return QWidget::eventFilter(watched, event);

@@ -17,8 +17,9 @@ class PickerRow;
 
 // Picks one name out of a host's catalog (an app, a shortcut), with a search field and the offer
 // to use a typed name the host did not list. Its only effect is the selection. By keyboard the
-// list is one Tab stop: it lands on the picked row (else the first), the arrows move between rows,
-// and Return or Space picks the row; Return on the row already picked is left to the window.
+// list is one Tab stop: it lands on the picked row (else the first), Down in the search field goes
+// there too, the arrows move between rows, and Return or Space picks the row; Return on the row
+// already picked is left to the window.
 class CatalogPicker : public QWidget {
     Q_OBJECT
 
@@ -41,6 +42,9 @@ public:
     QLineEdit *searchField() const { return m_search; }
     // The rows shown, the offer first when there is one.
     QList<PickerRow *> rows() const;
+    // The list's one Tab stop: the row the keyboard was last on, else the picked one, else the
+    // first; none in an empty list.
+    PickerRow *currentRow() const;
     QString countText() const;
 
 signals:

@@ -16,6 +16,7 @@
 #include "Widgets/ProminentButton.h"
 #include "Widgets/SymbolIcons.h"
 #include "Widgets/SymbolLabel.h"
+#include "Widgets/TabChain.h"
 
 #include <QAction>
 #include <QApplication>
@@ -430,6 +431,9 @@ void DeckEditorView::copyEditingCommand()
 void DeckEditorView::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
+    // Cards, chips and suggestions are made after the footer, again as rows come, move and
+    // change kind: Tab reads the window by its layouts, each card's parts together.
+    TabChain::keep(window());
     m_model.appear();
 }
 
@@ -579,6 +583,9 @@ void DeckEditorView::syncRows()
             }
             m_cardsLayout->addWidget(card);
         }
+        // A card moved comes into no window, so the window's chain would keep its old place.
+        if (isVisible())
+            TabChain::followLayouts(window());
     }
     refresh();
 }

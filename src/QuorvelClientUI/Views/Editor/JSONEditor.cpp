@@ -37,7 +37,6 @@ JSONEditor::JSONEditor(const QString &title, QWidget *parent)
     applyTextStyle(m_text, TextStyle::body, true);
     m_text->setMinimumSize(minimumTextWidth, minimumTextHeight);
     m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
-    m_text->setTabChangesFocus(true);
     m_text->setAccessibleName(title);
     layout->addWidget(m_text, 1);
     m_errorLabel->setObjectName(QStringLiteral("error"));
