@@ -190,6 +190,40 @@ inline const std::map<QString, Recipe> &recipes()
     return all;
 }
 
+// Counts the layout requests that reach widgets.
+class LayoutRequests : public QObject {
+public:
+    LayoutRequests() { qApp->installEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::LayoutRequest && watched->isWidgetType())
+            ++count;
+        return false;
+    }
+};
+
+// Lets the shown windows' layouts settle. A widget whose content changed asks the one around it
+// for room with a posted request, which that one answers in the next pass of the event loop: a
+// text or a row that changes deep inside a shown window (a notice, a sentence that wraps once its
+// pieces show) reaches the window one level per pass, and the menu fits its height last. Passes
+// until one brings no request; false when they never stop.
+inline bool settleLayouts()
+{
+    constexpr int mostPasses = 100;
+    LayoutRequests requests;
+    for (int pass = 0; pass < mostPasses; ++pass) {
+        requests.count = 0;
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+        if (requests.count == 0)
+            return true;
+    }
+    return false;
+}
+
 // The screen made, shown and active, with what comes once it is shown.
 inline bool show(Scene &scene, const QString &screen)
 {

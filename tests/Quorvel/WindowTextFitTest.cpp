@@ -141,7 +141,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(scene.window.get()));
         QWidget *window = scene.popup ? scene.popup.get() : scene.window.get();
         QVERIFY(window->isVisible());
-        QCoreApplication::processEvents();
+        QVERIFY2(settleLayouts(), "The layouts never settle");
 
         const QStringList faults = TextWalk::faults(window);
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
