@@ -96,56 +96,45 @@ std::optional<QString> LineField::droppedText(const QMimeData *dropped) const
     return pastedText(dropped->text());
 }
 
-void LineField::dragEnterEvent(QDragEnterEvent *event)
+namespace {
+
+// The line edit takes a drag that offers text; a file manager's may offer only its address. The
+// drag is told to the line edit again offering the text this field takes from it, or refused.
+template<typename Event, typename Handle>
+void retell(Event *event, const std::optional<QString> &text, Handle handle)
 {
-    const std::optional<QString> text = droppedText(event->mimeData());
     if (!text) {
         event->ignore();
         return;
     }
-    // The line edit takes a drag that offers text; a file manager's may offer only its address.
     QMimeData offered;
     offered.setText(*text);
-    QDragEnterEvent retold(event->position().toPoint(), event->possibleActions(), &offered,
-                           event->buttons(), event->modifiers());
+    Event retold(event->position().toPoint(), event->possibleActions(), &offered, event->buttons(),
+                 event->modifiers());
     retold.setDropAction(event->dropAction());
-    QLineEdit::dragEnterEvent(&retold);
+    handle(&retold);
     event->setDropAction(retold.dropAction());
     event->setAccepted(retold.isAccepted());
+}
+
+} // namespace
+
+void LineField::dragEnterEvent(QDragEnterEvent *event)
+{
+    retell(event, droppedText(event->mimeData()),
+           [this](QDragEnterEvent *retold) { QLineEdit::dragEnterEvent(retold); });
 }
 
 void LineField::dragMoveEvent(QDragMoveEvent *event)
 {
-    const std::optional<QString> text = droppedText(event->mimeData());
-    if (!text) {
-        event->ignore();
-        return;
-    }
-    QMimeData offered;
-    offered.setText(*text);
-    QDragMoveEvent retold(event->position().toPoint(), event->possibleActions(), &offered,
-                          event->buttons(), event->modifiers());
-    retold.setDropAction(event->dropAction());
-    QLineEdit::dragMoveEvent(&retold);
-    event->setDropAction(retold.dropAction());
-    event->setAccepted(retold.isAccepted());
+    retell(event, droppedText(event->mimeData()),
+           [this](QDragMoveEvent *retold) { QLineEdit::dragMoveEvent(retold); });
 }
 
 void LineField::dropEvent(QDropEvent *event)
 {
-    const std::optional<QString> text = droppedText(event->mimeData());
-    if (!text) {
-        event->ignore();
-        return;
-    }
-    QMimeData offered;
-    offered.setText(*text);
-    QDropEvent retold(event->position(), event->possibleActions(), &offered, event->buttons(),
-                      event->modifiers(), event->type());
-    retold.setDropAction(event->dropAction());
-    QLineEdit::dropEvent(&retold);
-    event->setDropAction(retold.dropAction());
-    event->setAccepted(retold.isAccepted());
+    retell(event, droppedText(event->mimeData()),
+           [this](QDropEvent *retold) { QLineEdit::dropEvent(retold); });
 }
 
 } // namespace Quorvel
