@@ -1,4 +1,5 @@
 #include "LogCapture.h"
+#include "SettingsOnDisk.h"
 #include "SmallDiskFiller.h"
 
 #include "Platform/Files/SettingsFile.h"
@@ -24,23 +25,6 @@ QByteArray readAll(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// The settings on disk, as Qt's own INI format reads them from a copy it has not seen yet.
-QVariantMap stored()
-{
-    const QString copy = QFileInfo(SettingsFile::filePath()).path() + QStringLiteral("/copy.ini");
-    QFile::remove(copy);
-    if (!QFile::exists(SettingsFile::filePath()) || !QFile::copy(SettingsFile::filePath(), copy))
-        return {};
-    QVariantMap values;
-    {
-        const QSettings settings(copy, QSettings::IniFormat);
-        for (const QString &key : settings.allKeys())
-            values.insert(key, settings.value(key));
-    }
-    QFile::remove(copy);
-    return values;
 }
 
 } // namespace
@@ -78,7 +62,7 @@ private slots:
             SettingsFile::open()->setValue(QStringLiteral("lastHostName"),
                                            QStringLiteral("Studio"));
             wanted.insert(QStringLiteral("lastHostName"), QStringLiteral("Studio"));
-            QCOMPARE(stored(), wanted);
+            QCOMPARE(settingsOnDisk(SettingsFile::filePath()), wanted);
         }
         const QByteArray before = readAll(SettingsFile::filePath());
 
@@ -96,7 +80,8 @@ private slots:
         }
 
         LogCapture log;
-        QTRY_COMPARE_WITH_TIMEOUT(stored(), wanted, waitMilliseconds);
+        QTRY_COMPARE_WITH_TIMEOUT(settingsOnDisk(SettingsFile::filePath()), wanted,
+                                  waitMilliseconds);
         QTRY_VERIFY_WITH_TIMEOUT(log.mentions(QStringLiteral("Wrote ") + SettingsFile::filePath()),
                                  waitMilliseconds);
     }

@@ -11,6 +11,7 @@
 #include "QuorvelHostKit/Service/DeckStore.h"
 #include "QuorvelHostKit/Service/HostStatusFile.h"
 #include "QuorvelHostKit/Service/HostTokenStore.h"
+#include "SettingsOnDisk.h"
 #include "SmallDiskFiller.h"
 #include "StandInSystemctl.h"
 
@@ -91,23 +92,6 @@ QString settingsPath()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
            QStringLiteral("/Quorvel/Quorvel.ini");
-}
-
-// The settings on disk, as Qt's own INI format reads them from a copy it has not seen yet.
-QVariantMap storedSettings()
-{
-    const QString copy = QFileInfo(settingsPath()).path() + QStringLiteral("/copy.ini");
-    QFile::remove(copy);
-    if (!QFile::exists(settingsPath()) || !QFile::copy(settingsPath(), copy))
-        return {};
-    QVariantMap values;
-    {
-        const QSettings settings(copy, QSettings::IniFormat);
-        for (const QString &key : settings.allKeys())
-            values.insert(key, settings.value(key));
-    }
-    QFile::remove(copy);
-    return values;
 }
 
 } // namespace
@@ -346,7 +330,7 @@ private slots:
                                     {AppRoles::hostingKey, QStringLiteral("false")},
                                     {AppRoles::onboardedKey, QStringLiteral("false")},
                                     {AppRoles::migratedKey, QStringLiteral("true")}};
-        QTRY_COMPARE_WITH_TIMEOUT(storedSettings(), wanted, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(settingsOnDisk(settingsPath()), wanted, 5000);
     }
 
 private:
